@@ -1,0 +1,121 @@
+#include "support/TestFiles.h"
+
+#include <atomic>
+#include <fstream>
+#include <random>
+#include <stdexcept>
+#include <unistd.h>
+
+namespace {
+
+void PutLe16(std::vector<uint8_t>& out, uint16_t v)
+{
+    out.push_back(static_cast<uint8_t>(v));
+    out.push_back(static_cast<uint8_t>(v >> 8));
+}
+
+void PutLe32(std::vector<uint8_t>& out, uint32_t v)
+{
+    for (int i = 0; i < 4; ++i)
+        out.push_back(static_cast<uint8_t>(v >> (8 * i)));
+}
+
+} // namespace
+
+TTempDir::TTempDir()
+{
+    static std::atomic<unsigned> counter{0};
+    std::random_device random;
+    FPath = std::filesystem::temp_directory_path() /
+            ("vantrel-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter++) + "-" +
+             std::to_string(random()));
+    std::filesystem::create_directories(FPath);
+}
+
+TTempDir::~TTempDir()
+{
+    std::error_code error;
+    std::filesystem::remove_all(FPath, error);
+}
+
+std::string TTempDir::File(const std::string& Name) const
+{
+    const std::u8string text = (FPath / std::filesystem::path(std::u8string(Name.begin(), Name.end()))).u8string();
+    return std::string(text.begin(), text.end());
+}
+
+std::vector<uint8_t> TWavBuilder::Fmt(uint16_t formatTag, uint16_t channels, uint32_t rate, uint16_t bits,
+                                      uint32_t extraBytes)
+{
+    std::vector<uint8_t> body;
+    const uint16_t align = static_cast<uint16_t>(channels * bits / 8);
+    PutLe16(body, formatTag);
+    PutLe16(body, channels);
+    PutLe32(body, rate);
+    PutLe32(body, rate * align);
+    PutLe16(body, align);
+    PutLe16(body, bits);
+    body.resize(body.size() + extraBytes, 0);
+    return body;
+}
+
+std::vector<uint8_t> TWavBuilder::Samples(const std::vector<int16_t>& samples)
+{
+    std::vector<uint8_t> body;
+    body.reserve(samples.size() * 2);
+    for (int16_t s : samples)
+        PutLe16(body, static_cast<uint16_t>(s));
+    return body;
+}
+
+TWavBuilder& TWavBuilder::Add(std::string id, std::vector<uint8_t> body, int64_t declaredSize)
+{
+    Chunks.push_back({std::move(id), std::move(body), declaredSize});
+    return *this;
+}
+
+std::vector<uint8_t> TWavBuilder::Bytes() const
+{
+    std::vector<uint8_t> out{'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E'};
+    for (const TChunk& chunk : Chunks) {
+        out.insert(out.end(), chunk.Id.begin(), chunk.Id.end());
+        PutLe32(out, static_cast<uint32_t>(chunk.DeclaredSize >= 0 ? chunk.DeclaredSize
+                                                                   : static_cast<int64_t>(chunk.Body.size())));
+        out.insert(out.end(), chunk.Body.begin(), chunk.Body.end());
+        if (PadOddChunks && chunk.Body.size() % 2 == 1)
+            out.push_back(0);
+    }
+    const uint32_t riffSize = static_cast<uint32_t>(out.size() - 8);
+    for (int i = 0; i < 4; ++i)
+        out[4 + i] = static_cast<uint8_t>(riffSize >> (8 * i));
+    return out;
+}
+
+void TWavBuilder::Write(const std::string& path) const { WriteBytes(path, Bytes()); }
+
+void WriteWav(const std::string& path, const std::vector<int16_t>& samples, uint32_t rate)
+{
+    TWavBuilder().Add("fmt ", TWavBuilder::Fmt(1, 1, rate, 16)).Add("data", TWavBuilder::Samples(samples)).Write(path);
+}
+
+std::vector<int16_t> Ramp(std::size_t count, int16_t first)
+{
+    std::vector<int16_t> samples(count);
+    for (std::size_t i = 0; i < count; ++i)
+        samples[i] = static_cast<int16_t>(static_cast<uint16_t>(first) + i);
+    return samples;
+}
+
+void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes)
+{
+    std::ofstream out(std::filesystem::path(std::u8string(path.begin(), path.end())), std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    if (!out)
+        throw std::runtime_error("cannot write test file " + path);
+}
+
+std::vector<uint8_t> ReadBytes(const std::string& path)
+{
+    std::ifstream in(std::filesystem::path(std::u8string(path.begin(), path.end())), std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}

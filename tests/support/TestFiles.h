@@ -1,0 +1,53 @@
+#pragma once
+// Files the tests make for themselves: a private temporary folder and WAV
+// files built chunk by chunk, canonical or not.
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+// A fresh folder under the system's temporary folder, removed with its
+// contents when the object goes.
+class TTempDir {
+public:
+    TTempDir();
+    ~TTempDir();
+    TTempDir(const TTempDir&) = delete;
+    TTempDir& operator=(const TTempDir&) = delete;
+
+    const std::filesystem::path& Path() const { return FPath; }
+    // A path inside the folder, as a UTF-8 string.
+    std::string File(const std::string& Name) const;
+
+private:
+    std::filesystem::path FPath;
+};
+
+// A RIFF/WAVE file described by its chunks, written in the order given.
+struct TWavBuilder {
+    struct TChunk {
+        std::string Id;
+        std::vector<uint8_t> Body;
+        // Size written in the chunk header; the body length when negative.
+        int64_t DeclaredSize = -1;
+    };
+    std::vector<TChunk> Chunks;
+    bool PadOddChunks = true;
+
+    static std::vector<uint8_t> Fmt(uint16_t formatTag, uint16_t channels, uint32_t rate,
+                                    uint16_t bits, uint32_t extraBytes = 0);
+    static std::vector<uint8_t> Samples(const std::vector<int16_t>& samples);
+
+    TWavBuilder& Add(std::string id, std::vector<uint8_t> body, int64_t declaredSize = -1);
+    std::vector<uint8_t> Bytes() const;
+    void Write(const std::string& path) const;
+};
+
+// A canonical 16-bit mono PCM file (44-byte header, then the samples).
+void WriteWav(const std::string& path, const std::vector<int16_t>& samples, uint32_t rate = 44100);
+// Samples 0, 1, 2, ... (wrapping at 16 bits) so that every position is recognisable.
+std::vector<int16_t> Ramp(std::size_t count, int16_t first = 0);
+
+void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes);
+std::vector<uint8_t> ReadBytes(const std::string& path);
