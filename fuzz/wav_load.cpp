@@ -34,11 +34,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     } catch (const EWaveInfoException&) {
         return 0;
     }
-    // Touch every sample the reader claims to hold.
-    int64_t sum = 0;
-    for (int32_t i = 0; i < wave.SampleCount(); ++i)
-        sum += wave.Data()[static_cast<std::size_t>(i)];
-    if (wave.Data().size() != static_cast<std::size_t>(wave.SampleCount()) || wave.ViewEnd() != wave.SampleCount())
+    // The array must hold exactly the samples claimed; touch both ends of it
+    // (a whole 2 GB wave of zeros would make every such input take seconds).
+    const std::size_t count = static_cast<std::size_t>(wave.SampleCount());
+    if (wave.Data().size() != count || wave.ViewEnd() != wave.SampleCount())
         __builtin_trap();
+    int64_t sum = 0;
+    for (std::size_t i = 0; i < count && i < 4096; ++i)
+        sum += wave.Data()[i] + wave.Data()[count - 1 - i];
     return sum == 42 ? 0 : 0;
 }
