@@ -1,0 +1,88 @@
+#include "export/CRC.h"
+
+#include "export/CRCOracle.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+uint32_t Crc(const std::string& text) { return CalcCRC(text.data(), text.size()); }
+
+std::vector<unsigned char> RandomBytes(std::size_t count, unsigned seed)
+{
+    std::mt19937 random(seed);
+    std::vector<unsigned char> bytes(count);
+    for (auto& b : bytes)
+        b = static_cast<unsigned char>(random());
+    return bytes;
+}
+
+TEST(CRCTest, ReferenceValues)
+{
+    EXPECT_EQ(CalcCRC(nullptr, 0), 0u);
+    EXPECT_EQ(Crc("abc"), 0x0C5498F2u);
+    EXPECT_EQ(Crc("123456789"), 0x57E3F37Cu);
+    EXPECT_EQ(Crc(std::string(1, '\0')), 0x2DFD1072u);
+    EXPECT_EQ(Crc(std::string(16, '\0')), 0x1344B4AAu);
+    // The oracle itself gives the same reference values.
+    EXPECT_EQ(BitwiseCRC(reinterpret_cast<const unsigned char*>("abc"), 3), 0x0C5498F2u);
+    EXPECT_EQ(BitwiseCRC(reinterpret_cast<const unsigned char*>("123456789"), 9), 0x57E3F37Cu);
+}
+
+TEST(CRCTest, MatchesBitwiseAtEveryLengthAndAlignment)
+{
+    const auto bytes = RandomBytes(4096 + 64, 1);
+    for (std::size_t length = 0; length <= 4096; ++length) {
+        const std::size_t offset = length % 16;
+        const uint32_t expected = BitwiseCRC(bytes.data() + offset, length);
+        ASSERT_EQ(CalcCRC(bytes.data() + offset, length), expected) << "length " << length << " offset " << offset;
+        ASSERT_EQ(CalcCRCPortable(bytes.data() + offset, length), expected) << "length " << length;
+    }
+    for (std::size_t offset = 0; offset < 64; ++offset) {
+        for (const std::size_t length : {63, 64, 65, 127, 128, 129, 1000, 4000}) {
+            ASSERT_EQ(CalcCRC(bytes.data() + offset, length), BitwiseCRC(bytes.data() + offset, length))
+                << "length " << length << " offset " << offset;
+        }
+    }
+}
+
+TEST(CRCTest, MatchesBitwiseOnSpecialPatterns)
+{
+    for (const unsigned char fill : {0x00, 0xFF, 0x80, 0x01}) {
+        for (const std::size_t length : {1, 15, 16, 17, 64, 80, 1024, 70000}) {
+            const std::vector<unsigned char> bytes(length, fill);
+            ASSERT_EQ(CalcCRC(bytes.data(), length), BitwiseCRC(bytes.data(), length))
+                << "fill " << int(fill) << " length " << length;
+        }
+    }
+}
+
+TEST(CRCTest, StreamEqualsOneShotForAnySplit)
+{
+    const auto bytes = RandomBytes(3000, 2);
+    const uint32_t whole = CalcCRC(bytes.data(), bytes.size());
+    for (std::size_t cut = 0; cut <= bytes.size(); cut += 37) {
+        TCRCStream stream;
+        stream.Add(bytes.data(), cut);
+        stream.Add(bytes.data() + cut, 0);
+        stream.Add(bytes.data() + cut, bytes.size() - cut);
+        ASSERT_EQ(stream.Value(), whole) << "cut " << cut;
+    }
+    TCRCStream empty;
+    empty.Add(nullptr, 0);
+    EXPECT_EQ(empty.Value(), 0u);
+}
+
+TEST(CRCTest, DiffersFromCommonCRC32)
+{
+    // The common CRC-32 of "123456789" is 0xCBF43926; ours must not be that.
+    EXPECT_NE(Crc("123456789"), 0xCBF43926u);
+    EXPECT_NE(Crc("123456789"), ~0xCBF43926u);
+}
+
+} // namespace
