@@ -1,0 +1,14 @@
+#pragma once
+// How an error's message is shown to the user, by the window and by the
+// command-line tool alike: with a full stop appended when the message's last
+// character sorts after "." (every Japanese message does; one that already
+// ends in "." or in ")" is left as it is).
+
+#include <string>
+
+inline std::string ErrorText(const std::string& Message)
+{
+    if (!Message.empty() && static_cast<unsigned char>(Message.back()) > static_cast<unsigned char>('.'))
+        return Message + ".";
+    return Message;
+}
