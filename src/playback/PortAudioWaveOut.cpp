@@ -1,0 +1,132 @@
+#include "playback/PortAudioWaveOut.h"
+
+#include <alsa/asoundlib.h>
+#include <dlfcn.h>
+#include <portaudio.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+void QuietAlsa(const char*, int, const char*, int, const char*, ...) {}
+void QuietJack(const char*) {}
+
+// ALSA reports every missing card and plugin it probes, JACK every server it
+// cannot reach; both only on stderr. PortAudio links JACK itself, so its
+// message hooks are looked up at run time rather than linked.
+void SilenceAudioLibraries()
+{
+    snd_lib_error_set_handler(&QuietAlsa);
+    using TSetMessageFunction = void (*)(void (*)(const char*));
+    for (const char* name : {"jack_set_error_function", "jack_set_info_function"}) {
+        if (void* symbol = dlsym(RTLD_DEFAULT, name))
+            reinterpret_cast<TSetMessageFunction>(symbol)(&QuietJack);
+    }
+}
+
+class TPortAudioOutput : public TQueuedWaveOut {
+public:
+    TPortAudioOutput(const TWaveFormat& Format, int32_t Handle)
+        : TQueuedWaveOut(Format), FHandle(Handle), FSilence(Format.wBitsPerSample == 8 ? 0x80 : 0)
+    {
+    }
+
+    ~TPortAudioOutput() override
+    {
+        if (FStream) {
+            Pa_AbortStream(FStream);
+            Pa_CloseStream(FStream);
+        }
+    }
+
+    // Opens and starts the stream; it plays silence until blocks are queued.
+    bool Start(PaDeviceIndex Device)
+    {
+        const PaDeviceInfo* info = Pa_GetDeviceInfo(Device);
+        if (!info || info->maxOutputChannels < Format().nChannels)
+            return false;
+        PaStreamParameters parameters{};
+        parameters.device = Device;
+        parameters.channelCount = Format().nChannels;
+        parameters.sampleFormat = Format().wBitsPerSample == 8 ? paUInt8 : paInt16;
+        parameters.suggestedLatency = info->defaultLowOutputLatency;
+        if (Pa_OpenStream(&FStream, nullptr, &parameters, Format().nSamplesPerSec,
+                          paFramesPerBufferUnspecified, paNoFlag, &Callback, this) != paNoError) {
+            FStream = nullptr;
+            return false;
+        }
+        return Pa_StartStream(FStream) == paNoError;
+    }
+
+    int32_t Handle() const override { return FHandle; }
+
+    TWaveOutResult Close() override
+    {
+        if (QueuedBlocks() > 0)
+            return TWaveOutResult::StillPlaying;
+        // Stopping lets what the stream already holds reach the device.
+        const PaError stopped = Pa_StopStream(FStream);
+        const PaError closed = Pa_CloseStream(FStream);
+        FStream = nullptr;
+        return stopped == paNoError && closed == paNoError ? TWaveOutResult::Ok : TWaveOutResult::Error;
+    }
+
+private:
+    static int Callback(const void*, void* Output, unsigned long Frames, const PaStreamCallbackTimeInfo*,
+                        PaStreamCallbackFlags, void* Self)
+    {
+        auto& self = *static_cast<TPortAudioOutput*>(Self);
+        auto* target = static_cast<uint8_t*>(Output);
+        const std::size_t bytes = Frames * self.Format().nBlockAlign;
+        const std::size_t played = self.Consume(target, bytes);
+        std::memset(target + played, self.FSilence, bytes - played);
+        return paContinue;
+    }
+
+    const int32_t FHandle;
+    const uint8_t FSilence;
+    PaStream* FStream = nullptr;
+};
+
+} // namespace
+
+TPortAudioWaveOutDevice::TPortAudioWaveOutDevice() = default;
+
+TPortAudioWaveOutDevice::~TPortAudioWaveOutDevice()
+{
+    if (FInitialized)
+        Pa_Terminate();
+}
+
+bool TPortAudioWaveOutDevice::Initialize()
+{
+    if (!FInitialized) {
+        SilenceAudioLibraries();
+        FInitialized = Pa_Initialize() == paNoError;
+    }
+    return FInitialized;
+}
+
+std::unique_ptr<TWaveOut> TPortAudioWaveOutDevice::Open(uint32_t DeviceID, const TWaveFormat& Format)
+{
+    std::lock_guard lock(FLock);
+    if (!Initialize() || Format.nBlockAlign == 0)
+        return nullptr;
+    PaDeviceIndex device = paNoDevice;
+    if (DeviceID == DefaultOutput)
+        device = Pa_GetDefaultOutputDevice();
+    else if (DeviceID < static_cast<uint32_t>(std::max(Pa_GetDeviceCount(), 0)))
+        device = static_cast<PaDeviceIndex>(DeviceID);
+    if (device == paNoDevice)
+        return nullptr;
+    auto output = std::make_unique<TPortAudioOutput>(Format, FNextHandle++);
+    if (!output->Start(device))
+        return nullptr;
+    return output;
+}
+
+std::shared_ptr<TWaveOutDevice> MakeSystemWaveOutDevice()
+{
+    return std::make_shared<TPortAudioWaveOutDevice>();
+}
