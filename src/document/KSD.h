@@ -13,6 +13,15 @@
 #include <vector>
 
 VANTREL_DECLARE_EXCEPTION(EKSDException);
+// A text that should hold an integer does not: "'%s' は整数ではありません".
+VANTREL_DECLARE_EXCEPTION(ENumberFormatException);
+
+// Reads a number of the list file. Blanks and control characters around it
+// are ignored. Hexadecimal with the prefix "0x", "0X", "$", "x" or "X" takes
+// 1 to 8 digits of either case as a 32-bit pattern (0xFFFFFFFF is -1);
+// otherwise a decimal with an optional sign must fit in 32 bits. Throws
+// ENumberFormatException for anything else.
+int32_t ParseNumber(const std::string& Text);
 
 class TKSD {
 public:
@@ -31,8 +40,16 @@ public:
     void MovePrev(int32_t Index); // swaps Index - 1 and Index
     void Clear();
 
-    // The list file: appends the waves it names / writes the whole list.
+    // The list file (XML, Shift_JIS as the Windows code page CP932).
+    // LoadFromFile appends one wave for each "WaveFile" entry that names a
+    // file, with its loop; it does not empty the list first. On an error it
+    // stops there: the waves of the entries before stay, the failing entry's
+    // wave does not. Throws EKSDException (unreadable or malformed file,
+    // wrong root, unsupported version, loop outside the wave),
+    // ENumberFormatException, and the errors of AddWave.
     void LoadFromFile(const std::string& FileName);
+    // Writes the whole list; the old file is replaced only once the new one
+    // is complete. Throws EKSDException and leaves the old file as it was.
     void SaveToFile(const std::string& FileName) const;
     // Writes the whole list as a voice-bank file; errors of the exporter
     // pass through and the list is never changed.

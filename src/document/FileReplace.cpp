@@ -1,0 +1,119 @@
+#include "document/FileReplace.h"
+
+#include "common/Path.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <random>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+[[noreturn]] void ThrowErrno(const char* what)
+{
+    throw std::system_error(errno, std::generic_category(), what);
+}
+
+// A new file beside the target under a name nobody else uses. It is removed
+// when the object goes unless MoveOver() put it in the target's place.
+class TTemporaryFile {
+public:
+    explicit TTemporaryFile(const fs::path& Target)
+    {
+        const fs::path folder = Target.has_parent_path() ? Target.parent_path() : fs::path(".");
+        std::mt19937_64 random(std::random_device{}());
+        for (int attempt = 0; attempt < 100 && FFd < 0; ++attempt) {
+            FPath = folder / ("." + Target.filename().native() + "." + std::to_string(random() % 1000000000) + ".tmp");
+            FFd = ::open(FPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            if (FFd < 0 && errno != EEXIST)
+                ThrowErrno("open");
+        }
+        if (FFd < 0)
+            ThrowErrno("open");
+    }
+
+    ~TTemporaryFile()
+    {
+        if (FFd >= 0)
+            ::close(FFd);
+        if (!FMoved)
+            ::unlink(FPath.c_str());
+    }
+
+    TTemporaryFile(const TTemporaryFile&) = delete;
+    TTemporaryFile& operator=(const TTemporaryFile&) = delete;
+
+    void Write(std::string_view Bytes)
+    {
+        while (!Bytes.empty()) {
+            const ssize_t written = ::write(FFd, Bytes.data(), Bytes.size());
+            if (written < 0 && errno == EINTR)
+                continue;
+            if (written <= 0)
+                ThrowErrno("write");
+            Bytes.remove_prefix(static_cast<std::size_t>(written));
+        }
+    }
+
+    // Gives the file the permission bits of the file it replaces. Only a
+    // courtesy: where the file system keeps no such bits the call may fail,
+    // and the contents are what matters.
+    void CopyModeFrom(const fs::path& Target)
+    {
+        struct stat status;
+        if (::stat(Target.c_str(), &status) == 0 && S_ISREG(status.st_mode))
+            (void)::fchmod(FFd, status.st_mode & 07777);
+    }
+
+    // Makes the contents durable, then renames the file over Target.
+    void MoveOver(const fs::path& Target)
+    {
+        if (::fsync(FFd) != 0)
+            ThrowErrno("fsync");
+        const int fd = FFd;
+        FFd = -1;
+        if (::close(fd) != 0)
+            ThrowErrno("close");
+        if (::rename(FPath.c_str(), Target.c_str()) != 0)
+            ThrowErrno("rename");
+        FMoved = true;
+    }
+
+private:
+    fs::path FPath;
+    int FFd = -1;
+    bool FMoved = false;
+};
+
+// Asks the folder to record the rename on disk. Best effort: the new file is
+// already in place, and some file systems refuse fsync on a folder.
+void SyncFolderOf(const fs::path& Target)
+{
+    const fs::path folder = Target.has_parent_path() ? Target.parent_path() : fs::path(".");
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        (void)::fsync(fd);
+        ::close(fd);
+    }
+}
+
+} // namespace
+
+void ReplaceFileContents(const std::string& Utf8Path, std::string_view Bytes)
+{
+    fs::path target = PathFromUtf8(Utf8Path);
+    std::error_code error;
+    if (fs::is_symlink(target, error))
+        target = fs::canonical(target);
+    TTemporaryFile temporary(target);
+    temporary.Write(Bytes);
+    temporary.CopyModeFrom(target);
+    temporary.MoveOver(target);
+    SyncFolderOf(target);
+}

@@ -1,0 +1,15 @@
+#pragma once
+// Replacing a file's contents so that a failure never destroys it: the new
+// contents go to a temporary file beside it, reach the disk, and only then
+// take its place in one rename. Until that rename the old file is untouched;
+// after it the new one is complete.
+
+#include <string>
+#include <string_view>
+
+// Writes Bytes as the whole contents of the file at Utf8Path, creating or
+// replacing it. A replaced file keeps its permission bits; a symbolic link
+// is followed, so the file it points to is the one replaced. Throws
+// std::system_error (the system's error code) on failure, leaving no
+// temporary file and the old file as it was.
+void ReplaceFileContents(const std::string& Utf8Path, std::string_view Bytes);

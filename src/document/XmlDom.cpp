@@ -1,0 +1,359 @@
+#include "document/XmlDom.h"
+
+#include "document/CodePage932.h"
+
+#include <libxml/encoding.h>
+#include <libxml/parser.h>
+#include <libxml/xmlerror.h>
+#include <libxml/xmlsave.h>
+
+#include <climits>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <mutex>
+
+namespace XmlDom {
+namespace {
+
+// ---- UTF-8 ----------------------------------------------------------------
+
+// Decodes one character. Returns its length, 0 when the sequence is cut off
+// by the end of the input, -1 when it is malformed (overlong, surrogate,
+// beyond U+10FFFF, stray continuation byte).
+int DecodeUtf8(const unsigned char* in, std::size_t size, char32_t& c)
+{
+    const unsigned char lead = in[0];
+    int length;
+    char32_t min;
+    if (lead < 0x80) {
+        c = lead;
+        return 1;
+    } else if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2, min = 0x80, c = lead & 0x1F;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3, min = 0x800, c = lead & 0x0F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4, min = 0x10000, c = lead & 0x07;
+    } else {
+        return -1;
+    }
+    for (int i = 1; i < length; ++i) {
+        if (static_cast<std::size_t>(i) >= size)
+            return 0;
+        if ((in[i] & 0xC0) != 0x80)
+            return -1;
+        c = c << 6 | (in[i] & 0x3F);
+    }
+    if (c < min || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
+        return -1;
+    return length;
+}
+
+int EncodeUtf8(char32_t c, unsigned char out[4])
+{
+    if (c < 0x80) {
+        out[0] = static_cast<unsigned char>(c);
+        return 1;
+    }
+    if (c < 0x800) {
+        out[0] = static_cast<unsigned char>(0xC0 | c >> 6);
+        out[1] = static_cast<unsigned char>(0x80 | (c & 0x3F));
+        return 2;
+    }
+    if (c < 0x10000) {
+        out[0] = static_cast<unsigned char>(0xE0 | c >> 12);
+        out[1] = static_cast<unsigned char>(0x80 | (c >> 6 & 0x3F));
+        out[2] = static_cast<unsigned char>(0x80 | (c & 0x3F));
+        return 3;
+    }
+    out[0] = static_cast<unsigned char>(0xF0 | c >> 18);
+    out[1] = static_cast<unsigned char>(0x80 | (c >> 12 & 0x3F));
+    out[2] = static_cast<unsigned char>(0x80 | (c >> 6 & 0x3F));
+    out[3] = static_cast<unsigned char>(0x80 | (c & 0x3F));
+    return 4;
+}
+
+bool IsXmlChar(char32_t c)
+{
+    return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) ||
+           (c >= 0xE000 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0x10FFFF);
+}
+
+// ---- The CP932 encoding handler -------------------------------------------
+//
+// libxml2 calls these with a chunk of input and room for output. Each stops
+// at the end of whatever runs out first and reports how much it consumed and
+// produced; a character cut off by the end of the chunk waits for the next
+// call. -2 marks bytes that are no character (decoding) or a character CP932
+// cannot hold (encoding), with *inlen up to it: libxml2 then fails the parse,
+// or writes the character as a character reference.
+
+int Cp932ToUtf8(unsigned char* out, int* outlen, const unsigned char* in, int* inlen)
+{
+    const std::size_t inSize = in ? static_cast<std::size_t>(*inlen) : 0;
+    const std::size_t outSize = static_cast<std::size_t>(*outlen);
+    std::size_t i = 0, o = 0;
+    int result = 0;
+    while (i < inSize) {
+        char32_t c;
+        const int used = CodePage932::Decode(in + i, inSize - i, c);
+        if (used < 0)
+            result = -2;
+        if (used <= 0)
+            break;
+        unsigned char utf8[4];
+        const int length = EncodeUtf8(c, utf8);
+        if (o + static_cast<std::size_t>(length) > outSize)
+            break;
+        std::memcpy(out + o, utf8, static_cast<std::size_t>(length));
+        o += static_cast<std::size_t>(length);
+        i += static_cast<std::size_t>(used);
+    }
+    *inlen = static_cast<int>(i);
+    *outlen = static_cast<int>(o);
+    return result < 0 ? result : static_cast<int>(o);
+}
+
+int Utf8ToCp932(unsigned char* out, int* outlen, const unsigned char* in, int* inlen)
+{
+    const std::size_t inSize = in ? static_cast<std::size_t>(*inlen) : 0;
+    const std::size_t outSize = static_cast<std::size_t>(*outlen);
+    std::size_t i = 0, o = 0;
+    int result = 0;
+    while (i < inSize) {
+        char32_t c;
+        const int used = DecodeUtf8(in + i, inSize - i, c);
+        if (used < 0)
+            result = -2;
+        if (used <= 0)
+            break;
+        unsigned char bytes[2];
+        const int length = CodePage932::Encode(c, bytes);
+        if (length == 0) {
+            result = -2;
+            break;
+        }
+        if (o + static_cast<std::size_t>(length) > outSize)
+            break;
+        std::memcpy(out + o, bytes, static_cast<std::size_t>(length));
+        o += static_cast<std::size_t>(length);
+        i += static_cast<std::size_t>(used);
+    }
+    *inlen = static_cast<int>(i);
+    *outlen = static_cast<int>(o);
+    return result < 0 ? result : static_cast<int>(o);
+}
+
+// The names a document may give this code page in its declaration.
+constexpr const char* kCp932Aliases[] = {"SHIFT-JIS", "SJIS", "MS_KANJI", "CSSHIFTJIS",
+                                          "WINDOWS-31J", "CSWINDOWS31J", "CP932", "MS932"};
+
+// The process-wide part of libxml2, set up once: the parser's globals and the
+// registration of the CP932 handler under "SHIFT_JIS" (registered handlers
+// come before libxml2's own iconv lookup, whose SHIFT_JIS lacks the Windows
+// extensions). Everything else is per call.
+void InitialiseLibrary()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        xmlInitParser();
+        if (!CodePage932::Available())
+            return;
+        xmlNewCharEncodingHandler("SHIFT_JIS", Cp932ToUtf8, Utf8ToCp932);
+        for (const char* alias : kCp932Aliases)
+            xmlAddEncodingAlias("SHIFT_JIS", alias);
+    });
+    if (!CodePage932::Available())
+        throw EXmlException("この環境には CP932 (Shift_JIS) の文字コード変換がありません");
+}
+
+// ---- Errors -----------------------------------------------------------------
+
+// While alive, takes over libxml2's error reporting on this thread (where
+// libxml2 keeps its handlers) and collects the first error instead of letting
+// it reach the terminal. Restores the previous handlers when it goes.
+class TErrorCapture {
+public:
+    TErrorCapture()
+        : FPrevStructured(xmlStructuredError), FPrevStructuredContext(xmlStructuredErrorContext),
+          FPrevGeneric(xmlGenericError), FPrevGenericContext(xmlGenericErrorContext)
+    {
+        xmlSetStructuredErrorFunc(this, OnStructured);
+        xmlSetGenericErrorFunc(this, OnGeneric);
+    }
+    ~TErrorCapture()
+    {
+        xmlSetStructuredErrorFunc(FPrevStructuredContext, FPrevStructured);
+        xmlSetGenericErrorFunc(FPrevGenericContext, FPrevGeneric);
+    }
+    TErrorCapture(const TErrorCapture&) = delete;
+    TErrorCapture& operator=(const TErrorCapture&) = delete;
+
+    bool HasError() const { return !FFirst.empty(); }
+    // The first error, or Fallback when libxml2 failed without a word.
+    std::string Message(const char* Fallback) const { return FFirst.empty() ? Fallback : FFirst; }
+
+private:
+    static void OnStructured(void* context, xmlErrorPtr error)
+    {
+        if (error == nullptr || error->level < XML_ERR_ERROR)
+            return;
+        std::string text = error->message ? error->message : "";
+        while (!text.empty() && (text.back() == '\n' || text.back() == ' '))
+            text.pop_back();
+        if (error->line > 0)
+            text = "line " + std::to_string(error->line) + ": " + text;
+        static_cast<TErrorCapture*>(context)->Add(text);
+    }
+
+    [[gnu::format(printf, 2, 3)]] static void OnGeneric(void* context, const char* format, ...)
+    {
+        char text[512];
+        va_list args;
+        va_start(args, format);
+        std::vsnprintf(text, sizeof text, format, args);
+        va_end(args);
+        std::string message = text;
+        while (!message.empty() && message.back() == '\n')
+            message.pop_back();
+        static_cast<TErrorCapture*>(context)->Add(message);
+    }
+
+    void Add(const std::string& text)
+    {
+        if (FFirst.empty())
+            FFirst = text.empty() ? "unknown XML error" : text;
+    }
+
+    xmlStructuredErrorFunc FPrevStructured;
+    void* FPrevStructuredContext;
+    xmlGenericErrorFunc FPrevGeneric;
+    void* FPrevGenericContext;
+    std::string FFirst;
+};
+
+struct TParserDeleter {
+    void operator()(xmlParserCtxt* Context) const noexcept { xmlFreeParserCtxt(Context); }
+};
+struct TBufferDeleter {
+    void operator()(xmlBuffer* Buffer) const noexcept { xmlBufferFree(Buffer); }
+};
+struct TXmlCharDeleter {
+    void operator()(xmlChar* Text) const noexcept { xmlFree(Text); }
+};
+
+std::string TakeString(xmlChar* text)
+{
+    const std::unique_ptr<xmlChar, TXmlCharDeleter> owner(text);
+    return text ? std::string(reinterpret_cast<const char*>(text)) : std::string();
+}
+
+const xmlChar* XmlText(const char* text) { return reinterpret_cast<const xmlChar*>(text); }
+
+template <typename T>
+T* Checked(T* created)
+{
+    if (created == nullptr)
+        throw std::bad_alloc();
+    return created;
+}
+
+// No network, no DTD loading, no entity substitution, no XInclude, and
+// libxml2's limits on entity expansion and nesting left on (no XML_PARSE_HUGE).
+constexpr int kParseOptions = XML_PARSE_NONET;
+
+} // namespace
+
+TDocument NewDocument(const char* RootName)
+{
+    InitialiseLibrary();
+    TDocument doc(Checked(xmlNewDoc(XmlText("1.0"))));
+    xmlNode* root = Checked(xmlNewDocNode(doc.get(), nullptr, XmlText(RootName), nullptr));
+    xmlDocSetRootElement(doc.get(), root);
+    return doc;
+}
+
+xmlNode& AppendElement(xmlNode& Parent, const char* Name)
+{
+    xmlNode* element = Checked(xmlNewDocNode(Parent.doc, nullptr, XmlText(Name), nullptr));
+    xmlAddChild(&Parent, element);
+    return *element;
+}
+
+xmlNode& AppendTextElement(xmlNode& Parent, const char* Name, const std::string& Text)
+{
+    xmlNode& element = AppendElement(Parent, Name);
+    xmlNode* text = Checked(xmlNewDocTextLen(Parent.doc, XmlText(Text.c_str()), static_cast<int>(Text.size())));
+    xmlAddChild(&element, text);
+    return element;
+}
+
+void SetAttribute(xmlNode& Element, const char* Name, const std::string& Value)
+{
+    Checked(xmlSetProp(&Element, XmlText(Name), XmlText(Value.c_str())));
+}
+
+std::string Serialise(const xmlDoc& Doc, const char* Encoding)
+{
+    InitialiseLibrary();
+    TErrorCapture errors;
+    const std::unique_ptr<xmlBuffer, TBufferDeleter> buffer(Checked(xmlBufferCreate()));
+    xmlSaveCtxt* save = xmlSaveToBuffer(buffer.get(), Encoding, 0);
+    if (save == nullptr)
+        throw EXmlException(errors.Message("XML を書き出せません"));
+    const long written = xmlSaveDoc(save, const_cast<xmlDoc*>(&Doc));
+    const int closed = xmlSaveClose(save);
+    if (written < 0 || closed < 0 || errors.HasError())
+        throw EXmlException(errors.Message("XML を書き出せません"));
+    return std::string(reinterpret_cast<const char*>(xmlBufferContent(buffer.get())),
+                       static_cast<std::size_t>(xmlBufferLength(buffer.get())));
+}
+
+TDocument Parse(std::string_view Bytes)
+{
+    InitialiseLibrary();
+    if (Bytes.size() > static_cast<std::size_t>(INT_MAX))
+        throw EXmlException("XML が大きすぎます");
+    TErrorCapture errors;
+    const std::unique_ptr<xmlParserCtxt, TParserDeleter> parser(Checked(xmlNewParserCtxt()));
+    TDocument doc(xmlCtxtReadMemory(parser.get(), Bytes.data(), static_cast<int>(Bytes.size()), nullptr,
+                                    nullptr, kParseOptions));
+    if (!doc || !parser->wellFormed || !parser->nsWellFormed)
+        throw EXmlException(errors.Message("XML が整形式ではありません"));
+    return doc;
+}
+
+std::string NameOf(const xmlNode& Node)
+{
+    std::string name = Node.name ? reinterpret_cast<const char*>(Node.name) : "";
+    if (Node.ns && Node.ns->prefix)
+        name = std::string(reinterpret_cast<const char*>(Node.ns->prefix)) + ":" + name;
+    return name;
+}
+
+std::string TextOf(const xmlNode& Node) { return TakeString(xmlNodeGetContent(&Node)); }
+
+std::optional<std::string> AttributeOf(const xmlNode& Element, const char* Name)
+{
+    xmlChar* value = xmlGetNoNsProp(&Element, XmlText(Name));
+    if (value == nullptr)
+        return std::nullopt;
+    return TakeString(value);
+}
+
+bool IsXmlText(std::string_view Text)
+{
+    const auto* bytes = reinterpret_cast<const unsigned char*>(Text.data());
+    std::size_t i = 0;
+    while (i < Text.size()) {
+        char32_t c;
+        const int length = DecodeUtf8(bytes + i, Text.size() - i, c);
+        if (length <= 0 || !IsXmlChar(c))
+            return false;
+        i += static_cast<std::size_t>(length);
+    }
+    return true;
+}
+
+} // namespace XmlDom

@@ -1,0 +1,58 @@
+#pragma once
+// The small part of an XML DOM the list file needs, on libxml2: build a tree
+// and serialise it, parse bytes into a tree and walk it.
+//
+// Parsing treats its input as untrusted: it never touches the network, never
+// loads an external DTD or entity, keeps entity references as references
+// (no substitution) and lets libxml2 refuse entity-expansion bombs. Documents
+// declared Shift_JIS (or one of its aliases) are read and written as the
+// Japanese Windows code page, CP932; a character it cannot hold is written as
+// a character reference. libxml2 prints nothing: what it reports becomes the
+// message of an EXmlException.
+
+#include "common/Exception.h"
+
+#include <libxml/tree.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+VANTREL_DECLARE_EXCEPTION(EXmlException);
+
+namespace XmlDom {
+
+struct TDocumentDeleter {
+    void operator()(xmlDoc* Doc) const noexcept { xmlFreeDoc(Doc); }
+};
+using TDocument = std::unique_ptr<xmlDoc, TDocumentDeleter>;
+
+// A new document (XML 1.0) with the given root element.
+TDocument NewDocument(const char* RootName);
+// Appends a new element to Parent and returns it.
+xmlNode& AppendElement(xmlNode& Parent, const char* Name);
+// Appends a new element holding Text as its one text node (Text is taken
+// literally: "&" stays a character, not a reference).
+xmlNode& AppendTextElement(xmlNode& Parent, const char* Name, const std::string& Text);
+void SetAttribute(xmlNode& Element, const char* Name, const std::string& Value);
+
+// The whole document as bytes in Encoding, with an XML declaration naming it.
+// Throws EXmlException when libxml2 cannot.
+std::string Serialise(const xmlDoc& Doc, const char* Encoding);
+
+// Parses a whole document. Throws EXmlException when it is not well-formed
+// (namespaces included) or cannot be decoded.
+TDocument Parse(std::string_view Bytes);
+
+// The node's name as written, with its namespace prefix if any.
+std::string NameOf(const xmlNode& Node);
+// The text content of the node and everything below it.
+std::string TextOf(const xmlNode& Node);
+// The value of the attribute named Name (no prefix), if there is one.
+std::optional<std::string> AttributeOf(const xmlNode& Element, const char* Name);
+
+// True when Text is UTF-8 made only of characters XML 1.0 can carry.
+bool IsXmlText(std::string_view Text);
+
+} // namespace XmlDom

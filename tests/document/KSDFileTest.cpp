@@ -1,0 +1,382 @@
+#include "document/KSD.h"
+#include "support/TestFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <csignal>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kDeclaration = "<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>\n";
+
+class KSDFileTest : public testing::Test {
+protected:
+    TTempDir dir;
+    TKSD list;
+
+    std::string Wav(const std::string& name, std::size_t samples)
+    {
+        const std::string path = dir.File(name);
+        WriteWav(path, Ramp(samples), 44100);
+        return path;
+    }
+
+    // Writes a list file from its bytes exactly as given.
+    std::string ListFile(const std::string& bytes, const std::string& name = "list.ksd")
+    {
+        const std::string path = dir.File(name);
+        WriteBytes(path, std::vector<uint8_t>(bytes.begin(), bytes.end()));
+        return path;
+    }
+
+    static std::string Entry(const std::string& path, const std::string& start = "0x00000000",
+                             const std::string& end = "0x00000000")
+    {
+        return "<WaveFile><FileName>" + path + "</FileName><LoopStart>" + start + "</LoopStart><LoopEnd>" + end +
+               "</LoopEnd></WaveFile>";
+    }
+
+    static std::string Document(const std::string& entries, const std::string& rootAttributes = "MajorVersion=\"1\" MinorVersion=\"0\"")
+    {
+        return kDeclaration + "<KSDFile " + rootAttributes + "><Application><Name>Vantrel</Name></Application>" +
+               entries + "</KSDFile>";
+    }
+
+    std::string FileText(const std::string& path) const
+    {
+        const std::vector<uint8_t> bytes = ReadBytes(path);
+        return std::string(bytes.begin(), bytes.end());
+    }
+
+    std::vector<std::string> Paths() const
+    {
+        std::vector<std::string> paths;
+        for (int i = 0; i < list.Count(); ++i)
+            paths.push_back(list.GetWave(i)->FilePath());
+        return paths;
+    }
+
+    std::vector<std::pair<int, int>> Loops() const
+    {
+        std::vector<std::pair<int, int>> loops;
+        for (int i = 0; i < list.Count(); ++i)
+            loops.emplace_back(list.GetWave(i)->LoopStart(), list.GetWave(i)->LoopEnd());
+        return loops;
+    }
+
+    template <typename E = EKSDException, typename F>
+    static std::string ErrorOf(F f)
+    {
+        try {
+            f();
+        } catch (const E& e) {
+            return e.Message();
+        }
+        return "(no exception of the expected class)";
+    }
+
+    std::vector<std::string> FolderEntries() const
+    {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(dir.Path()))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+};
+
+TEST_F(KSDFileTest, SavedListLoadsBackWithPathsOrderAndLoops)
+{
+    const std::string a = Wav("a.wav", 10000);
+    const std::string b = Wav("b.wav", 300);
+    list.AddWave(a);
+    list.AddWave(b);
+    list.GetWave(0)->SetLoopStart(4096);
+    list.GetWave(0)->SetLoopEnd(8191);
+    const std::string file = dir.File("list.ksd");
+    list.SaveToFile(file);
+
+    const std::string text = FileText(file);
+    EXPECT_NE(text.find(Entry(a, "0x00001000", "0x00001FFF")), std::string::npos) << text;
+    EXPECT_NE(text.find(Entry(b, "0x00000000", "0x00000000")), std::string::npos) << text;
+
+    TKSD loaded;
+    loaded.LoadFromFile(file);
+    ASSERT_EQ(loaded.Count(), 2);
+    EXPECT_EQ(loaded.GetWave(0)->FilePath(), a);
+    EXPECT_EQ(loaded.GetWave(1)->FilePath(), b);
+    EXPECT_EQ(loaded.GetWave(0)->LoopStart(), 4096);
+    EXPECT_EQ(loaded.GetWave(0)->LoopEnd(), 8191);
+    EXPECT_EQ(loaded.GetWave(1)->LoopStart(), 0);
+    EXPECT_EQ(loaded.GetWave(1)->LoopEnd(), 0);
+    EXPECT_EQ(list.Count(), 2); // saving leaves the list alone
+}
+
+TEST_F(KSDFileTest, WritesTheExactDocument)
+{
+    const std::string file = dir.File("empty.ksd");
+    list.SaveToFile(file);
+    const std::string head = kDeclaration + "<KSDFile MajorVersion=\"1\" MinorVersion=\"0\"><Application><Name>Vantrel</Name>"
+                                            "<Version>1.00</Version></Application>";
+    EXPECT_EQ(FileText(file), head + "</KSDFile>\n");
+    list.LoadFromFile(file);
+    EXPECT_EQ(list.Count(), 0);
+
+    // Markup characters in a path are escaped, not taken as markup.
+    const std::string odd = Wav("a&b<c>'\".wav", 20);
+    list.AddWave(odd);
+    list.GetWave(0)->SetLoopEnd(19);
+    list.SaveToFile(file);
+    const std::string escaped = dir.File("a&amp;b&lt;c&gt;'\".wav");
+    EXPECT_EQ(FileText(file), head + Entry(escaped, "0x00000000", "0x00000013") + "</KSDFile>\n");
+    TKSD loaded;
+    loaded.LoadFromFile(file);
+    ASSERT_EQ(loaded.Count(), 1);
+    EXPECT_EQ(loaded.GetWave(0)->FilePath(), odd);
+}
+
+TEST_F(KSDFileTest, ReadsNamesInAnyCaseNumbersInBothFormsAndIgnoresTheRest)
+{
+    const std::string a = Wav("a.wav", 1000);
+    const std::string b = Wav("b.wav", 1000);
+    const std::string text =
+        kDeclaration + "<!-- made by hand -->\n<ksdfile MajorVersion=\" 1 \">\n  <!-- comment -->\n"
+                       "  <Other><WaveFile><FileName>" + b + "</FileName></WaveFile></Other>\n"
+                       "  <wavefile>\n    <FILENAME>" + a + "</FILENAME>\n"
+                       "    <loopstart> 100 </loopstart>\n    <Unknown>7</Unknown>\n"
+                       "    <LOOPEND>\t200\n</LOOPEND>\n  </wavefile>\n"
+                       "  <WaveFile><FileName>" + b + "</FileName><LoopStart>0X1f</LoopStart>"
+                       "<LoopEnd>5</LoopEnd><LoopEnd>0x3E7</LoopEnd></WaveFile>\n"
+                       "  <WaveFile><LoopStart>1</LoopStart></WaveFile>\n"
+                       "  <WaveFile><FileName></FileName></WaveFile>\n"
+                       "  <WaveFile><FileName>" + a + "</FileName></WaveFile>\n"
+                       "  <?pi ignored?><![CDATA[text]]>loose text\n</ksdfile>\n";
+    list.LoadFromFile(ListFile(text));
+    EXPECT_EQ(Paths(), (std::vector<std::string>{a, b, a}));
+    EXPECT_EQ(Loops(), (std::vector<std::pair<int, int>>{{100, 200}, {31, 999}, {0, 0}}));
+    // The same file named twice gives two waves of their own.
+    EXPECT_NE(list.GetWave(0), list.GetWave(2));
+}
+
+TEST_F(KSDFileTest, AcceptsVersionsUpToOneAndOtherEncodings)
+{
+    const std::string a = Wav("a.wav", 100);
+    for (const char* attributes : {"MajorVersion=\"0\"", "MajorVersion=\"1\" MinorVersion=\"99\"",
+                                   "MinorVersion=\"x\" MajorVersion=\"0x1\""}) {
+        TKSD one;
+        one.LoadFromFile(ListFile(Document(Entry(a, "10", "20"), attributes)));
+        EXPECT_EQ(one.Count(), 1) << attributes;
+    }
+
+    // A list file in UTF-8, declared or not, reads as well.
+    const std::string utf8Path = Wav("波形.wav", 100);
+    const std::string body = "<KSDFile MajorVersion=\"1\">" + Entry(utf8Path) + "</KSDFile>";
+    for (const std::string& text : {"<?xml version=\"1.0\" encoding=\"UTF-8\"?>" + body, body}) {
+        TKSD one;
+        one.LoadFromFile(ListFile(text));
+        ASSERT_EQ(one.Count(), 1);
+        EXPECT_EQ(one.GetWave(0)->FilePath(), utf8Path);
+    }
+}
+
+TEST_F(KSDFileTest, RefusesFilesThatAreNoListFiles)
+{
+    const std::string a = Wav("a.wav", 100);
+    const std::string missing = dir.File("missing.ksd");
+    EXPECT_EQ(ErrorOf([&] { list.LoadFromFile(missing); }), "KSDファイル(" + missing + ")を読めません");
+    const std::string folder = dir.File("");
+    EXPECT_EQ(ErrorOf([&] { list.LoadFromFile(folder); }), "KSDファイル(" + folder + ")を読めません");
+    for (const std::string& text :
+         {std::string(), std::string("not xml"), Document(Entry(a)).substr(0, 120),
+          Document(Entry(a)) + "<second/>", Document("<x:WaveFile/>"),
+          // Bytes that are no CP932 character in a document declared Shift_JIS.
+          Document(Entry(dir.File("\x80.wav"))), Document(Entry(dir.File("\x81\x20.wav")))}) {
+        const std::string file = ListFile(text);
+        EXPECT_EQ(ErrorOf([&] { list.LoadFromFile(file); }), "KSDファイル(" + file + ")を読めません") << text;
+    }
+
+    EXPECT_EQ(ErrorOf([&] { list.LoadFromFile(ListFile(kDeclaration + "<ListFile MajorVersion=\"1\">" + Entry(a) +
+                                                       "</ListFile>")); }),
+              "ファイル形式が異常です");
+    EXPECT_EQ(ErrorOf([&] { list.LoadFromFile(ListFile(Document(Entry(a), "MajorVersion=\"2\""))); }),
+              "未対応のバージョンです");
+    EXPECT_EQ(ErrorOf<ENumberFormatException>([&] { list.LoadFromFile(ListFile(Document(Entry(a), "MajorVersion=\"one\""))); }),
+              "'one' は整数ではありません");
+    EXPECT_THROW(list.LoadFromFile(ListFile(Document(Entry(a), "MinorVersion=\"0\""))), ENumberFormatException);
+    EXPECT_EQ(list.Count(), 0);
+}
+
+TEST_F(KSDFileTest, RefusesLoopsOutsideTheWaveAndKeepsEarlierEntries)
+{
+    const std::string a = Wav("a.wav", 100);
+    fs::create_directory(dir.Path() / "sub");
+    const std::string b = Wav("sub/b.wav", 100);
+    const std::string empty = Wav("empty.wav", 0);
+    const std::string first = Entry(a, "1", "2");
+    struct TCase {
+        std::string Entry;
+        std::string Message;
+    } cases[] = {
+        {Entry(b, "0", "100"), "b.wav:ループ終点が不正です"},
+        {Entry(b, "0", "-1"), "b.wav:ループ終点が不正です"},
+        {Entry(b, "100", "99"), "b.wav:ループ始点が不正です"},
+        {Entry(b, "0xFFFFFFFF", "0"), "b.wav:ループ始点が不正です"},
+        {Entry(b, "0x80000000", "0x80000000"), "b.wav:ループ始点が不正です"},
+        {Entry(b, "51", "50"), "b.wav:ループ始点がループ終点より後ろにあります"},
+        {Entry(empty), "empty.wav:ループ始点が不正です"},
+    };
+    for (const TCase& c : cases) {
+        TKSD one;
+        const std::string file = ListFile(Document(first + c.Entry + Entry(a)));
+        EXPECT_EQ(ErrorOf([&] { one.LoadFromFile(file); }), c.Message) << c.Entry;
+        ASSERT_EQ(one.Count(), 1) << c.Entry;
+        EXPECT_EQ(one.GetWave(0)->FilePath(), a);
+    }
+
+    // Loop points at the edges of the wave, and a start equal to the end, load.
+    list.LoadFromFile(ListFile(Document(Entry(b, "99", "99") + Entry(b, "0", "99") + Entry(b, "0", "0"))));
+    EXPECT_EQ(Loops(), (std::vector<std::pair<int, int>>{{99, 99}, {0, 99}, {0, 0}}));
+}
+
+TEST_F(KSDFileTest, StopsAtAFailingEntryAndKeepsTheOnesBefore)
+{
+    const std::string a = Wav("a.wav", 100);
+    const std::string b = Wav("b.wav", 100);
+    const std::string missing = dir.File("missing.wav");
+    const std::string stereo = dir.File("stereo.wav");
+    TWavBuilder().Add("fmt ", TWavBuilder::Fmt(1, 2, 44100, 16)).Add("data", TWavBuilder::Samples(Ramp(8))).Write(stereo);
+
+    EXPECT_EQ(ErrorOf([&] { list.LoadFromFile(ListFile(Document(Entry(a) + Entry(b) + Entry(missing) + Entry(a)))); }),
+              "ファイル「" + missing + "」を開けません");
+    EXPECT_EQ(Paths(), (std::vector<std::string>{a, b}));
+
+    TKSD second;
+    EXPECT_THROW(second.LoadFromFile(ListFile(Document(Entry(a) + Entry(stereo) + Entry(b)))), EWaveInfoException);
+    EXPECT_EQ(second.Count(), 1);
+
+    TKSD third;
+    EXPECT_EQ(ErrorOf<ENumberFormatException>(
+                  [&] { third.LoadFromFile(ListFile(Document(Entry(a) + Entry(b, "1", "12z") + Entry(b)))); }),
+              "'12z' は整数ではありません");
+    EXPECT_EQ(third.Count(), 1);
+
+    // Loading appends to what the list already holds.
+    third.LoadFromFile(ListFile(Document(Entry(b))));
+    EXPECT_EQ(third.Count(), 2);
+}
+
+// Bytes as the Windows program writes them: the declared Shift_JIS is the
+// Windows code page, with its own characters (NEC row 13, IBM extensions)
+// and its own mapping of the wave dash and the minus sign.
+TEST_F(KSDFileTest, ReadsAndWritesTheWindowsCodePage)
+{
+    struct TChar {
+        std::string Bytes;      // as Windows writes it
+        std::string Utf8;       // what it means
+        std::string ReadOnly;   // other bytes Windows reads as the same character
+    } chars[] = {
+        {"\x81\x60", "\xEF\xBD\x9E", ""},                // FULLWIDTH TILDE (the "wave dash" key)
+        {"\x81\x7C", "\xEF\xBC\x8D", ""},                // FULLWIDTH HYPHEN-MINUS
+        {"\x87\x40", "\xE2\x91\xA0", ""},                // CIRCLED DIGIT ONE (NEC row 13)
+        {"\xFA\x40", "\xE2\x85\xB0", "\xEE\xEF"},        // SMALL ROMAN NUMERAL ONE (IBM / NEC-selected)
+        {"\xFA\x5C", "\xE7\xBA\x8A", "\xED\x40"},        // CJK U+7E8A (IBM / NEC-selected)
+        {"\xFB\xFC", "\xE9\xAB\x99", ""},                // CJK U+9AD9
+        {"\x94\x67\x8C\x60", "\xE6\xB3\xA2\xE5\xBD\xA2", ""}, // 波形
+        {"\xB1", "\xEF\xBD\xB1", ""},                    // HALFWIDTH KATAKANA A
+    };
+    std::string written, read, utf8;
+    for (const TChar& c : chars) {
+        written += c.Bytes;
+        read += c.ReadOnly.empty() ? c.Bytes : c.ReadOnly;
+        utf8 += c.Utf8;
+    }
+    const std::string path = Wav(utf8 + ".wav", 50);
+    list.LoadFromFile(ListFile(Document(Entry(dir.File(read + ".wav"), "3", "4"))));
+    ASSERT_EQ(Paths(), (std::vector<std::string>{path}));
+    EXPECT_EQ(Loops(), (std::vector<std::pair<int, int>>{{3, 4}}));
+
+    const std::string file = dir.File("saved.ksd");
+    list.SaveToFile(file);
+    EXPECT_NE(FileText(file).find("<FileName>" + dir.File(written + ".wav") + "</FileName>"), std::string::npos)
+        << FileText(file);
+}
+
+TEST_F(KSDFileTest, KeepsPathCharactersTheCodePageCannotHold)
+{
+    // WAVE DASH and MINUS SIGN would come back as their fullwidth forms if
+    // written as the code page's bytes; the others are not in it at all.
+    const std::string name = "\xE3\x80\x9C\xE2\x88\x92"          // U+301C U+2212
+                             "\xC3\xA9\xED\x95\x9C\xF0\x9F\x8E\xB5" // é, Hangul, an emoji
+                             "\t\r\n\xEF\xBD\x9E.wav";             // blanks and FULLWIDTH TILDE
+    const std::string path = Wav(name, 30);
+    list.AddWave(path);
+    list.GetWave(0)->SetLoopEnd(7);
+    const std::string file = dir.File("list.ksd");
+    list.SaveToFile(file);
+
+    const std::string text = FileText(file);
+    EXPECT_NE(text.find("&#12316;&#8722;&#233;&#54620;&#127925;\t&#13;\n\x81\x60.wav"), std::string::npos) << text;
+    TKSD loaded;
+    loaded.LoadFromFile(file);
+    ASSERT_EQ(loaded.Count(), 1);
+    EXPECT_EQ(loaded.GetWave(0)->FilePath(), path);
+    EXPECT_EQ(loaded.GetWave(0)->LoopEnd(), 7);
+}
+
+TEST_F(KSDFileTest, FailedSaveLeavesTheOldFileAsItWas)
+{
+    const std::string file = ListFile("old contents");
+    ::chmod(file.c_str(), 0640);
+    const std::string a = Wav("a.wav", 10);
+    list.AddWave(a);
+    const std::vector<std::string> before = FolderEntries();
+
+    // The file system refuses to let the new file grow past 100 bytes.
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit oldLimit{};
+    ::getrlimit(RLIMIT_FSIZE, &oldLimit);
+    rlimit limit = oldLimit;
+    limit.rlim_cur = 100;
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    const std::string error = ErrorOf([&] { list.SaveToFile(file); });
+    ::setrlimit(RLIMIT_FSIZE, &oldLimit);
+    std::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_EQ(error.rfind("KSDファイル(" + file + ")を書けません", 0), 0u) << error;
+    EXPECT_EQ(FileText(file), "old contents");
+    EXPECT_EQ(FolderEntries(), before); // no temporary file left behind
+
+    // A path XML cannot carry is refused before anything is written.
+    list.AddWave(Wav("bell\x07.wav", 10));
+    EXPECT_NE(ErrorOf([&] { list.SaveToFile(file); }).find("bell"), std::string::npos);
+    EXPECT_EQ(FileText(file), "old contents");
+
+    // A folder in the way is no file to replace.
+    list.DeleteWave(1);
+    const std::string folder = dir.File("folder.ksd");
+    fs::create_directory(folder);
+    EXPECT_EQ(ErrorOf([&] { list.SaveToFile(folder); }).rfind("KSDファイル(" + folder + ")を書けません", 0), 0u);
+    EXPECT_TRUE(fs::is_directory(folder));
+
+    // A good save replaces the file, keeps its permission bits and leaves
+    // nothing else behind.
+    list.SaveToFile(file);
+    TKSD loaded;
+    loaded.LoadFromFile(file);
+    EXPECT_EQ(loaded.Count(), 1);
+    struct stat status {};
+    ::stat(file.c_str(), &status);
+    EXPECT_EQ(status.st_mode & 0777, 0640u);
+    EXPECT_EQ(FolderEntries().size(), before.size() + 2);
+}
+
+} // namespace
