@@ -275,21 +275,23 @@ void TGraphImage::Redraw()
     if (FSurface.size() != size())
         FSurface = QImage(size(), QImage::Format_RGB32);
     const TViewMapping m = Mapping();
+    update();
+    TRasterCanvas canvas(FSurface);
+    // Without a wave the view is blank, whatever span or selection it was
+    // given; the back buffer and the markers are left alone.
+    if (FWaveInfo == nullptr) {
+        canvas.FillRect(0, 0, m.Width, m.Height, kWhite);
+        return;
+    }
     // A reversed selection exists only in the middle of a drag; it is shown
     // as the span between its two ends.
     const int64_t lo = std::min(FSelectStart, FSelectEnd);
     const int64_t hi = std::max(FSelectStart, FSelectEnd);
     const int64_t xa = m.SampleToX(lo);
     const int64_t xb = m.SampleToX(hi);
-    {
-        TRasterCanvas canvas(FSurface);
-        canvas.FillRect(0, 0, xa, m.Height, kWhite);
-        canvas.FillRect(xb, 0, m.Width, m.Height, kWhite);
-        canvas.FillRect(xa, 0, xb, m.Height, kBlack);
-    }
-    update();
-    if (FWaveInfo == nullptr)
-        return;
+    canvas.FillRect(0, 0, xa, m.Height, kWhite);
+    canvas.FillRect(xb, 0, m.Width, m.Height, kWhite);
+    canvas.FillRect(xa, 0, xb, m.Height, kBlack);
 
     DrawRange(lo, hi, kBlack, TPenMode::NotCopy);
     DrawRange(FViewStart, lo, kWhite, TPenMode::Copy);
