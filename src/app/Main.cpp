@@ -1,0 +1,421 @@
+#include "app/Main.h"
+
+#include "app/Version.h"
+#include "common/ErrorText.h"
+#include "playback/LowLVPCM.h"
+#include "view/GraphImage.h"
+
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QMenu>
+#include <QMimeData>
+#include <QTableWidget>
+#include <QTimer>
+#include <QUrl>
+
+#include <algorithm>
+
+namespace {
+
+const char* const kTitle = "Vantrel";
+constexpr uint32_t kRed = 0x0000FF;
+constexpr uint32_t kGreen = 0x00FF00;
+constexpr uint32_t kBlack = 0x000000;
+const char* const kLoopStart = "LOOPSTART";
+const char* const kLoopEnd = "LOOPEND";
+const char* const kPlayCursor = "PLAYCURSOR";
+
+enum TColumnIndex { colName, colRate, colLength, colSamples, colLoopStart, colLoopEnd };
+
+std::string Utf8(const QString& Text) { return Text.toStdString(); }
+
+} // namespace
+
+TMainForm::TMainForm(std::unique_ptr<TPrompter> Prompter, std::shared_ptr<TWaveOutDevice> Device, QWidget* Parent)
+    : QMainWindow(Parent), FPrompter(std::move(Prompter))
+{
+    Q_INIT_RESOURCE(Icons);
+    setObjectName("MainForm");
+    setWindowTitle(kTitle);
+    resize(686, 441);
+    setAcceptDrops(true);
+    CreateActions();
+    CreateMenus();
+    CreateToolBar();
+    CreateWidgets();
+    CreatePopupMenus();
+    CreatePlayer(std::move(Device));
+}
+
+TMainForm::~TMainForm()
+{
+    // The player's worker reads the playing wave: stop it before the list goes.
+    if (LowLVPCM1)
+        LowLVPCM1->Stop();
+    LowLVPCM1.reset();
+}
+
+bool TMainForm::RunCommand(const std::function<void()>& Command)
+{
+    QString message;
+    try {
+        Command();
+        return true;
+    } catch (const Exception& e) {
+        message = QString::fromStdString(ErrorText(e.Message()));
+    } catch (const std::exception& e) {
+        message = QString::fromStdString(ErrorText(e.what()));
+    }
+    FPrompter->ShowError(this, kTitle, message);
+    return false;
+}
+
+// ---- Rows and selection -------------------------------------------------
+
+int TMainForm::SelectedIndex() const
+{
+    const QModelIndexList rows = WaveListView->selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : rows.first().row();
+}
+
+void TMainForm::SelectIndex(int Index)
+{
+    FSelectingFromCode = true;
+    if (Index < 0)
+        WaveListView->clearSelection();
+    else
+        WaveListView->selectRow(Index);
+    FSelectingFromCode = false;
+}
+
+TWaveInfo* TMainForm::SelectedWave() const { return FKSD.GetWave(SelectedIndex()); }
+
+void TMainForm::SetCell(int Row, int Column, const QString& Text)
+{
+    if (QTableWidgetItem* item = WaveListView->item(Row, Column))
+        item->setText(Text);
+    else
+        WaveListView->setItem(Row, Column, new QTableWidgetItem(Text));
+}
+
+void TMainForm::SetRow(int Row, const TWaveInfo& Wave, TLoopColumns Loops)
+{
+    SetCell(Row, colName, QString::fromStdString(Wave.WaveName()));
+    SetCell(Row, colRate, QString::number(Wave.SamplesPerSec()));
+    SetCell(Row, colLength, QString::number(Wave.LengthMSec()));
+    SetCell(Row, colSamples, QString::number(Wave.SampleCount()));
+    const bool numbers = Loops == TLoopColumns::FromWave && (Wave.LoopStart() != 0 || Wave.LoopEnd() != 0);
+    SetCell(Row, colLoopStart, numbers ? QString::number(Wave.LoopStart()) : "-");
+    SetCell(Row, colLoopEnd, numbers ? QString::number(Wave.LoopEnd()) : "-");
+}
+
+void TMainForm::AppendRow(const TWaveInfo& Wave, TLoopColumns Loops)
+{
+    const int row = WaveListView->rowCount();
+    WaveListView->insertRow(row);
+    SetRow(row, Wave, Loops);
+}
+
+// ---- Views --------------------------------------------------------------
+
+void TMainForm::ClearViews()
+{
+    for (TGraphImage* view : {AllWaveGraphImage, PartWaveGraphImage}) {
+        view->SetWaveInfo(nullptr);
+        view->ClearSelection();
+        view->ClearMarkers();
+    }
+}
+
+void TMainForm::ShowWave(TWaveInfo* Wave)
+{
+    for (TGraphImage* view : {AllWaveGraphImage, PartWaveGraphImage}) {
+        view->SetWaveInfo(Wave);
+        view->ClearSelection();
+        view->ClearMarkers();
+    }
+    AllWaveGraphImage->SetView(0, Wave->SampleCount());
+    PartWaveGraphImage->SetView(Wave->ViewStart(), Wave->ViewEnd());
+}
+
+void TMainForm::WaveListViewClick()
+{
+    TWaveInfo* wave = SelectedWave();
+    if (!wave) {
+        ClearViews();
+        return;
+    }
+    ShowWave(wave);
+    if (wave->LoopEnd() > 0) {
+        SetMarkerInBoth(kLoopStart, kRed, wave->LoopStart());
+        SetMarkerInBoth(kLoopEnd, kGreen, wave->LoopEnd());
+    }
+}
+
+// ---- The save question and the document ---------------------------------
+
+TPrompter::TAnswer TMainForm::AskSave()
+{
+    return FPrompter->AskYesNoCancel(this, "確認", "KSDを保存しますか？");
+}
+
+bool TMainForm::ConfirmDiscard()
+{
+    if (FKSD.Count() == 0 || !FModified)
+        return true;
+    switch (AskSave()) {
+    case TPrompter::TAnswer::Yes:
+        if (!FFileName.isEmpty()) {
+            SaveKSDTo(FFileName);
+            return true;
+        }
+        return SaveKSDAs();
+    case TPrompter::TAnswer::No:
+        return true;
+    case TPrompter::TAnswer::Cancel:
+        break;
+    }
+    return false;
+}
+
+void TMainForm::ClearDocument()
+{
+    LowLVPCM1->Stop();
+    FKSD.Clear();
+    FModified = true;
+    WaveListView->setRowCount(0);
+    ClearViews();
+    FFileName.clear();
+}
+
+void TMainForm::MainMenu1_NewClick()
+{
+    if (!ConfirmDiscard())
+        return;
+    ClearDocument();
+    FModified = false;
+}
+
+void TMainForm::MainMenu1_OpenKSDClick()
+{
+    if (ConfirmDiscard() && OpenKSDWithDialog())
+        FModified = false;
+}
+
+bool TMainForm::OpenKSDWithDialog()
+{
+    KSDOpenDialog.FileName = FFileName;
+    const QStringList chosen = FPrompter->ChooseFiles(this, KSDOpenDialog);
+    if (chosen.isEmpty())
+        return false;
+    ReadKSD(chosen.first());
+    return true;
+}
+
+void TMainForm::OpenKSDFile(const QString& Path) { ReadKSD(Path); }
+
+// Replaces the document with the list file at Path; on failure the document
+// is left empty, with no file name.
+void TMainForm::ReadKSD(const QString& Path)
+{
+    ClearDocument();
+    FFileName = Path;
+    try {
+        FKSD.LoadFromFile(Utf8(Path));
+    } catch (...) {
+        FKSD.Clear();
+        FFileName.clear();
+        throw;
+    }
+    for (int i = 0; i < FKSD.Count(); ++i)
+        AppendRow(*FKSD.GetWave(i), TLoopColumns::FromWave);
+}
+
+bool TMainForm::SaveKSDAs()
+{
+    KSDSaveDialog.FileName = FFileName;
+    const QStringList chosen = FPrompter->ChooseFiles(this, KSDSaveDialog);
+    if (chosen.isEmpty())
+        return false;
+    SaveKSDTo(chosen.first());
+    return true;
+}
+
+void TMainForm::SaveKSDTo(const QString& Path)
+{
+    FKSD.SaveToFile(Utf8(Path));
+    FFileName = Path;
+}
+
+void TMainForm::MainMenu1_OverwriteKSDClick()
+{
+    if (!FFileName.isEmpty()) {
+        SaveKSDTo(FFileName);
+        FModified = false;
+    } else if (SaveKSDAs()) {
+        FModified = false;
+    }
+}
+
+void TMainForm::MainMenu1_SaveAsKSDClick()
+{
+    if (SaveKSDAs())
+        FModified = false;
+}
+
+void TMainForm::MainMenu1_ExportVBKClick()
+{
+    if (FKSD.Count() < 1)
+        throw EVantrelError("waveが登録されていません");
+    const QStringList chosen = FPrompter->ChooseFiles(this, ExportVBKDialog);
+    if (!chosen.isEmpty())
+        FKSD.Export(Utf8(chosen.first()));
+}
+
+void TMainForm::MainMenu1_ExitClick() { close(); }
+
+bool TMainForm::FormCloseQuery()
+{
+    bool mayClose = true;
+    if (FKSD.Count() > 0 && FModified) {
+        switch (AskSave()) {
+        case TPrompter::TAnswer::Yes:
+            if (!FFileName.isEmpty())
+                SaveKSDTo(FFileName);
+            else
+                mayClose = SaveKSDAs();
+            break;
+        case TPrompter::TAnswer::No:
+            break;
+        case TPrompter::TAnswer::Cancel:
+            mayClose = false;
+            break;
+        }
+    }
+    if (mayClose)
+        LowLVPCM1->Stop();
+    return mayClose;
+}
+
+void TMainForm::closeEvent(QCloseEvent* Event)
+{
+    bool mayClose = false;
+    // A save that fails here is shown, and the window stays open.
+    RunCommand([&] { mayClose = FormCloseQuery(); });
+    if (mayClose)
+        Event->accept();
+    else
+        Event->ignore();
+}
+
+// ---- Editing the list ---------------------------------------------------
+
+void TMainForm::MainMenu1_AddWaveClick()
+{
+    const QStringList chosen = FPrompter->ChooseFiles(this, WaveOpenDialog);
+    if (chosen.isEmpty())
+        return;
+    const int before = FKSD.Count();
+    // Show the last wave that made it in, also when a later file fails.
+    const auto showLast = [&] {
+        if (FKSD.Count() > before)
+            ShowWave(FKSD.GetWave(FKSD.Count() - 1));
+    };
+    try {
+        for (const QString& path : chosen) {
+            FKSD.AddWave(Utf8(path));
+            FModified = true;
+            AppendRow(*FKSD.GetWave(FKSD.Count() - 1), TLoopColumns::Dashes);
+            SelectIndex(FKSD.Count() - 1);
+        }
+    } catch (...) {
+        showLast();
+        throw;
+    }
+    showLast();
+}
+
+void TMainForm::MainMenu1_DeleteWaveClick()
+{
+    const int index = SelectedIndex();
+    if (index < 0)
+        return;
+    FKSD.DeleteWave(index);
+    WaveListView->removeRow(index);
+    FModified = true;
+    ClearViews();
+    SelectIndex(-1);
+}
+
+void TMainForm::MainMenu1_MoveUpClick()
+{
+    const int i = SelectedIndex();
+    if (i <= 0)
+        return;
+    FKSD.MovePrev(i);
+    FModified = true;
+    SetRow(i - 1, *FKSD.GetWave(i - 1), TLoopColumns::FromWave);
+    SetRow(i, *FKSD.GetWave(i), TLoopColumns::FromWave);
+    SelectIndex(i - 1);
+}
+
+void TMainForm::MainMenu1_MoveDownClick()
+{
+    const int i = SelectedIndex();
+    if (i < 0 || i >= WaveListView->rowCount() - 1)
+        return;
+    FKSD.MoveNext(i);
+    FModified = true;
+    SetRow(i, *FKSD.GetWave(i), TLoopColumns::FromWave);
+    SetRow(i + 1, *FKSD.GetWave(i + 1), TLoopColumns::FromWave);
+    SelectIndex(i + 1);
+}
+
+void TMainForm::MainMenu1_AboutClick() { FPrompter->ShowModal(*VersionForm); }
+
+// ---- Dropped files ------------------------------------------------------
+
+void TMainForm::dragEnterEvent(QDragEnterEvent* Event)
+{
+    if (Event->mimeData()->hasUrls())
+        Event->acceptProposedAction();
+}
+
+void TMainForm::dropEvent(QDropEvent* Event)
+{
+    QStringList names;
+    for (const QUrl& url : Event->mimeData()->urls())
+        if (url.isLocalFile())
+            names << url.toLocalFile();
+    Event->acceptProposedAction();
+    RunCommand([&] { WMDropFiles(names); });
+}
+
+// Takes the dropped files in order, by extension: a list file replaces the
+// document, WAV files are appended (the first of the drop is shown), others
+// are ignored. The first failure ends the drop.
+void TMainForm::WMDropFiles(const QStringList& Names)
+{
+    bool firstWave = true;
+    for (const QString& name : Names) {
+        const QString suffix = QFileInfo(name).suffix().toLower();
+        if (suffix == "ksd") {
+            if (!ConfirmDiscard())
+                continue;
+            OpenKSDFile(name);
+            FModified = false;
+        } else if (suffix == "wav") {
+            FKSD.AddWave(Utf8(name));
+            TWaveInfo* wave = FKSD.GetWave(FKSD.Count() - 1);
+            AppendRow(*wave, TLoopColumns::Dashes);
+            FModified = true;
+            if (firstWave) {
+                SelectIndex(FKSD.Count() - 1);
+                ShowWave(wave);
+                firstWave = false;
+            }
+        }
+    }
+}

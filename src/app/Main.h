@@ -1,0 +1,199 @@
+#pragma once
+// TMainForm: the application's only window and its controller. It owns the
+// wave list document, shows it as a list with one row per wave (row i always
+// shows wave i), shows the selected wave in two waveform views (the whole
+// wave above, a zoomed span below), and carries out every menu, toolbar,
+// pop-up, mouse and drag-and-drop command: the document commands, loop
+// editing, the view span and playback.
+//
+// Every command runs on the main thread. An exception that leaves a command
+// is shown by the window's standard error display and leaves the window and
+// the document as the command left them. Components carry the object names
+// of the window's form ("WaveListView", "MainMenu1_AddWave", ...).
+
+#include "app/Prompter.h"
+#include "common/Exception.h"
+#include "document/KSD.h"
+
+#include <QMainWindow>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class QAction;
+class QCloseEvent;
+class QDragEnterEvent;
+class QDropEvent;
+class QMenu;
+class QSplitter;
+class QTableWidget;
+class QTimer;
+class QToolBar;
+class TGraphImage;
+class TLowLVPCM;
+class TMarkerStatus;
+class TVersionForm;
+class TWaveOutDevice;
+
+VANTREL_DECLARE_EXCEPTION(EVantrelError);
+
+class TMainForm : public QMainWindow {
+    Q_OBJECT
+public:
+    // Prompter answers every dialog; Device is the audio output the player uses.
+    TMainForm(std::unique_ptr<TPrompter> Prompter, std::shared_ptr<TWaveOutDevice> Device,
+              QWidget* Parent = nullptr);
+    ~TMainForm() override;
+
+    const TKSD& Document() const { return FKSD; }
+    bool Modified() const { return FModified; }
+    const QString& FileName() const { return FFileName; }
+    TLowLVPCM& Player() const { return *LowLVPCM1; }
+
+    // The standard error display: runs Command and shows any exception that
+    // leaves it. Returns false when one did.
+    bool RunCommand(const std::function<void()>& Command);
+
+protected:
+    void closeEvent(QCloseEvent* Event) override;
+    void dragEnterEvent(QDragEnterEvent* Event) override;
+    void dropEvent(QDropEvent* Event) override;
+
+private:
+    // Layout (the form description).
+    void CreateActions();
+    void CreateMenus();
+    void CreateToolBar();
+    void CreateWidgets();
+    void CreatePopupMenus();
+    void CreatePlayer(std::shared_ptr<TWaveOutDevice> Device);
+    QAction* NewAction(const char* Name, const QString& Caption, const QString& Hint, int Image,
+                       void (TMainForm::*Handler)());
+
+    // Document commands.
+    void WaveListViewClick();
+    void MainMenu1_NewClick();
+    void MainMenu1_OpenKSDClick();
+    void MainMenu1_OverwriteKSDClick();
+    void MainMenu1_SaveAsKSDClick();
+    void MainMenu1_ExportVBKClick();
+    void MainMenu1_ExitClick();
+    void MainMenu1_AddWaveClick();
+    void MainMenu1_DeleteWaveClick();
+    void MainMenu1_MoveUpClick();
+    void MainMenu1_MoveDownClick();
+    void MainMenu1_AboutClick();
+    void WMDropFiles(const QStringList& Names);
+    bool FormCloseQuery();
+
+    bool ConfirmDiscard();
+    TPrompter::TAnswer AskSave();
+    void ClearDocument();
+    void ClearViews();
+    void ShowWave(TWaveInfo* Wave);
+    bool OpenKSDWithDialog();
+    void OpenKSDFile(const QString& Path);
+    void ReadKSD(const QString& Path);
+    bool SaveKSDAs();
+    void SaveKSDTo(const QString& Path);
+
+    // Rows and selection.
+    int SelectedIndex() const;
+    void SelectIndex(int Index);
+    TWaveInfo* SelectedWave() const;
+    enum class TLoopColumns { Dashes, FromWave };
+    void SetRow(int Row, const TWaveInfo& Wave, TLoopColumns Loops);
+    void AppendRow(const TWaveInfo& Wave, TLoopColumns Loops);
+    void SetCell(int Row, int Column, const QString& Text);
+
+    // Loop editing and view commands.
+    void MainMenu1_LoopStartClick();
+    void MainMenu1_LoopEndClick();
+    void MainMenu1_LoopClearClick();
+    void MainMenu1_ViewAllClick();
+    void MainMenu1_ZoomInClick();
+    void MainMenu1_ZoomOutClick();
+    void ChangeLoopStart(int32_t Position);
+    void ChangeLoopEnd(int32_t Position);
+    void ChangeLoop(int32_t Start, int32_t End);
+    void RemoveLoop();
+    void SetMarkerInBoth(const char* Name, uint32_t Color, int32_t Position);
+    void RemoveMarkerInBoth(const char* Name);
+    void SyncMarker(TGraphImage* Source, TGraphImage* Target, TMarkerStatus* Marker);
+    void ShowWholeWave();
+    void ViewSpan(int32_t Numerator, int32_t Denominator);
+    void StoreAndShowView(TWaveInfo& Wave, int32_t Start, int32_t End);
+    void GraphImageMouseDown(TGraphImage* Other);
+    void GraphImageMouseUp();
+    void AllWaveGraphImagePopupMenuPopup();
+    void PartWaveGraphImagePopupMenuPopup();
+    void EnlargeSelection(TGraphImage* From, TGraphImage* Other);
+    void ClearBothSelections();
+
+    // Playback.
+    void MainMenu1_PlayStartClick();
+    void MainMenu1_PlayStopClick();
+    void LowLVPCM1BufferEmpty();
+    void CursorTimerTimer();
+    void WMPlayStart();
+    void WMPlayStop();
+    void SetPlayingState(bool Playing);
+    void PlayerError(const QString& Message, const QString& Caption);
+
+    std::unique_ptr<TPrompter> FPrompter;
+    TKSD FKSD;
+    QString FFileName;
+    bool FModified = false;
+    int32_t FSavedLoopStart = 0;
+    int32_t FSavedLoopEnd = 0;
+    bool FSelectingFromCode = false;
+
+    // Shared with the player's worker thread, which runs the feeder: the
+    // wave being played is fixed when playback starts, so the feeder never
+    // reads the list (files may be dropped on the window while it plays).
+    int32_t FPlayIndex = 0;
+    std::atomic<int32_t> FPlayPos{0};
+    const TWaveInfo* FPlayWave = nullptr;
+    std::vector<int16_t> FFeedBlock;
+
+    QToolBar* ToolBar1 = nullptr;
+    QTableWidget* WaveListView = nullptr;
+    QSplitter* Splitter1 = nullptr;
+    QSplitter* Splitter2 = nullptr;
+    TGraphImage* AllWaveGraphImage = nullptr;
+    TGraphImage* PartWaveGraphImage = nullptr;
+    QMenu* MainMenu1_Edit = nullptr;
+    QMenu* AllWaveGraphImagePopupMenu = nullptr;
+    QMenu* PartWaveGraphImagePopupMenu = nullptr;
+    QTimer* CursorTimer = nullptr;
+    TVersionForm* VersionForm = nullptr;
+    TFileDialog WaveOpenDialog;
+    TFileDialog KSDOpenDialog;
+    TFileDialog KSDSaveDialog;
+    TFileDialog ExportVBKDialog;
+    std::unique_ptr<TLowLVPCM> LowLVPCM1;
+
+    // Actions shared by the menus and the toolbar, by their menu item names.
+    QAction* MainMenu1_New = nullptr;
+    QAction* MainMenu1_OpenKSD = nullptr;
+    QAction* MainMenu1_OverwriteKSD = nullptr;
+    QAction* MainMenu1_SaveAsKSD = nullptr;
+    QAction* MainMenu1_ExportVBK = nullptr;
+    QAction* MainMenu1_Exit = nullptr;
+    QAction* MainMenu1_AddWave = nullptr;
+    QAction* MainMenu1_DeleteWave = nullptr;
+    QAction* MainMenu1_MoveUp = nullptr;
+    QAction* MainMenu1_MoveDown = nullptr;
+    QAction* MainMenu1_LoopStart = nullptr;
+    QAction* MainMenu1_LoopEnd = nullptr;
+    QAction* MainMenu1_LoopClear = nullptr;
+    QAction* MainMenu1_ViewAll = nullptr;
+    QAction* MainMenu1_ZoomIn = nullptr;
+    QAction* MainMenu1_ZoomOut = nullptr;
+    QAction* MainMenu1_PlayStart = nullptr;
+    QAction* MainMenu1_PlsyStop = nullptr;
+    QAction* MainMenu1_About = nullptr;
+    std::vector<QAction*> FViewSpanActions;
+};

@@ -1,0 +1,278 @@
+// The main window's loop editing (menus, pop-ups, marker drags) and the
+// commands that choose the span the detail view shows.
+
+#include "app/Main.h"
+
+#include "document/LoopRules.h"
+#include "view/GraphImage.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QTableWidget>
+
+#include <algorithm>
+
+namespace {
+
+constexpr uint32_t kRed = 0x0000FF;
+constexpr uint32_t kGreen = 0x00FF00;
+const char* const kLoopStart = "LOOPSTART";
+const char* const kLoopEnd = "LOOPEND";
+constexpr int kColLoopStart = 4;
+constexpr int kColLoopEnd = 5;
+constexpr int32_t kMinZoomSpan = 10;
+
+bool HasSelection(const TGraphImage& View) { return View.SelectStart() < View.SelectEnd(); }
+
+} // namespace
+
+// ---- Loop points --------------------------------------------------------
+
+void TMainForm::SetMarkerInBoth(const char* Name, uint32_t Color, int32_t Position)
+{
+    TMarkerStatus marker;
+    marker.Color = Color;
+    marker.Position = Position;
+    AllWaveGraphImage->SetMarker(Name, marker);
+    PartWaveGraphImage->SetMarker(Name, marker);
+}
+
+void TMainForm::RemoveMarkerInBoth(const char* Name)
+{
+    AllWaveGraphImage->RemoveMarker(Name);
+    PartWaveGraphImage->RemoveMarker(Name);
+}
+
+void TMainForm::ChangeLoopStart(int32_t Position)
+{
+    TWaveInfo* wave = SelectedWave();
+    if (!wave)
+        return;
+    CheckLoopStart(*wave, Position);
+    wave->SetLoopStart(Position);
+    SetCell(SelectedIndex(), kColLoopStart, QString::number(wave->LoopStart()));
+    FModified = true;
+    SetMarkerInBoth(kLoopStart, kRed, Position);
+}
+
+void TMainForm::ChangeLoopEnd(int32_t Position)
+{
+    TWaveInfo* wave = SelectedWave();
+    if (!wave)
+        return;
+    CheckLoopEnd(*wave, Position);
+    wave->SetLoopEnd(Position);
+    SetCell(SelectedIndex(), kColLoopEnd, QString::number(wave->LoopEnd()));
+    FModified = true;
+    SetMarkerInBoth(kLoopEnd, kGreen, Position);
+}
+
+void TMainForm::ChangeLoop(int32_t Start, int32_t End)
+{
+    TWaveInfo* wave = SelectedWave();
+    if (!wave)
+        return;
+    wave->SetLoopStart(0);
+    wave->SetLoopEnd(0);
+    ChangeLoopStart(Start);
+    ChangeLoopEnd(End);
+}
+
+void TMainForm::RemoveLoop()
+{
+    TWaveInfo* wave = SelectedWave();
+    if (!wave)
+        return;
+    wave->SetLoopStart(0);
+    wave->SetLoopEnd(0);
+    FModified = true;
+    RemoveMarkerInBoth(kLoopStart);
+    RemoveMarkerInBoth(kLoopEnd);
+    SetCell(SelectedIndex(), kColLoopStart, "-");
+    SetCell(SelectedIndex(), kColLoopEnd, "-");
+}
+
+// The menu commands take the cursor of whichever view shows one.
+void TMainForm::MainMenu1_LoopStartClick()
+{
+    if (AllWaveGraphImage->CursorEnabled())
+        ChangeLoopStart(AllWaveGraphImage->Cursor());
+    else if (PartWaveGraphImage->CursorEnabled())
+        ChangeLoopStart(PartWaveGraphImage->Cursor());
+}
+
+void TMainForm::MainMenu1_LoopEndClick()
+{
+    if (AllWaveGraphImage->CursorEnabled())
+        ChangeLoopEnd(AllWaveGraphImage->Cursor());
+    else if (PartWaveGraphImage->CursorEnabled())
+        ChangeLoopEnd(PartWaveGraphImage->Cursor());
+}
+
+void TMainForm::MainMenu1_LoopClearClick() { RemoveLoop(); }
+
+// ---- Mouse in the views -------------------------------------------------
+
+void TMainForm::GraphImageMouseDown(TGraphImage* Other)
+{
+    if (const TWaveInfo* wave = SelectedWave()) {
+        FSavedLoopStart = wave->LoopStart();
+        FSavedLoopEnd = wave->LoopEnd();
+    }
+    // At most one view shows a cursor, so the loop commands know which to take.
+    Other->SetCursorEnabled(false);
+}
+
+// A marker drag that leaves the loop start at or after the loop end is
+// undone: the loop as it was at the press comes back.
+void TMainForm::GraphImageMouseUp()
+{
+    const TWaveInfo* wave = SelectedWave();
+    if (!wave || wave->LoopEnd() == 0 || wave->LoopStart() < wave->LoopEnd())
+        return;
+    ChangeLoop(FSavedLoopStart, FSavedLoopEnd);
+    throw EVantrelError(kLoopStartAfterEnd);
+}
+
+void TMainForm::SyncMarker(TGraphImage* Source, TGraphImage* Target, TMarkerStatus* Marker)
+{
+    const std::string name = Source->GetMarkerName(Marker);
+    Target->SetMarker(name, *Marker);
+    TWaveInfo* wave = SelectedWave();
+    if (!wave)
+        return;
+    // The row shows what the wave holds (its setter keeps a start inside the wave).
+    if (name == kLoopStart) {
+        wave->SetLoopStart(Marker->Position);
+        SetCell(SelectedIndex(), kColLoopStart, QString::number(wave->LoopStart()));
+        FModified = true;
+    } else if (name == kLoopEnd) {
+        wave->SetLoopEnd(Marker->Position);
+        SetCell(SelectedIndex(), kColLoopEnd, QString::number(wave->LoopEnd()));
+        FModified = true;
+    }
+}
+
+// ---- Pop-up menus -------------------------------------------------------
+
+void TMainForm::AllWaveGraphImagePopupMenuPopup()
+{
+    const TWaveInfo* wave = SelectedWave();
+    const bool selection = wave && HasSelection(*AllWaveGraphImage);
+    const bool noSelection = wave && !selection;
+    const bool loop = wave && (wave->LoopStart() != 0 || wave->LoopEnd() != 0);
+    const std::pair<const char*, bool> states[] = {
+        {"AGIPopupMenu_N1", selection},   {"AGIPopupMenu_N2", selection}, {"AGIPopupMenu_N4", noSelection},
+        {"AGIPopupMenu_N5", noSelection}, {"AGIPopupMenu_N6", selection}, {"AGIPopupMenu_N7", loop},
+    };
+    for (const auto& [name, enabled] : states)
+        AllWaveGraphImagePopupMenu->findChild<QAction*>(name)->setEnabled(enabled);
+}
+
+void TMainForm::PartWaveGraphImagePopupMenuPopup()
+{
+    const TWaveInfo* wave = SelectedWave();
+    const bool selection = wave && HasSelection(*PartWaveGraphImage);
+    const bool noSelection = wave && !selection;
+    const bool loop = wave && (wave->LoopStart() != 0 || wave->LoopEnd() != 0);
+    const std::pair<const char*, bool> states[] = {
+        {"PGIPopupMenu_N1", selection},   {"PGIPopupMenu_N2", noSelection}, {"PGIPopupMenu_N3", selection},
+        {"PGIPopupMenu_N5", noSelection}, {"PGIPopupMenu_N6", noSelection}, {"PGIPopupMenu_N7", selection},
+        {"PGIPopupMenu_N8", loop},
+    };
+    for (const auto& [name, enabled] : states)
+        PartWaveGraphImagePopupMenu->findChild<QAction*>(name)->setEnabled(enabled);
+}
+
+// The selection of From becomes the detail view's span, and both views mark
+// it as their selection.
+void TMainForm::EnlargeSelection(TGraphImage* From, TGraphImage* Other)
+{
+    TWaveInfo* wave = SelectedWave();
+    if (!wave)
+        return;
+    const int32_t start = From->SelectStart();
+    const int32_t end = From->SelectEnd();
+    wave->SetViewStart(start);
+    wave->SetViewEnd(end);
+    PartWaveGraphImage->SetView(wave->ViewStart(), wave->ViewEnd());
+    PartWaveGraphImage->SetSelection(start, end);
+    Other->SetSelection(start, end);
+}
+
+void TMainForm::ClearBothSelections()
+{
+    PartWaveGraphImage->ClearSelection();
+    AllWaveGraphImage->ClearSelection();
+}
+
+// ---- The detail view's span ---------------------------------------------
+
+void TMainForm::StoreAndShowView(TWaveInfo& Wave, int32_t Start, int32_t End)
+{
+    Wave.SetViewStart(Start);
+    Wave.SetViewEnd(End);
+    PartWaveGraphImage->SetView(Wave.ViewStart(), Wave.ViewEnd());
+}
+
+void TMainForm::ShowWholeWave()
+{
+    TWaveInfo* wave = SelectedWave();
+    if (!wave)
+        return;
+    wave->SetViewStart(0);
+    wave->SetViewEnd(wave->SampleCount());
+    PartWaveGraphImage->SetView(0, wave->ViewEnd());
+    AllWaveGraphImage->ClearSelection();
+}
+
+void TMainForm::MainMenu1_ViewAllClick() { ShowWholeWave(); }
+
+void TMainForm::MainMenu1_ZoomInClick()
+{
+    TWaveInfo* wave = SelectedWave();
+    if (!wave)
+        return;
+    const int32_t vs = PartWaveGraphImage->ViewStart();
+    const int32_t ve = PartWaveGraphImage->ViewEnd();
+    const int32_t mid = (vs + ve) / 2;
+    const int32_t start = (mid + vs) / 2;
+    const int32_t end = (ve + mid) / 2;
+    if (end - start < kMinZoomSpan) {
+        FPrompter->Beep();
+        return;
+    }
+    StoreAndShowView(*wave, start, end);
+}
+
+void TMainForm::MainMenu1_ZoomOutClick()
+{
+    TWaveInfo* wave = SelectedWave();
+    if (!wave)
+        return;
+    const int32_t vs = PartWaveGraphImage->ViewStart();
+    const int32_t ve = PartWaveGraphImage->ViewEnd();
+    const int32_t half = (ve - vs) / 2;
+    if (vs <= 0 && ve >= wave->SampleCount())
+        FPrompter->Beep();
+    StoreAndShowView(*wave, std::max(vs - half, 0), std::min(ve + half, wave->SampleCount()));
+}
+
+// Shows Numerator/Denominator seconds around the centre of the detail view,
+// when that span ends before the end of the wave.
+void TMainForm::ViewSpan(int32_t Numerator, int32_t Denominator)
+{
+    TWaveInfo* wave = SelectedWave();
+    if (!wave)
+        return;
+    const int32_t span = static_cast<int32_t>(static_cast<int64_t>(wave->SamplesPerSec()) * Numerator / Denominator);
+    const int32_t vs = PartWaveGraphImage->ViewStart();
+    const int32_t ve = PartWaveGraphImage->ViewEnd();
+    const int32_t start = std::max((vs + ve) / 2 - span / 2, 0);
+    const int32_t end = start + span;
+    if (end >= wave->SampleCount()) {
+        FPrompter->Beep();
+        return;
+    }
+    StoreAndShowView(*wave, start, end);
+}

@@ -1,0 +1,58 @@
+#include "app/Prompter.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QFileDialog>
+#include <QMessageBox>
+
+QStringList TDialogPrompter::ChooseFiles(QWidget* Parent, TFileDialog& Dialog)
+{
+    QFileDialog dialog(Parent);
+    dialog.setNameFilter(Dialog.Filter);
+    dialog.setOption(QFileDialog::ReadOnly, false);
+    switch (Dialog.Kind) {
+    case TFileDialog::TKind::Open:
+        dialog.setFileMode(QFileDialog::ExistingFile);
+        break;
+    case TFileDialog::TKind::OpenMany:
+        dialog.setFileMode(QFileDialog::ExistingFiles);
+        break;
+    case TFileDialog::TKind::Save:
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        dialog.setDefaultSuffix(Dialog.DefaultSuffix);
+        break;
+    }
+    if (!Dialog.FileName.isEmpty())
+        dialog.selectFile(Dialog.FileName);
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    const QStringList chosen = dialog.selectedFiles();
+    if (!chosen.isEmpty())
+        Dialog.FileName = chosen.constLast();
+    return chosen;
+}
+
+TPrompter::TAnswer TDialogPrompter::AskYesNoCancel(QWidget* Parent, const QString& Title, const QString& Text)
+{
+    QMessageBox box(QMessageBox::NoIcon, Title, Text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                    Parent);
+    switch (box.exec()) {
+    case QMessageBox::Yes:
+        return TAnswer::Yes;
+    case QMessageBox::No:
+        return TAnswer::No;
+    default:
+        return TAnswer::Cancel;
+    }
+}
+
+void TDialogPrompter::ShowError(QWidget* Parent, const QString& Title, const QString& Text)
+{
+    QMessageBox box(QMessageBox::Critical, Title, Text, QMessageBox::Ok, Parent);
+    box.exec();
+}
+
+void TDialogPrompter::ShowModal(QDialog& Form) { Form.exec(); }
+
+void TDialogPrompter::Beep() { QApplication::beep(); }

@@ -1,0 +1,15 @@
+#pragma once
+// TVersionForm: the About box, with the program's name and version and two
+// lines of notices. One instance lives hidden for the whole run and is shown
+// modally from the Help menu.
+
+#include <QDialog>
+
+// The program's version, as the About box and the list files write it.
+inline constexpr double kProgramVersion = 1.0;
+
+class TVersionForm : public QDialog {
+    Q_OBJECT
+public:
+    explicit TVersionForm(QWidget* Parent = nullptr);
+};

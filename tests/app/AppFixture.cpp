@@ -1,0 +1,137 @@
+#include "AppFixture.h"
+
+#include <QTest>
+
+bool HasMarkerLine(const TGraphImage& View, int32_t Sample, QRgb Color)
+{
+    const QImage& surface = View.Surface();
+    const int64_t span = View.ViewEnd() - View.ViewStart();
+    if (span <= 0 || surface.isNull())
+        return false;
+    const double exact = static_cast<double>(Sample - View.ViewStart()) * surface.width() / static_cast<double>(span);
+    const int x = static_cast<int>(exact >= 0 ? exact + 0.5 : exact - 0.5);
+    if (x < 0 || x >= surface.width())
+        return false;
+    for (int y : {0, surface.height() / 2, surface.height() - 1})
+        if ((surface.pixel(x, y) | 0xFF000000) != Color)
+            return false;
+    return true;
+}
+
+QStringList TScriptedPrompter::ChooseFiles(QWidget*, TFileDialog& Dialog)
+{
+    Dialogs.push_back(Dialog);
+    if (Files.empty()) {
+        ADD_FAILURE() << "unexpected file dialog";
+        return {};
+    }
+    QStringList answer = Files.front();
+    Files.pop_front();
+    if (!answer.isEmpty())
+        Dialog.FileName = answer.constLast();
+    return answer;
+}
+
+TPrompter::TAnswer TScriptedPrompter::AskYesNoCancel(QWidget*, const QString& Title, const QString& Text)
+{
+    Questions.push_back(Title + "|" + Text);
+    if (Answers.empty()) {
+        ADD_FAILURE() << "unexpected question " << Text.toStdString();
+        return TAnswer::Cancel;
+    }
+    const TAnswer answer = Answers.front();
+    Answers.pop_front();
+    return answer;
+}
+
+void TScriptedPrompter::ShowError(QWidget*, const QString& Title, const QString& Text)
+{
+    Errors.emplace_back(Title, Text);
+}
+
+AppTest::AppTest() : Device(std::make_shared<TVirtualWaveOutDevice>())
+{
+    auto prompter = std::make_unique<TScriptedPrompter>();
+    Prompter = prompter.get();
+    Form = std::make_unique<TMainForm>(std::move(prompter), Device);
+    Form->show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(Form.get()));
+}
+
+AppTest::~AppTest()
+{
+    EXPECT_TRUE(Prompter->Files.empty()) << "unused file answers";
+    EXPECT_TRUE(Prompter->Answers.empty()) << "unused question answers";
+    Form.reset();
+}
+
+std::string AppTest::Wav(const std::string& Name, std::size_t Samples, uint32_t Rate)
+{
+    const std::string path = Dir.File(Name);
+    WriteWav(path, Ramp(Samples), Rate);
+    return path;
+}
+
+void AppTest::Add(const std::vector<std::string>& Paths)
+{
+    QStringList files;
+    for (const std::string& p : Paths)
+        files << QString::fromStdString(p);
+    Prompter->Files.push_back(files);
+    Trigger("MainMenu1_AddWave");
+}
+
+QAction* AppTest::Action(const char* Name) const
+{
+    QAction* action = Form->findChild<QAction*>(Name);
+    EXPECT_NE(action, nullptr) << Name;
+    return action;
+}
+
+void AppTest::Trigger(const char* ActionName)
+{
+    if (QAction* action = Action(ActionName))
+        action->trigger();
+}
+
+QTableWidget* AppTest::List() const { return Form->findChild<QTableWidget*>("WaveListView"); }
+
+TGraphImage* AppTest::View(const char* Name) const { return Form->findChild<TGraphImage*>(Name); }
+
+QString AppTest::Cell(int Row, int Column) const
+{
+    const QTableWidgetItem* item = List()->item(Row, Column);
+    return item ? item->text() : QString();
+}
+
+std::vector<QString> AppTest::RowTexts(int Row) const
+{
+    std::vector<QString> texts;
+    for (int c = 0; c < List()->columnCount(); ++c)
+        texts.push_back(Cell(Row, c));
+    return texts;
+}
+
+int AppTest::SelectedRow() const
+{
+    const auto rows = List()->selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : rows.first().row();
+}
+
+void AppTest::ClickRow(int Row)
+{
+    QTableWidget* list = List();
+    const QRect cell = list->visualRect(list->model()->index(Row, 0));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
+}
+
+std::vector<QString> AppTest::TakeErrors()
+{
+    std::vector<QString> texts;
+    for (const auto& [title, text] : Prompter->Errors) {
+        EXPECT_EQ(title, "Vantrel");
+        texts.push_back(text);
+    }
+    Prompter->Errors.clear();
+    return texts;
+}

@@ -1,0 +1,72 @@
+#pragma once
+// A main window for tests: a scripted prompter answers its dialogs and the
+// player plays into a virtual device that only moves when the test says so.
+
+#include "app/Main.h"
+#include "app/Prompter.h"
+#include "playback/VirtualWaveOut.h"
+#include "support/TestFiles.h"
+#include "view/GraphImage.h"
+
+#include <QAction>
+#include <QTableWidget>
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <memory>
+#include <string>
+#include <vector>
+
+inline constexpr QRgb kRedLine = 0xFFFF0000;
+inline constexpr QRgb kGreenLine = 0xFF00FF00;
+inline constexpr QRgb kBlackLine = 0xFF000000;
+
+// Whether View shows a full-height line of Color at Sample's column.
+bool HasMarkerLine(const TGraphImage& View, int32_t Sample, QRgb Color);
+
+class TScriptedPrompter : public TPrompter {
+public:
+    // Answers in order; a file answer that is an empty list cancels the dialog.
+    std::deque<QStringList> Files;
+    std::deque<TAnswer> Answers;
+    // What was asked and shown.
+    std::vector<TFileDialog> Dialogs;
+    std::vector<QString> Questions;
+    std::vector<std::pair<QString, QString>> Errors; // title, text
+    int Modals = 0;
+    int Beeps = 0;
+
+    QStringList ChooseFiles(QWidget*, TFileDialog& Dialog) override;
+    TAnswer AskYesNoCancel(QWidget*, const QString& Title, const QString& Text) override;
+    void ShowError(QWidget*, const QString& Title, const QString& Text) override;
+    void ShowModal(QDialog&) override { ++Modals; }
+    void Beep() override { ++Beeps; }
+};
+
+class AppTest : public testing::Test {
+protected:
+    AppTest();
+    ~AppTest() override;
+
+    // A canonical WAV file in the test's folder, its samples a ramp.
+    std::string Wav(const std::string& Name, std::size_t Samples, uint32_t Rate = 44100);
+    // Adds files through the add command.
+    void Add(const std::vector<std::string>& Paths);
+    void Trigger(const char* ActionName);
+    QAction* Action(const char* Name) const;
+    QTableWidget* List() const;
+    TGraphImage* View(const char* Name) const;
+    TGraphImage* Overview() const { return View("AllWaveGraphImage"); }
+    TGraphImage* Detail() const { return View("PartWaveGraphImage"); }
+    QString Cell(int Row, int Column) const;
+    std::vector<QString> RowTexts(int Row) const;
+    int SelectedRow() const;
+    void ClickRow(int Row);
+    // The error texts shown so far, and clears them.
+    std::vector<QString> TakeErrors();
+
+    TTempDir Dir;
+    std::shared_ptr<TVirtualWaveOutDevice> Device;
+    TScriptedPrompter* Prompter = nullptr;
+    std::unique_ptr<TMainForm> Form;
+};

@@ -1,0 +1,304 @@
+// The window's layout and its document commands, answered by a scripted prompter.
+
+#include "AppFixture.h"
+
+#include <QHeaderView>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTest>
+#include <QToolBar>
+#include <QToolButton>
+#include <QUrl>
+
+using TAnswer = TPrompter::TAnswer;
+
+namespace {
+
+const QString kNoWave = "waveが登録されていません.";
+
+void Drop(QWidget& Target, const std::vector<std::string>& Paths)
+{
+    QMimeData data;
+    QList<QUrl> urls;
+    for (const std::string& p : Paths)
+        urls << QUrl::fromLocalFile(QString::fromStdString(p));
+    data.setUrls(urls);
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&Target, &enter);
+    ASSERT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&Target, &drop);
+}
+
+} // namespace
+
+TEST_F(AppTest, LayoutCaptionsAndToolbar)
+{
+    EXPECT_EQ(Form->windowTitle(), "Vantrel");
+    EXPECT_EQ(Form->size(), QSize(686, 441));
+    const QStringList titles = {"ファイル名", "周波数(Hz)", "長さ(msec)", "サンプル数", "ループ始点", "ループ終点"};
+    const int widths[] = {150, 80, 80, 80, 80, 80};
+    ASSERT_EQ(List()->columnCount(), 6);
+    for (int c = 0; c < 6; ++c) {
+        EXPECT_EQ(List()->horizontalHeaderItem(c)->text(), titles[c]);
+        EXPECT_EQ(List()->columnWidth(c), widths[c]);
+    }
+    EXPECT_EQ(List()->height(), 100);
+    EXPECT_EQ(Overview()->height(), 72);
+    EXPECT_GT(Detail()->height(), 72);
+    EXPECT_LT(Overview()->y(), Detail()->y());
+    EXPECT_TRUE(Form->statusBar()->currentMessage().isEmpty());
+
+    QStringList menus;
+    for (QAction* menu : Form->menuBar()->actions())
+        menus << menu->text();
+    EXPECT_EQ(menus, QStringList({"ファイル(&F)", "編集(&E)", "表示(&V)", "演奏(&P)", "ヘルプ(&H)"}));
+    EXPECT_EQ(Action("MainMenu1_SaveAsKSD")->text(), "KSDを名前をつけて保存(&A)...");
+    EXPECT_EQ(Action("MainMenu1_View5sec")->text(), "5秒表示(&6)");
+    EXPECT_EQ(Action("MainMenu1_PlsyStop")->text(), "停止(&S)");
+
+    // Tool buttons in order, each bound to its menu item and showing its hint.
+    const std::vector<std::pair<QString, QString>> buttons = {
+        {"ToolButton_New", "MainMenu1_New"},        {"ToolButton_OpenKSD", "MainMenu1_OpenKSD"},
+        {"ToolButton_SaveKSD", "MainMenu1_OverwriteKSD"}, {"ToolButton_ExportVBK", "MainMenu1_ExportVBK"},
+        {"ToolButton_AddWave", "MainMenu1_AddWave"}, {"ToolButton_DeleteWave", "MainMenu1_DeleteWave"},
+        {"ToolButton_MoveUp", "MainMenu1_MoveUp"},  {"ToolButton_MoveDown", "MainMenu1_MoveDown"},
+        {"ToolButton_ViewAll", "MainMenu1_ViewAll"}, {"ToolButton_ZoomIn", "MainMenu1_ZoomIn"},
+        {"ToolButton_ZoomOut", "MainMenu1_ZoomOut"}, {"ToolButton_LoopStart", "MainMenu1_LoopStart"},
+        {"ToolButton_LoopEnd", "MainMenu1_LoopEnd"}, {"ToolButton_LoopClear", "MainMenu1_LoopClear"},
+        {"ToolButton_Play", "MainMenu1_PlayStart"}, {"ToolButton_Stop", "MainMenu1_PlsyStop"},
+    };
+    QToolBar* toolbar = Form->findChild<QToolBar*>("ToolBar1");
+    int separators = 0;
+    std::size_t next = 0;
+    for (QAction* action : toolbar->actions()) {
+        if (action->isSeparator()) {
+            ++separators;
+            continue;
+        }
+        ASSERT_LT(next, buttons.size());
+        auto* button = qobject_cast<QToolButton*>(toolbar->widgetForAction(action));
+        ASSERT_NE(button, nullptr);
+        EXPECT_EQ(button->objectName(), buttons[next].first);
+        EXPECT_EQ(action->objectName(), buttons[next].second);
+        EXPECT_FALSE(action->toolTip().isEmpty());
+        EXPECT_FALSE(action->icon().isNull());
+        ++next;
+    }
+    EXPECT_EQ(next, buttons.size());
+    EXPECT_EQ(separators, 7);
+    EXPECT_EQ(Action("MainMenu1_OverwriteKSD")->toolTip(), "KSDを上書き保存");
+}
+
+TEST_F(AppTest, AddingThreeFilesSelectsAndShowsTheThird)
+{
+    Add({Wav("a.wav", 100), Wav("b.wav", 200, 22050), Wav("c.wav", 300)});
+    ASSERT_EQ(List()->rowCount(), 3);
+    EXPECT_EQ(RowTexts(1), (std::vector<QString>{"b.wav", "22050", "9", "200", "-", "-"}));
+    EXPECT_EQ(SelectedRow(), 2);
+    EXPECT_EQ(Overview()->WaveInfo(), Form->Document().GetWave(2));
+    EXPECT_EQ(Detail()->WaveInfo(), Form->Document().GetWave(2));
+    EXPECT_EQ(Overview()->ViewEnd(), 300);
+    EXPECT_TRUE(Form->Modified());
+    EXPECT_EQ(Prompter->Dialogs.back().Kind, TFileDialog::TKind::OpenMany);
+    EXPECT_EQ(Prompter->Dialogs.back().Filter, "waveファイル(*.wav);;すべてのファイル(*.*)");
+}
+
+TEST_F(AppTest, FailingAddKeepsEarlierFilesAndShowsTheLast)
+{
+    const std::string missing = Dir.File("missing.wav");
+    Add({Wav("a.wav", 100), Wav("b.wav", 50), missing, Wav("c.wav", 10)});
+    EXPECT_EQ(TakeErrors(), std::vector<QString>{QString::fromStdString("ファイル「" + missing + "」を開けません.")});
+    ASSERT_EQ(List()->rowCount(), 2);
+    EXPECT_EQ(SelectedRow(), 1);
+    EXPECT_EQ(Detail()->WaveInfo(), Form->Document().GetWave(1));
+
+    Prompter->Files.push_back({}); // cancelled dialog changes nothing
+    Trigger("MainMenu1_AddWave");
+    EXPECT_EQ(List()->rowCount(), 2);
+}
+
+TEST_F(AppTest, MoveUpAndDownSwapRowsAndStopAtTheEdges)
+{
+    Add({Wav("a.wav", 10), Wav("b.wav", 20), Wav("c.wav", 30)});
+    Form->Document().GetWave(0)->SetLoopEnd(5);
+    ClickRow(0);
+    Trigger("MainMenu1_MoveUp");
+    EXPECT_EQ(Cell(0, 0), "a.wav");
+    Trigger("MainMenu1_MoveDown");
+    EXPECT_EQ(SelectedRow(), 1);
+    EXPECT_EQ(RowTexts(0), (std::vector<QString>{"b.wav", "44100", "0", "20", "-", "-"}));
+    EXPECT_EQ(RowTexts(1), (std::vector<QString>{"a.wav", "44100", "0", "10", "0", "5"}));
+    EXPECT_EQ(Detail()->WaveInfo()->WaveName(), "a.wav");
+    ClickRow(2);
+    Trigger("MainMenu1_MoveDown");
+    EXPECT_EQ(Cell(2, 0), "c.wav");
+    Trigger("MainMenu1_MoveUp");
+    EXPECT_EQ(Cell(1, 0), "c.wav");
+    EXPECT_EQ(Form->Document().GetWave(1)->WaveName(), "c.wav");
+    EXPECT_EQ(SelectedRow(), 1);
+}
+
+TEST_F(AppTest, DeleteEmptiesTheViewsAndTheSelection)
+{
+    Add({Wav("a.wav", 10), Wav("b.wav", 20)});
+    Trigger("MainMenu1_DeleteWave");
+    EXPECT_EQ(List()->rowCount(), 1);
+    EXPECT_EQ(Form->Document().Count(), 1);
+    EXPECT_EQ(SelectedRow(), -1);
+    EXPECT_EQ(Overview()->WaveInfo(), nullptr);
+    EXPECT_EQ(Detail()->WaveInfo(), nullptr);
+    Trigger("MainMenu1_DeleteWave"); // no row selected: nothing
+    EXPECT_EQ(List()->rowCount(), 1);
+}
+
+TEST_F(AppTest, ExportWithoutWavesShowsTheMessageAndNoDialog)
+{
+    Trigger("MainMenu1_ExportVBK");
+    EXPECT_EQ(TakeErrors(), std::vector<QString>{kNoWave});
+    EXPECT_TRUE(Prompter->Dialogs.empty());
+}
+
+TEST_F(AppTest, SaveQuestionBranchesOfNew)
+{
+    Add({Wav("a.wav", 10)});
+    // Cancel: nothing changes.
+    Prompter->Answers.push_back(TAnswer::Cancel);
+    Trigger("MainMenu1_New");
+    EXPECT_EQ(List()->rowCount(), 1);
+    EXPECT_TRUE(Form->Modified());
+    EXPECT_EQ(Prompter->Questions.back(), "確認|KSDを保存しますか？");
+    // Yes without a file name: the save-as dialog, cancelled, cancels New.
+    Prompter->Answers.push_back(TAnswer::Yes);
+    Prompter->Files.push_back({});
+    Trigger("MainMenu1_New");
+    EXPECT_EQ(List()->rowCount(), 1);
+    EXPECT_EQ(Prompter->Dialogs.back().Kind, TFileDialog::TKind::Save);
+    EXPECT_EQ(Prompter->Dialogs.back().DefaultSuffix, "ksd");
+    // No: the document is emptied and unmodified; New again does not ask.
+    Prompter->Answers.push_back(TAnswer::No);
+    Trigger("MainMenu1_New");
+    EXPECT_EQ(List()->rowCount(), 0);
+    EXPECT_FALSE(Form->Modified());
+    const std::size_t asked = Prompter->Questions.size();
+    Trigger("MainMenu1_New");
+    EXPECT_EQ(Prompter->Questions.size(), asked);
+}
+
+TEST_F(AppTest, EmptiedDocumentIsNeverOfferedForSaving)
+{
+    Add({Wav("a.wav", 10)});
+    Trigger("MainMenu1_DeleteWave");
+    EXPECT_TRUE(Form->Modified());
+    Trigger("MainMenu1_New");
+    EXPECT_TRUE(Prompter->Questions.empty());
+    EXPECT_TRUE(Form->close());
+}
+
+TEST_F(AppTest, CloseQueryAsksAndHonoursEachAnswer)
+{
+    Add({Wav("a.wav", 10)});
+    Prompter->Answers.push_back(TAnswer::Cancel);
+    EXPECT_FALSE(Form->close());
+    // Yes without a name, save-as cancelled: stays open, still modified.
+    Prompter->Answers.push_back(TAnswer::Yes);
+    Prompter->Files.push_back({});
+    EXPECT_FALSE(Form->close());
+    EXPECT_TRUE(Form->Modified());
+    // Yes with a name whose folder does not exist: the message, window stays.
+    const QString bad = QString::fromStdString(Dir.File("no/such/folder/list.ksd"));
+    Prompter->Answers.push_back(TAnswer::Yes);
+    Prompter->Files.push_back({bad});
+    EXPECT_FALSE(Form->close());
+    EXPECT_EQ(TakeErrors().size(), 1u);
+    EXPECT_TRUE(Form->FileName().isEmpty());
+    // Yes and a good name: saved, closes.
+    const QString good = QString::fromStdString(Dir.File("list.ksd"));
+    Prompter->Answers.push_back(TAnswer::Yes);
+    Prompter->Files.push_back({good});
+    EXPECT_TRUE(Form->close());
+    EXPECT_EQ(Form->FileName(), good);
+    EXPECT_FALSE(ReadBytes(good.toStdString()).empty());
+}
+
+TEST_F(AppTest, SaveWritesTheFileAndClearsModified)
+{
+    Add({Wav("a.wav", 10)});
+    const QString path = QString::fromStdString(Dir.File("saved.ksd"));
+    Prompter->Files.push_back({path});
+    Trigger("MainMenu1_OverwriteKSD"); // no name yet: asks for one
+    EXPECT_FALSE(Form->Modified());
+    EXPECT_EQ(Form->FileName(), path);
+    Add({Wav("b.wav", 10)});
+    Trigger("MainMenu1_OverwriteKSD"); // now writes without asking
+    EXPECT_FALSE(Form->Modified());
+    EXPECT_EQ(Prompter->Dialogs.size(), 3u);
+    TKSD reread;
+    reread.LoadFromFile(path.toStdString());
+    EXPECT_EQ(reread.Count(), 2);
+}
+
+TEST_F(AppTest, OpenShowsLoopColumnsAndFailingOpenEmptiesTheDocument)
+{
+    TKSD list;
+    list.AddWave(Wav("plain.wav", 6000));
+    list.AddWave(Wav("looped.wav", 6000));
+    list.GetWave(1)->SetLoopEnd(5000);
+    const std::string ksd = Dir.File("list.ksd");
+    list.SaveToFile(ksd);
+
+    Prompter->Files.push_back({QString::fromStdString(ksd)});
+    Trigger("MainMenu1_OpenKSD");
+    ASSERT_EQ(List()->rowCount(), 2);
+    EXPECT_EQ(Cell(0, 4), "-");
+    EXPECT_EQ(Cell(0, 5), "-");
+    EXPECT_EQ(Cell(1, 4), "0");
+    EXPECT_EQ(Cell(1, 5), "5000");
+    EXPECT_EQ(SelectedRow(), -1);
+    EXPECT_EQ(Detail()->WaveInfo(), nullptr);
+    EXPECT_FALSE(Form->Modified());
+    EXPECT_EQ(Form->FileName(), QString::fromStdString(ksd));
+
+    ClickRow(1); // a looped wave shows its loop markers in both views
+    for (TGraphImage* view : {Overview(), Detail()}) {
+        EXPECT_TRUE(HasMarkerLine(*view, 0, kRedLine));
+        EXPECT_TRUE(HasMarkerLine(*view, 5000, kGreenLine));
+    }
+
+    const std::string broken = Dir.File("broken.ksd");
+    WriteBytes(broken, {'<', 'x'});
+    Prompter->Files.push_back({QString::fromStdString(broken)});
+    Trigger("MainMenu1_OpenKSD");
+    EXPECT_EQ(TakeErrors().size(), 1u);
+    EXPECT_EQ(List()->rowCount(), 0);
+    EXPECT_EQ(Form->Document().Count(), 0);
+    EXPECT_TRUE(Form->FileName().isEmpty());
+}
+
+TEST_F(AppTest, DropsTakeWavFilesInOrderAndOpenListFilesInAnyCase)
+{
+    Drop(*Form, {Wav("a.wav", 10), Dir.File("notes.txt"), Wav("b.wav", 20), Wav("c.WAV", 30)});
+    ASSERT_EQ(List()->rowCount(), 3);
+    EXPECT_EQ(SelectedRow(), 0);
+    EXPECT_EQ(Detail()->WaveInfo(), Form->Document().GetWave(0));
+    EXPECT_TRUE(Form->Modified());
+
+    TKSD list;
+    list.AddWave(Wav("d.wav", 40));
+    const std::string ksd = Dir.File("LIST.KSD");
+    list.SaveToFile(ksd);
+    Prompter->Answers.push_back(TAnswer::No);
+    Drop(*Form, {ksd, Wav("e.wav", 50)});
+    ASSERT_EQ(List()->rowCount(), 2);
+    EXPECT_EQ(Cell(0, 0), "d.wav");
+    EXPECT_EQ(Cell(1, 0), "e.wav");
+    EXPECT_TRUE(Form->Modified());
+}
+
+TEST_F(AppTest, AboutGoesThroughThePrompter)
+{
+    Trigger("MainMenu1_About");
+    EXPECT_EQ(Prompter->Modals, 1);
+}
