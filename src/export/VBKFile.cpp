@@ -1,7 +1,125 @@
 #include "export/VBKFile.h"
 
-// Placeholder until the exporter lands.
-void TVBKFile::Export(const std::string&, const TKSD&)
+#include "common/Format.h"
+#include "document/KSD.h"
+#include "document/WaveInfo.h"
+
+
+namespace {
+
+constexpr int64_t FileSizeLimit = int64_t{1} << 31;
+
+uint32_t PayloadBytes(const TWaveInfo& wave) { return static_cast<uint32_t>(wave.SampleCount()) * 2u; }
+
+} // namespace
+
+int64_t TVBKFile::ExportedSize(const TKSD& list)
 {
-    throw EVBKFileException("not built yet");
+    const int64_t n = list.Count();
+    int64_t size = 96 + 92 * n;
+    for (int32_t i = 0; i < list.Count(); ++i)
+        size += 16 + int64_t{PayloadBytes(*list.GetWave(i))};
+    return size;
+}
+
+void TVBKFile::Export(const std::string& fileName, const TKSD& list)
+{
+    FNumWaves = list.Count();
+    if (FNumWaves == 0)
+        throw EVBKFileException("waveが登録されていません");
+    if (ExportedSize(list) >= FileSizeLimit)
+        throw EVBKFileException("VBKファイルが大きすぎます");
+
+    try {
+        OpenFile(fileName);
+        WriteTables();
+        for (int32_t i = 0; i < FNumWaves; ++i)
+            WriteWave(i, *list.GetWave(i));
+        Finish();
+    } catch (...) {
+        // The incomplete file stays on disk for inspection; only the handle goes.
+        Reset();
+        throw;
+    }
+    Reset();
+}
+
+void TVBKFile::OpenFile(const std::string& fileName) { FLib.CreateNew(fileName); }
+
+void TVBKFile::WriteTables()
+{
+    FTones.assign(static_cast<std::size_t>(FNumWaves), TVBKTone{});
+    FNames.assign(static_cast<std::size_t>(FNumWaves), TVBKName{});
+
+    TVBKCtrl ctrl;
+    ctrl.ctrlWord = 1;
+    ctrl.waveCount = FNumWaves;
+    uint8_t bytes[VBKCtrlSize];
+    EncodeCtrl(ctrl, bytes);
+    FLib.WriteChunk(VBKTags[vtCtrl], bytes, sizeof bytes);
+
+    // Space for the tone records, all zero until Finish knows them.
+    FTonePos = FLib.Position();
+    WriteTones();
+    FNamePos = FLib.Position();
+    WriteNames();
+}
+
+void TVBKFile::WriteWave(int32_t index, const TWaveInfo& wave)
+{
+    TVBKTone& tone = FTones[static_cast<std::size_t>(index)];
+    tone.waveOffset = static_cast<uint32_t>(FLib.Position());
+    tone.toneWord = 1;
+    tone.rateOffset = wave.SamplesPerSec() - VBKBaseRate;
+
+    // A loop end of 0 means no loop end; a loop from sample 0 goes out as no loop.
+    const int32_t start = wave.LoopStart();
+    const int32_t end = wave.LoopEnd();
+    if (start != 0 && end != 0) {
+        tone.loopFlag = 1;
+        tone.loopStart = start;
+        tone.loopEnd = end;
+    } else if (start > 0 && end == 0) {
+        throw EVBKFileException(
+            Format("「%s」のループ終点が設定されていません", wave.WaveName().c_str()));
+    } else {
+        tone.loopFlag = 0;
+        tone.loopStart = 0;
+        tone.loopEnd = 0;
+    }
+
+    // The samples are written as read from the WAV file, straight from the wave.
+    FLib.WriteChunk(VBKTags[vtWave], wave.Data().data(), PayloadBytes(wave));
+}
+
+void TVBKFile::Finish()
+{
+    const int32_t end = FLib.Position();
+    FLib.Seek(FTonePos);
+    WriteTones();
+    FLib.Seek(FNamePos);
+    WriteNames();
+    FLib.Seek(end);
+    FLib.WriteChunk(VBKTags[vtTerm], nullptr, 0);
+}
+
+void TVBKFile::WriteTones()
+{
+    std::vector<uint8_t> bytes(FTones.size() * VBKToneSize);
+    for (std::size_t i = 0; i < FTones.size(); ++i)
+        EncodeTone(FTones[i], bytes.data() + i * VBKToneSize);
+    FLib.WriteChunk(VBKTags[vtTone], bytes.data(), static_cast<uint32_t>(bytes.size()));
+}
+
+void TVBKFile::WriteNames()
+{
+    static_assert(sizeof(TVBKName) == VBKNameSize, "name records are written as they lie in memory");
+    FLib.WriteChunk(VBKTags[vtName], FNames.data(), static_cast<uint32_t>(FNames.size() * VBKNameSize));
+}
+
+void TVBKFile::Reset()
+{
+    FLib.Close();
+    FTones.clear();
+    FNames.clear();
 }

@@ -1,15 +1,60 @@
 #pragma once
 // TVBKFile: writes the wave list as one voice-bank file.
+//
+// For n waves with c0 .. c(n-1) samples the file is, with no gaps:
+//   0            file header "VBK0", 1, ten zero bytes
+//   16           "CTRL"  one control record (ctrlWord 1, waveCount n)
+//   48           "TONE"  n tone records of 24 bytes, in list order
+//   64 + 24n     "NAME"  n name records of 68 bytes, all zero
+//   80 + 92n     "WAVE"  wave 0's samples (2 * c0 bytes), then one "WAVE" per wave
+//   end - 16     "TERM"  empty payload
+// so it is 96 + 92n + sum(16 + 2ci) bytes long. The tone records are known
+// only once every "WAVE" chunk is placed: "TONE" is first written as zeros
+// and rewritten in place at the end.
 
 #include "common/Exception.h"
+#include "export/VBKHead.h"
+#include "export/VBKLib.h"
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 class TKSD;
+class TWaveInfo;
 
 VANTREL_DECLARE_EXCEPTION(EVBKFileException);
 
 class TVBKFile {
 public:
+    // Writes fileName from every wave of list, in list order; the list is
+    // not changed. Raises
+    //   EVBKFileException "waveが登録されていません" for an empty list and
+    //   "VBKファイルが大きすぎます" when the file would reach 2^31 bytes
+    //   (its offsets are 32-bit), both before any file is created;
+    //   EVBKFileException "「%s」のループ終点が設定されていません" (the wave's
+    //   file name) for a wave with a loop start but no loop end;
+    //   EFileError feCreate / feWrite from the chunk writer.
+    // A file that was created is closed in every outcome and never deleted:
+    // after a failure it keeps what was written (no "TERM", "TONE" still zero).
     void Export(const std::string& fileName, const TKSD& list);
+
+    // The size of the file Export would write for list.
+    static int64_t ExportedSize(const TKSD& list);
+
+private:
+    void OpenFile(const std::string& fileName);
+    void WriteTables();
+    void WriteWave(int32_t index, const TWaveInfo& wave);
+    void Finish();
+    void WriteTones();
+    void WriteNames();
+    void Reset();
+
+    TVBKLib FLib;
+    std::vector<TVBKTone> FTones;
+    std::vector<TVBKName> FNames;
+    int32_t FNumWaves = 0;
+    int32_t FTonePos = 0; // offset of the "TONE" chunk header (48)
+    int32_t FNamePos = 0; // offset of the "NAME" chunk header (64 + 24n)
 };

@@ -1,0 +1,117 @@
+#include "export/VBKLib.h"
+
+#include "common/Path.h"
+#include "export/CRC.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/uio.h>
+#include <unistd.h>
+
+const std::array<const char*, 10> FileErrorMessages{
+    "",
+    "ファイルを開けません",
+    "ファイルを読めません",
+    "演奏不可能なデータです",
+    "ファイルが壊れています",
+    "未対応の演奏データです",
+    "ファイルが開かれていません",
+    "データが壊れています",
+    "ファイルを作成できません",
+    "ファイルに書き込めません",
+};
+
+EFileError::EFileError(TFileErrorCode Code)
+    : Exception(FileErrorMessages[static_cast<std::size_t>(Code)]), FErrorCode(Code)
+{
+}
+
+namespace {
+
+// Writes every byte of the pieces, resuming after partial writes and
+// interrupted calls. False when the system reports an error or writes nothing.
+bool WriteAll(int fd, iovec* pieces, int count)
+{
+    while (count > 0) {
+        const ssize_t written = ::writev(fd, pieces, count);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        auto left = static_cast<std::size_t>(written);
+        while (count > 0 && left >= pieces->iov_len) {
+            left -= pieces->iov_len;
+            ++pieces;
+            --count;
+        }
+        if (count > 0) {
+            pieces->iov_base = static_cast<char*>(pieces->iov_base) + left;
+            pieces->iov_len -= left;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+TVBKLib::~TVBKLib() { Close(); }
+
+void TVBKLib::CreateNew(const std::string& FileName)
+{
+    Close();
+    FFileHandle = ::open(PathFromUtf8(FileName).c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (FFileHandle == -1)
+        throw EFileError(feCreate);
+
+    TVBKFileHeader header;
+    header.magic = VBKTags[vtMagic];
+    header.headerWord = 1;
+    uint8_t bytes[VBKFileHeaderSize];
+    EncodeFileHeader(header, bytes);
+    iovec piece{bytes, sizeof bytes};
+    if (!WriteAll(FFileHandle, &piece, 1)) {
+        Close();
+        throw EFileError(feWrite);
+    }
+}
+
+void TVBKLib::WriteChunk(const TVBKTag& Tag, const void* Data, uint32_t Size)
+{
+    if (FFileHandle == -1)
+        throw EFileError(feNotOpened);
+
+    TVBKChunkHeader header;
+    header.tag = Tag;
+    header.size = Size;
+    header.crc = Size == 0 ? 0 : CalcCRC(Data, Size);
+    uint8_t bytes[VBKChunkHeaderSize];
+    EncodeChunkHeader(header, bytes);
+
+    // Header and payload go out in one call; the payload is not copied.
+    iovec pieces[2] = {{bytes, sizeof bytes}, {const_cast<void*>(Data), Size}};
+    if (!WriteAll(FFileHandle, pieces, Size == 0 ? 1 : 2)) {
+        Close();
+        throw EFileError(feWrite);
+    }
+}
+
+int32_t TVBKLib::Position() const
+{
+    if (FFileHandle == -1)
+        return 0;
+    return static_cast<int32_t>(::lseek(FFileHandle, 0, SEEK_CUR));
+}
+
+void TVBKLib::Seek(int32_t Offset)
+{
+    if (FFileHandle != -1)
+        ::lseek(FFileHandle, static_cast<off_t>(static_cast<uint32_t>(Offset)), SEEK_SET);
+}
+
+void TVBKLib::Close()
+{
+    if (FFileHandle != -1) {
+        ::close(FFileHandle);
+        FFileHandle = -1;
+    }
+}

@@ -1,0 +1,209 @@
+#include "export/VBKFile.h"
+
+#include "VBKTestFiles.h"
+#include "common/Path.h"
+#include "export/VBKReader.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+#include <sys/resource.h>
+
+namespace {
+
+class VBKFileTest : public testing::Test {
+protected:
+    TTempDir dir;
+    TKSD list;
+    std::string out = dir.File("bank.vbk");
+
+    template <typename E, typename F>
+    static std::string ErrorOf(F f)
+    {
+        try {
+            f();
+        } catch (const E& e) {
+            return e.Message();
+        }
+        return "(no exception)";
+    }
+
+    static std::vector<uint8_t> Samples(const TWaveInfo& wave)
+    {
+        const auto* bytes = reinterpret_cast<const uint8_t*>(wave.Data().data());
+        return std::vector<uint8_t>(bytes, bytes + wave.SampleCount() * 2);
+    }
+
+    static TVBKTone ToneAt(const std::vector<uint8_t>& file, std::size_t index)
+    {
+        return DecodeTone(file.data() + 64 + index * 24);
+    }
+};
+
+TEST_F(VBKFileTest, OneWaveWithoutLoopByteForByte)
+{
+    const TWaveInfo& wave = AddTestWave(list, dir, "a.wav", 1000);
+    list.Export(out);
+
+    std::vector<uint8_t> expected = FileHeaderBytes();
+    PutChunk(expected, "CTRL", {1, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
+    std::vector<uint8_t> tone;
+    PutLe(tone, 172, 4); // waveOffset
+    PutLe(tone, 1, 2);   // toneWord
+    tone.resize(24, 0);  // no loop, 44100 Hz: everything else zero
+    PutChunk(expected, "TONE", tone);
+    PutChunk(expected, "NAME", std::vector<uint8_t>(68, 0));
+    PutChunk(expected, "WAVE", Samples(wave));
+    PutChunk(expected, "TERM", {});
+
+    const auto file = ReadBytes(out);
+    ASSERT_EQ(file.size(), 2204u);
+    EXPECT_EQ(file, expected);
+    EXPECT_EQ(TVBKFile::ExportedSize(list), 2204);
+}
+
+TEST_F(VBKFileTest, SeveralWavesWithRatesAndLoops)
+{
+    AddTestWave(list, dir, "a.wav", 1000, 44100, 100, 900);
+    AddTestWave(list, dir, "b.wav", 501, 22050, 0, 300); // start 0: exported as no loop
+    AddTestWave(list, dir, "c.wav", 2000, 48000, 1, 2000);
+    AddTestWave(list, dir, "d.wav", 0, 8000);
+    list.Export(out);
+
+    const auto file = ReadBytes(out);
+    ASSERT_EQ(static_cast<int64_t>(file.size()), TVBKFile::ExportedSize(list));
+    ASSERT_EQ(file.size(), 96u + 92 * 4 + (16 + 2000) + (16 + 1002) + (16 + 4000) + 16);
+
+    const TVBKTone a = ToneAt(file, 0), b = ToneAt(file, 1), c = ToneAt(file, 2), d = ToneAt(file, 3);
+    EXPECT_EQ(a.waveOffset, 80u + 92 * 4);
+    EXPECT_EQ(b.waveOffset, a.waveOffset + 16 + 2000);
+    EXPECT_EQ(c.waveOffset, b.waveOffset + 16 + 1002);
+    EXPECT_EQ(d.waveOffset, c.waveOffset + 16 + 4000);
+    EXPECT_EQ(a.rateOffset, 0);
+    EXPECT_EQ(b.rateOffset, -22050);
+    EXPECT_EQ(c.rateOffset, 3900);
+    EXPECT_EQ(d.rateOffset, 8000 - 44100);
+    EXPECT_EQ(std::vector<uint8_t>(file.begin() + 64 + 24 + 8, file.begin() + 64 + 24 + 12),
+              (std::vector<uint8_t>{0xDE, 0xA9, 0xFF, 0xFF}));
+    EXPECT_EQ((std::array{a.loopFlag, a.toneWord}), (std::array<uint16_t, 2>{1, 1}));
+    EXPECT_EQ(a.loopStart, 100);
+    EXPECT_EQ(a.loopEnd, 900);
+    EXPECT_EQ((std::array{b.loopFlag, b.toneWord}), (std::array<uint16_t, 2>{0, 1}));
+    EXPECT_EQ(b.loopStart, 0);
+    EXPECT_EQ(b.loopEnd, 0);
+    EXPECT_EQ(c.loopFlag, 1);
+    EXPECT_EQ(c.loopStart, 1);
+    EXPECT_EQ(c.loopEnd, 2000);
+    EXPECT_EQ(d.loopFlag, 0);
+
+    // Each WAVE payload holds the wave's samples; each checksum is right,
+    // the TONE one over the final records and the NAME one over zeros.
+    for (int i = 0; i < list.Count(); ++i) {
+        const std::size_t at = ToneAt(file, static_cast<std::size_t>(i)).waveOffset;
+        const auto samples = Samples(*list.GetWave(i));
+        EXPECT_EQ(GetLe32(file, at + 4), samples.size());
+        EXPECT_TRUE(std::equal(samples.begin(), samples.end(), file.begin() + static_cast<long>(at) + 16));
+    }
+    EXPECT_EQ(GetLe32(file, 48 + 8), BitwiseCRC(file.data() + 64, 4 * 24));
+    EXPECT_NE(GetLe32(file, 48 + 8), BitwiseCRC(std::vector<uint8_t>(96, 0).data(), 96));
+    const std::vector<uint8_t> names(4 * 68, 0);
+    EXPECT_EQ(GetLe32(file, 64 + 96 + 8), BitwiseCRC(names.data(), names.size()));
+    EXPECT_NO_THROW(ReadVBKFile(out));
+}
+
+TEST_F(VBKFileTest, OddDataSizeContributesWholeSamples)
+{
+    auto samples = TWavBuilder::Samples(Ramp(10));
+    samples.push_back(0x7F); // 21 data bytes
+    TWavBuilder wav;
+    wav.Add("fmt ", TWavBuilder::Fmt(1, 1, 44100, 16)).Add("data", samples);
+    wav.Write(dir.File("odd.wav"));
+    list.AddWave(dir.File("odd.wav"));
+    list.Export(out);
+
+    const auto file = ReadBytes(out);
+    const std::size_t wave = 80 + 92;
+    EXPECT_EQ(GetLe32(file, wave + 4), 20u);
+    EXPECT_EQ(file.size(), 96u + 92 + 16 + 20);
+    EXPECT_TRUE(std::equal(samples.begin(), samples.begin() + 20, file.begin() + wave + 16));
+}
+
+TEST_F(VBKFileTest, EmptyListCreatesNoFile)
+{
+    EXPECT_EQ(ErrorOf<EVBKFileException>([&] { list.Export(out); }), "waveが登録されていません");
+    EXPECT_FALSE(std::filesystem::exists(PathFromUtf8(out)));
+}
+
+TEST_F(VBKFileTest, UncreatablePathLeavesNothing)
+{
+    AddTestWave(list, dir, "a.wav", 10);
+    const std::string bad = dir.File("no such folder/bank.vbk");
+    EXPECT_EQ(ErrorOf<EFileError>([&] { list.Export(bad); }), "ファイルを作成できません");
+    EXPECT_FALSE(std::filesystem::exists(dir.Path() / "no such folder"));
+}
+
+TEST_F(VBKFileTest, LoopStartWithoutEndStopsAndLeavesTheIncompleteFile)
+{
+    AddTestWave(list, dir, "a.wav", 100);
+    AddTestWave(list, dir, "b.wav", 200, 44100, 50, 0);
+    AddTestWave(list, dir, "c.wav", 300);
+    EXPECT_EQ(ErrorOf<EVBKFileException>([&] { list.Export(out); }), "「b.wav」のループ終点が設定されていません");
+
+    // Header, CTRL, zero TONE and NAME, wave a's WAVE chunk; no TERM.
+    const auto file = ReadBytes(out);
+    ASSERT_EQ(file.size(), 80u + 92 * 3 + 16 + 200);
+    EXPECT_EQ(std::vector<uint8_t>(file.begin() + 64, file.begin() + 64 + 72), std::vector<uint8_t>(72, 0));
+    EXPECT_EQ(std::string(file.begin() + 80 + 92 * 3, file.begin() + 84 + 92 * 3), "WAVE");
+    EXPECT_THROW(ReadVBKFile(out), EVBKReaderException);
+    EXPECT_EQ(list.Count(), 3);
+    EXPECT_EQ(list.GetWave(1)->LoopStart(), 50);
+
+    // Once the loop is fixed, exporting to the same name succeeds.
+    list.GetWave(1)->SetLoopEnd(150);
+    list.Export(out);
+    EXPECT_EQ(ReadVBKFile(out).Waves.at(1).LoopEnd, 150);
+}
+
+TEST_F(VBKFileTest, WriteFailureLeavesTheIncompleteFile)
+{
+    AddTestWave(list, dir, "a.wav", 1000);
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    const auto handler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit = saved;
+    limit.rlim_cur = 1000;
+    setrlimit(RLIMIT_FSIZE, &limit);
+    const std::string message = ErrorOf<EFileError>([&] { list.Export(out); });
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, handler);
+
+    EXPECT_EQ(message, "ファイルに書き込めません");
+    EXPECT_EQ(ReadBytes(out).size(), 1000u);
+}
+
+TEST_F(VBKFileTest, FileOf2GiBIsRefusedBeforeCreation)
+{
+#if defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "a 2 GiB zeroed allocation is too slow under ThreadSanitizer";
+#elif defined(__has_feature)
+#if __has_feature(thread_sanitizer)
+    GTEST_SKIP() << "a 2 GiB zeroed allocation is too slow under ThreadSanitizer";
+#endif
+#endif
+    // A WAV file whose data chunk claims far more bytes than it holds loads
+    // with the missing samples as zeros, which the system maps lazily.
+    const auto bigWav = [&](const std::string& name, uint32_t dataBytes) {
+        TWavBuilder wav;
+        wav.Add("fmt ", TWavBuilder::Fmt(1, 1, 44100, 16)).Add("data", TWavBuilder::Samples(Ramp(4)), dataBytes);
+        wav.Write(dir.File(name));
+        list.AddWave(dir.File(name));
+    };
+    // One wave: 96 + 92 + 16 + data bytes; 2^31 - 204 bytes of data reach 2^31.
+    bigWav("big.wav", 0x80000000u - 204);
+    EXPECT_EQ(TVBKFile::ExportedSize(list), int64_t{1} << 31);
+    EXPECT_EQ(ErrorOf<EVBKFileException>([&] { list.Export(out); }), "VBKファイルが大きすぎます");
+    EXPECT_FALSE(std::filesystem::exists(PathFromUtf8(out)));
+}
+
+} // namespace
