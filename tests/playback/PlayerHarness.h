@@ -1,0 +1,100 @@
+#pragma once
+// What the player's tests and benchmark share: a log of the events in the
+// order raised (waitable from the test thread), and a feeder that hands a
+// known byte stream to the player block by block.
+
+#include "playback/LowLVPCM.h"
+
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <string>
+#include <vector>
+
+class TEventLog {
+public:
+    void Add(const std::string& Entry)
+    {
+        std::lock_guard lock(FLock);
+        FEntries.push_back(Entry);
+        FChanged.notify_all();
+    }
+
+    // Waits until Entry has been logged Count times; false on timeout.
+    bool WaitFor(const std::string& Entry, int Count = 1,
+                 std::chrono::milliseconds Timeout = std::chrono::seconds(10))
+    {
+        std::unique_lock lock(FLock);
+        return FChanged.wait_for(lock, Timeout, [&] {
+            return std::count(FEntries.begin(), FEntries.end(), Entry) >= Count;
+        });
+    }
+
+    int CountOf(const std::string& Entry) const
+    {
+        std::lock_guard lock(FLock);
+        return static_cast<int>(std::count(FEntries.begin(), FEntries.end(), Entry));
+    }
+
+    std::vector<std::string> Entries() const
+    {
+        std::lock_guard lock(FLock);
+        return FEntries;
+    }
+
+    void Clear()
+    {
+        std::lock_guard lock(FLock);
+        FEntries.clear();
+    }
+
+private:
+    mutable std::mutex FLock;
+    std::condition_variable FChanged;
+    std::vector<std::string> FEntries;
+};
+
+// Logs the four events as "Empty", "Start", "Stop" and "End"; an event with
+// a sender other than the thread that should raise it is logged with a "?".
+// OnBufferEmpty then runs Feed.
+inline void LogEvents(TLowLVPCM& Player, TEventLog& Log, std::function<void()> Feed)
+{
+    TPCMThread* worker = &Player.Thread();
+    TPCMThread* reporter = &Player.Thread().EndThread();
+    const auto logAs = [&Log](std::string Name, TPCMThread* Expected) {
+        return [&Log, Name, Expected](TPCMThread* Sender) { Log.Add(Sender == Expected ? Name : Name + "?"); };
+    };
+    Player.SetOnBufferEmpty([logEmpty = logAs("Empty", worker), Feed](TPCMThread* Sender) {
+        logEmpty(Sender);
+        Feed();
+    });
+    Player.SetOnPlayStart(logAs("Start", worker));
+    Player.SetOnPlayStop(logAs("Stop", worker));
+    Player.SetOnPlayEnd(logAs("End", reporter));
+}
+
+// Hands Stream to the player in blocks of at most Block bytes, then marks
+// the end. Runs on the worker only, between Play and the end.
+struct TStreamFeeder {
+    std::vector<uint8_t> Stream;
+    std::size_t Block = 4096;
+    std::size_t Position = 0;
+
+    void Feed(TLowLVPCM& Player)
+    {
+        const std::size_t n = std::min(Block, Stream.size() - Position);
+        Player.Write(n ? Stream.data() + Position : nullptr, static_cast<int32_t>(n));
+        Position += n;
+    }
+};
+
+// Bytes 0, 1, 2, ... wrapping at 251, so that a lost, doubled or reordered
+// stretch shows.
+inline std::vector<uint8_t> ByteRamp(std::size_t Count)
+{
+    std::vector<uint8_t> bytes(Count);
+    for (std::size_t i = 0; i < Count; ++i)
+        bytes[i] = static_cast<uint8_t>(i % 251);
+    return bytes;
+}
