@@ -45,15 +45,6 @@ TEST(ViewMappingTest, SamplesAndColumnsOnSixtyFourBits)
     EXPECT_EQ((TViewMapping{0, 100, 0, 72}.XToSampleRound(5)), 0);
 }
 
-TEST(ViewMappingTest, SampleValuesToRows)
-{
-    const TViewMapping m{0, 1, 1, 72};
-    EXPECT_EQ(m.SampleToY(0), 36);
-    EXPECT_EQ(m.SampleToY(32767), 0);
-    EXPECT_EQ(m.SampleToY(-32768), 72);
-    EXPECT_EQ(m.SampleToY(-16384), 54);
-}
-
 TEST(RasterCanvasTest, LinesLeaveOutTheirEndPointAndNotCopyInverts)
 {
     QImage image(8, 8, QImage::Format_RGB32);
