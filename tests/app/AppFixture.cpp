@@ -1,6 +1,8 @@
 #include "AppFixture.h"
 
+#include <QMimeData>
 #include <QTest>
+#include <QUrl>
 
 bool HasMarkerLine(const TGraphImage& View, int32_t Sample, QRgb Color)
 {
@@ -134,4 +136,18 @@ std::vector<QString> AppTest::TakeErrors()
     }
     Prompter->Errors.clear();
     return texts;
+}
+
+void AppTest::DropFiles(const std::vector<std::string>& Paths)
+{
+    QMimeData data;
+    QList<QUrl> urls;
+    for (const std::string& p : Paths)
+        urls << QUrl::fromLocalFile(QString::fromStdString(p));
+    data.setUrls(urls);
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(Form.get(), &enter);
+    ASSERT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(Form.get(), &drop);
 }

@@ -53,6 +53,8 @@ protected:
     // Adds files through the add command.
     void Add(const std::vector<std::string>& Paths);
     void Trigger(const char* ActionName);
+    // Drops files from a file manager on the window.
+    void DropFiles(const std::vector<std::string>& Paths);
     QAction* Action(const char* Name) const;
     QTableWidget* List() const;
     TGraphImage* View(const char* Name) const;

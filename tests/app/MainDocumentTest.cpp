@@ -18,20 +18,6 @@ namespace {
 
 const QString kNoWave = "waveが登録されていません.";
 
-void Drop(QWidget& Target, const std::vector<std::string>& Paths)
-{
-    QMimeData data;
-    QList<QUrl> urls;
-    for (const std::string& p : Paths)
-        urls << QUrl::fromLocalFile(QString::fromStdString(p));
-    data.setUrls(urls);
-    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(&Target, &enter);
-    ASSERT_TRUE(enter.isAccepted());
-    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(&Target, &drop);
-}
-
 } // namespace
 
 TEST_F(AppTest, LayoutCaptionsAndToolbar)
@@ -279,7 +265,7 @@ TEST_F(AppTest, OpenShowsLoopColumnsAndFailingOpenEmptiesTheDocument)
 
 TEST_F(AppTest, DropsTakeWavFilesInOrderAndOpenListFilesInAnyCase)
 {
-    Drop(*Form, {Wav("a.wav", 10), Dir.File("notes.txt"), Wav("b.wav", 20), Wav("c.WAV", 30)});
+    DropFiles({Wav("a.wav", 10), Dir.File("notes.txt"), Wav("b.wav", 20), Wav("c.WAV", 30)});
     ASSERT_EQ(List()->rowCount(), 3);
     EXPECT_EQ(SelectedRow(), 0);
     EXPECT_EQ(Detail()->WaveInfo(), Form->Document().GetWave(0));
@@ -290,7 +276,7 @@ TEST_F(AppTest, DropsTakeWavFilesInOrderAndOpenListFilesInAnyCase)
     const std::string ksd = Dir.File("LIST.KSD");
     list.SaveToFile(ksd);
     Prompter->Answers.push_back(TAnswer::No);
-    Drop(*Form, {ksd, Wav("e.wav", 50)});
+    DropFiles({ksd, Wav("e.wav", 50)});
     ASSERT_EQ(List()->rowCount(), 2);
     EXPECT_EQ(Cell(0, 0), "d.wav");
     EXPECT_EQ(Cell(1, 0), "e.wav");

@@ -1,12 +1,35 @@
 // main() for the Qt test programs: one QApplication for the whole run, on the
-// offscreen platform unless the caller chose another.
+// offscreen platform unless the caller chose another, without the platform's
+// chatter about features the offscreen platform lacks.
 #include <QApplication>
+#include <QDir>
+#include <QStandardPaths>
 #include <gtest/gtest.h>
+
+namespace {
+
+QtMessageHandler gDefaultHandler = nullptr;
+
+void FilterMessages(QtMsgType Type, const QMessageLogContext& Context, const QString& Message)
+{
+    if (Message.contains("propagateSizeHints"))
+        return;
+    gDefaultHandler(Type, Context, Message);
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (!qEnvironmentVariableIsSet("XDG_RUNTIME_DIR")) {
+        const QString runtime = QDir::tempPath() + "/vantrel-test-runtime";
+        QDir().mkpath(runtime);
+        QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        qputenv("XDG_RUNTIME_DIR", runtime.toUtf8());
+    }
+    gDefaultHandler = qInstallMessageHandler(FilterMessages);
     QApplication app(argc, argv);
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

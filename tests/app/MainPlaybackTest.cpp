@@ -1,0 +1,196 @@
+// Playing the selected wave through the virtual audio device: the bytes the
+// feeder hands over, the window's playing and idle states, and the errors.
+
+#include "AppFixture.h"
+
+#include "playback/LowLVPCM.h"
+
+#include <QMenu>
+#include <QMimeData>
+#include <QTimer>
+#include <QUrl>
+#include <QTest>
+
+#include <chrono>
+#include <cstring>
+
+namespace {
+
+constexpr std::size_t kBlock = 4096; // the player's default block size
+
+} // namespace
+
+class PlaybackTest : public AppTest {
+protected:
+    TWaveInfo& Wave(int Index = 0) const { return *Form->Document().GetWave(Index); }
+
+    // Adds one ramp wave and gives it a loop.
+    void AddLooped(std::size_t Samples, int32_t Start, int32_t End)
+    {
+        Add({Wav("w.wav", Samples)});
+        Wave().SetLoopStart(Start);
+        Wave().SetLoopEnd(End);
+    }
+
+    // Lets the device play Blocks full blocks, each once the feeder has
+    // refilled the ring, and returns the samples played.
+    std::vector<int16_t> PlayBlocks(int Blocks)
+    {
+        for (int i = 0; i < Blocks; ++i) {
+            EXPECT_TRUE(Device->WaitForQueuedBytes(kBlock, std::chrono::seconds(5))) << "block " << i;
+            Device->Advance(kBlock);
+        }
+        return Samples();
+    }
+
+    std::vector<int16_t> Samples() const
+    {
+        const std::vector<uint8_t> bytes = Device->Played();
+        std::vector<int16_t> samples(bytes.size() / 2);
+        std::memcpy(samples.data(), bytes.data(), samples.size() * 2);
+        return samples;
+    }
+
+    // Handles the start and stop reports posted by the player.
+    void ProcessReports() { QTest::qWait(30); }
+
+    // Waits until the player's stop report has been handled.
+    bool WaitForIdle()
+    {
+        return QTest::qWaitFor([this] { return List()->isEnabled() && Device->OpenCount() > 0 && !Device->IsOpen(); },
+                               5000);
+    }
+
+    bool PlayingState() const
+    {
+        return !List()->isEnabled() && !Overview()->isEnabled() && !Detail()->isEnabled() &&
+               !Form->findChild<QMenu*>("MainMenu1_Edit")->menuAction()->isEnabled() &&
+               !Action("MainMenu1_AddWave")->isEnabled() && !Action("MainMenu1_LoopStart")->isEnabled() &&
+               !Action("MainMenu1_LoopClear")->isEnabled();
+    }
+};
+
+TEST_F(PlaybackTest, WaveWithoutLoopPlaysOnceAndStopsByItself)
+{
+    Add({Wav("w.wav", 1000)});
+    Trigger("MainMenu1_PlayStart");
+    ProcessReports();
+    EXPECT_TRUE(PlayingState());
+    EXPECT_TRUE(Action("MainMenu1_ViewAll")->isEnabled());
+    EXPECT_TRUE(Action("MainMenu1_PlsyStop")->isEnabled());
+    EXPECT_EQ(Device->LastFormat().nSamplesPerSec, 44100u);
+    EXPECT_EQ(Device->LastFormat().nChannels, 1);
+    EXPECT_EQ(Device->LastFormat().wBitsPerSample, 16);
+
+    Device->Advance(2000);
+    ASSERT_TRUE(WaitForIdle());
+    EXPECT_EQ(Samples(), Ramp(1000));
+    EXPECT_FALSE(PlayingState());
+    EXPECT_TRUE(Action("MainMenu1_AddWave")->isEnabled());
+    EXPECT_TRUE(List()->hasFocus() || !Form->isActiveWindow());
+    EXPECT_FALSE(HasMarkerLine(*Overview(), 1000, kBlackLine));
+    EXPECT_FALSE(HasMarkerLine(*Detail(), 0, kBlackLine));
+}
+
+TEST_F(PlaybackTest, LoopedWaveRepeatsItsLoopExactly)
+{
+    AddLooped(1000, 100, 200);
+    Trigger("MainMenu1_PlayStart");
+    const std::vector<int16_t> played = PlayBlocks(60); // about 2.8 seconds
+    std::vector<int16_t> expected = Ramp(200);
+    while (expected.size() < played.size())
+        for (int16_t s = 100; s < 200; ++s)
+            expected.push_back(s);
+    expected.resize(played.size());
+    EXPECT_EQ(played, expected);
+    Trigger("MainMenu1_PlsyStop");
+    ASSERT_TRUE(WaitForIdle());
+}
+
+TEST_F(PlaybackTest, LoopOfOneBlockFillsEveryBlockWithIt)
+{
+    AddLooped(5000, 0, 2048);
+    Trigger("MainMenu1_PlayStart");
+    const std::vector<int16_t> played = PlayBlocks(8);
+    ASSERT_EQ(played.size(), 8u * 2048);
+    const std::vector<int16_t> loop = Ramp(2048);
+    for (std::size_t b = 0; b < 8; ++b)
+        EXPECT_TRUE(std::equal(loop.begin(), loop.end(), played.begin() + static_cast<long>(b * 2048))) << b;
+}
+
+TEST_F(PlaybackTest, InvalidLoopsAreRefusedBeforeAnythingPlays)
+{
+    AddLooped(1000, 500, 0);
+    Trigger("MainMenu1_PlayStart");
+    Wave().SetLoopStart(300);
+    Wave().SetLoopEnd(300);
+    Trigger("MainMenu1_PlayStart");
+    EXPECT_EQ(TakeErrors(), (std::vector<QString>{"ループの指定が不正です.", "ループの指定が不正です."}));
+    EXPECT_EQ(Device->OpenCount(), 0);
+
+    Wave().SetLoopStart(0);
+    Trigger("MainMenu1_PlayStart");
+    EXPECT_EQ(Device->OpenCount(), 1);
+    Trigger("MainMenu1_PlsyStop");
+    ASSERT_TRUE(WaitForIdle());
+}
+
+TEST_F(PlaybackTest, PlayCursorRunsAndIsRemovedWhenPlaybackStops)
+{
+    AddLooped(44100, 0, 44100);
+    Trigger("MainMenu1_PlayStart");
+    PlayBlocks(3);
+    ASSERT_TRUE(QTest::qWaitFor([this] { return HasMarkerLine(*Overview(), 4 * 2048 + 3 * 2048, kBlackLine) ||
+                                                 HasMarkerLine(*Overview(), 3 * 2048 + 3 * 2048, kBlackLine); },
+                                2000));
+    Trigger("MainMenu1_PlsyStop");
+    ASSERT_TRUE(WaitForIdle());
+    Overview()->Redraw();
+    for (int32_t pos = 0; pos <= 44100; pos += 2048)
+        EXPECT_FALSE(HasMarkerLine(*Overview(), pos, kBlackLine)) << pos;
+}
+
+TEST_F(PlaybackTest, PlayWhilePlayingKeepsTheNewPlaybacksCursor)
+{
+    AddLooped(44100, 0, 44100);
+    Trigger("MainMenu1_PlayStart");
+    ProcessReports();
+    Trigger("MainMenu1_PlayStart");
+    ProcessReports();
+    EXPECT_TRUE(PlayingState());
+    EXPECT_TRUE(Form->findChild<QTimer*>("CursorTimer")->isActive());
+    Trigger("MainMenu1_PlsyStop");
+    ASSERT_TRUE(WaitForIdle());
+    EXPECT_FALSE(Form->findChild<QTimer*>("CursorTimer")->isActive());
+}
+
+TEST_F(PlaybackTest, DeviceThatCannotOpenLeavesTheWindowIdle)
+{
+    Add({Wav("w.wav", 1000)});
+    Device->SetFailOpen(true);
+    Trigger("MainMenu1_PlayStart");
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !Prompter->Errors.empty(); }, 2000));
+    EXPECT_EQ(Prompter->Errors.front(), std::make_pair(QString("Error"), QString("Wave デバイスを使用できません")));
+    Prompter->Errors.clear();
+    EXPECT_FALSE(Form->findChild<QTimer*>("CursorTimer")->isActive());
+    EXPECT_FALSE(PlayingState());
+    Detail()->Redraw();
+    EXPECT_FALSE(HasMarkerLine(*Detail(), 0, kBlackLine));
+}
+
+TEST_F(PlaybackTest, WavesDroppedWhilePlayingDoNotDisturbTheFeeder)
+{
+    AddLooped(3000, 0, 3000);
+    Trigger("MainMenu1_PlayStart");
+    PlayBlocks(2);
+    std::vector<std::string> more;
+    for (int i = 0; i < 5; ++i)
+        more.push_back(Wav(QString("d%1.wav").arg(i).toStdString(), 100));
+    DropFiles(more);
+    EXPECT_EQ(Form->Document().Count(), 6);
+    const std::vector<int16_t> played = PlayBlocks(4);
+    for (std::size_t i = 0; i < played.size(); ++i)
+        ASSERT_EQ(played[i], static_cast<int16_t>(i % 3000)) << i;
+    Trigger("MainMenu1_PlsyStop");
+    ASSERT_TRUE(WaitForIdle());
+}
