@@ -18,14 +18,17 @@
 
 namespace {
 
-// Makes Home the user's home folder for ALSA and gives it Config as its
-// .asoundrc; ALSA reads its configuration at the first open in the process.
+// Gives ALSA a configuration of its own: a root file that loads nothing but
+// the .asoundrc of Home, made the user's home folder, with Config in it. The
+// machine's own cards and plugins stay out of the test, so PortAudio has
+// nothing else to probe. ALSA reads its configuration at the first open in
+// the process.
 void UseAlsaConfig(const TTempDir& Home, const std::string& Config)
 {
+    std::ofstream(Home.File("alsa.conf")) << "@hooks [ { func load files [ \"~/.asoundrc\" ] errors false } ]\n";
     std::ofstream(Home.File(".asoundrc")) << Config;
+    setenv("ALSA_CONFIG_PATH", Home.File("alsa.conf").c_str(), 1);
     setenv("HOME", Home.Path().c_str(), 1);
-    unsetenv("XDG_CONFIG_HOME");
-    unsetenv("ALSA_CONFIG_PATH");
 }
 
 void QuietAlsa(const char*, int, const char*, int, const char*, ...) {}
@@ -35,10 +38,11 @@ bool AlsaDefaultOpens()
 {
     snd_lib_error_set_handler(&QuietAlsa);
     snd_pcm_t* pcm = nullptr;
-    if (snd_pcm_open(&pcm, "default", SND_PCM_STREAM_PLAYBACK, 0) != 0)
-        return false;
-    snd_pcm_close(pcm);
-    return true;
+    const bool opens = snd_pcm_open(&pcm, "default", SND_PCM_STREAM_PLAYBACK, 0) == 0;
+    if (opens)
+        snd_pcm_close(pcm);
+    snd_lib_error_set_handler(nullptr);
+    return opens;
 }
 
 std::vector<uint8_t> SampleBytes(const std::vector<int16_t>& Samples)
@@ -90,7 +94,7 @@ TEST(PortAudioFileTest, KnownStreamReachesTheDefaultOutputInOrder)
     const std::string capture = home.File("capture.raw");
     UseAlsaConfig(home, "pcm.!default {\n"
                         "    type file\n"
-                        "    slave.pcm \"null\"\n"
+                        "    slave.pcm { type null }\n"
                         "    file \"" + capture + "\"\n"
                         "    format \"raw\"\n"
                         "}\n");
@@ -131,9 +135,16 @@ TEST(PortAudioFileTest, KnownStreamReachesTheDefaultOutputInOrder)
 TEST(PortAudioFileTest, MissingDeviceIsReportedWithoutNoiseOnStderr)
 {
     TTempDir home;
+    // Both the default and a listed output name a card that does not exist:
+    // ALSA complains about each when PortAudio probes them.
     UseAlsaConfig(home, "pcm.!default {\n"
                         "    type hw\n"
-                        "    card 31\n"
+                        "    card \"nosuchcard\"\n"
+                        "}\n"
+                        "pcm.listed {\n"
+                        "    type hw\n"
+                        "    card \"nosuchcard\"\n"
+                        "    hint { show on description \"listed\" }\n"
                         "}\n");
     TEventLog log;
     TStderrCapture stderrCapture(home.File("stderr.txt"));
