@@ -4,14 +4,21 @@
 #include <QTest>
 #include <QUrl>
 
+int ColumnOf(const TGraphImage& View, int32_t Sample)
+{
+    const int64_t span = View.ViewEnd() - View.ViewStart();
+    if (span <= 0)
+        return 0;
+    const double exact = static_cast<double>(Sample - View.ViewStart()) * View.width() / static_cast<double>(span);
+    return static_cast<int>(exact >= 0 ? exact + 0.5 : exact - 0.5);
+}
+
 bool HasMarkerLine(const TGraphImage& View, int32_t Sample, QRgb Color)
 {
     const QImage& surface = View.Surface();
-    const int64_t span = View.ViewEnd() - View.ViewStart();
-    if (span <= 0 || surface.isNull())
+    if (View.ViewEnd() <= View.ViewStart() || surface.isNull())
         return false;
-    const double exact = static_cast<double>(Sample - View.ViewStart()) * surface.width() / static_cast<double>(span);
-    const int x = static_cast<int>(exact >= 0 ? exact + 0.5 : exact - 0.5);
+    const int x = ColumnOf(View, Sample);
     if (x < 0 || x >= surface.width())
         return false;
     for (int y : {0, surface.height() / 2, surface.height() - 1})

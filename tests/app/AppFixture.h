@@ -21,6 +21,8 @@ inline constexpr QRgb kRedLine = 0xFFFF0000;
 inline constexpr QRgb kGreenLine = 0xFF00FF00;
 inline constexpr QRgb kBlackLine = 0xFF000000;
 
+// The pixel column of Sample in View (the rounding mapping of marker lines).
+int ColumnOf(const TGraphImage& View, int32_t Sample);
 // Whether View shows a full-height line of Color at Sample's column.
 bool HasMarkerLine(const TGraphImage& View, int32_t Sample, QRgb Color);
 

@@ -47,13 +47,6 @@ protected:
         ASSERT_TRUE(action && action->isEnabled()) << Item;
         action->trigger();
     }
-
-    int XOf(const TGraphImage& View, int32_t Sample) const
-    {
-        const double x = static_cast<double>(Sample - View.ViewStart()) * View.width() /
-                         static_cast<double>(View.ViewEnd() - View.ViewStart());
-        return static_cast<int>(x + 0.5);
-    }
 };
 
 TEST_F(LoopViewTest, MenuLoopPointsFollowTheOrderRule)
@@ -202,16 +195,16 @@ TEST_F(LoopViewTest, MarkerDraggedPastTheOtherIsRestoredOnRelease)
     TGraphImage* view = Detail();
     const int y = view->height() / 2;
     ASSERT_EQ(Wave().LoopStart(), 200);
-    const QPoint start(XOf(*view, 200), y);
+    const QPoint start(ColumnOf(*view, 200), y);
     QTest::mousePress(view, Qt::LeftButton, Qt::NoModifier, start);
-    QTest::mouseMove(view, QPoint(XOf(*view, 300), y));
+    QTest::mouseMove(view, QPoint(ColumnOf(*view, 300), y));
     // During the drag the other view, the wave and the row follow.
     EXPECT_EQ(Wave().LoopStart(), 300);
     EXPECT_EQ(Cell(0, 4), QString::number(Wave().LoopStart()));
     EXPECT_TRUE(HasMarkerLine(*Overview(), Wave().LoopStart(), kRedLine));
-    QTest::mouseMove(view, QPoint(XOf(*view, 450), y));
+    QTest::mouseMove(view, QPoint(ColumnOf(*view, 450), y));
     EXPECT_EQ(Wave().LoopStart(), 450);
-    QTest::mouseRelease(view, Qt::LeftButton, Qt::NoModifier, QPoint(XOf(*view, 450), y));
+    QTest::mouseRelease(view, Qt::LeftButton, Qt::NoModifier, QPoint(ColumnOf(*view, 450), y));
     EXPECT_EQ(TakeErrors(), std::vector<QString>{kStartAfterEnd});
     EXPECT_EQ(Wave().LoopStart(), 200);
     EXPECT_EQ(Wave().LoopEnd(), 400);
@@ -225,7 +218,7 @@ TEST_F(LoopViewTest, APressInOneViewSwitchesTheOtherViewsCursorOff)
     AddOne(500);
     Overview()->SetCursor(10);
     ASSERT_TRUE(Overview()->CursorEnabled());
-    QTest::mouseClick(Detail(), Qt::LeftButton, Qt::NoModifier, QPoint(XOf(*Detail(), 250), 5));
+    QTest::mouseClick(Detail(), Qt::LeftButton, Qt::NoModifier, QPoint(ColumnOf(*Detail(), 250), 5));
     EXPECT_FALSE(Overview()->CursorEnabled());
     EXPECT_TRUE(Detail()->CursorEnabled());
     Trigger("MainMenu1_LoopEnd");

@@ -30,25 +30,21 @@ using TDisplay = std::unique_ptr<Display, TDisplayCloser>;
 // A private X server for one test; stopped with the object.
 class TXvfb {
 public:
+    // Starts the server on a display number it picks itself (free by
+    // construction) and waits until it takes connections.
     bool Start()
     {
         const QString xvfb = QStandardPaths::findExecutable("Xvfb");
         if (xvfb.isEmpty())
             return false;
-        for (int number = 90 + static_cast<int>(QCoreApplication::applicationPid() % 100); number < 400; number += 7) {
-            FName = QString(":%1").arg(number);
-            FServer.start(xvfb, {FName, "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
-            if (!FServer.waitForStarted(5000))
+        FServer.start(xvfb, {"-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
+        if (!FServer.waitForStarted(5000))
+            return false;
+        while (!FServer.canReadLine())
+            if (!FServer.waitForReadyRead(10000))
                 return false;
-            for (int i = 0; i < 100 && FServer.state() == QProcess::Running; ++i) {
-                if (TDisplay probe{XOpenDisplay(FName.toLatin1().constData())})
-                    return true;
-                std::this_thread::sleep_for(50ms);
-            }
-            FServer.kill();
-            FServer.waitForFinished();
-        }
-        return false;
+        FName = ":" + QString::fromLatin1(FServer.readLine()).trimmed();
+        return FServer.state() == QProcess::Running && TDisplay{XOpenDisplay(FName.toLatin1().constData())} != nullptr;
     }
     ~TXvfb()
     {
