@@ -17,10 +17,17 @@
 // The checksum of Length bytes at Data (Data is not read when Length is 0).
 uint32_t CalcCRC(const void* Data, std::size_t Length);
 
-// The same value by table slicing alone: what CalcCRC falls back to on
-// processors without carry-less multiply. Public so that the tests and the
-// benchmark check it on every machine.
-uint32_t CalcCRCPortable(const void* Data, std::size_t Length);
+// The ways of computing it, all giving the same value. CalcCRC uses the
+// fastest the processor supports; the others are public so that tests and
+// benchmarks can check and time each of them on any machine.
+enum class TCRCMethod {
+    Tables,    // slicing over eight bytes with lookup tables; everywhere
+    Clmul,     // carry-less-multiply folding in 128-bit registers
+    WideClmul, // the same in 512-bit registers
+};
+bool CRCMethodSupported(TCRCMethod Method);
+// CalcCRC computed with Method, or with Tables where Method is not supported.
+uint32_t CalcCRCWith(TCRCMethod Method, const void* Data, std::size_t Length);
 
 // The same checksum over a block that arrives in pieces: Add the pieces in
 // order, then read Value. Value equals CalcCRC over their concatenation.

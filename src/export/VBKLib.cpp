@@ -52,6 +52,12 @@ bool WriteAll(int fd, iovec* pieces, int count)
     return true;
 }
 
+bool WriteAll(int fd, const void* data, std::size_t size)
+{
+    iovec piece{const_cast<void*>(data), size};
+    return WriteAll(fd, &piece, 1);
+}
+
 } // namespace
 
 TVBKLib::~TVBKLib() { Close(); }
@@ -68,11 +74,8 @@ void TVBKLib::CreateNew(const std::string& FileName)
     header.headerWord = 1;
     uint8_t bytes[VBKFileHeaderSize];
     EncodeFileHeader(header, bytes);
-    iovec piece{bytes, sizeof bytes};
-    if (!WriteAll(FFileHandle, &piece, 1)) {
-        Close();
-        throw EFileError(feWrite);
-    }
+    if (!WriteAll(FFileHandle, bytes, sizeof bytes))
+        FailWrite();
 }
 
 void TVBKLib::WriteChunk(const TVBKTag& Tag, const void* Data, uint32_t Size)
@@ -89,10 +92,14 @@ void TVBKLib::WriteChunk(const TVBKTag& Tag, const void* Data, uint32_t Size)
 
     // Header and payload go out in one call; the payload is not copied.
     iovec pieces[2] = {{bytes, sizeof bytes}, {const_cast<void*>(Data), Size}};
-    if (!WriteAll(FFileHandle, pieces, Size == 0 ? 1 : 2)) {
-        Close();
-        throw EFileError(feWrite);
-    }
+    if (!WriteAll(FFileHandle, pieces, Size == 0 ? 1 : 2))
+        FailWrite();
+}
+
+void TVBKLib::FailWrite()
+{
+    Close();
+    throw EFileError(feWrite);
 }
 
 int32_t TVBKLib::Position() const

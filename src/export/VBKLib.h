@@ -72,5 +72,7 @@ public:
     bool IsOpen() const { return FFileHandle != -1; }
 
 private:
+    [[noreturn]] void FailWrite(); // closes the file, raises feWrite
+
     int FFileHandle = -1; // POSIX file descriptor; -1 when no file is open
 };

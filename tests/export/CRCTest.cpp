@@ -22,6 +22,16 @@ std::vector<unsigned char> RandomBytes(std::size_t count, unsigned seed)
     return bytes;
 }
 
+// Every way of computing the checksum that this processor supports.
+std::vector<TCRCMethod> Methods()
+{
+    std::vector<TCRCMethod> methods;
+    for (const auto method : {TCRCMethod::Tables, TCRCMethod::Clmul, TCRCMethod::WideClmul})
+        if (CRCMethodSupported(method))
+            methods.push_back(method);
+    return methods;
+}
+
 TEST(CRCTest, ReferenceValues)
 {
     EXPECT_EQ(CalcCRC(nullptr, 0), 0u);
@@ -41,12 +51,16 @@ TEST(CRCTest, MatchesBitwiseAtEveryLengthAndAlignment)
         const std::size_t offset = length % 16;
         const uint32_t expected = BitwiseCRC(bytes.data() + offset, length);
         ASSERT_EQ(CalcCRC(bytes.data() + offset, length), expected) << "length " << length << " offset " << offset;
-        ASSERT_EQ(CalcCRCPortable(bytes.data() + offset, length), expected) << "length " << length;
+        for (const TCRCMethod method : Methods())
+            ASSERT_EQ(CalcCRCWith(method, bytes.data() + offset, length), expected)
+                << "length " << length << " method " << static_cast<int>(method);
     }
     for (std::size_t offset = 0; offset < 64; ++offset) {
-        for (const std::size_t length : {63, 64, 65, 127, 128, 129, 1000, 4000}) {
-            ASSERT_EQ(CalcCRC(bytes.data() + offset, length), BitwiseCRC(bytes.data() + offset, length))
-                << "length " << length << " offset " << offset;
+        for (const std::size_t length : {63, 64, 65, 127, 128, 129, 255, 256, 257, 1000, 4000}) {
+            const uint32_t expected = BitwiseCRC(bytes.data() + offset, length);
+            for (const TCRCMethod method : Methods())
+                ASSERT_EQ(CalcCRCWith(method, bytes.data() + offset, length), expected)
+                    << "length " << length << " offset " << offset << " method " << static_cast<int>(method);
         }
     }
 }
@@ -56,8 +70,10 @@ TEST(CRCTest, MatchesBitwiseOnSpecialPatterns)
     for (const unsigned char fill : {0x00, 0xFF, 0x80, 0x01}) {
         for (const std::size_t length : {1, 15, 16, 17, 64, 80, 1024, 70000}) {
             const std::vector<unsigned char> bytes(length, fill);
-            ASSERT_EQ(CalcCRC(bytes.data(), length), BitwiseCRC(bytes.data(), length))
-                << "fill " << int(fill) << " length " << length;
+            const uint32_t expected = BitwiseCRC(bytes.data(), length);
+            for (const TCRCMethod method : Methods())
+                ASSERT_EQ(CalcCRCWith(method, bytes.data(), length), expected)
+                    << "fill " << int(fill) << " length " << length << " method " << static_cast<int>(method);
         }
     }
 }
@@ -76,6 +92,14 @@ TEST(CRCTest, StreamEqualsOneShotForAnySplit)
     TCRCStream empty;
     empty.Add(nullptr, 0);
     EXPECT_EQ(empty.Value(), 0u);
+}
+
+TEST(CRCTest, ThisProcessorHasAFastMethod)
+{
+#if defined(__x86_64__)
+    EXPECT_TRUE(CRCMethodSupported(TCRCMethod::Clmul)) << "the checksum falls back to tables";
+#endif
+    EXPECT_TRUE(CRCMethodSupported(TCRCMethod::Tables));
 }
 
 TEST(CRCTest, DiffersFromCommonCRC32)
