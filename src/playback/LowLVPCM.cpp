@@ -212,7 +212,14 @@ void TLowLVPCMThread::Run()
     while (!FTerminated) {
         const uint8_t command = FCommand;
         lock.unlock();
-        HandleCommand(command);
+        try {
+            HandleCommand(command);
+        } catch (...) {
+            // Handlers' errors are reported where they are raised; this is
+            // the last guard, so that the caller's wait always ends.
+            FErrors.ReportCurrentException();
+            ClearCommand();
+        }
         if (IsPlaying()) {
             try {
                 DoneBlockPass();
@@ -380,7 +387,9 @@ void TLowLVPCMThread::DoneBlockPass()
         FinishAtEnd();
         return;
     }
-    for (;;) {
+    // One round of the ring at most: blocks that a handler left unfilled
+    // keep their done flag, and the worker must get back to its commands.
+    for (int round = 0; round < FRing->Count; ++round) {
         const int index = FPlayIndex;
         TWaveHeader& header = FRing->Headers[index];
         if (!header.IsDone())

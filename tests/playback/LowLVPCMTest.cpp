@@ -348,6 +348,20 @@ TEST_F(LowLVPCMTest, FailedResetOrCloseIsReportedAndStillReleasesTheDevice)
     EXPECT_FALSE(Device->IsOpen());
 }
 
+TEST_F(LowLVPCMTest, HandlerThatStopsWritingLeavesThePlayerResponsive)
+{
+    int calls = 0;
+    Handler = [&] {
+        if (++calls <= 4)
+            Feeder.Feed(*Player);
+    };
+    Player->Play();
+    ASSERT_EQ(Device->Advance(8 * kBlock), 4 * kBlock);
+    ASSERT_TRUE(Log.WaitFor("Empty", 8));
+    Player->Stop();
+    EXPECT_TRUE(Log.WaitFor("Stop"));
+}
+
 TEST_F(LowLVPCMTest, PlayOrStopFromAWorkerEventIsRefusedInsteadOfHanging)
 {
     Handler = [&] { Player->Stop(); };
