@@ -1,0 +1,41 @@
+#pragma once
+// The commands of vantrel-cli. Each takes the arguments after its name,
+// writes its report to Out and raises the core's exceptions, or ECliError
+// for a wrong call, on the first error. Main prints the error and sets the
+// exit status.
+
+// A wrong call: the message names the fault and points to --help.
+
+#include "common/Exception.h"
+
+#include <cstddef>
+#include <ostream>
+#include <string>
+#include <vector>
+
+VANTREL_DECLARE_EXCEPTION(ECliError);
+
+using TArguments = std::vector<std::string>;
+
+// Raises ECliError "COMMAND takes SHAPE (see vantrel-cli --help)" unless
+// Args holds Min to Max arguments.
+void RequireArguments(const TArguments& Args, std::size_t Min, std::size_t Max, const char* Command,
+                      const char* Shape);
+
+// export LIST.ksd OUT.vbk: reads the list file as the window's open command
+// does and exports it as its export command does; one line per wave, then
+// the file's size.
+void ExportCommand(const TArguments& Args, std::ostream& Out);
+
+// check FILE.vbk: verifies the voice-bank file and prints its waves.
+void CheckCommand(const TArguments& Args, std::ostream& Out);
+
+// info FILE.wav...: what the WAV reader sees in each file. A file it refuses
+// is reported on Err with the reader's message and the next file is taken.
+// Returns false when any file failed.
+bool InfoCommand(const TArguments& Args, std::ostream& Out, std::ostream& Err);
+
+// new LIST.ksd WAV[@START:END]...: writes a list file of the waves, each with
+// its loop, set under the window's loop rules. Nothing is written when any
+// wave or loop is refused.
+void NewCommand(const TArguments& Args, std::ostream& Out);

@@ -1,0 +1,62 @@
+// vantrel-cli: builds and checks voice banks from build scripts. Exit status
+// 0 on success, 1 on any error; every error goes to standard error as the
+// window would show it.
+
+#include "cli/Commands.h"
+#include "common/ErrorText.h"
+
+#include <cstdio>
+#include <exception>
+#include <iostream>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr const char* kUsage =
+    "Usage:\n"
+    "  vantrel-cli export LIST.ksd OUT.vbk     export a list file as a voice bank\n"
+    "  vantrel-cli check FILE.vbk              verify a voice bank and list its waves\n"
+    "  vantrel-cli info FILE.wav...            show what the WAV reader sees in each file\n"
+    "  vantrel-cli new LIST.ksd WAV[@START:END]...\n"
+    "                                          write a list file of WAV files with loops\n"
+    "  vantrel-cli --help | -h                 show this text\n";
+
+int Run(const std::vector<std::string>& args)
+{
+    if (args.empty())
+        throw ECliError("no command given (see vantrel-cli --help)");
+    const std::string& command = args.front();
+    const TArguments rest(args.begin() + 1, args.end());
+    if (command == "--help" || command == "-h") {
+        std::cout << kUsage;
+        return 0;
+    }
+    if (command == "export")
+        ExportCommand(rest, std::cout);
+    else if (command == "check")
+        CheckCommand(rest, std::cout);
+    else if (command == "info")
+        return InfoCommand(rest, std::cout, std::cerr) ? 0 : 1;
+    else if (command == "new")
+        NewCommand(rest, std::cout);
+    else
+        throw ECliError("unknown command \"" + command + "\" (see vantrel-cli --help)");
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    try {
+        return Run(std::vector<std::string>(argv + 1, argv + argc));
+    } catch (const Exception& e) {
+        std::cout.flush();
+        std::cerr << ErrorText(e.Message()) << '\n';
+    } catch (const std::exception& e) {
+        std::cout.flush();
+        std::cerr << ErrorText(e.what()) << '\n';
+    }
+    return 1;
+}

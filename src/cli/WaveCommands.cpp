@@ -1,0 +1,115 @@
+// The commands on WAV files and list files: info and new.
+
+#include "cli/Commands.h"
+
+#include "common/ErrorText.h"
+#include "common/Format.h"
+#include "common/Path.h"
+#include "document/KSD.h"
+#include "document/LoopRules.h"
+
+#include <charconv>
+#include <filesystem>
+#include <limits>
+#include <optional>
+
+namespace {
+
+struct TWaveArgument {
+    std::string Path;
+    std::optional<std::pair<int32_t, int32_t>> Loop;
+};
+
+std::optional<int32_t> ParseSamplePosition(const std::string& Text)
+{
+    int32_t value = 0;
+    const char* end = Text.data() + Text.size();
+    const auto [stop, error] = std::from_chars(Text.data(), end, value);
+    if (Text.empty() || error != std::errc() || stop != end || value < 0)
+        return std::nullopt;
+    return value;
+}
+
+// WAV or WAV@START:END. Only a last "@" followed by digits, ":" and digits
+// starts a loop, so other paths with "@" in them stay whole.
+TWaveArgument ParseWaveArgument(const std::string& Arg)
+{
+    const auto at = Arg.rfind('@');
+    if (at == std::string::npos)
+        return {Arg, std::nullopt};
+    const std::string loop = Arg.substr(at + 1);
+    const auto colon = loop.find(':');
+    if (colon == std::string::npos || loop.find_first_not_of("0123456789:") != std::string::npos)
+        return {Arg, std::nullopt};
+    const auto start = ParseSamplePosition(loop.substr(0, colon));
+    const auto end = ParseSamplePosition(loop.substr(colon + 1));
+    if (!start || !end)
+        throw ECliError(Format("loop \"%s\" of %s is not START:END in samples (see vantrel-cli --help)",
+                               loop.c_str(), Arg.substr(0, at).c_str()));
+    return {Arg.substr(0, at), std::make_pair(*start, *end)};
+}
+
+// Sets the loop as the window's "set loop start/end" command does: both
+// cleared, then the start and the end, each under the loop order rule. The
+// points must also lie where a list file may hold them, so that the list
+// written opens again.
+void SetLoop(TWaveInfo& Wave, int32_t Start, int32_t End)
+{
+    if (Start >= Wave.SampleCount())
+        throw EKSDException(Format("%s:ループ始点が不正です", Wave.WaveName().c_str()));
+    if (End >= Wave.SampleCount())
+        throw EKSDException(Format("%s:ループ終点が不正です", Wave.WaveName().c_str()));
+    Wave.SetLoopStart(0);
+    Wave.SetLoopEnd(0);
+    CheckLoopStart(Wave, Start);
+    Wave.SetLoopStart(Start);
+    CheckLoopEnd(Wave, End);
+    Wave.SetLoopEnd(End);
+}
+
+// The list holds absolute paths, as the window's file dialogs give them, so
+// that the list opens from any working folder.
+std::string AbsolutePath(const std::string& Path)
+{
+    std::error_code error;
+    const auto absolute = std::filesystem::absolute(PathFromUtf8(Path), error);
+    return error ? Path : Utf8FromPath(absolute.lexically_normal());
+}
+
+} // namespace
+
+bool InfoCommand(const TArguments& Args, std::ostream& Out, std::ostream& Err)
+{
+    RequireArguments(Args, 1, std::numeric_limits<std::size_t>::max(), "info", "FILE.wav...");
+    bool allRead = true;
+    for (const std::string& path : Args) {
+        // Through the list, as the window adds a wave: only regular files are read.
+        TKSD list;
+        try {
+            list.AddWave(path);
+        } catch (const Exception& e) {
+            Out.flush();
+            Err << ErrorText(e.Message()) << '\n';
+            allRead = false;
+            continue;
+        }
+        const TWaveInfo& wave = *list.GetWave(0);
+        Out << Format("%s\t%d Hz\t%lld ms\t%d samples\n", wave.WaveName().c_str(), wave.SamplesPerSec(),
+                      static_cast<long long>(wave.LengthMSec()), wave.SampleCount());
+    }
+    return allRead;
+}
+
+void NewCommand(const TArguments& Args, std::ostream& Out)
+{
+    RequireArguments(Args, 2, std::numeric_limits<std::size_t>::max(), "new", "LIST.ksd WAV[@START:END]...");
+    TKSD list;
+    for (std::size_t i = 1; i < Args.size(); ++i) {
+        const TWaveArgument arg = ParseWaveArgument(Args[i]);
+        list.AddWave(AbsolutePath(arg.Path));
+        if (arg.Loop)
+            SetLoop(*list.GetWave(list.Count() - 1), arg.Loop->first, arg.Loop->second);
+    }
+    list.SaveToFile(Args[0]);
+    Out << Format("%s: %d waves\n", Args[0].c_str(), list.Count());
+}
