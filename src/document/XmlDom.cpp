@@ -259,6 +259,28 @@ T* Checked(T* created)
     return created;
 }
 
+// True when an entity reference (other than the predefined ones and
+// character references, which the parser turns into text) is anywhere in
+// the tree, attribute values included. Such references are never expanded:
+// expanding them when the text is read would let a small file grow into an
+// enormous one.
+// (Recursion is bounded: libxml2 refuses documents nested deeper than 256.)
+bool HasEntityReference(const xmlNode* node)
+{
+    for (; node != nullptr; node = node->next) {
+        if (node->type == XML_ENTITY_REF_NODE)
+            return true;
+        if (node->type != XML_ELEMENT_NODE)
+            continue;
+        for (const xmlAttr* attribute = node->properties; attribute; attribute = attribute->next)
+            if (HasEntityReference(attribute->children))
+                return true;
+        if (HasEntityReference(node->children))
+            return true;
+    }
+    return false;
+}
+
 // No network, no DTD loading, no entity substitution, no XInclude, and
 // libxml2's limits on entity expansion and nesting left on (no XML_PARSE_HUGE).
 constexpr int kParseOptions = XML_PARSE_NONET;
@@ -321,6 +343,8 @@ TDocument Parse(std::string_view Bytes)
                                     nullptr, kParseOptions));
     if (!doc || !parser->wellFormed || !parser->nsWellFormed)
         throw EXmlException(errors.Message("XML が整形式ではありません"));
+    if (HasEntityReference(doc->children))
+        throw EXmlException("実体参照は使えません");
     return doc;
 }
 

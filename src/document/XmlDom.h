@@ -3,8 +3,9 @@
 // and serialise it, parse bytes into a tree and walk it.
 //
 // Parsing treats its input as untrusted: it never touches the network, never
-// loads an external DTD or entity, keeps entity references as references
-// (no substitution) and lets libxml2 refuse entity-expansion bombs. Documents
+// loads an external DTD or entity, never substitutes entities, lets libxml2
+// refuse entity-expansion bombs, and refuses a document that uses entities of
+// its own (the predefined ones and character references are fine). Documents
 // declared Shift_JIS (or one of its aliases) are read and written as the
 // Japanese Windows code page, CP932; a character it cannot hold is written as
 // a character reference. libxml2 prints nothing: what it reports becomes the

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <csignal>
 #include <filesystem>
 #include <string>
@@ -377,6 +379,29 @@ TEST_F(KSDFileTest, FailedSaveLeavesTheOldFileAsItWas)
     ::stat(file.c_str(), &status);
     EXPECT_EQ(status.st_mode & 0777, 0640u);
     EXPECT_EQ(FolderEntries().size(), before.size() + 2);
+}
+
+TEST(ParseNumber, ReadsHexadecimalAndDecimalWithBlanksAround)
+{
+    const std::pair<const char*, int32_t> good[] = {
+        {"0x00001000", 4096}, {"0X1fFf", 8191},       {"0x0", 0},
+        {"0xFFFFFFFF", -1},   {"0x80000000", INT32_MIN}, {"$10", 16},
+        {"x10", 16},          {"X7fffffff", INT32_MAX}, {" \t\r\n100\x01 ", 100},
+        {"+7", 7},            {"-5", -5},             {"0042", 42},
+        {"2147483647", INT32_MAX}, {"-2147483648", INT32_MIN},
+    };
+    for (const auto& [text, value] : good)
+        EXPECT_EQ(ParseNumber(text), value) << text;
+
+    for (const char* text : {"", "  ", "0x", "$", "0x123456789", "0x 1", "0x-1", "0x+1", "0xG", "2147483648",
+                             "-2147483649", "1.0", "12z", "1 2", "+-1", "-+1", "+", "- 1", "１２", "0b1"}) {
+        try {
+            ParseNumber(text);
+            ADD_FAILURE() << "accepted '" << text << "'";
+        } catch (const ENumberFormatException& e) {
+            EXPECT_EQ(e.Message(), std::string("'") + text + "' は整数ではありません");
+        }
+    }
 }
 
 } // namespace
