@@ -1,0 +1,242 @@
+// Runs the real vantrel-cli program and checks its output, errors and exit
+// status.
+
+#include "common/Format.h"
+#include "common/Path.h"
+#include "export/VBKHead.h"
+#include "support/TestFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <sys/wait.h>
+
+namespace {
+
+struct TResult {
+    int Status = -1;
+    std::string Out;
+    std::string Err;
+};
+
+std::string Quoted(const std::string& arg)
+{
+    std::string quoted = "'";
+    for (const char c : arg)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+std::string Slurp(const std::string& path)
+{
+    std::ifstream in(PathFromUtf8(path), std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+class CliTest : public testing::Test {
+protected:
+    TTempDir dir;
+
+    TResult Run(const std::vector<std::string>& args) const
+    {
+        std::string command = Quoted(VANTREL_CLI_PATH);
+        for (const auto& arg : args)
+            command.append(" ").append(Quoted(arg));
+        command.append(" >").append(Quoted(dir.File("stdout.txt")));
+        command.append(" 2>").append(Quoted(dir.File("stderr.txt")));
+        const int status = std::system(command.c_str());
+        TResult result;
+        result.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        result.Out = Slurp(dir.File("stdout.txt"));
+        result.Err = Slurp(dir.File("stderr.txt"));
+        return result;
+    }
+
+    std::string Wav(const std::string& name, std::size_t samples, uint32_t rate = 44100) const
+    {
+        WriteWav(dir.File(name), Ramp(samples), rate);
+        return dir.File(name);
+    }
+
+    // A bank of three waves, two of them looping, made by new and export.
+    std::string Bank()
+    {
+        const std::string list = dir.File("list.ksd");
+        const std::string bank = dir.File("bank.vbk");
+        EXPECT_EQ(Run({"new", list, Wav("a.wav", 1000) + "@100:900", Wav("b.wav", 501, 22050),
+                       Wav("c.wav", 64, 48000) + "@1:63"})
+                      .Status,
+                  0);
+        EXPECT_EQ(Run({"export", list, bank}).Status, 0);
+        return bank;
+    }
+
+    TResult CheckDamaged(const std::vector<uint8_t>& bytes) const
+    {
+        WriteBytes(dir.File("damaged.vbk"), bytes);
+        return Run({"check", dir.File("damaged.vbk")});
+    }
+};
+
+uint32_t Le32(const std::vector<uint8_t>& bytes, std::size_t at)
+{
+    return static_cast<uint32_t>(bytes[at]) | static_cast<uint32_t>(bytes[at + 1]) << 8 |
+           static_cast<uint32_t>(bytes[at + 2]) << 16 | static_cast<uint32_t>(bytes[at + 3]) << 24;
+}
+
+TEST_F(CliTest, NewExportCheckRoundTrip)
+{
+    const std::string list = dir.File("list.ksd");
+    const std::string bank = dir.File("bank.vbk");
+    const TResult made = Run({"new", list, Wav("a.wav", 1000) + "@100:900", Wav("b.wav", 501, 22050),
+                              Wav("c.wav", 64, 48000) + "@1:63"});
+    EXPECT_EQ(made.Status, 0) << made.Err;
+    EXPECT_EQ(made.Out, list + ": 3 waves\n");
+
+    const TResult exported = Run({"export", list, bank});
+    EXPECT_EQ(exported.Status, 0) << exported.Err;
+    EXPECT_EQ(exported.Out, "a.wav\t44100 Hz\t1000 samples\tloop 100..900\n"
+                            "b.wav\t22050 Hz\t501 samples\tno loop\n"
+                            "c.wav\t48000 Hz\t64 samples\tloop 1..63\n" +
+                                Format("%s: %d bytes\n", bank.c_str(), 96 + 92 * 3 + 16 * 3 + 2 * (1000 + 501 + 64)));
+    EXPECT_EQ(exported.Err, "");
+
+    const TResult checked = Run({"check", bank});
+    EXPECT_EQ(checked.Status, 0) << checked.Err;
+    const int first = 80 + 92 * 3;
+    EXPECT_EQ(checked.Out,
+              "index     offset     rate    samples  loopstart    loopend\n" +
+                  Format("    0 %10d    44100       1000        100        900\n", first) +
+                  Format("    1 %10d    22050        501          -          -\n", first + 2016) +
+                  Format("    2 %10d    48000         64          1         63\n", first + 2016 + 1018) +
+                  Format("%s: 3 waves, %d bytes, no faults\n", bank.c_str(), first + 2016 + 1018 + 144 + 16));
+}
+
+TEST_F(CliTest, CheckRefusesDamagedBanksWithTheReason)
+{
+    const auto bank = ReadBytes(Bank());
+    const std::size_t wave0 = 80 + 92 * 3;
+
+    auto flipped = bank;
+    flipped[wave0 + 16 + 1234] ^= 0x10;
+    const TResult crc = CheckDamaged(flipped);
+    EXPECT_EQ(crc.Status, 1);
+    EXPECT_EQ(crc.Out, "");
+    EXPECT_EQ(crc.Err.rfind(Format("chunk WAVE at offset %zu: checksum 0x%08X expected 0x", wave0, Le32(bank, wave0 + 8)),
+                            0),
+              0u)
+        << crc.Err;
+    EXPECT_EQ(crc.Err.substr(crc.Err.size() - 2), ".\n");
+
+    const TResult truncated = CheckDamaged(std::vector<uint8_t>(bank.begin(), bank.end() - 20));
+    EXPECT_EQ(truncated.Status, 1);
+    EXPECT_EQ(truncated.Err, Format("chunk WAVE at offset %zu: size 128 runs past the end of the file (%zu bytes)\n",
+                                    bank.size() - 16 - 144, bank.size() - 20));
+
+    auto size = bank;
+    size[48 + 4] = 71;
+    EXPECT_EQ(CheckDamaged(size).Err, "chunk TONE at offset 48: size 71 expected 72.\n");
+
+    // Another waveOffset with a checksum that matches it: only the record is wrong.
+    const std::vector<uint8_t> wrongOffset = [&] {
+        TTempDir other;
+        WriteWav(other.File("a.wav"), Ramp(999));
+        WriteWav(other.File("b.wav"), Ramp(501), 22050);
+        WriteWav(other.File("c.wav"), Ramp(64), 48000);
+        EXPECT_EQ(Run({"new", other.File("l.ksd"), other.File("a.wav") + "@100:900", other.File("b.wav"),
+                       other.File("c.wav") + "@1:63"})
+                      .Status,
+                  0);
+        EXPECT_EQ(Run({"export", other.File("l.ksd"), other.File("b.vbk")}).Status, 0);
+        auto mixed = bank; // this bank's waves with the other bank's TONE chunk
+        const auto tones = ReadBytes(other.File("b.vbk"));
+        std::copy(tones.begin() + 48, tones.begin() + 48 + 16 + 72, mixed.begin() + 48);
+        return mixed;
+    }();
+    const TResult offset = CheckDamaged(wrongOffset);
+    EXPECT_EQ(offset.Status, 1);
+    EXPECT_EQ(offset.Err, Format("tone record 1: waveOffset %zu expected %zu, where its WAVE chunk lies.\n",
+                                 wave0 + 16 + 1998, wave0 + 16 + 2000));
+
+    const TResult missing = Run({"check", dir.File("none.vbk")});
+    EXPECT_EQ(missing.Status, 1);
+    EXPECT_EQ(missing.Err, Format("ファイル「%s」を開けません.\n", dir.File("none.vbk").c_str()));
+}
+
+TEST_F(CliTest, InfoReportsEachFileAndFailsIfAnyFails)
+{
+    const std::string good = Wav("good.wav", 4410, 22050);
+    WriteBytes(dir.File("bad.wav"), {'R', 'I', 'F', 'F', 0, 0});
+    const TResult both = Run({"info", good, dir.File("bad.wav"), dir.File("none.wav")});
+    EXPECT_EQ(both.Status, 1);
+    EXPECT_EQ(both.Out, "good.wav\t22050 Hz\t200 ms\t4410 samples\n");
+    EXPECT_EQ(both.Err, Format("ファイル「bad.wav」は未対応フォーマットです.\nファイル「%s」を開けません.\n",
+                               dir.File("none.wav").c_str()));
+    EXPECT_EQ(Run({"info", good}).Status, 0);
+}
+
+TEST_F(CliTest, NewAppliesTheLoopRulesAndWritesNothingOnError)
+{
+    const std::string a = Wav("a.wav", 1000);
+    const std::string list = dir.File("list.ksd");
+    const auto refused = [&](const std::string& arg) {
+        const TResult result = Run({"new", list, a, arg});
+        EXPECT_EQ(result.Status, 1) << arg;
+        EXPECT_FALSE(std::filesystem::exists(PathFromUtf8(list))) << arg;
+        return result.Err;
+    };
+    EXPECT_EQ(refused(a + "@900:100"), "ループ終点がループ始点より前にあります.\n");
+    EXPECT_EQ(refused(a + "@500:500"), "ループ終点がループ始点より前にあります.\n");
+    EXPECT_EQ(refused(a + "@100:0"), "ループ終点がループ始点より前にあります.\n");
+    EXPECT_EQ(refused(a + "@1000:0"), "a.wav:ループ始点が不正です.\n");
+    EXPECT_EQ(refused(a + "@0:1000"), "a.wav:ループ終点が不正です.\n");
+    EXPECT_EQ(refused(a + "@1:99999999999"),
+              Format("loop \"1:99999999999\" of %s is not START:END in samples (see vantrel-cli --help)\n", a.c_str()));
+    EXPECT_EQ(refused(dir.File("none.wav") + "@1:2"),
+              Format("ファイル「%s」を開けません.\n", dir.File("none.wav").c_str()));
+
+    // A loop end alone is accepted, as in the window; exported it is no loop.
+    EXPECT_EQ(Run({"new", list, a + "@0:999"}).Status, 0);
+    const TResult exported = Run({"export", list, dir.File("bank.vbk")});
+    EXPECT_EQ(exported.Out.substr(0, exported.Out.find('\n')), "a.wav\t44100 Hz\t1000 samples\tno loop");
+}
+
+TEST_F(CliTest, ExportReportsListAndBankErrors)
+{
+    const TResult missing = Run({"export", dir.File("none.ksd"), dir.File("bank.vbk")});
+    EXPECT_EQ(missing.Status, 1);
+    EXPECT_EQ(missing.Err, Format("KSDファイル(%s)を読めません.\n", dir.File("none.ksd").c_str()));
+    EXPECT_FALSE(std::filesystem::exists(dir.Path() / "bank.vbk"));
+
+    EXPECT_EQ(Run({"new", dir.File("list.ksd"), Wav("a.wav", 10)}).Status, 0);
+    const TResult uncreatable = Run({"export", dir.File("list.ksd"), dir.File("no/bank.vbk")});
+    EXPECT_EQ(uncreatable.Status, 1);
+    EXPECT_EQ(uncreatable.Err, "ファイルを作成できません.\n");
+}
+
+TEST_F(CliTest, UsageAndExitStatuses)
+{
+    for (const char* help : {"--help", "-h"}) {
+        const TResult result = Run({help});
+        EXPECT_EQ(result.Status, 0);
+        EXPECT_EQ(result.Out.rfind("Usage:\n", 0), 0u);
+        EXPECT_NE(result.Out.find("vantrel-cli check FILE.vbk"), std::string::npos);
+    }
+    EXPECT_EQ(Run({}).Status, 1);
+    const TResult unknown = Run({"frobnicate"});
+    EXPECT_EQ(unknown.Status, 1);
+    EXPECT_EQ(unknown.Err, "unknown command \"frobnicate\" (see vantrel-cli --help)\n");
+    const TResult wrong = Run({"check"});
+    EXPECT_EQ(wrong.Status, 1);
+    EXPECT_EQ(wrong.Err, "check takes FILE.vbk (see vantrel-cli --help)\n");
+    EXPECT_EQ(Run({"export", "only-one"}).Status, 1);
+    EXPECT_EQ(Run({"info"}).Status, 1);
+    EXPECT_EQ(Run({"new", dir.File("list.ksd")}).Status, 1);
+}
+
+} // namespace
