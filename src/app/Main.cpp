@@ -1,5 +1,6 @@
 #include "app/Main.h"
 
+#include "app/MainConstants.h"
 #include "app/Version.h"
 #include "common/ErrorText.h"
 #include "playback/LowLVPCM.h"
@@ -19,15 +20,7 @@
 
 namespace {
 
-const char* const kTitle = "Vantrel";
-constexpr uint32_t kRed = 0x0000FF;
-constexpr uint32_t kGreen = 0x00FF00;
-constexpr uint32_t kBlack = 0x000000;
-const char* const kLoopStart = "LOOPSTART";
-const char* const kLoopEnd = "LOOPEND";
-const char* const kPlayCursor = "PLAYCURSOR";
-
-enum TColumnIndex { colName, colRate, colLength, colSamples, colLoopStart, colLoopEnd };
+using namespace mainform;
 
 std::string Utf8(const QString& Text) { return Text.toStdString(); }
 

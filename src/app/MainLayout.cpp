@@ -206,7 +206,7 @@ void TMainForm::CreateWidgets()
     });
     connect(WaveListView, &QTableWidget::cellClicked, this, [this] { RunCommand([this] { WaveListViewClick(); }); });
 
-    const auto makeView = [this](const char* name, int minHeight) {
+    const auto makeView = [](const char* name, int minHeight) {
         auto* view = new TGraphImage;
         view->setObjectName(QLatin1String(name));
         view->setMinimumHeight(minHeight);

@@ -3,6 +3,7 @@
 
 #include "app/Main.h"
 
+#include "app/MainConstants.h"
 #include "document/LoopRules.h"
 #include "view/GraphImage.h"
 
@@ -14,12 +15,8 @@
 
 namespace {
 
-constexpr uint32_t kRed = 0x0000FF;
-constexpr uint32_t kGreen = 0x00FF00;
-const char* const kLoopStart = "LOOPSTART";
-const char* const kLoopEnd = "LOOPEND";
-constexpr int kColLoopStart = 4;
-constexpr int kColLoopEnd = 5;
+using namespace mainform;
+
 constexpr int32_t kMinZoomSpan = 10;
 
 bool HasSelection(const TGraphImage& View) { return View.SelectStart() < View.SelectEnd(); }
@@ -50,7 +47,7 @@ void TMainForm::ChangeLoopStart(int32_t Position)
         return;
     CheckLoopStart(*wave, Position);
     wave->SetLoopStart(Position);
-    SetCell(SelectedIndex(), kColLoopStart, QString::number(wave->LoopStart()));
+    SetCell(SelectedIndex(), colLoopStart, QString::number(wave->LoopStart()));
     FModified = true;
     SetMarkerInBoth(kLoopStart, kRed, Position);
 }
@@ -62,7 +59,7 @@ void TMainForm::ChangeLoopEnd(int32_t Position)
         return;
     CheckLoopEnd(*wave, Position);
     wave->SetLoopEnd(Position);
-    SetCell(SelectedIndex(), kColLoopEnd, QString::number(wave->LoopEnd()));
+    SetCell(SelectedIndex(), colLoopEnd, QString::number(wave->LoopEnd()));
     FModified = true;
     SetMarkerInBoth(kLoopEnd, kGreen, Position);
 }
@@ -88,8 +85,8 @@ void TMainForm::RemoveLoop()
     FModified = true;
     RemoveMarkerInBoth(kLoopStart);
     RemoveMarkerInBoth(kLoopEnd);
-    SetCell(SelectedIndex(), kColLoopStart, "-");
-    SetCell(SelectedIndex(), kColLoopEnd, "-");
+    SetCell(SelectedIndex(), colLoopStart, "-");
+    SetCell(SelectedIndex(), colLoopEnd, "-");
 }
 
 // The menu commands take the cursor of whichever view shows one.
@@ -144,11 +141,11 @@ void TMainForm::SyncMarker(TGraphImage* Source, TGraphImage* Target, TMarkerStat
     // The row shows what the wave holds (its setter keeps a start inside the wave).
     if (name == kLoopStart) {
         wave->SetLoopStart(Marker->Position);
-        SetCell(SelectedIndex(), kColLoopStart, QString::number(wave->LoopStart()));
+        SetCell(SelectedIndex(), colLoopStart, QString::number(wave->LoopStart()));
         FModified = true;
     } else if (name == kLoopEnd) {
         wave->SetLoopEnd(Marker->Position);
-        SetCell(SelectedIndex(), kColLoopEnd, QString::number(wave->LoopEnd()));
+        SetCell(SelectedIndex(), colLoopEnd, QString::number(wave->LoopEnd()));
         FModified = true;
     }
 }

@@ -4,6 +4,7 @@
 
 #include "app/Main.h"
 
+#include "app/MainConstants.h"
 #include "common/ErrorText.h"
 #include "playback/LowLVPCM.h"
 #include "view/GraphImage.h"
@@ -18,8 +19,8 @@
 
 namespace {
 
-const char* const kPlayCursor = "PLAYCURSOR";
-constexpr uint32_t kBlack = 0x000000;
+using namespace mainform;
+
 constexpr uint16_t kBitsPerSample = 16;
 
 } // namespace
@@ -143,5 +144,5 @@ void TMainForm::PlayerError(const QString& Message, const QString& Caption)
         return;
     }
     LowLVPCM1->Stop();
-    FPrompter->ShowError(this, "Vantrel", QString::fromStdString(ErrorText(Message.toStdString())));
+    FPrompter->ShowError(this, kTitle, QString::fromStdString(ErrorText(Message.toStdString())));
 }
