@@ -3,11 +3,13 @@
 // views, their colours (0x00BBGGRR), the wave list's columns and the title of
 // its message boxes.
 
+#include "common/ProgramInfo.h"
+
 #include <cstdint>
 
 namespace mainform {
 
-inline constexpr const char* kTitle = "Vantrel";
+inline constexpr const char* kTitle = kProgramName;
 
 inline constexpr const char* kLoopStart = "LOOPSTART";
 inline constexpr const char* kLoopEnd = "LOOPEND";

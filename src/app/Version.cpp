@@ -1,5 +1,7 @@
 #include "app/Version.h"
 
+#include "common/ProgramInfo.h"
+
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
@@ -23,7 +25,7 @@ TVersionForm::TVersionForm(QWidget* Parent) : QDialog(Parent)
         l->adjustSize();
     };
     label("ProductName", "Vantrel ボイスバンク作成ツール", 65, 12);
-    label("VersionLabel", QString::asprintf("Version %3.2f", kProgramVersion), 65, 30);
+    label("VersionLabel", QString::fromStdString("Version " + ProgramVersionText()), 65, 30);
     label("Copyright", "Copyright (C) 2026 Vantrel developers", 65, 48);
     label("Label1", "ご利用いただきありがとうございます。", 14, 80);
 

@@ -5,9 +5,6 @@
 
 #include <QDialog>
 
-// The program's version, as the About box and the list files write it.
-inline constexpr double kProgramVersion = 1.0;
-
 class TVersionForm : public QDialog {
     Q_OBJECT
 public:

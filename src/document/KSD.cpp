@@ -2,6 +2,7 @@
 
 #include "common/File.h"
 #include "common/Format.h"
+#include "common/ProgramInfo.h"
 #include "common/Path.h"
 #include "document/FileReplace.h"
 #include "document/XmlDom.h"
@@ -25,8 +26,6 @@ bool IsRegularFile(const std::string& FileName)
 }
 
 // What the list file says about the program that wrote it.
-constexpr const char* kProgramName = "Vantrel";
-constexpr double kProgramVersion = 1.0;
 // The list file is declared in this encoding and written as CP932.
 constexpr const char* kListFileEncoding = "Shift_JIS";
 
@@ -44,15 +43,6 @@ bool IsElementNamed(const xmlNode& Node, const char* Name)
 
 std::string LoopText(int32_t Value) { return Format("0x%08X", static_cast<uint32_t>(Value)); }
 
-// The version as "%3.2f" gives it, "1.00", but always with a full stop: the
-// window sets the process locale, and printf would follow its decimal comma.
-std::string VersionText(double Version)
-{
-    char text[32];
-    const auto [end, error] = std::to_chars(text, text + sizeof text, Version, std::chars_format::fixed, 2);
-    return std::string(text, error == std::errc() ? end : text);
-}
-
 XmlDom::TDocument BuildListDocument(const TKSD& List)
 {
     XmlDom::TDocument doc = XmlDom::NewDocument("KSDFile");
@@ -61,7 +51,7 @@ XmlDom::TDocument BuildListDocument(const TKSD& List)
     XmlDom::SetAttribute(root, "MinorVersion", "0");
     xmlNode& application = XmlDom::AppendElement(root, "Application");
     XmlDom::AppendTextElement(application, "Name", kProgramName);
-    XmlDom::AppendTextElement(application, "Version", VersionText(kProgramVersion));
+    XmlDom::AppendTextElement(application, "Version", ProgramVersionText());
     for (int32_t i = 0; i < List.Count(); ++i) {
         const TWaveInfo& wave = *List.GetWave(i);
         xmlNode& entry = XmlDom::AppendElement(root, "WaveFile");
