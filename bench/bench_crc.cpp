@@ -5,6 +5,8 @@
 #include "export/CRC.h"
 #include "export/CRCOracle.h"
 
+#include "RatioReporter.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -81,17 +83,6 @@ BENCHMARK(BM_WideClmulCRC)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(BM_BitwiseCRC)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(BM_Memcpy)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 
-class TRatioReporter : public benchmark::ConsoleReporter {
-public:
-    std::map<std::string, double> Times;
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& run : runs)
-            Times[run.benchmark_name()] = run.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-};
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -104,10 +95,10 @@ int main(int argc, char** argv)
     }
     TRatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    const double fast = reporter.Times["BM_FastCRC/min_time:1.000"];
-    const double tables = reporter.Times["BM_TablesCRC/min_time:1.000"];
-    const double bitwise = reporter.Times["BM_BitwiseCRC/min_time:1.000"];
-    const double copy = reporter.Times["BM_Memcpy/min_time:1.000"];
+    const double fast = reporter.Time("BM_FastCRC");
+    const double tables = reporter.Time("BM_TablesCRC");
+    const double bitwise = reporter.Time("BM_BitwiseCRC");
+    const double copy = reporter.Time("BM_Memcpy");
     if (fast > 0 && bitwise > 0)
         std::printf("RATIO checksum speed, fast / bit by bit: %.1f (goal >= 10)\n", bitwise / fast);
     if (tables > 0 && bitwise > 0)

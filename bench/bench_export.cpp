@@ -9,6 +9,8 @@
 #include "export/VBKFile.h"
 #include "support/TestFiles.h"
 
+#include "RatioReporter.h"
+
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -133,17 +135,6 @@ void PrintPairedRatios(int rounds)
 
 BENCHMARK(BM_PlainWrite)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(BM_Export)->Unit(benchmark::kMillisecond)->MinTime(1.0);
-
-class TRatioReporter : public benchmark::ConsoleReporter {
-public:
-    std::map<std::string, double> Times;
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& run : runs)
-            Times[run.benchmark_name()] = run.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-};
 
 } // namespace
 

@@ -9,6 +9,8 @@
 #include "view/GraphImage.h"
 
 #include <QApplication>
+#include "RatioReporter.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -107,17 +109,6 @@ BENCHMARK(BM_FullDrawingSecond)->Unit(benchmark::kMicrosecond)->MinTime(1.0);
 BENCHMARK(BM_FullDrawingHour)->Unit(benchmark::kMicrosecond)->MinTime(1.0);
 BENCHMARK(BM_MarkerMoveHour)->Unit(benchmark::kMicrosecond)->MinTime(1.0);
 
-class TRatioReporter : public benchmark::ConsoleReporter {
-public:
-    std::map<std::string, double> Times;
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& run : runs)
-            Times[run.benchmark_name()] = run.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-};
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -130,9 +121,9 @@ int main(int argc, char** argv)
     Hour();
     TRatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    const double second = reporter.Times["BM_FullDrawingSecond/min_time:1.000"];
-    const double hour = reporter.Times["BM_FullDrawingHour/min_time:1.000"];
-    const double marker = reporter.Times["BM_MarkerMoveHour/min_time:1.000"];
+    const double second = reporter.Time("BM_FullDrawingSecond");
+    const double hour = reporter.Time("BM_FullDrawingHour");
+    const double marker = reporter.Time("BM_MarkerMoveHour");
     if (second > 0 && hour > 0)
         std::printf("RATIO full drawing, one hour / one second: %.3f (goal <= 1.5)\n", hour / second);
     if (marker > 0 && hour > 0)

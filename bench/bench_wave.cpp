@@ -5,6 +5,8 @@
 #include "document/WaveInfo.h"
 #include "support/TestFiles.h"
 
+#include "RatioReporter.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -77,17 +79,6 @@ double PeakOverheadMb()
     return (static_cast<double>(peak - before) * 1024.0 - kSamples * 2.0) / 1e6;
 }
 
-class TRatioReporter : public benchmark::ConsoleReporter {
-public:
-    std::map<std::string, double> Times;
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& run : runs)
-            Times[run.benchmark_name()] = run.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-};
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -96,8 +87,8 @@ int main(int argc, char** argv)
     WavPath();
     TRatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    const double load = reporter.Times["BM_LoadWave/min_time:1.000"];
-    const double read = reporter.Times["BM_PlainRead/min_time:1.000"];
+    const double load = reporter.Time("BM_LoadWave");
+    const double read = reporter.Time("BM_PlainRead");
     if (load > 0 && read > 0)
         std::printf("RATIO wave load / plain read: %.3f (goal <= 1.2)\n", load / read);
     std::printf("PEAK memory beyond the sample bytes during a load: %.1f MB\n", PeakOverheadMb());

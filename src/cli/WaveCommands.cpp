@@ -57,7 +57,7 @@ void SetLoop(TWaveInfo& Wave, int32_t Start, int32_t End)
 {
     if (Start >= Wave.SampleCount())
         throw EKSDException(Format("%s:ループ始点が不正です", Wave.WaveName().c_str()));
-    if (End >= Wave.SampleCount())
+    if (End > Wave.SampleCount())
         throw EKSDException(Format("%s:ループ終点が不正です", Wave.WaveName().c_str()));
     Wave.SetLoopStart(0);
     Wave.SetLoopEnd(0);

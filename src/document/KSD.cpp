@@ -226,12 +226,13 @@ void TKSD::LoadFromFile(const std::string& FileName)
             DeleteWave(Count() - 1);
             throw EKSDException(Format(format, name.c_str()));
         };
-        // The end must lie inside the wave too: a list file never holds a
-        // loop end equal to the sample count.
+        // A loop end may equal the sample count (the loop then runs through
+        // the last sample): the window can set such an end, and a list it
+        // saved must open again.
         const int32_t samples = wave.SampleCount();
         if (entry.LoopStart < 0 || entry.LoopStart >= samples)
             refuse("%s:ループ始点が不正です");
-        if (entry.LoopEnd < 0 || entry.LoopEnd >= samples)
+        if (entry.LoopEnd < 0 || entry.LoopEnd > samples)
             refuse("%s:ループ終点が不正です");
         if (entry.LoopStart > entry.LoopEnd)
             refuse("%s:ループ始点がループ終点より後ろにあります");

@@ -194,7 +194,7 @@ TEST_F(CliTest, NewAppliesTheLoopRulesAndWritesNothingOnError)
     EXPECT_EQ(refused(a + "@500:500"), "ループ終点がループ始点より前にあります.\n");
     EXPECT_EQ(refused(a + "@100:0"), "ループ終点がループ始点より前にあります.\n");
     EXPECT_EQ(refused(a + "@1000:0"), "a.wav:ループ始点が不正です.\n");
-    EXPECT_EQ(refused(a + "@0:1000"), "a.wav:ループ終点が不正です.\n");
+    EXPECT_EQ(refused(a + "@0:1001"), "a.wav:ループ終点が不正です.\n");
     EXPECT_EQ(refused(a + "@1:99999999999"),
               Format("loop \"1:99999999999\" of %s is not START:END in samples (see vantrel-cli --help)\n", a.c_str()));
     EXPECT_EQ(refused(dir.File("none.wav") + "@1:2"),

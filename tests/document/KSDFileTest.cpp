@@ -217,6 +217,22 @@ TEST_F(KSDFileTest, RefusesFilesThatAreNoListFiles)
     EXPECT_EQ(list.Count(), 0);
 }
 
+TEST_F(KSDFileTest, LoopEndingAtTheLastSampleOpensAgain)
+{
+    const std::string a = Wav("a.wav", 100);
+    TKSD saved;
+    saved.AddWave(a);
+    saved.GetWave(0)->SetLoopStart(10);
+    saved.GetWave(0)->SetLoopEnd(100);
+    const std::string file = dir.File("end.ksd");
+    saved.SaveToFile(file);
+    TKSD loaded;
+    loaded.LoadFromFile(file);
+    ASSERT_EQ(loaded.Count(), 1);
+    EXPECT_EQ(loaded.GetWave(0)->LoopStart(), 10);
+    EXPECT_EQ(loaded.GetWave(0)->LoopEnd(), 100);
+}
+
 TEST_F(KSDFileTest, RefusesLoopsOutsideTheWaveAndKeepsEarlierEntries)
 {
     const std::string a = Wav("a.wav", 100);
@@ -228,7 +244,7 @@ TEST_F(KSDFileTest, RefusesLoopsOutsideTheWaveAndKeepsEarlierEntries)
         std::string Entry;
         std::string Message;
     } cases[] = {
-        {Entry(b, "0", "100"), "b.wav:ループ終点が不正です"},
+        {Entry(b, "0", "101"), "b.wav:ループ終点が不正です"},
         {Entry(b, "0", "-1"), "b.wav:ループ終点が不正です"},
         {Entry(b, "100", "99"), "b.wav:ループ始点が不正です"},
         {Entry(b, "0xFFFFFFFF", "0"), "b.wav:ループ始点が不正です"},
