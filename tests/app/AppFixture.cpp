@@ -76,9 +76,7 @@ AppTest::~AppTest()
 
 std::string AppTest::Wav(const std::string& Name, std::size_t Samples, uint32_t Rate)
 {
-    const std::string path = Dir.File(Name);
-    WriteWav(path, Ramp(Samples), Rate);
-    return path;
+    return Dir.Wav(Name, Samples, Rate);
 }
 
 void AppTest::Add(const std::vector<std::string>& Paths)

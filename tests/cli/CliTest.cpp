@@ -59,8 +59,7 @@ protected:
 
     std::string Wav(const std::string& name, std::size_t samples, uint32_t rate = 44100) const
     {
-        WriteWav(dir.File(name), Ramp(samples), rate);
-        return dir.File(name);
+        return dir.Wav(name, samples, rate);
     }
 
     // A bank of three waves, two of them looping, made by new and export.

@@ -25,12 +25,7 @@ protected:
     TTempDir dir;
     TKSD list;
 
-    std::string Wav(const std::string& name, std::size_t samples)
-    {
-        const std::string path = dir.File(name);
-        WriteWav(path, Ramp(samples), 44100);
-        return path;
-    }
+    std::string Wav(const std::string& name, std::size_t samples) { return dir.Wav(name, samples); }
 
     // Writes a list file from its bytes exactly as given.
     std::string ListFile(const std::string& bytes, const std::string& name = "list.ksd")

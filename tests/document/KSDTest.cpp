@@ -10,12 +10,7 @@ protected:
     TTempDir dir;
     TKSD list;
 
-    std::string Wav(const std::string& name, std::size_t samples)
-    {
-        const std::string path = dir.File(name);
-        WriteWav(path, Ramp(samples), 44100);
-        return path;
-    }
+    std::string Wav(const std::string& name, std::size_t samples) { return dir.Wav(name, samples); }
 
     std::vector<std::string> Names() const
     {

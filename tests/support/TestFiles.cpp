@@ -44,6 +44,13 @@ std::string TTempDir::File(const std::string& Name) const
     return std::string(text.begin(), text.end());
 }
 
+std::string TTempDir::Wav(const std::string& Name, std::size_t Samples, uint32_t Rate) const
+{
+    const std::string path = File(Name);
+    WriteWav(path, Ramp(Samples), Rate);
+    return path;
+}
+
 std::vector<uint8_t> TWavBuilder::Fmt(uint16_t formatTag, uint16_t channels, uint32_t rate, uint16_t bits,
                                       uint32_t extraBytes)
 {

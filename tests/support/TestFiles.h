@@ -19,6 +19,9 @@ public:
     const std::filesystem::path& Path() const { return FPath; }
     // A path inside the folder, as a UTF-8 string.
     std::string File(const std::string& Name) const;
+    // A canonical 16-bit mono WAV file in the folder, its samples Ramp(Samples);
+    // returns its path.
+    std::string Wav(const std::string& Name, std::size_t Samples, uint32_t Rate = 44100) const;
 
 private:
     std::filesystem::path FPath;
