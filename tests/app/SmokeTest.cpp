@@ -37,7 +37,8 @@ public:
         const QString xvfb = QStandardPaths::findExecutable("Xvfb");
         if (xvfb.isEmpty())
             return false;
-        FServer.start(xvfb, {"-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
+        // -noreset: the server must not reset when the probing client leaves.
+        FServer.start(xvfb, {"-displayfd", "1", "-noreset", "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
         if (!FServer.waitForStarted(5000))
             return false;
         while (!FServer.canReadLine())
