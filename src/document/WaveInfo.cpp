@@ -64,6 +64,13 @@ bool ScanChunks(std::FILE* f, TChunkScan& scan)
 
 } // namespace
 
+TWaveData::TWaveData(std::size_t Count)
+    : FSamples(static_cast<int16_t*>(std::calloc(Count == 0 ? 1 : Count, sizeof(int16_t)))), FSize(Count)
+{
+    if (!FSamples)
+        throw std::bad_alloc();
+}
+
 std::string WaveNameOf(const std::string& Path)
 {
     const auto cut = Path.find_last_of("\\/:");
@@ -111,7 +118,7 @@ void TWaveInfo::LoadFromFile(const std::string& FileName)
     const std::size_t count = scan.DataSize / 2;
     TWaveData data;
     try {
-        data.resize(count);
+        data = TWaveData(count);
     } catch (const std::bad_alloc&) {
         throw EWaveInfoException(
             Format("ファイル「%s」を読み込むメモリが足りません", WaveNameOf(FileName).c_str()));

@@ -6,50 +6,40 @@
 
 #include "common/Exception.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <new>
 #include <memory>
 #include <string>
-#include <vector>
 
 VANTREL_DECLARE_EXCEPTION(EWaveInfoException);
 
-// Allocator whose memory arrives zeroed from calloc and whose elements are
-// left as they are on construction. Sizing the sample array therefore writes
-// nothing: the system hands out large zeroed pages lazily, the reader fills
-// them with one read, and samples past a short file stay 0.
-template <typename T>
-struct TZeroedAllocator {
-    using value_type = T;
-    TZeroedAllocator() = default;
-    template <typename U>
-    TZeroedAllocator(const TZeroedAllocator<U>&) noexcept {}
-
-    T* allocate(std::size_t n)
-    {
-        if (void* p = std::calloc(n, sizeof(T)))
-            return static_cast<T*>(p);
-        throw std::bad_alloc();
-    }
-    void deallocate(T* p, std::size_t) noexcept { std::free(p); }
-
-    template <typename U>
-    void construct(U* p) noexcept
-    {
-        ::new (static_cast<void*>(p)) U;
-    }
-    template <typename U, typename... Args>
-    void construct(U* p, Args&&... args)
-    {
-        ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
-    }
-    template <typename U>
-    bool operator==(const TZeroedAllocator<U>&) const noexcept { return true; }
-};
-
 // The samples: one contiguous array of signed 16-bit values in sample order.
-using TWaveData = std::vector<int16_t, TZeroedAllocator<int16_t>>;
+// Its memory comes zeroed from calloc, so sizing it writes nothing: the
+// system hands out large zeroed pages lazily, the reader fills them with one
+// read, and samples past the end of a short file stay 0.
+class TWaveData {
+public:
+    TWaveData() = default;
+    // Count zero samples; throws std::bad_alloc when they cannot be had.
+    explicit TWaveData(std::size_t Count);
+
+    int16_t* data() { return FSamples.get(); }
+    const int16_t* data() const { return FSamples.get(); }
+    std::size_t size() const { return FSize; }
+    bool empty() const { return FSize == 0; }
+    int16_t& operator[](std::size_t Index) { return FSamples[Index]; }
+    const int16_t& operator[](std::size_t Index) const { return FSamples[Index]; }
+    const int16_t* begin() const { return data(); }
+    const int16_t* end() const { return data() + FSize; }
+
+private:
+    struct TFree {
+        void operator()(int16_t* Samples) const noexcept { std::free(Samples); }
+    };
+    std::unique_ptr<int16_t[], TFree> FSamples;
+    std::size_t FSize = 0;
+};
 
 // The canonical 44-byte header of a PCM WAV file, filled from the chunks the
 // reader found: the RIFF header, the first 16 bytes of "fmt " and the id and
