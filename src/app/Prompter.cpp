@@ -9,7 +9,6 @@ QStringList TDialogPrompter::ChooseFiles(QWidget* Parent, TFileDialog& Dialog)
 {
     QFileDialog dialog(Parent);
     dialog.setNameFilter(Dialog.Filter);
-    dialog.setOption(QFileDialog::ReadOnly, false);
     switch (Dialog.Kind) {
     case TFileDialog::TKind::Open:
         dialog.setFileMode(QFileDialog::ExistingFile);
