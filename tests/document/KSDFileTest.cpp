@@ -1,4 +1,5 @@
 #include "document/KSD.h"
+#include "support/ErrorOf.h"
 #include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -68,17 +69,6 @@ protected:
         for (int i = 0; i < list.Count(); ++i)
             loops.emplace_back(list.GetWave(i)->LoopStart(), list.GetWave(i)->LoopEnd());
         return loops;
-    }
-
-    template <typename E = EKSDException, typename F>
-    static std::string ErrorOf(F f)
-    {
-        try {
-            f();
-        } catch (const E& e) {
-            return e.Message();
-        }
-        return "(no exception of the expected class)";
     }
 
     std::vector<std::string> FolderEntries() const
@@ -189,22 +179,22 @@ TEST_F(KSDFileTest, RefusesFilesThatAreNoListFiles)
 {
     const std::string a = Wav("a.wav", 100);
     const std::string missing = dir.File("missing.ksd");
-    EXPECT_EQ(ErrorOf([&] { list.LoadFromFile(missing); }), "KSDファイル(" + missing + ")を読めません");
+    EXPECT_EQ(ErrorOf<EKSDException>([&] { list.LoadFromFile(missing); }), "KSDファイル(" + missing + ")を読めません");
     const std::string folder = dir.File("");
-    EXPECT_EQ(ErrorOf([&] { list.LoadFromFile(folder); }), "KSDファイル(" + folder + ")を読めません");
+    EXPECT_EQ(ErrorOf<EKSDException>([&] { list.LoadFromFile(folder); }), "KSDファイル(" + folder + ")を読めません");
     for (const std::string& text :
          {std::string(), std::string("not xml"), Document(Entry(a)).substr(0, 120),
           Document(Entry(a)) + "<second/>", Document("<x:WaveFile/>"),
           // Bytes that are no CP932 character in a document declared Shift_JIS.
           Document(Entry(dir.File("\x80.wav"))), Document(Entry(dir.File("\x81\x20.wav")))}) {
         const std::string file = ListFile(text);
-        EXPECT_EQ(ErrorOf([&] { list.LoadFromFile(file); }), "KSDファイル(" + file + ")を読めません") << text;
+        EXPECT_EQ(ErrorOf<EKSDException>([&] { list.LoadFromFile(file); }), "KSDファイル(" + file + ")を読めません") << text;
     }
 
-    EXPECT_EQ(ErrorOf([&] { list.LoadFromFile(ListFile(kDeclaration + "<ListFile MajorVersion=\"1\">" + Entry(a) +
+    EXPECT_EQ(ErrorOf<EKSDException>([&] { list.LoadFromFile(ListFile(kDeclaration + "<ListFile MajorVersion=\"1\">" + Entry(a) +
                                                        "</ListFile>")); }),
               "ファイル形式が異常です");
-    EXPECT_EQ(ErrorOf([&] { list.LoadFromFile(ListFile(Document(Entry(a), "MajorVersion=\"2\""))); }),
+    EXPECT_EQ(ErrorOf<EKSDException>([&] { list.LoadFromFile(ListFile(Document(Entry(a), "MajorVersion=\"2\""))); }),
               "未対応のバージョンです");
     EXPECT_EQ(ErrorOf<ENumberFormatException>([&] { list.LoadFromFile(ListFile(Document(Entry(a), "MajorVersion=\"one\""))); }),
               "'one' は整数ではありません");
@@ -250,7 +240,7 @@ TEST_F(KSDFileTest, RefusesLoopsOutsideTheWaveAndKeepsEarlierEntries)
     for (const TCase& c : cases) {
         TKSD one;
         const std::string file = ListFile(Document(first + c.Entry + Entry(a)));
-        EXPECT_EQ(ErrorOf([&] { one.LoadFromFile(file); }), c.Message) << c.Entry;
+        EXPECT_EQ(ErrorOf<EKSDException>([&] { one.LoadFromFile(file); }), c.Message) << c.Entry;
         ASSERT_EQ(one.Count(), 1) << c.Entry;
         EXPECT_EQ(one.GetWave(0)->FilePath(), a);
     }
@@ -268,7 +258,7 @@ TEST_F(KSDFileTest, StopsAtAFailingEntryAndKeepsTheOnesBefore)
     const std::string stereo = dir.File("stereo.wav");
     TWavBuilder().Add("fmt ", TWavBuilder::Fmt(1, 2, 44100, 16)).Add("data", TWavBuilder::Samples(Ramp(8))).Write(stereo);
 
-    EXPECT_EQ(ErrorOf([&] { list.LoadFromFile(ListFile(Document(Entry(a) + Entry(b) + Entry(missing) + Entry(a)))); }),
+    EXPECT_EQ(ErrorOf<EKSDException>([&] { list.LoadFromFile(ListFile(Document(Entry(a) + Entry(b) + Entry(missing) + Entry(a)))); }),
               "ファイル「" + missing + "」を開けません");
     EXPECT_EQ(Paths(), (std::vector<std::string>{a, b}));
 
@@ -360,7 +350,7 @@ TEST_F(KSDFileTest, FailedSaveLeavesTheOldFileAsItWas)
     rlimit limit = oldLimit;
     limit.rlim_cur = 100;
     ::setrlimit(RLIMIT_FSIZE, &limit);
-    const std::string error = ErrorOf([&] { list.SaveToFile(file); });
+    const std::string error = ErrorOf<EKSDException>([&] { list.SaveToFile(file); });
     ::setrlimit(RLIMIT_FSIZE, &oldLimit);
     std::signal(SIGXFSZ, oldHandler);
 
@@ -370,14 +360,14 @@ TEST_F(KSDFileTest, FailedSaveLeavesTheOldFileAsItWas)
 
     // A path XML cannot carry is refused before anything is written.
     list.AddWave(Wav("bell\x07.wav", 10));
-    EXPECT_NE(ErrorOf([&] { list.SaveToFile(file); }).find("bell"), std::string::npos);
+    EXPECT_NE(ErrorOf<EKSDException>([&] { list.SaveToFile(file); }).find("bell"), std::string::npos);
     EXPECT_EQ(FileText(file), "old contents");
 
     // A folder in the way is no file to replace.
     list.DeleteWave(1);
     const std::string folder = dir.File("folder.ksd");
     fs::create_directory(folder);
-    EXPECT_EQ(ErrorOf([&] { list.SaveToFile(folder); }).rfind("KSDファイル(" + folder + ")を書けません", 0), 0u);
+    EXPECT_EQ(ErrorOf<EKSDException>([&] { list.SaveToFile(folder); }).rfind("KSDファイル(" + folder + ")を書けません", 0), 0u);
     EXPECT_TRUE(fs::is_directory(folder));
 
     // A good save replaces the file, keeps its permission bits and leaves

@@ -1,4 +1,5 @@
 #include "document/KSD.h"
+#include "support/ErrorOf.h"
 #include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -18,17 +19,6 @@ protected:
         for (int i = 0; i < list.Count(); ++i)
             names.push_back(list.GetWave(i)->WaveName());
         return names;
-    }
-
-    template <typename F>
-    static std::string ErrorOf(F f)
-    {
-        try {
-            f();
-        } catch (const EKSDException& e) {
-            return e.Message();
-        }
-        return "(no EKSDException)";
     }
 };
 
@@ -73,26 +63,26 @@ TEST_F(KSDListTest, IndexesOutOfRangeAreRefusedWithTheirMessages)
 {
     for (const char* n : {"a.wav", "b.wav", "c.wav"})
         list.AddWave(Wav(n, 4));
-    EXPECT_EQ(ErrorOf([&] { list.DeleteWave(3); }), "DeleteWave : Index(=3) が範囲外です");
-    EXPECT_EQ(ErrorOf([&] { list.DeleteWave(-1); }), "DeleteWave : Index(=-1) が範囲外です");
-    EXPECT_EQ(ErrorOf([&] { list.MoveNext(2); }), "MoveNext : Index(=2) が範囲外です");
-    EXPECT_EQ(ErrorOf([&] { list.MovePrev(0); }), "MovePrev : Index(=0) が範囲外です");
-    EXPECT_EQ(ErrorOf([&] { list.MovePrev(3); }), "MovePrev : Index(=3) が範囲外です");
+    EXPECT_EQ(ErrorOf<EKSDException>([&] { list.DeleteWave(3); }), "DeleteWave : Index(=3) が範囲外です");
+    EXPECT_EQ(ErrorOf<EKSDException>([&] { list.DeleteWave(-1); }), "DeleteWave : Index(=-1) が範囲外です");
+    EXPECT_EQ(ErrorOf<EKSDException>([&] { list.MoveNext(2); }), "MoveNext : Index(=2) が範囲外です");
+    EXPECT_EQ(ErrorOf<EKSDException>([&] { list.MovePrev(0); }), "MovePrev : Index(=0) が範囲外です");
+    EXPECT_EQ(ErrorOf<EKSDException>([&] { list.MovePrev(3); }), "MovePrev : Index(=3) が範囲外です");
     EXPECT_EQ(Names(), (std::vector<std::string>{"a.wav", "b.wav", "c.wav"}));
 
     TKSD one;
     one.AddWave(Wav("solo.wav", 4));
     for (int i : {-1, 0, 1})
-        EXPECT_EQ(ErrorOf([&] { one.MoveNext(i); }), "MoveNext : Index(=" + std::to_string(i) + ") が範囲外です");
+        EXPECT_EQ(ErrorOf<EKSDException>([&] { one.MoveNext(i); }), "MoveNext : Index(=" + std::to_string(i) + ") が範囲外です");
 }
 
 TEST_F(KSDListTest, FailedAddLeavesTheListAsItWas)
 {
     list.AddWave(Wav("a.wav", 10));
     const std::string missing = dir.File("missing.wav");
-    EXPECT_EQ(ErrorOf([&] { list.AddWave(missing); }), "ファイル「" + missing + "」を開けません");
+    EXPECT_EQ(ErrorOf<EKSDException>([&] { list.AddWave(missing); }), "ファイル「" + missing + "」を開けません");
     const std::string folder = dir.File("");
-    EXPECT_EQ(ErrorOf([&] { list.AddWave(folder); }), "ファイル「" + folder + "」を開けません");
+    EXPECT_EQ(ErrorOf<EKSDException>([&] { list.AddWave(folder); }), "ファイル「" + folder + "」を開けません");
 
     const std::string stereo = dir.File("stereo.wav");
     TWavBuilder().Add("fmt ", TWavBuilder::Fmt(1, 2, 44100, 16)).Add("data", TWavBuilder::Samples(Ramp(8))).Write(stereo);

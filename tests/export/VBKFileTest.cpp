@@ -3,6 +3,7 @@
 #include "VBKTestFiles.h"
 #include "common/Path.h"
 #include "export/VBKReader.h"
+#include "support/ErrorOf.h"
 
 #include <gtest/gtest.h>
 
@@ -17,17 +18,6 @@ protected:
     TTempDir dir;
     TKSD list;
     std::string out = dir.File("bank.vbk");
-
-    template <typename E, typename F>
-    static std::string ErrorOf(F f)
-    {
-        try {
-            f();
-        } catch (const E& e) {
-            return e.Message();
-        }
-        return "(no exception)";
-    }
 
     static std::vector<uint8_t> Samples(const TWaveInfo& wave)
     {

@@ -1,6 +1,7 @@
 #include "playback/LowLVPCM.h"
 #include "playback/PlayerHarness.h"
 #include "playback/VirtualWaveOut.h"
+#include "support/ErrorOf.h"
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -64,17 +65,6 @@ protected:
     std::function<void()> Handler;
     std::unique_ptr<TLowLVPCM> Player = std::make_unique<TLowLVPCM>(Device);
 };
-
-template <typename TError>
-std::string ErrorOf(const std::function<void()>& Action)
-{
-    try {
-        Action();
-    } catch (const TError& e) {
-        return e.Message();
-    }
-    return "no error";
-}
 
 TEST_F(LowLVPCMTest, PropertiesStartAtTheirDefaults)
 {
