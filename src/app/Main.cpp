@@ -269,24 +269,11 @@ void TMainForm::MainMenu1_ExportVBKClick()
 
 void TMainForm::MainMenu1_ExitClick() { close(); }
 
+// The window may close when nothing unsaved would be lost (the same save
+// question as before the document is replaced); closing stops playback.
 bool TMainForm::FormCloseQuery()
 {
-    bool mayClose = true;
-    if (FKSD.Count() > 0 && FModified) {
-        switch (AskSave()) {
-        case TPrompter::TAnswer::Yes:
-            if (!FFileName.isEmpty())
-                SaveKSDTo(FFileName);
-            else
-                mayClose = SaveKSDAs();
-            break;
-        case TPrompter::TAnswer::No:
-            break;
-        case TPrompter::TAnswer::Cancel:
-            mayClose = false;
-            break;
-        }
-    }
+    const bool mayClose = ConfirmDiscard();
     if (mayClose)
         LowLVPCM1->Stop();
     return mayClose;

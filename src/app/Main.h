@@ -20,6 +20,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QAction;
@@ -127,6 +128,14 @@ private:
     void StoreAndShowView(TWaveInfo& Wave, int32_t Start, int32_t End);
     void GraphImageMouseDown(TGraphImage* Other);
     void GraphImageMouseUp();
+    std::optional<int32_t> ShownCursor() const;
+    // What a view's pop-up menu depends on, with the selected wave.
+    struct TPopupState {
+        bool Selection;   // the view has a non-empty selection
+        bool NoSelection; // a wave is shown and the view has none
+        bool Loop;        // the wave has a loop point
+    };
+    TPopupState PopupStateOf(const TGraphImage& View) const;
     void AllWaveGraphImagePopupMenuPopup();
     void PartWaveGraphImagePopupMenuPopup();
     void EnlargeSelection(TGraphImage* From, TGraphImage* Other);

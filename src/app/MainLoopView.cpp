@@ -12,6 +12,7 @@
 #include <QTableWidget>
 
 #include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -89,21 +90,25 @@ void TMainForm::RemoveLoop()
     SetCell(SelectedIndex(), colLoopEnd, "-");
 }
 
-// The menu commands take the cursor of whichever view shows one.
+// The cursor of whichever view shows one; the menu loop commands take it.
+std::optional<int32_t> TMainForm::ShownCursor() const
+{
+    for (const TGraphImage* view : {AllWaveGraphImage, PartWaveGraphImage})
+        if (view->CursorEnabled())
+            return view->Cursor();
+    return std::nullopt;
+}
+
 void TMainForm::MainMenu1_LoopStartClick()
 {
-    if (AllWaveGraphImage->CursorEnabled())
-        ChangeLoopStart(AllWaveGraphImage->Cursor());
-    else if (PartWaveGraphImage->CursorEnabled())
-        ChangeLoopStart(PartWaveGraphImage->Cursor());
+    if (const std::optional<int32_t> cursor = ShownCursor())
+        ChangeLoopStart(*cursor);
 }
 
 void TMainForm::MainMenu1_LoopEndClick()
 {
-    if (AllWaveGraphImage->CursorEnabled())
-        ChangeLoopEnd(AllWaveGraphImage->Cursor());
-    else if (PartWaveGraphImage->CursorEnabled())
-        ChangeLoopEnd(PartWaveGraphImage->Cursor());
+    if (const std::optional<int32_t> cursor = ShownCursor())
+        ChangeLoopEnd(*cursor);
 }
 
 void TMainForm::MainMenu1_LoopClearClick() { RemoveLoop(); }
@@ -152,32 +157,35 @@ void TMainForm::SyncMarker(TGraphImage* Source, TGraphImage* Target, TMarkerStat
 
 // ---- Pop-up menus -------------------------------------------------------
 
-void TMainForm::AllWaveGraphImagePopupMenuPopup()
+TMainForm::TPopupState TMainForm::PopupStateOf(const TGraphImage& View) const
 {
     const TWaveInfo* wave = SelectedWave();
-    const bool selection = wave && HasSelection(*AllWaveGraphImage);
-    const bool noSelection = wave && !selection;
-    const bool loop = wave && (wave->LoopStart() != 0 || wave->LoopEnd() != 0);
-    const std::pair<const char*, bool> states[] = {
-        {"AGIPopupMenu_N1", selection},   {"AGIPopupMenu_N2", selection}, {"AGIPopupMenu_N4", noSelection},
-        {"AGIPopupMenu_N5", noSelection}, {"AGIPopupMenu_N6", selection}, {"AGIPopupMenu_N7", loop},
+    const bool selection = wave && HasSelection(View);
+    return {selection, wave && !selection, wave && (wave->LoopStart() != 0 || wave->LoopEnd() != 0)};
+}
+
+void TMainForm::AllWaveGraphImagePopupMenuPopup()
+{
+    const TPopupState state = PopupStateOf(*AllWaveGraphImage);
+    const std::pair<const char*, bool> items[] = {
+        {"AGIPopupMenu_N1", state.Selection},   {"AGIPopupMenu_N2", state.Selection},
+        {"AGIPopupMenu_N4", state.NoSelection}, {"AGIPopupMenu_N5", state.NoSelection},
+        {"AGIPopupMenu_N6", state.Selection},   {"AGIPopupMenu_N7", state.Loop},
     };
-    for (const auto& [name, enabled] : states)
+    for (const auto& [name, enabled] : items)
         AllWaveGraphImagePopupMenu->findChild<QAction*>(name)->setEnabled(enabled);
 }
 
 void TMainForm::PartWaveGraphImagePopupMenuPopup()
 {
-    const TWaveInfo* wave = SelectedWave();
-    const bool selection = wave && HasSelection(*PartWaveGraphImage);
-    const bool noSelection = wave && !selection;
-    const bool loop = wave && (wave->LoopStart() != 0 || wave->LoopEnd() != 0);
-    const std::pair<const char*, bool> states[] = {
-        {"PGIPopupMenu_N1", selection},   {"PGIPopupMenu_N2", noSelection}, {"PGIPopupMenu_N3", selection},
-        {"PGIPopupMenu_N5", noSelection}, {"PGIPopupMenu_N6", noSelection}, {"PGIPopupMenu_N7", selection},
-        {"PGIPopupMenu_N8", loop},
+    const TPopupState state = PopupStateOf(*PartWaveGraphImage);
+    const std::pair<const char*, bool> items[] = {
+        {"PGIPopupMenu_N1", state.Selection},   {"PGIPopupMenu_N2", state.NoSelection},
+        {"PGIPopupMenu_N3", state.Selection},   {"PGIPopupMenu_N5", state.NoSelection},
+        {"PGIPopupMenu_N6", state.NoSelection}, {"PGIPopupMenu_N7", state.Selection},
+        {"PGIPopupMenu_N8", state.Loop},
     };
-    for (const auto& [name, enabled] : states)
+    for (const auto& [name, enabled] : items)
         PartWaveGraphImagePopupMenu->findChild<QAction*>(name)->setEnabled(enabled);
 }
 
