@@ -89,7 +89,11 @@ bool IsXmlChar(char32_t c)
 // cannot hold (encoding), with *inlen up to it: libxml2 then fails the parse,
 // or writes the character as a character reference.
 
-int Cp932ToUtf8(unsigned char* out, int* outlen, const unsigned char* in, int* inlen)
+// One conversion loop for both directions: Decode reads one character from
+// the input (bytes used, 0 when cut off, < 0 for no character), Encode writes
+// it (bytes written, 0 when the target cannot hold it).
+template <typename TDecode, typename TEncode>
+int Transcode(unsigned char* out, int* outlen, const unsigned char* in, int* inlen, TDecode Decode, TEncode Encode)
 {
     const std::size_t inSize = in ? static_cast<std::size_t>(*inlen) : 0;
     const std::size_t outSize = static_cast<std::size_t>(*outlen);
@@ -97,39 +101,13 @@ int Cp932ToUtf8(unsigned char* out, int* outlen, const unsigned char* in, int* i
     int result = 0;
     while (i < inSize) {
         char32_t c;
-        const int used = CodePage932::Decode(in + i, inSize - i, c);
+        const int used = Decode(in + i, inSize - i, c);
         if (used < 0)
             result = -2;
         if (used <= 0)
             break;
-        unsigned char utf8[4];
-        const int length = EncodeUtf8(c, utf8);
-        if (o + static_cast<std::size_t>(length) > outSize)
-            break;
-        std::memcpy(out + o, utf8, static_cast<std::size_t>(length));
-        o += static_cast<std::size_t>(length);
-        i += static_cast<std::size_t>(used);
-    }
-    *inlen = static_cast<int>(i);
-    *outlen = static_cast<int>(o);
-    return result < 0 ? result : static_cast<int>(o);
-}
-
-int Utf8ToCp932(unsigned char* out, int* outlen, const unsigned char* in, int* inlen)
-{
-    const std::size_t inSize = in ? static_cast<std::size_t>(*inlen) : 0;
-    const std::size_t outSize = static_cast<std::size_t>(*outlen);
-    std::size_t i = 0, o = 0;
-    int result = 0;
-    while (i < inSize) {
-        char32_t c;
-        const int used = DecodeUtf8(in + i, inSize - i, c);
-        if (used < 0)
-            result = -2;
-        if (used <= 0)
-            break;
-        unsigned char bytes[2];
-        const int length = CodePage932::Encode(c, bytes);
+        unsigned char bytes[4];
+        const int length = Encode(c, bytes);
         if (length == 0) {
             result = -2;
             break;
@@ -143,6 +121,16 @@ int Utf8ToCp932(unsigned char* out, int* outlen, const unsigned char* in, int* i
     *inlen = static_cast<int>(i);
     *outlen = static_cast<int>(o);
     return result < 0 ? result : static_cast<int>(o);
+}
+
+int Cp932ToUtf8(unsigned char* out, int* outlen, const unsigned char* in, int* inlen)
+{
+    return Transcode(out, outlen, in, inlen, CodePage932::Decode, EncodeUtf8);
+}
+
+int Utf8ToCp932(unsigned char* out, int* outlen, const unsigned char* in, int* inlen)
+{
+    return Transcode(out, outlen, in, inlen, DecodeUtf8, CodePage932::Encode);
 }
 
 // The names a document may give this code page in its declaration.
