@@ -1,7 +1,7 @@
 // Start-up: the application, the main window (the About box is created with
 // it, hidden), and the event loop until the main window has closed.
 
-#include "app/Main.h"
+#include "app/MainWindow.h"
 #include "app/Prompter.h"
 #include "playback/PortAudioWaveOut.h"
 

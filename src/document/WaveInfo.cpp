@@ -1,5 +1,6 @@
 #include "document/WaveInfo.h"
 
+#include "common/Bytes.h"
 #include "common/File.h"
 #include "common/Format.h"
 
@@ -8,14 +9,6 @@
 #include <new>
 
 namespace {
-
-uint16_t Le16(const unsigned char* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
-
-uint32_t Le32(const unsigned char* p)
-{
-    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-           static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
-}
 
 bool ReadExact(std::FILE* f, void* buffer, std::size_t size)
 {
@@ -43,7 +36,7 @@ bool ScanChunks(std::FILE* f, TChunkScan& scan)
         unsigned char chunk[8];
         if (!ReadExact(f, chunk, sizeof chunk))
             break;
-        const uint32_t size = Le32(chunk + 4);
+        const uint32_t size = GetLe32(chunk + 4);
         const long long body = ftello(f);
         if (IsId(chunk, "fmt ") && !scan.HaveFmt) {
             if (size < sizeof scan.Fmt || !ReadExact(f, scan.Fmt, sizeof scan.Fmt))
@@ -96,16 +89,16 @@ void TWaveInfo::LoadFromFile(const std::string& FileName)
 
     TWaveFileHeader header{};
     std::memcpy(header.riffId, riff, 4);
-    header.riffSize = Le32(riff + 4);
+    header.riffSize = GetLe32(riff + 4);
     std::memcpy(header.waveId, riff + 8, 4);
     std::memcpy(header.fmtId, "fmt ", 4);
     header.fmtSize = scan.FmtSize;
-    header.wFormatTag = Le16(scan.Fmt);
-    header.nChannels = Le16(scan.Fmt + 2);
-    header.nSamplesPerSec = Le32(scan.Fmt + 4);
-    header.nAvgBytesPerSec = Le32(scan.Fmt + 8);
-    header.nBlockAlign = Le16(scan.Fmt + 12);
-    header.wBitsPerSample = Le16(scan.Fmt + 14);
+    header.wFormatTag = GetLe16(scan.Fmt);
+    header.nChannels = GetLe16(scan.Fmt + 2);
+    header.nSamplesPerSec = GetLe32(scan.Fmt + 4);
+    header.nAvgBytesPerSec = GetLe32(scan.Fmt + 8);
+    header.nBlockAlign = GetLe16(scan.Fmt + 12);
+    header.wBitsPerSample = GetLe16(scan.Fmt + 14);
     std::memcpy(header.dataId, "data", 4);
 
     // Everything downstream plays and exports 16-bit mono samples as they are.

@@ -1,5 +1,7 @@
 #include "export/CRC.h"
 
+#include "common/Bytes.h"
+
 #include <array>
 #include <utility>
 
@@ -124,19 +126,13 @@ constexpr TTables MakeTables()
 }
 constexpr TTables Tables = MakeTables();
 
-uint32_t Load32(const unsigned char* p)
-{
-    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-           static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
-}
-
 // The common reflected register run over n bytes, eight at a time.
 uint32_t UpdateSliced(uint32_t r, const unsigned char* p, std::size_t n)
 {
     const auto& s = Tables.Slice;
     for (; n >= 8; p += 8, n -= 8) {
-        const uint32_t lo = Load32(p) ^ r;
-        const uint32_t hi = Load32(p + 4);
+        const uint32_t lo = GetLe32(p) ^ r;
+        const uint32_t hi = GetLe32(p + 4);
         r = s[7][lo & 0xFF] ^ s[6][(lo >> 8) & 0xFF] ^ s[5][(lo >> 16) & 0xFF] ^ s[4][lo >> 24] ^
             s[3][hi & 0xFF] ^ s[2][(hi >> 8) & 0xFF] ^ s[1][(hi >> 16) & 0xFF] ^ s[0][hi >> 24];
     }

@@ -1,39 +1,12 @@
 #include "export/VBKHead.h"
 
+#include "common/Bytes.h"
 #include "common/Format.h"
 
 #include <algorithm>
 #include <cstring>
 
 namespace {
-
-void Put16(uint8_t* out, uint16_t v)
-{
-    out[0] = static_cast<uint8_t>(v);
-    out[1] = static_cast<uint8_t>(v >> 8);
-}
-
-void Put32(uint8_t* out, uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        out[i] = static_cast<uint8_t>(v >> (8 * i));
-}
-
-void Put64(uint8_t* out, uint64_t v)
-{
-    for (int i = 0; i < 8; ++i)
-        out[i] = static_cast<uint8_t>(v >> (8 * i));
-}
-
-uint16_t Get16(const uint8_t* in) { return static_cast<uint16_t>(in[0] | in[1] << 8); }
-
-uint32_t Get32(const uint8_t* in)
-{
-    return static_cast<uint32_t>(in[0]) | static_cast<uint32_t>(in[1]) << 8 | static_cast<uint32_t>(in[2]) << 16 |
-           static_cast<uint32_t>(in[3]) << 24;
-}
-
-uint64_t Get64(const uint8_t* in) { return Get32(in) | static_cast<uint64_t>(Get32(in + 4)) << 32; }
 
 void PutTag(uint8_t* out, const TVBKTag& tag) { std::memcpy(out, tag.data(), tag.size()); }
 
@@ -49,42 +22,42 @@ TVBKTag GetTag(const uint8_t* in)
 void EncodeFileHeader(const TVBKFileHeader& Header, uint8_t* Out)
 {
     PutTag(Out, Header.magic);
-    Put16(Out + 4, Header.headerWord);
+    PutLe16(Out + 4, Header.headerWord);
     std::copy(Header.reserved.begin(), Header.reserved.end(), Out + 6);
 }
 
 void EncodeChunkHeader(const TVBKChunkHeader& Header, uint8_t* Out)
 {
     PutTag(Out, Header.tag);
-    Put32(Out + 4, Header.size);
-    Put32(Out + 8, Header.crc);
-    Put32(Out + 12, Header.reserved);
+    PutLe32(Out + 4, Header.size);
+    PutLe32(Out + 8, Header.crc);
+    PutLe32(Out + 12, Header.reserved);
 }
 
 void EncodeCtrl(const TVBKCtrl& Ctrl, uint8_t* Out)
 {
-    Put16(Out, Ctrl.ctrlWord);
-    Put16(Out + 2, Ctrl.reserved1);
-    Put32(Out + 4, static_cast<uint32_t>(Ctrl.waveCount));
-    Put64(Out + 8, Ctrl.reserved2);
+    PutLe16(Out, Ctrl.ctrlWord);
+    PutLe16(Out + 2, Ctrl.reserved1);
+    PutLe32(Out + 4, static_cast<uint32_t>(Ctrl.waveCount));
+    PutLe64(Out + 8, Ctrl.reserved2);
 }
 
 void EncodeTone(const TVBKTone& Tone, uint8_t* Out)
 {
-    Put32(Out, Tone.waveOffset);
-    Put16(Out + 4, Tone.toneWord);
-    Put16(Out + 6, Tone.loopFlag);
-    Put32(Out + 8, static_cast<uint32_t>(Tone.rateOffset));
-    Put32(Out + 12, Tone.reserved);
-    Put32(Out + 16, static_cast<uint32_t>(Tone.loopStart));
-    Put32(Out + 20, static_cast<uint32_t>(Tone.loopEnd));
+    PutLe32(Out, Tone.waveOffset);
+    PutLe16(Out + 4, Tone.toneWord);
+    PutLe16(Out + 6, Tone.loopFlag);
+    PutLe32(Out + 8, static_cast<uint32_t>(Tone.rateOffset));
+    PutLe32(Out + 12, Tone.reserved);
+    PutLe32(Out + 16, static_cast<uint32_t>(Tone.loopStart));
+    PutLe32(Out + 20, static_cast<uint32_t>(Tone.loopEnd));
 }
 
 TVBKFileHeader DecodeFileHeader(const uint8_t* In)
 {
     TVBKFileHeader header;
     header.magic = GetTag(In);
-    header.headerWord = Get16(In + 4);
+    header.headerWord = GetLe16(In + 4);
     std::copy(In + 6, In + 16, header.reserved.begin());
     return header;
 }
@@ -93,32 +66,32 @@ TVBKChunkHeader DecodeChunkHeader(const uint8_t* In)
 {
     TVBKChunkHeader header;
     header.tag = GetTag(In);
-    header.size = Get32(In + 4);
-    header.crc = Get32(In + 8);
-    header.reserved = Get32(In + 12);
+    header.size = GetLe32(In + 4);
+    header.crc = GetLe32(In + 8);
+    header.reserved = GetLe32(In + 12);
     return header;
 }
 
 TVBKCtrl DecodeCtrl(const uint8_t* In)
 {
     TVBKCtrl ctrl;
-    ctrl.ctrlWord = Get16(In);
-    ctrl.reserved1 = Get16(In + 2);
-    ctrl.waveCount = static_cast<int32_t>(Get32(In + 4));
-    ctrl.reserved2 = Get64(In + 8);
+    ctrl.ctrlWord = GetLe16(In);
+    ctrl.reserved1 = GetLe16(In + 2);
+    ctrl.waveCount = static_cast<int32_t>(GetLe32(In + 4));
+    ctrl.reserved2 = GetLe64(In + 8);
     return ctrl;
 }
 
 TVBKTone DecodeTone(const uint8_t* In)
 {
     TVBKTone tone;
-    tone.waveOffset = Get32(In);
-    tone.toneWord = Get16(In + 4);
-    tone.loopFlag = Get16(In + 6);
-    tone.rateOffset = static_cast<int32_t>(Get32(In + 8));
-    tone.reserved = Get32(In + 12);
-    tone.loopStart = static_cast<int32_t>(Get32(In + 16));
-    tone.loopEnd = static_cast<int32_t>(Get32(In + 20));
+    tone.waveOffset = GetLe32(In);
+    tone.toneWord = GetLe16(In + 4);
+    tone.loopFlag = GetLe16(In + 6);
+    tone.rateOffset = static_cast<int32_t>(GetLe32(In + 8));
+    tone.reserved = GetLe32(In + 12);
+    tone.loopStart = static_cast<int32_t>(GetLe32(In + 16));
+    tone.loopEnd = static_cast<int32_t>(GetLe32(In + 20));
     return tone;
 }
 

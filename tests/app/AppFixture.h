@@ -2,7 +2,7 @@
 // A main window for tests: a scripted prompter answers its dialogs and the
 // player plays into a virtual device that only moves when the test says so.
 
-#include "app/Main.h"
+#include "app/MainWindow.h"
 #include "app/Prompter.h"
 #include "playback/VirtualWaveOut.h"
 #include "support/TestFiles.h"

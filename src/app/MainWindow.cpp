@@ -1,6 +1,6 @@
-#include "app/Main.h"
+#include "app/MainWindow.h"
 
-#include "app/MainConstants.h"
+#include "app/MainWindowConstants.h"
 #include "app/Version.h"
 #include "common/ErrorText.h"
 #include "playback/LowLVPCM.h"

@@ -2,7 +2,7 @@
 // main menu, the toolbar, the wave list's columns, the four file dialogs and
 // the views' pop-up menus. Behaviour lives in Main.cpp.
 
-#include "app/Main.h"
+#include "app/MainWindow.h"
 
 #include "app/Version.h"
 #include "playback/LowLVPCM.h"

@@ -20,7 +20,7 @@ constexpr std::size_t kBlock = 4096; // the player's default block size
 
 } // namespace
 
-class PlaybackTest : public AppTest {
+class MainWindowPlaybackTest : public AppTest {
 protected:
     TWaveInfo& Wave(int Index = 0) const { return *Form->Document().GetWave(Index); }
 
@@ -70,7 +70,7 @@ protected:
     }
 };
 
-TEST_F(PlaybackTest, WaveWithoutLoopPlaysOnceAndStopsByItself)
+TEST_F(MainWindowPlaybackTest, WaveWithoutLoopPlaysOnceAndStopsByItself)
 {
     Add({Wav("w.wav", 1000)});
     Trigger("MainMenu1_PlayStart");
@@ -92,7 +92,7 @@ TEST_F(PlaybackTest, WaveWithoutLoopPlaysOnceAndStopsByItself)
     EXPECT_FALSE(HasMarkerLine(*Detail(), 0, kBlackLine));
 }
 
-TEST_F(PlaybackTest, LoopedWaveRepeatsItsLoopExactly)
+TEST_F(MainWindowPlaybackTest, LoopedWaveRepeatsItsLoopExactly)
 {
     AddLooped(1000, 100, 200);
     Trigger("MainMenu1_PlayStart");
@@ -107,7 +107,7 @@ TEST_F(PlaybackTest, LoopedWaveRepeatsItsLoopExactly)
     ASSERT_TRUE(WaitForIdle());
 }
 
-TEST_F(PlaybackTest, LoopOfOneBlockFillsEveryBlockWithIt)
+TEST_F(MainWindowPlaybackTest, LoopOfOneBlockFillsEveryBlockWithIt)
 {
     AddLooped(5000, 0, 2048);
     Trigger("MainMenu1_PlayStart");
@@ -118,7 +118,7 @@ TEST_F(PlaybackTest, LoopOfOneBlockFillsEveryBlockWithIt)
         EXPECT_TRUE(std::equal(loop.begin(), loop.end(), played.begin() + static_cast<long>(b * 2048))) << b;
 }
 
-TEST_F(PlaybackTest, InvalidLoopsAreRefusedBeforeAnythingPlays)
+TEST_F(MainWindowPlaybackTest, InvalidLoopsAreRefusedBeforeAnythingPlays)
 {
     AddLooped(1000, 500, 0);
     Trigger("MainMenu1_PlayStart");
@@ -135,7 +135,7 @@ TEST_F(PlaybackTest, InvalidLoopsAreRefusedBeforeAnythingPlays)
     ASSERT_TRUE(WaitForIdle());
 }
 
-TEST_F(PlaybackTest, PlayCursorRunsAndIsRemovedWhenPlaybackStops)
+TEST_F(MainWindowPlaybackTest, PlayCursorRunsAndIsRemovedWhenPlaybackStops)
 {
     AddLooped(44100, 0, 44100);
     Trigger("MainMenu1_PlayStart");
@@ -150,7 +150,7 @@ TEST_F(PlaybackTest, PlayCursorRunsAndIsRemovedWhenPlaybackStops)
         EXPECT_FALSE(HasMarkerLine(*Overview(), pos, kBlackLine)) << pos;
 }
 
-TEST_F(PlaybackTest, PlayWhilePlayingKeepsTheNewPlaybacksCursor)
+TEST_F(MainWindowPlaybackTest, PlayWhilePlayingKeepsTheNewPlaybacksCursor)
 {
     AddLooped(44100, 0, 44100);
     Trigger("MainMenu1_PlayStart");
@@ -164,7 +164,7 @@ TEST_F(PlaybackTest, PlayWhilePlayingKeepsTheNewPlaybacksCursor)
     EXPECT_FALSE(Form->findChild<QTimer*>("CursorTimer")->isActive());
 }
 
-TEST_F(PlaybackTest, DeviceThatCannotOpenLeavesTheWindowIdle)
+TEST_F(MainWindowPlaybackTest, DeviceThatCannotOpenLeavesTheWindowIdle)
 {
     Add({Wav("w.wav", 1000)});
     Device->SetFailOpen(true);
@@ -178,7 +178,7 @@ TEST_F(PlaybackTest, DeviceThatCannotOpenLeavesTheWindowIdle)
     EXPECT_FALSE(HasMarkerLine(*Detail(), 0, kBlackLine));
 }
 
-TEST_F(PlaybackTest, WavesDroppedWhilePlayingDoNotDisturbTheFeeder)
+TEST_F(MainWindowPlaybackTest, WavesDroppedWhilePlayingDoNotDisturbTheFeeder)
 {
     AddLooped(3000, 0, 3000);
     Trigger("MainMenu1_PlayStart");

@@ -13,6 +13,8 @@
 #include <QUrl>
 
 using TAnswer = TPrompter::TAnswer;
+// The document commands, the list and the window around them.
+using MainWindowDocumentTest = AppTest;
 
 namespace {
 
@@ -20,7 +22,7 @@ const QString kNoWave = "waveが登録されていません.";
 
 } // namespace
 
-TEST_F(AppTest, LayoutCaptionsAndToolbar)
+TEST_F(MainWindowDocumentTest, LayoutCaptionsAndToolbar)
 {
     EXPECT_EQ(Form->windowTitle(), "Vantrel");
     EXPECT_EQ(Form->size(), QSize(686, 441));
@@ -78,7 +80,7 @@ TEST_F(AppTest, LayoutCaptionsAndToolbar)
     EXPECT_EQ(Action("MainMenu1_OverwriteKSD")->toolTip(), "KSDを上書き保存");
 }
 
-TEST_F(AppTest, AddingThreeFilesSelectsAndShowsTheThird)
+TEST_F(MainWindowDocumentTest, AddingThreeFilesSelectsAndShowsTheThird)
 {
     Add({Wav("a.wav", 100), Wav("b.wav", 200, 22050), Wav("c.wav", 300)});
     ASSERT_EQ(List()->rowCount(), 3);
@@ -92,7 +94,7 @@ TEST_F(AppTest, AddingThreeFilesSelectsAndShowsTheThird)
     EXPECT_EQ(Prompter->Dialogs.back().Filter, "waveファイル(*.wav);;すべてのファイル(*.*)");
 }
 
-TEST_F(AppTest, FailingAddKeepsEarlierFilesAndShowsTheLast)
+TEST_F(MainWindowDocumentTest, FailingAddKeepsEarlierFilesAndShowsTheLast)
 {
     const std::string missing = Dir.File("missing.wav");
     Add({Wav("a.wav", 100), Wav("b.wav", 50), missing, Wav("c.wav", 10)});
@@ -106,7 +108,7 @@ TEST_F(AppTest, FailingAddKeepsEarlierFilesAndShowsTheLast)
     EXPECT_EQ(List()->rowCount(), 2);
 }
 
-TEST_F(AppTest, MoveUpAndDownSwapRowsAndStopAtTheEdges)
+TEST_F(MainWindowDocumentTest, MoveUpAndDownSwapRowsAndStopAtTheEdges)
 {
     Add({Wav("a.wav", 10), Wav("b.wav", 20), Wav("c.wav", 30)});
     Form->Document().GetWave(0)->SetLoopEnd(5);
@@ -127,7 +129,7 @@ TEST_F(AppTest, MoveUpAndDownSwapRowsAndStopAtTheEdges)
     EXPECT_EQ(SelectedRow(), 1);
 }
 
-TEST_F(AppTest, DeleteEmptiesTheViewsAndTheSelection)
+TEST_F(MainWindowDocumentTest, DeleteEmptiesTheViewsAndTheSelection)
 {
     Add({Wav("a.wav", 10), Wav("b.wav", 20)});
     Trigger("MainMenu1_DeleteWave");
@@ -140,14 +142,14 @@ TEST_F(AppTest, DeleteEmptiesTheViewsAndTheSelection)
     EXPECT_EQ(List()->rowCount(), 1);
 }
 
-TEST_F(AppTest, ExportWithoutWavesShowsTheMessageAndNoDialog)
+TEST_F(MainWindowDocumentTest, ExportWithoutWavesShowsTheMessageAndNoDialog)
 {
     Trigger("MainMenu1_ExportVBK");
     EXPECT_EQ(TakeErrors(), std::vector<QString>{kNoWave});
     EXPECT_TRUE(Prompter->Dialogs.empty());
 }
 
-TEST_F(AppTest, SaveQuestionBranchesOfNew)
+TEST_F(MainWindowDocumentTest, SaveQuestionBranchesOfNew)
 {
     Add({Wav("a.wav", 10)});
     // Cancel: nothing changes.
@@ -173,7 +175,7 @@ TEST_F(AppTest, SaveQuestionBranchesOfNew)
     EXPECT_EQ(Prompter->Questions.size(), asked);
 }
 
-TEST_F(AppTest, EmptiedDocumentIsNeverOfferedForSaving)
+TEST_F(MainWindowDocumentTest, EmptiedDocumentIsNeverOfferedForSaving)
 {
     Add({Wav("a.wav", 10)});
     Trigger("MainMenu1_DeleteWave");
@@ -183,7 +185,7 @@ TEST_F(AppTest, EmptiedDocumentIsNeverOfferedForSaving)
     EXPECT_TRUE(Form->close());
 }
 
-TEST_F(AppTest, CloseQueryAsksAndHonoursEachAnswer)
+TEST_F(MainWindowDocumentTest, CloseQueryAsksAndHonoursEachAnswer)
 {
     Add({Wav("a.wav", 10)});
     Prompter->Answers.push_back(TAnswer::Cancel);
@@ -209,7 +211,7 @@ TEST_F(AppTest, CloseQueryAsksAndHonoursEachAnswer)
     EXPECT_FALSE(ReadBytes(good.toStdString()).empty());
 }
 
-TEST_F(AppTest, SaveWritesTheFileAndClearsModified)
+TEST_F(MainWindowDocumentTest, SaveWritesTheFileAndClearsModified)
 {
     Add({Wav("a.wav", 10)});
     const QString path = QString::fromStdString(Dir.File("saved.ksd"));
@@ -226,7 +228,7 @@ TEST_F(AppTest, SaveWritesTheFileAndClearsModified)
     EXPECT_EQ(reread.Count(), 2);
 }
 
-TEST_F(AppTest, OpenShowsLoopColumnsAndFailingOpenEmptiesTheDocument)
+TEST_F(MainWindowDocumentTest, OpenShowsLoopColumnsAndFailingOpenEmptiesTheDocument)
 {
     TKSD list;
     list.AddWave(Wav("plain.wav", 6000));
@@ -263,7 +265,7 @@ TEST_F(AppTest, OpenShowsLoopColumnsAndFailingOpenEmptiesTheDocument)
     EXPECT_TRUE(Form->FileName().isEmpty());
 }
 
-TEST_F(AppTest, DropsTakeWavFilesInOrderAndOpenListFilesInAnyCase)
+TEST_F(MainWindowDocumentTest, DropsTakeWavFilesInOrderAndOpenListFilesInAnyCase)
 {
     DropFiles({Wav("a.wav", 10), Dir.File("notes.txt"), Wav("b.wav", 20), Wav("c.WAV", 30)});
     ASSERT_EQ(List()->rowCount(), 3);
@@ -283,7 +285,7 @@ TEST_F(AppTest, DropsTakeWavFilesInOrderAndOpenListFilesInAnyCase)
     EXPECT_TRUE(Form->Modified());
 }
 
-TEST_F(AppTest, AboutGoesThroughThePrompter)
+TEST_F(MainWindowDocumentTest, AboutGoesThroughThePrompter)
 {
     Trigger("MainMenu1_About");
     EXPECT_EQ(Prompter->Modals, 1);

@@ -1,9 +1,9 @@
 // The main window's loop editing (menus, pop-ups, marker drags) and the
 // commands that choose the span the detail view shows.
 
-#include "app/Main.h"
+#include "app/MainWindow.h"
 
-#include "app/MainConstants.h"
+#include "app/MainWindowConstants.h"
 #include "document/LoopRules.h"
 #include "view/GraphImage.h"
 

@@ -2,9 +2,9 @@
 // feeder that runs on the player's worker thread, the start and stop reports
 // brought to the main thread, and the moving play cursor.
 
-#include "app/Main.h"
+#include "app/MainWindow.h"
 
-#include "app/MainConstants.h"
+#include "app/MainWindowConstants.h"
 #include "common/ErrorText.h"
 #include "playback/LowLVPCM.h"
 #include "view/GraphImage.h"

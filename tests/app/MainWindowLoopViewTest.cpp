@@ -13,7 +13,7 @@ const QString kEndBeforeStart = "ループ終点がループ始点より前に�
 
 } // namespace
 
-class LoopViewTest : public AppTest {
+class MainWindowLoopViewTest : public AppTest {
 protected:
     TWaveInfo& Wave() const { return *Form->Document().GetWave(0); }
 
@@ -49,7 +49,7 @@ protected:
     }
 };
 
-TEST_F(LoopViewTest, MenuLoopPointsFollowTheOrderRule)
+TEST_F(MainWindowLoopViewTest, MenuLoopPointsFollowTheOrderRule)
 {
     AddOne(500);
     MenuAt("MainMenu1_LoopEnd", 100);
@@ -90,7 +90,7 @@ TEST_F(LoopViewTest, MenuLoopPointsFollowTheOrderRule)
     EXPECT_EQ(Wave().LoopStart(), 300);
 }
 
-TEST_F(LoopViewTest, PopupItemsFollowSelectionAndLoop)
+TEST_F(MainWindowLoopViewTest, PopupItemsFollowSelectionAndLoop)
 {
     EXPECT_TRUE(EnabledItems("AllWaveGraphImagePopupMenu").isEmpty());
     EXPECT_TRUE(EnabledItems("PartWaveGraphImagePopupMenu").isEmpty());
@@ -109,7 +109,7 @@ TEST_F(LoopViewTest, PopupItemsFollowSelectionAndLoop)
     EXPECT_EQ(Wave().LoopEnd(), 0);
 }
 
-TEST_F(LoopViewTest, EnlargingFromEitherViewAndWholeWave)
+TEST_F(MainWindowLoopViewTest, EnlargingFromEitherViewAndWholeWave)
 {
     AddOne(1000);
     Overview()->SetSelection(200, 600);
@@ -136,7 +136,7 @@ TEST_F(LoopViewTest, EnlargingFromEitherViewAndWholeWave)
     EXPECT_EQ(Detail()->ViewEnd(), 1000);
 }
 
-TEST_F(LoopViewTest, ZoomInStopsAtTenSamplesAndZoomOutAtTheWholeWave)
+TEST_F(MainWindowLoopViewTest, ZoomInStopsAtTenSamplesAndZoomOutAtTheWholeWave)
 {
     AddOne(20);
     Trigger("MainMenu1_ZoomIn");
@@ -158,7 +158,7 @@ TEST_F(LoopViewTest, ZoomInStopsAtTenSamplesAndZoomOutAtTheWholeWave)
     EXPECT_EQ(Detail()->ViewEnd(), 1000);
 }
 
-TEST_F(LoopViewTest, FixedSpansBeepWhenTheyDoNotFit)
+TEST_F(MainWindowLoopViewTest, FixedSpansBeepWhenTheyDoNotFit)
 {
     AddOne(44100);
     Trigger("MainMenu1_View1sec");
@@ -175,7 +175,7 @@ TEST_F(LoopViewTest, FixedSpansBeepWhenTheyDoNotFit)
     EXPECT_EQ(Prompter->Beeps, 1);
 }
 
-TEST_F(LoopViewTest, AWaveSelectedAgainComesBackWithItsSpan)
+TEST_F(MainWindowLoopViewTest, AWaveSelectedAgainComesBackWithItsSpan)
 {
     Add({Wav("a.wav", 1000), Wav("b.wav", 2000)});
     ClickRow(0);
@@ -187,7 +187,7 @@ TEST_F(LoopViewTest, AWaveSelectedAgainComesBackWithItsSpan)
     EXPECT_EQ(Detail()->ViewEnd(), 750);
 }
 
-TEST_F(LoopViewTest, MarkerDraggedPastTheOtherIsRestoredOnRelease)
+TEST_F(MainWindowLoopViewTest, MarkerDraggedPastTheOtherIsRestoredOnRelease)
 {
     AddOne(500);
     MenuAt("MainMenu1_LoopStart", 200);
@@ -213,7 +213,7 @@ TEST_F(LoopViewTest, MarkerDraggedPastTheOtherIsRestoredOnRelease)
         EXPECT_TRUE(HasMarkerLine(*v, 200, kRedLine));
 }
 
-TEST_F(LoopViewTest, APressInOneViewSwitchesTheOtherViewsCursorOff)
+TEST_F(MainWindowLoopViewTest, APressInOneViewSwitchesTheOtherViewsCursorOff)
 {
     AddOne(500);
     Overview()->SetCursor(10);
