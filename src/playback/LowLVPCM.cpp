@@ -31,10 +31,16 @@ void TPCMErrorReporter::Report(const std::string& Message, const std::string& Ca
         std::lock_guard lock(FLock);
         hook = FHook;
     }
-    if (hook)
-        hook(Message, Caption);
-    else
-        std::fprintf(stderr, "%s\n", Message.c_str());
+    if (hook) {
+        // A hook that fails must not take the player's thread down with it:
+        // the message then goes where it goes without a hook.
+        try {
+            hook(Message, Caption);
+            return;
+        } catch (...) {
+        }
+    }
+    std::fprintf(stderr, "%s\n", Message.c_str());
 }
 
 void TPCMErrorReporter::ReportCurrentException()
@@ -140,8 +146,9 @@ uint32_t TLowLVPCMThread::SleepMsFor(const TPCMSettings& Settings)
     const uint64_t bytesPerSec = uint64_t(Settings.nSamplesPerSec) * Settings.nChannels * Settings.wBitsPerSample / 8;
     if (bytesPerSec == 0)
         return 100;
+    // At least 1 ms, so that tiny blocks do not turn the worker into a busy loop.
     const uint64_t blockMs = uint64_t(Settings.BufferSize) * 1000 / bytesPerSec;
-    return static_cast<uint32_t>(std::min<uint64_t>(100, blockMs / 2));
+    return static_cast<uint32_t>(std::clamp<uint64_t>(blockMs / 2, 1, 100));
 }
 
 bool TLowLVPCMThread::IsCurrentThread()
@@ -404,6 +411,11 @@ void TLowLVPCMThread::DoneBlockPass()
         }
         RefillDoneBlock(index);
         FPlayIndex = (index + 1) % FRing->Count;
+        // A single block that was not refilled has nothing left to play.
+        if (FRemaining == 0) {
+            FinishAtEnd();
+            return;
+        }
     }
 }
 

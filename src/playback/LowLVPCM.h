@@ -42,7 +42,7 @@ public:
 using TNotifyEvent = std::function<void(TPCMThread* Sender)>;
 // Gets the message of an error raised on a player thread, and the caption to
 // show it under (empty: the owner's own title). It runs on that thread and
-// must neither block nor throw.
+// must not block; a message whose hook throws goes to stderr instead.
 using TErrorEvent = std::function<void(const std::string& Message, const std::string& Caption)>;
 
 // The format and the ring, handed to the worker as a copy at each Play.
@@ -133,7 +133,7 @@ public:
     uint32_t SleepMs() const { return FSleepMs.load(); }
     int32_t Remaining() const { return FRemaining.load(); }
 
-    // Half a block's duration in whole milliseconds, at most 100.
+    // Half a block's duration in whole milliseconds, from 1 to 100.
     static uint32_t SleepMsFor(const TPCMSettings& Settings);
 
 private:
