@@ -42,15 +42,7 @@ protected:
     }
 
     // Plays block by block until the player reports its stop.
-    void PlayOut()
-    {
-        const auto deadline = std::chrono::steady_clock::now() + 20s;
-        while (!Log.WaitFor("Stop", 1, 0ms)) {
-            ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "the player never stopped";
-            if (Device->WaitForQueuedBytes(1, 10ms))
-                Device->Advance(kBlock);
-        }
-    }
+    void PlayOut() { ASSERT_TRUE(PlayUntilStopped(*Device, Log, kBlock)) << "the player never stopped"; }
 
     // Plays one block and waits until the worker has queued a full ring again.
     void PlayOneBlock(std::size_t QueuedAfter = 4 * kBlock)
