@@ -1,0 +1,312 @@
+// The player and the feeder through PortAudio into a real-time sound server:
+// a private PulseAudio server with a null sink, reached through ALSA's pulse
+// plugin, plays a looped wave for about five seconds while parec records the
+// sink's monitor. Unlike ALSA's file plugin, the server consumes samples at
+// the sound card's pace, so a late block shows as a gap and a slow Stop as
+// sound after it.
+
+#include "playback/AlsaTestConfig.h"
+#include "playback/LoopFeeder.h"
+#include "playback/LowLVPCM.h"
+#include "support/TestFiles.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <mutex>
+#include <stdexcept>
+#include <thread>
+
+extern char** environ;
+
+namespace {
+
+using namespace std::chrono_literals;
+using TClock = std::chrono::steady_clock;
+
+constexpr uint32_t kRate = 44100;
+constexpr const char* kSink = "vantrel";
+
+std::string TextOf(const std::string& Path)
+{
+    const std::vector<uint8_t> bytes = ReadBytes(Path);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+// A program run with its own environment, its input from /dev/null and its
+// output and errors to the given file descriptors (kept by the caller).
+// Ended by its process id when the object goes.
+class TChildProcess {
+public:
+    TChildProcess(std::vector<std::string> Args, std::vector<std::string> Env, int Output, int Errors)
+    {
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+        posix_spawn_file_actions_adddup2(&actions, Output, 1);
+        posix_spawn_file_actions_adddup2(&actions, Errors, 2);
+        std::vector<char*> argv, envp;
+        for (std::string& arg : Args)
+            argv.push_back(arg.data());
+        argv.push_back(nullptr);
+        for (std::string& var : Env)
+            envp.push_back(var.data());
+        envp.push_back(nullptr);
+        if (posix_spawnp(&FPid, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0)
+            FPid = -1;
+        posix_spawn_file_actions_destroy(&actions);
+    }
+    ~TChildProcess() { End(); }
+    TChildProcess(const TChildProcess&) = delete;
+    TChildProcess& operator=(const TChildProcess&) = delete;
+
+    bool Running() const { return FPid > 0 && waitpid(FPid, nullptr, WNOHANG) == 0; }
+
+    // Waits for the program's end; whether it exited with status 0.
+    bool Succeeds()
+    {
+        int status = -1;
+        if (FPid > 0)
+            waitpid(FPid, &status, 0);
+        FPid = -1;
+        return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    }
+
+    // Asks the program to end, and kills it when it has not after 3 s.
+    void End()
+    {
+        if (FPid <= 0)
+            return;
+        kill(FPid, SIGTERM);
+        for (int i = 0; i < 300 && Running(); ++i)
+            std::this_thread::sleep_for(10ms);
+        if (Running()) {
+            kill(FPid, SIGKILL);
+            waitpid(FPid, nullptr, 0);
+        }
+        FPid = -1;
+    }
+
+private:
+    pid_t FPid = -1;
+};
+
+// A file descriptor closed when the object goes.
+struct TFd {
+    int Fd;
+    ~TFd() { close(Fd); }
+};
+
+// A PulseAudio server of the test's own, in a private runtime folder, with a
+// 44100 Hz mono null sink as its only output and a socket in that folder.
+class TPulseServer {
+public:
+    explicit TPulseServer(const TTempDir& Dir)
+        : FSocket(Dir.File("native")), FLog(Dir.File("pulseaudio.log")),
+          FEnv{"HOME=" + Dir.Path().string(), "XDG_RUNTIME_DIR=" + Dir.Path().string(),
+               "PULSE_RUNTIME_PATH=" + Dir.Path().string(), "PULSE_STATE_PATH=" + Dir.Path().string(),
+               "PULSE_SERVER=unix:" + FSocket, "PATH=" + std::string(getenv("PATH") ? getenv("PATH") : "/usr/bin")}
+    {
+        const TFd log{open(FLog.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600)};
+        // Without rewinds the sink never plays a stretch again once the
+        // monitor has passed it on, so the recording shows every sample.
+        const std::string sink = std::string("module-null-sink sink_name=") + kSink +
+                                 " format=s16le rate=44100 channels=1 norewinds=1";
+        const std::string socket = "module-native-protocol-unix auth-anonymous=1 socket=" + FSocket;
+        FServer = Client({"pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1", "--use-pid-file=no",
+                          "--log-target=stderr", "-L", sink, "-L", socket},
+                         log.Fd, log.Fd);
+        // Ready once a client gets an answer through the socket.
+        const TFd null{open("/dev/null", O_WRONLY)};
+        for (int i = 0; i < 100 && FServer->Running() && !FReady; ++i) {
+            std::this_thread::sleep_for(50ms);
+            FReady = std::filesystem::exists(FSocket) && Client({"pactl", "info"}, null.Fd, null.Fd)->Succeeds();
+        }
+    }
+
+    bool Ready() const { return FReady; }
+    const std::string& Socket() const { return FSocket; }
+    std::string Log() const { return TextOf(FLog); }
+    // A program that talks to this server.
+    std::unique_ptr<TChildProcess> Client(std::vector<std::string> Args, int Output, int Errors) const
+    {
+        return std::make_unique<TChildProcess>(std::move(Args), FEnv, Output, Errors);
+    }
+
+private:
+    std::string FSocket;
+    std::string FLog;
+    std::vector<std::string> FEnv;
+    std::unique_ptr<TChildProcess> FServer;
+    bool FReady = false;
+};
+
+// Records the sink's monitor with parec. Each read is timed, which maps a
+// recorded sample to the moment the sink played it.
+class TMonitorRecorder {
+public:
+    explicit TMonitorRecorder(const TPulseServer& Server, const std::string& ErrorLog)
+    {
+        int fds[2];
+        if (pipe(fds) != 0)
+            throw std::runtime_error("pipe");
+        const TFd write{fds[1]}, errors{open(ErrorLog.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600)};
+        FRead = fds[0];
+        FParec = Server.Client({"parec", "--raw", "--format=s16le", "--rate=44100", "--channels=1",
+                                "--latency-msec=5", std::string("--device=") + kSink + ".monitor"},
+                               write.Fd, errors.Fd);
+        FThread = std::thread([this] { Read(); });
+    }
+    ~TMonitorRecorder() { Finish(); }
+
+    // Waits until the monitor's first samples (silence) have come in.
+    bool WaitUntilRecording()
+    {
+        for (int i = 0; i < 500 && FSamplesRead.load() == 0; ++i)
+            std::this_thread::sleep_for(10ms);
+        return FSamplesRead.load() > 0;
+    }
+
+    // Ends parec and returns every sample it recorded.
+    std::vector<int16_t> Finish()
+    {
+        if (FParec)
+            FParec->End();
+        FParec.reset();
+        if (FThread.joinable())
+            FThread.join();
+        if (FRead >= 0)
+            close(FRead);
+        FRead = -1;
+        std::vector<int16_t> samples(FBytes.size() / 2);
+        std::memcpy(samples.data(), FBytes.data(), samples.size() * 2);
+        return samples;
+    }
+
+    // When the sink played recorded sample Index, within the sink's few
+    // milliseconds of rendering ahead: every read comes after the samples it
+    // returns, so the read that came soonest after its samples dates the
+    // recording most closely.
+    TClock::time_point TimeOf(std::size_t Index) const
+    {
+        TClock::duration offset = TClock::duration::max();
+        for (const auto& [at, samples] : FReads)
+            offset = std::min(offset, at.time_since_epoch() - Duration(samples));
+        return TClock::time_point(offset + Duration(Index));
+    }
+
+private:
+    static TClock::duration Duration(std::size_t Samples)
+    {
+        return std::chrono::duration_cast<TClock::duration>(std::chrono::duration<double>(double(Samples) / kRate));
+    }
+
+    void Read()
+    {
+        uint8_t buffer[4096];
+        for (;;) {
+            const ssize_t n = read(FRead, buffer, sizeof buffer);
+            if (n <= 0)
+                return;
+            FBytes.insert(FBytes.end(), buffer, buffer + n);
+            FReads.emplace_back(TClock::now(), FBytes.size() / 2);
+            FSamplesRead = FBytes.size() / 2;
+        }
+    }
+
+    int FRead = -1;
+    std::unique_ptr<TChildProcess> FParec;
+    std::vector<uint8_t> FBytes;
+    std::vector<std::pair<TClock::time_point, std::size_t>> FReads;
+    std::atomic<std::size_t> FSamplesRead{0};
+    std::thread FThread;
+};
+
+// Samples 1 .. 10000 (none silent), looped from 3000 to the end.
+constexpr int32_t kWaveSamples = 10000;
+constexpr int32_t kLoopStart = 3000;
+
+int16_t ExpectedSample(std::size_t Index)
+{
+    const std::size_t loop = kWaveSamples - kLoopStart;
+    const std::size_t position = Index < kWaveSamples ? Index : kLoopStart + (Index - kWaveSamples) % loop;
+    return static_cast<int16_t>(position + 1);
+}
+
+TEST(PulseAudioTest, LoopedWavePlaysInRealTimeWithoutAGapAndStopsAtOnce)
+{
+    TTempDir dir;
+    TPulseServer server(dir);
+    if (!server.Ready())
+        GTEST_SKIP() << "the PulseAudio server could not start here; its log:\n" << server.Log();
+    // PortAudio's default output is ALSA's default PCM, here the server
+    // through ALSA's pulse plugin; the plugin's client library keeps to the
+    // private folder too.
+    UseAlsaConfig(dir, "pcm.!default {\n    type pulse\n    server \"unix:" + server.Socket() + "\"\n}\n");
+    setenv("PULSE_SERVER", ("unix:" + server.Socket()).c_str(), 1);
+    setenv("XDG_RUNTIME_DIR", dir.Path().c_str(), 1);
+
+    WriteWav(dir.File("loop.wav"), Ramp(kWaveSamples, 1));
+    TWaveInfo wave;
+    wave.LoadFromFile(dir.File("loop.wav"));
+    wave.SetLoopEnd(kWaveSamples);
+    wave.SetLoopStart(kLoopStart);
+
+    TMonitorRecorder recorder(server, dir.File("parec.log"));
+    std::mutex lock;
+    std::vector<std::string> events;
+    const auto log = [&](const std::string& Event) {
+        std::lock_guard guard(lock);
+        events.push_back(Event);
+    };
+    TLoopFeeder feeder;
+    TClock::time_point stopAt, stopped;
+    {
+        TLowLVPCM player;
+        player.SetnSamplesPerSec(kRate);
+        player.SetwBitsPerSample(16);
+        player.SetOnError([&](const std::string& Message, const std::string&) { log("Error " + Message); });
+        player.SetOnPlayStart([&](TPCMThread*) { log("Start"); });
+        player.SetOnBufferEmpty([&](TPCMThread*) { feeder.Feed(player); });
+        feeder.Start(wave, player.BufferSize());
+        ASSERT_TRUE(recorder.WaitUntilRecording()) << "parec records nothing: " << TextOf(dir.File("parec.log"));
+        player.Play();
+        std::this_thread::sleep_for(5s);
+        stopAt = TClock::now();
+        player.Stop();
+        stopped = TClock::now();
+        std::this_thread::sleep_for(300ms);
+    }
+    const std::vector<int16_t> recorded = recorder.Finish();
+    ASSERT_EQ(events, std::vector<std::string>{"Start"});
+
+    const auto sound = [](int16_t s) { return s != 0; };
+    const std::size_t first = std::find_if(recorded.begin(), recorded.end(), sound) - recorded.begin();
+    ASSERT_LT(first, recorded.size()) << "nothing reached the sink; parec says: " << TextOf(dir.File("parec.log"));
+    std::size_t matched = 0;
+    while (first + matched < recorded.size() && recorded[first + matched] == ExpectedSample(matched))
+        ++matched;
+    const std::size_t end = first + matched;
+    const std::size_t stray = std::find_if(recorded.begin() + end, recorded.end(), sound) - recorded.begin();
+    EXPECT_EQ(stray, recorded.size()) << "the stream breaks after " << matched << " samples: "
+                                      << (stray == end ? "a wrong sample" : "silence, then sound again");
+    EXPECT_GT(matched, std::size_t(4.5 * kRate)) << "less than 4.5 s of sound reached the sink";
+
+    const auto ms = [](TClock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); };
+    const double latency = ms(recorder.TimeOf(end) - stopAt);
+    std::printf("played %.3f s; sound ended %.1f ms after Stop was called; Stop returned after %.1f ms\n",
+                double(matched) / kRate, latency, ms(stopped - stopAt));
+    EXPECT_LT(latency, 100.0) << "the sound went on after Stop";
+}
+
+} // namespace
