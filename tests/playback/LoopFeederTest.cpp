@@ -11,7 +11,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
+#include <thread>
 
 namespace {
 
@@ -105,22 +107,28 @@ TEST_F(LoopFeederTest, LoopThatCannotBePlayedIsRefused)
     }
 }
 
-// Files added, other rows deleted and the playing wave's loop moved while the
-// worker feeds: what plays is the loop the playback started with.
+// Files added, other rows deleted and the playing wave's loop moved on the
+// window's thread while the worker feeds and the device plays: what plays is
+// the loop the playback started with.
 TEST_F(LoopFeederTest, ListAndLoopEditedWhilePlayingLeaveTheStreamAlone)
 {
     Feeder.Start(AddWave(3000, 1000, 3000), kBlock);
     const std::string other = Dir.Wav("other.wav", 100);
     Player.Play();
-    for (int i = 0; i < 30; ++i) {
-        List.AddWave(other);
-        if (List.Count() > 3)
-            List.DeleteWave(1);
-        List.GetWave(0)->SetLoopStart(10 * i);
-        List.GetWave(0)->SetLoopEnd(2000 + i);
-        ASSERT_TRUE(Device->WaitForQueuedBytes(1, std::chrono::seconds(10)));
+    std::atomic<bool> done = false;
+    std::thread window([&] {
+        for (int i = 0; !done; ++i) {
+            List.AddWave(other);
+            if (List.Count() > 3)
+                List.DeleteWave(1);
+            List.GetWave(0)->SetLoopStart(10 * (i % 100));
+            List.GetWave(0)->SetLoopEnd(2000 + i % 1000);
+        }
+    });
+    for (int i = 0; i < 30 && Device->WaitForQueuedBytes(1, std::chrono::seconds(10)); ++i)
         Device->Advance(kBlock);
-    }
+    done = true;
+    window.join();
     Player.Stop();
     const std::vector<int16_t> played = Played();
     EXPECT_EQ(played.size(), 30 * kBlock / 2);
