@@ -27,8 +27,6 @@
 #include <stdexcept>
 #include <thread>
 
-extern char** environ;
-
 // The sound server's client library, loaded by ALSA's pulse plugin, is not
 // built for ThreadSanitizer: it synchronises its own threads in ways the
 // sanitizer cannot see. Reports that pass through it are not about this code.
