@@ -254,7 +254,8 @@ TEST(PulseAudioTest, LoopedWavePlaysInRealTimeWithoutAGapAndStopsAtOnce)
     TTempDir dir;
     TPulseServer server(dir);
     if (!server.Ready())
-        GTEST_SKIP() << "the PulseAudio server could not start here; its log:\n" << server.Log();
+        GTEST_SKIP() << "the PulseAudio server could not start here (is pulseaudio installed?); its log:\n"
+                     << server.Log();
     // PortAudio's default output is ALSA's default PCM, here the server
     // through ALSA's pulse plugin; the plugin's client library keeps to the
     // private folder too.
