@@ -23,8 +23,9 @@ constexpr uint16_t kBitsPerSample = 16;
 
 } // namespace
 
-// The player runs its events on its worker thread: the feeder runs there, while the start and stop reports and errors are only posted
-// to this window's thread (the worker must never wait for the main thread).
+// The player runs its events on its worker thread: the feeder runs there,
+// while the start and stop reports and errors are only posted to this
+// window's thread (the worker must never wait for the main thread).
 void TMainForm::CreatePlayer(std::shared_ptr<TWaveOutDevice> Device)
 {
     LowLVPCM1 = std::make_unique<TLowLVPCM>(std::move(Device));
