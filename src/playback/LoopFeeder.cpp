@@ -7,7 +7,7 @@
 
 void TLoopFeeder::Start(const TWaveInfo& Wave, uint32_t BlockBytes)
 {
-    const int32_t count = std::min<int64_t>(Wave.SampleCount(), static_cast<int64_t>(Wave.Data().size()));
+    const auto count = static_cast<int32_t>(std::min<int64_t>(Wave.SampleCount(), int64_t(Wave.Data().size())));
     if ((Wave.LoopStart() > 0 && Wave.LoopEnd() <= Wave.LoopStart()) || Wave.LoopEnd() > count)
         throw ELoopFeederError("ループの指定が不正です");
     FSamples = Wave.Data().data();
