@@ -17,14 +17,12 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <mutex>
-#include <stdexcept>
 #include <thread>
 
 // The sound server's client library, loaded by ALSA's pulse plugin, is not
@@ -157,85 +155,48 @@ private:
     bool FReady = false;
 };
 
-// Records the sink's monitor with parec. Each read is timed, which maps a
-// recorded sample to the moment the sink played it.
+// Records the sink's monitor with parec into a file, which grows as the sink
+// plays, a few milliseconds behind it.
 class TMonitorRecorder {
 public:
-    explicit TMonitorRecorder(const TPulseServer& Server, const std::string& ErrorLog)
+    TMonitorRecorder(const TPulseServer& Server, const TTempDir& Dir)
+        : FPath(Dir.File("monitor.raw")), FLog(Dir.File("parec.log"))
     {
-        int fds[2];
-        if (pipe(fds) != 0)
-            throw std::runtime_error("pipe");
-        const TFd write{fds[1]}, errors{open(ErrorLog.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600)};
-        FRead = fds[0];
+        const TFd output{open(FPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600)};
+        const TFd errors{open(FLog.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600)};
         FParec = Server.Client({"parec", "--raw", "--format=s16le", "--rate=44100", "--channels=1",
                                 "--latency-msec=5", std::string("--device=") + kSink + ".monitor"},
-                               write.Fd, errors.Fd);
-        FThread = std::thread([this] { Read(); });
+                               output.Fd, errors.Fd);
     }
-    ~TMonitorRecorder() { Finish(); }
 
-    // Waits until the monitor's first samples (silence) have come in.
-    bool WaitUntilRecording()
+    std::size_t Samples() const
     {
-        for (int i = 0; i < 500 && FSamplesRead.load() == 0; ++i)
-            std::this_thread::sleep_for(10ms);
-        return FSamplesRead.load() > 0;
+        std::error_code error;
+        return std::filesystem::file_size(FPath, error) / 2;
     }
+    // Waits until the monitor's first samples (silence) have come in.
+    bool WaitUntilRecording() const
+    {
+        for (int i = 0; i < 500 && Samples() == 0; ++i)
+            std::this_thread::sleep_for(10ms);
+        return Samples() > 0;
+    }
+    std::string Log() const { return TextOf(FLog); }
 
     // Ends parec and returns every sample it recorded.
     std::vector<int16_t> Finish()
     {
-        if (FParec)
-            FParec->End();
-        FParec.reset();
-        if (FThread.joinable())
-            FThread.join();
-        if (FRead >= 0)
-            close(FRead);
-        FRead = -1;
-        std::vector<int16_t> samples(FBytes.size() / 2);
-        std::memcpy(samples.data(), FBytes.data(), samples.size() * 2);
+        FParec->End();
+        const std::vector<uint8_t> bytes = ReadBytes(FPath);
+        std::vector<int16_t> samples(bytes.size() / 2);
+        std::memcpy(samples.data(), bytes.data(), samples.size() * 2);
         return samples;
     }
 
-    // When the sink played recorded sample Index, within the sink's few
-    // milliseconds of rendering ahead: every read comes after the samples it
-    // returns, so the read that came soonest after its samples dates the
-    // recording most closely.
-    TClock::time_point TimeOf(std::size_t Index) const
-    {
-        TClock::duration offset = TClock::duration::max();
-        for (const auto& [at, samples] : FReads)
-            offset = std::min(offset, at.time_since_epoch() - Duration(samples));
-        return TClock::time_point(offset + Duration(Index));
-    }
-
 private:
-    static TClock::duration Duration(std::size_t Samples)
-    {
-        return std::chrono::duration_cast<TClock::duration>(std::chrono::duration<double>(double(Samples) / kRate));
-    }
-
-    void Read()
-    {
-        uint8_t buffer[4096];
-        for (;;) {
-            const ssize_t n = read(FRead, buffer, sizeof buffer);
-            if (n <= 0)
-                return;
-            FBytes.insert(FBytes.end(), buffer, buffer + n);
-            FReads.emplace_back(TClock::now(), FBytes.size() / 2);
-            FSamplesRead = FBytes.size() / 2;
-        }
-    }
-
-    int FRead = -1;
+    std::string FPath;
+    std::string FLog;
     std::unique_ptr<TChildProcess> FParec;
-    std::vector<uint8_t> FBytes;
-    std::vector<std::pair<TClock::time_point, std::size_t>> FReads;
-    std::atomic<std::size_t> FSamplesRead{0};
-    std::thread FThread;
 };
 
 // Samples 1 .. 10000 (none silent), looped from 3000 to the end.
@@ -269,7 +230,7 @@ TEST(PulseAudioTest, LoopedWavePlaysInRealTimeWithoutAGapAndStopsAtOnce)
     wave.SetLoopEnd(kWaveSamples);
     wave.SetLoopStart(kLoopStart);
 
-    TMonitorRecorder recorder(server, dir.File("parec.log"));
+    TMonitorRecorder recorder(server, dir);
     std::mutex lock;
     std::vector<std::string> events;
     const auto log = [&](const std::string& Event) {
@@ -277,7 +238,8 @@ TEST(PulseAudioTest, LoopedWavePlaysInRealTimeWithoutAGapAndStopsAtOnce)
         events.push_back(Event);
     };
     TLoopFeeder feeder;
-    TClock::time_point stopAt, stopped;
+    std::size_t recordedAtStop = 0;
+    TClock::duration stopTime{};
     {
         TLowLVPCM player;
         player.SetnSamplesPerSec(kRate);
@@ -286,12 +248,13 @@ TEST(PulseAudioTest, LoopedWavePlaysInRealTimeWithoutAGapAndStopsAtOnce)
         player.SetOnPlayStart([&](TPCMThread*) { log("Start"); });
         player.SetOnBufferEmpty([&](TPCMThread*) { feeder.Feed(player); });
         feeder.Start(wave, player.BufferSize());
-        ASSERT_TRUE(recorder.WaitUntilRecording()) << "parec records nothing: " << TextOf(dir.File("parec.log"));
+        ASSERT_TRUE(recorder.WaitUntilRecording()) << "parec records nothing: " << recorder.Log();
         player.Play();
         std::this_thread::sleep_for(5s);
-        stopAt = TClock::now();
+        recordedAtStop = recorder.Samples();
+        const TClock::time_point stopAt = TClock::now();
         player.Stop();
-        stopped = TClock::now();
+        stopTime = TClock::now() - stopAt;
         std::this_thread::sleep_for(300ms);
     }
     const std::vector<int16_t> recorded = recorder.Finish();
@@ -299,7 +262,7 @@ TEST(PulseAudioTest, LoopedWavePlaysInRealTimeWithoutAGapAndStopsAtOnce)
 
     const auto sound = [](int16_t s) { return s != 0; };
     const std::size_t first = std::find_if(recorded.begin(), recorded.end(), sound) - recorded.begin();
-    ASSERT_LT(first, recorded.size()) << "nothing reached the sink; parec says: " << TextOf(dir.File("parec.log"));
+    ASSERT_LT(first, recorded.size()) << "nothing reached the sink; parec says: " << recorder.Log();
     std::size_t matched = 0;
     while (first + matched < recorded.size() && recorded[first + matched] == ExpectedSample(matched))
         ++matched;
@@ -309,10 +272,10 @@ TEST(PulseAudioTest, LoopedWavePlaysInRealTimeWithoutAGapAndStopsAtOnce)
                                       << (stray == end ? "a wrong sample" : "silence, then sound again");
     EXPECT_GT(matched, std::size_t(4.5 * kRate)) << "less than 4.5 s of sound reached the sink";
 
-    const auto ms = [](TClock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); };
-    const double latency = ms(recorder.TimeOf(end) - stopAt);
+    // The recording lags the sink a little, so this errs on the long side.
+    const double latency = (double(end) - double(recordedAtStop)) * 1000 / kRate;
     std::printf("played %.3f s; sound ended %.1f ms after Stop was called; Stop returned after %.1f ms\n",
-                double(matched) / kRate, latency, ms(stopped - stopAt));
+                double(matched) / kRate, latency, std::chrono::duration<double, std::milli>(stopTime).count());
     EXPECT_LT(latency, 100.0) << "the sound went on after Stop";
 }
 
