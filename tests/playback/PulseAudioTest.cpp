@@ -141,9 +141,12 @@ public:
     bool Ready() const { return FReady; }
     const std::string& Socket() const { return FSocket; }
     std::string Log() const { return TextOf(FLog); }
-    // A program that talks to this server.
+    // A program that talks to this server. It is killed when the test's
+    // process ends, so that a test that crashes or is halted by a sanitizer
+    // leaves no server behind.
     std::unique_ptr<TChildProcess> Client(std::vector<std::string> Args, int Output, int Errors) const
     {
+        Args.insert(Args.begin(), {"setpriv", "--pdeathsig", "KILL", "--"});
         return std::make_unique<TChildProcess>(std::move(Args), FEnv, Output, Errors);
     }
 
