@@ -129,11 +129,11 @@ sf_count_t ReadAll(SNDFILE* File, const SF_INFO& Info, int16_t* Out)
 }
 
 // libsndfile's name of a format, up to its first " (": "AIFF", "FLAC", "U-Law".
-std::string FormatName(int Command, int Format)
+std::string FormatName(int Format)
 {
     SF_FORMAT_INFO info{};
     info.format = Format;
-    if (sf_command(nullptr, Command, &info, sizeof info) != 0 || info.name == nullptr)
+    if (sf_command(nullptr, SFC_GET_FORMAT_INFO, &info, sizeof info) != 0 || info.name == nullptr)
         return "?";
     const std::string name = info.name;
     return name.substr(0, name.find(" ("));
@@ -146,7 +146,7 @@ std::string SourceText(const SF_INFO& Info)
     const int sub = Info.format & SF_FORMAT_SUBMASK;
     std::string text;
     if (major != SF_FORMAT_WAV && major != SF_FORMAT_WAVEX)
-        text = FormatName(SFC_GET_FORMAT_MAJOR, major) + " ";
+        text = FormatName(major) + " ";
     switch (sub) {
     case SF_FORMAT_PCM_S8:
     case SF_FORMAT_PCM_U8: text += "8-bit"; break;
@@ -155,7 +155,7 @@ std::string SourceText(const SF_INFO& Info)
     case SF_FORMAT_PCM_32: text += "32-bit"; break;
     case SF_FORMAT_FLOAT: text += "32-bit float"; break;
     case SF_FORMAT_DOUBLE: text += "64-bit float"; break;
-    default: text += FormatName(SFC_GET_FORMAT_SUBTYPE, sub); break;
+    default: text += FormatName(sub); break;
     }
     return text + " " + std::to_string(Info.channels) + "ch";
 }

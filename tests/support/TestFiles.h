@@ -41,6 +41,11 @@ struct TWavBuilder {
     static std::vector<uint8_t> Fmt(uint16_t formatTag, uint16_t channels, uint32_t rate,
                                     uint16_t bits, uint32_t extraBytes = 0);
     static std::vector<uint8_t> Samples(const std::vector<int16_t>& samples);
+    // Each value as its low Bytes bytes, little-endian (8-, 24-, 32-bit PCM).
+    static std::vector<uint8_t> Ints(const std::vector<int64_t>& values, int bytes);
+    // A "smpl" chunk body holding Loops loops, the first one as given and
+    // the others forward loops over 0..1.
+    static std::vector<uint8_t> Smpl(uint32_t type, uint32_t start, uint32_t end, uint32_t loops = 1);
 
     TWavBuilder& Add(std::string id, std::vector<uint8_t> body, int64_t declaredSize = -1);
     std::vector<uint8_t> Bytes() const;
