@@ -55,7 +55,7 @@ std::vector<uint8_t> Aiff(uint16_t channels, uint16_t bits, const std::vector<ui
         out.push_back(b);
     out.insert(out.end(), {'S', 'S', 'N', 'D'});
     be(out, static_cast<uint32_t>(data.size() + 8), 4);
-    be(out, 0, 8);
+    out.resize(out.size() + 8, 0); // offset and block size
     out.insert(out.end(), data.begin(), data.end());
     std::vector<uint8_t> size;
     be(size, static_cast<uint32_t>(out.size() - 8), 4);
