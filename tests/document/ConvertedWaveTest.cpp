@@ -40,42 +40,20 @@ std::vector<uint8_t> Extensible(uint16_t channels, uint16_t bits, uint16_t subty
     return fmt;
 }
 
-// An AIFF file at 44100 Hz; Data is big-endian.
-std::vector<uint8_t> Aiff(uint16_t channels, uint16_t bits, const std::vector<uint8_t>& data)
-{
-    const auto be = [](std::vector<uint8_t>& out, uint32_t v, int bytes) {
-        for (int i = bytes - 1; i >= 0; --i)
-            out.push_back(static_cast<uint8_t>(v >> (8 * i)));
-    };
-    std::vector<uint8_t> out = {'F', 'O', 'R', 'M', 0, 0, 0, 0, 'A', 'I', 'F', 'F', 'C', 'O', 'M', 'M', 0, 0, 0, 18};
-    be(out, channels, 2);
-    be(out, static_cast<uint32_t>(data.size() / (channels * bits / 8)), 4);
-    be(out, bits, 2);
-    for (const uint8_t b : {0x40, 0x0E, 0xAC, 0x44, 0, 0, 0, 0, 0, 0}) // 44100 as 80-bit float
-        out.push_back(b);
-    out.insert(out.end(), {'S', 'S', 'N', 'D'});
-    be(out, static_cast<uint32_t>(data.size() + 8), 4);
-    out.resize(out.size() + 8, 0); // offset and block size
-    out.insert(out.end(), data.begin(), data.end());
-    std::vector<uint8_t> size;
-    be(size, static_cast<uint32_t>(out.size() - 8), 4);
-    std::copy(size.begin(), size.end(), out.begin() + 4);
-    return out;
-}
-
 // Interleaved 24-bit stereo frames covering rounding, clipping and averaging,
 // and what they give.
 const std::vector<int64_t> kStereo24 = {100, 101, 256, 0, -256, 0, 8388607, 8388607,
                                         -8388608, -8388608, 1000, -1000, 8388607, -8388608, 511, 0};
 const std::vector<int16_t> kStereo24Mono = {0, 1, -1, 32767, -32768, 0, 0, 1};
 
-std::vector<uint8_t> Flac24Stereo(const TTempDir& dir)
+// The 24-bit stereo frames written by libsndfile in another container.
+std::vector<uint8_t> Stereo24As(const TTempDir& dir, int format)
 {
-    const std::string path = dir.File("made.flac");
+    const std::string path = dir.File("made");
     SF_INFO info{};
     info.samplerate = 44100;
     info.channels = 2;
-    info.format = SF_FORMAT_FLAC | SF_FORMAT_PCM_24;
+    info.format = format | SF_FORMAT_PCM_24;
     SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
     std::vector<int> values;
     for (const int64_t v : kStereo24)
@@ -83,14 +61,6 @@ std::vector<uint8_t> Flac24Stereo(const TTempDir& dir)
     sf_writef_int(file, values.data(), static_cast<sf_count_t>(values.size() / 2));
     sf_close(file);
     return ReadBytes(path);
-}
-
-std::vector<uint8_t> BigEndian24(const std::vector<int64_t>& values)
-{
-    std::vector<uint8_t> le = TWavBuilder::Ints(values, 3), be;
-    for (std::size_t i = 0; i < le.size(); i += 3)
-        be.insert(be.end(), {le[i + 2], le[i + 1], le[i]});
-    return be;
 }
 
 TEST(ConvertedWave, EachShapeGivesExactSixteenBitMonoSamples)
@@ -123,9 +93,8 @@ TEST(ConvertedWave, EachShapeGivesExactSixteenBitMonoSamples)
         {"ext24x2.wav", Wav(Extensible(2, 24, 1), TWavBuilder::Ints(kStereo24, 3)), kStereo24Mono, "24-bit 2ch"},
         {"extf32.wav", Wav(Extensible(1, 32, 3), Raw<float>({0.25f, -0.75f})), {8192, -24576}, "32-bit float 1ch"},
         {"ulaw.wav", Wav(TWavBuilder::Fmt(7, 1, 44100, 8), {0xFF, 0x7F, 0x00, 0x80}), {0, 0, -32124, 32124}, "U-Law 1ch"},
-        {"s16.aiff", Aiff(1, 16, {0x12, 0x34, 0xFF, 0xFE}), {0x1234, -2}, "AIFF 16-bit 1ch"},
-        {"s24x2.aif", Aiff(2, 24, BigEndian24(kStereo24)), kStereo24Mono, "AIFF 24-bit 2ch"},
-        {"s24x2.flac", Flac24Stereo(dir), kStereo24Mono, "FLAC 24-bit 2ch"},
+        {"s24x2.aif", Stereo24As(dir, SF_FORMAT_AIFF), kStereo24Mono, "AIFF 24-bit 2ch"},
+        {"s24x2.flac", Stereo24As(dir, SF_FORMAT_FLAC), kStereo24Mono, "FLAC 24-bit 2ch"},
     };
     for (const Case& c : cases) {
         const std::string path = dir.File(c.name);

@@ -65,20 +65,6 @@ TEST_F(StoredLoopTest, AddedWaveTakesAForwardLoopInsideTheWaveOnly)
     EXPECT_FALSE(list.GetWave(0)->StoredLoop());
 }
 
-TEST_F(StoredLoopTest, ConvertedWaveTakesItsLoopToo)
-{
-    const std::string path = dir.File("stereo.wav");
-    TWavBuilder()
-        .Add("fmt ", TWavBuilder::Fmt(1, 2, 44100, 24))
-        .Add("smpl", TWavBuilder::Smpl(0, 10, 49))
-        .Add("data", TWavBuilder::Ints(std::vector<int64_t>(100, 0), 3))
-        .Write(path);
-    TKSD list;
-    list.AddWave(path);
-    EXPECT_EQ(list.GetWave(0)->LoopStart(), 10);
-    EXPECT_EQ(list.GetWave(0)->LoopEnd(), 50);
-}
-
 TEST_F(StoredLoopTest, ListFileLoopPointsWinOverTheStoredLoop)
 {
     const std::string path = WavWithSmpl("looped.wav", TWavBuilder::Smpl(0, 100, 199));
