@@ -102,30 +102,32 @@ bool DecodesToFloat(int Format)
     }
 }
 
-// Reads every frame into Out (room for Frames samples); returns how many arrived.
-sf_count_t ReadAll(SNDFILE* File, const SF_INFO& Info, int16_t* Out)
+// Reads the frames as T, a block at a time, and converts each block into
+// Out; returns how many frames arrived.
+template <typename T, typename TRead, typename TConvert>
+sf_count_t ReadBlocks(SNDFILE* File, const SF_INFO& Info, TRead Read, TConvert Convert, int16_t* Out)
 {
     const int channels = Info.channels;
     const sf_count_t block = static_cast<sf_count_t>(std::max<std::size_t>(1, kBlockValues / static_cast<std::size_t>(channels)));
+    std::vector<T> buffer(static_cast<std::size_t>(block * channels));
     sf_count_t done = 0;
-    if (DecodesToFloat(Info.format)) {
-        sf_command(File, SFC_SET_NORM_DOUBLE, nullptr, SF_TRUE); // float samples as stored
-        std::vector<double> buffer(static_cast<std::size_t>(block * channels));
-        sf_count_t got;
-        while (done < Info.frames && (got = sf_readf_double(File, buffer.data(), std::min(block, Info.frames - done))) > 0) {
-            ConvertDoubles(buffer.data(), got, channels, Out + done);
-            done += got;
-        }
-        return done;
-    }
-    const auto convert = channels == 1 ? ConvertInts<1> : channels == 2 ? ConvertInts<2> : ConvertInts<0>;
-    std::vector<int> buffer(static_cast<std::size_t>(block * channels));
     sf_count_t got;
-    while (done < Info.frames && (got = sf_readf_int(File, buffer.data(), std::min(block, Info.frames - done))) > 0) {
-        convert(buffer.data(), got, channels, Out + done);
+    while (done < Info.frames && (got = Read(File, buffer.data(), std::min(block, Info.frames - done))) > 0) {
+        Convert(buffer.data(), got, channels, Out + done);
         done += got;
     }
     return done;
+}
+
+// Reads every frame into Out (room for Info.frames samples); returns how many arrived.
+sf_count_t ReadAll(SNDFILE* File, const SF_INFO& Info, int16_t* Out)
+{
+    if (DecodesToFloat(Info.format)) {
+        sf_command(File, SFC_SET_NORM_DOUBLE, nullptr, SF_TRUE); // float samples as stored
+        return ReadBlocks<double>(File, Info, sf_readf_double, ConvertDoubles, Out);
+    }
+    const auto convert = Info.channels == 1 ? ConvertInts<1> : Info.channels == 2 ? ConvertInts<2> : ConvertInts<0>;
+    return ReadBlocks<int>(File, Info, sf_readf_int, convert, Out);
 }
 
 // libsndfile's name of a format, up to its first " (": "AIFF", "FLAC", "U-Law".

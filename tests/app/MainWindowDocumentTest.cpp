@@ -290,11 +290,7 @@ TEST_F(MainWindowDocumentTest, DropsTakeWavFilesInOrderAndOpenListFilesInAnyCase
 TEST_F(MainWindowDocumentTest, AddedFilesShowWhatTheyHeldAndTheirStoredLoop)
 {
     const std::string wav = Dir.File("s.wav");
-    TWavBuilder()
-        .Add("fmt ", TWavBuilder::Fmt(1, 2, 44100, 24))
-        .Add("data", TWavBuilder::Ints(std::vector<int64_t>(2 * 441, 0), 3))
-        .Add("smpl", TWavBuilder::Smpl(0, 10, 49))
-        .Write(wav);
+    WriteStereo24WithLoop(wav, 441, 10, 49);
     const std::string aif = Dir.File("s.aif"); // read by content, dropped by its suffix
     std::filesystem::copy_file(wav, aif);
     Add({wav});

@@ -182,11 +182,7 @@ TEST_F(CliTest, InfoReportsEachFileAndFailsIfAnyFails)
 TEST_F(CliTest, InfoShowsConversionAndStoredLoopAndNewKeepsTheLoop)
 {
     const std::string stereo = dir.File("stereo.wav");
-    TWavBuilder()
-        .Add("fmt ", TWavBuilder::Fmt(1, 2, 44100, 24))
-        .Add("data", TWavBuilder::Ints(std::vector<int64_t>(2 * 441, 0), 3))
-        .Add("smpl", TWavBuilder::Smpl(0, 100, 199))
-        .Write(stereo);
+    WriteStereo24WithLoop(stereo, 441, 100, 199);
     const std::string pingPong = dir.File("pingpong.wav");
     TWavBuilder().Add("fmt ", TWavBuilder::Fmt(1, 1, 44100, 16)).Add("data", TWavBuilder::Samples(Ramp(441))).Add("smpl", TWavBuilder::Smpl(1, 5, 9)).Write(pingPong);
     EXPECT_EQ(Run({"info", stereo, pingPong}).Out,

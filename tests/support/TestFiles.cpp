@@ -120,6 +120,15 @@ std::vector<uint8_t> TWavBuilder::Bytes() const
 
 void TWavBuilder::Write(const std::string& path) const { WriteBytes(path, Bytes()); }
 
+void WriteStereo24WithLoop(const std::string& path, std::size_t frames, uint32_t start, uint32_t end)
+{
+    TWavBuilder()
+        .Add("fmt ", TWavBuilder::Fmt(1, 2, 44100, 24))
+        .Add("data", TWavBuilder::Ints(std::vector<int64_t>(2 * frames, 0), 3))
+        .Add("smpl", TWavBuilder::Smpl(0, start, end))
+        .Write(path);
+}
+
 void WriteWav(const std::string& path, const std::vector<int16_t>& samples, uint32_t rate)
 {
     TWavBuilder().Add("fmt ", TWavBuilder::Fmt(1, 1, rate, 16)).Add("data", TWavBuilder::Samples(samples)).Write(path);

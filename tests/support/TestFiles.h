@@ -52,6 +52,9 @@ struct TWavBuilder {
     void Write(const std::string& path) const;
 };
 
+// A 24-bit stereo file of Frames silent frames whose "smpl" chunk holds one
+// forward loop from Start to End (inclusive, as stored).
+void WriteStereo24WithLoop(const std::string& path, std::size_t frames, uint32_t start, uint32_t end);
 // A canonical 16-bit mono PCM file (44-byte header, then the samples).
 void WriteWav(const std::string& path, const std::vector<int16_t>& samples, uint32_t rate = 44100);
 // Samples 0, 1, 2, ... (wrapping at 16 bits) so that every position is recognisable.
