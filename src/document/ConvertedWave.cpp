@@ -26,6 +26,8 @@ sf_count_t StreamSeek(sf_count_t Offset, int Whence, void* Stream)
 
 sf_count_t StreamRead(void* Buffer, sf_count_t Count, void* Stream)
 {
+    if (Count <= 0)
+        return 0;
     return static_cast<sf_count_t>(std::fread(Buffer, 1, static_cast<std::size_t>(Count), static_cast<std::FILE*>(Stream)));
 }
 
