@@ -171,7 +171,9 @@ TWaveInfo* TKSD::GetWave(int32_t Index) const
     return FWaves[static_cast<std::size_t>(Index)].get();
 }
 
-void TKSD::AddWave(const std::string& FileName)
+void TKSD::AddWave(const std::string& FileName) { FWaves.push_back(ReadWave(FileName)); }
+
+std::unique_ptr<TWaveInfo> TKSD::ReadWave(const std::string& FileName)
 {
     // Only regular files: a directory is no wave, and a pipe or device could
     // block the reader forever.
@@ -179,7 +181,23 @@ void TKSD::AddWave(const std::string& FileName)
         throw EKSDException(Format("ファイル「%s」を開けません", FileName.c_str()));
     auto wave = std::make_unique<TWaveInfo>();
     wave->LoadFromFile(FileName);
-    FWaves.push_back(std::move(wave));
+    return wave;
+}
+
+std::unique_ptr<TWaveInfo> TKSD::TakeWave(int32_t Index)
+{
+    if (Index < 0 || Index >= Count())
+        throw EKSDException(Format("TakeWave : Index(=%d) が範囲外です", Index));
+    std::unique_ptr<TWaveInfo> wave = std::move(FWaves[static_cast<std::size_t>(Index)]);
+    FWaves.erase(FWaves.begin() + Index);
+    return wave;
+}
+
+void TKSD::InsertWave(int32_t Index, std::unique_ptr<TWaveInfo> Wave)
+{
+    if (Index < 0 || Index > Count() || !Wave)
+        throw EKSDException(Format("InsertWave : Index(=%d) が範囲外です", Index));
+    FWaves.insert(FWaves.begin() + Index, std::move(Wave));
 }
 
 void TKSD::DeleteWave(int32_t Index)

@@ -33,6 +33,14 @@ public:
     // "ファイル「%s」を開けません" when no regular file is there, and lets the
     // reader's EWaveInfoException through; on any error the list is unchanged.
     void AddWave(const std::string& FileName);
+    // Reads the wave AddWave would append, without touching the list; the
+    // same checks and errors.
+    static std::unique_ptr<TWaveInfo> ReadWave(const std::string& FileName);
+    // Takes the wave at Index out of the list and hands it over (an undo
+    // step keeps it); InsertWave puts such a wave back at Index (0 ..
+    // Count). Both throw EKSDException for an index out of range.
+    std::unique_ptr<TWaveInfo> TakeWave(int32_t Index);
+    void InsertWave(int32_t Index, std::unique_ptr<TWaveInfo> Wave);
     // Each throws EKSDException "<Op> : Index(=%d) が範囲外です" for an index
     // out of its range, leaving the list unchanged.
     void DeleteWave(int32_t Index);
