@@ -34,6 +34,7 @@ TMainForm::TMainForm(std::unique_ptr<TPrompter> Prompter, std::shared_ptr<TWaveO
     Q_INIT_RESOURCE(Icons);
     setObjectName("MainForm");
     setWindowTitle(kTitle);
+    setWindowIcon(QIcon(":/icons/vantrel.svg"));
     resize(686, 441);
     setAcceptDrops(true);
     FUndoStack = new QUndoStack(this);

@@ -194,6 +194,10 @@ void TMainForm::CreateWidgets()
     WaveListView->setSelectionBehavior(QAbstractItemView::SelectRows);
     WaveListView->setEditTriggers(QAbstractItemView::NoEditTriggers);
     WaveListView->verticalHeader()->hide();
+    // Rows as high as the font, so the list shows all the rows its height holds.
+    WaveListView->verticalHeader()->setMinimumSectionSize(1);
+    WaveListView->verticalHeader()->setDefaultSectionSize(WaveListView->fontMetrics().height() + 2);
+    WaveListView->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     WaveListView->horizontalHeader()->setHighlightSections(false);
     WaveListView->horizontalHeader()->setMinimumSectionSize(60);
     for (int c = 0; c < static_cast<int>(std::size(kColumns)); ++c) {
