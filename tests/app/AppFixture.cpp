@@ -28,6 +28,15 @@ bool HasMarkerLine(const TGraphImage& View, int32_t Sample, QRgb Color)
     return true;
 }
 
+void Drag(TGraphImage* View, int32_t From, int32_t To)
+{
+    const int y = View->height() / 2;
+    QTest::mousePress(View, Qt::LeftButton, Qt::NoModifier, QPoint(ColumnOf(*View, From), y));
+    QTest::mouseMove(View, QPoint(ColumnOf(*View, (From + To) / 2), y));
+    QTest::mouseMove(View, QPoint(ColumnOf(*View, To), y));
+    QTest::mouseRelease(View, Qt::LeftButton, Qt::NoModifier, QPoint(ColumnOf(*View, To), y));
+}
+
 QStringList TScriptedPrompter::ChooseFiles(QWidget*, TFileDialog& Dialog)
 {
     Dialogs.push_back(Dialog);
