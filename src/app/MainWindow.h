@@ -11,8 +11,9 @@
 // the document as the command left them. Components carry the object names
 // of the window's form ("WaveListView", "MainMenu1_AddWave",
 // "AGIPopupMenu_N4", and "MainMenu1_PlsyStop" with its inherited spelling):
-// tests and scripts find them by these names, so they stay as they are; the
-// code itself holds every component by a member named for what it does.
+// tests find them by these names, so they stay as they are. The code never
+// looks a component up by name: it holds each one in a member (the pop-up
+// items by what they do, TViewPopup).
 //
 // Every change to the document is an undo command (WaveListCommands.h) on
 // one QUndoStack: the list is modified exactly when the stack is away from

@@ -59,7 +59,9 @@ void TMainForm::UpdateRecentMenu()
     MainMenu1_Recent->clear();
     int number = 0;
     for (const QString& path : FRecentFiles->Files()) {
-        const QString caption = QStringLiteral("&%1 %2").arg(++number).arg(QDir::toNativeSeparators(path));
+        // A "&" in a path is no access key.
+        const QString caption =
+            QStringLiteral("&%1 %2").arg(++number).arg(QDir::toNativeSeparators(path).replace("&", "&&"));
         QAction* action = MainMenu1_Recent->addAction(caption);
         connect(action, &QAction::triggered, this, [this, path] { RunCommand([this, path] { OpenRecentFile(path); }); });
     }
