@@ -202,7 +202,8 @@ TEST_F(Smoke, ProgramOpensTheListFileNamedOnItsCommandLine)
     list.SaveToFile(ksd);
 
     const QImage empty = RunProgram(FServer, FDisplay.get(), {});
-    const QImage opened = RunProgram(FServer, FDisplay.get(), {QString::fromStdString(ksd)});
+    const QImage opened =
+        RunProgram(FServer, FDisplay.get(), {QString::fromStdString(ksd)}, "vantrel-list-screenshot.png");
     ASSERT_EQ(opened.size(), empty.size()); // the second run restored the first one's layout
     // The rows' texts differ from the empty list; the rest of the window does not.
     int differing = 0;
