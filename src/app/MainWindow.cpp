@@ -291,8 +291,9 @@ void TMainForm::closeEvent(QCloseEvent* Event)
     if (mayClose) {
         SaveSession();
         Event->accept();
-    } else
+    } else {
         Event->ignore();
+    }
 }
 
 // ---- Editing the list ---------------------------------------------------
