@@ -93,6 +93,7 @@ void TMainForm::SetPlayingState(bool Playing)
     for (QAction* action : {MainMenu1_AddWave, MainMenu1_DeleteWave, MainMenu1_MoveUp, MainMenu1_MoveDown,
                             MainMenu1_LoopStart, MainMenu1_LoopEnd, MainMenu1_LoopClear})
         action->setEnabled(!Playing);
+    PlayingChanged(Playing);
 }
 
 // An error reported by the player's worker, on the main thread. A device that

@@ -171,13 +171,16 @@ TWaveInfo* TKSD::GetWave(int32_t Index) const
     return FWaves[static_cast<std::size_t>(Index)].get();
 }
 
-void TKSD::AddWave(const std::string& FileName)
+void TKSD::AddWave(const std::string& FileName) { FWaves.push_back(ReadWave(FileName)); }
+
+std::unique_ptr<TWaveInfo> TKSD::ReadWave(const std::string& FileName)
 {
-    AppendWave(FileName);
-    FWaves.back()->UseStoredLoop();
+    std::unique_ptr<TWaveInfo> wave = ReadFile(FileName);
+    wave->UseStoredLoop();
+    return wave;
 }
 
-void TKSD::AppendWave(const std::string& FileName)
+std::unique_ptr<TWaveInfo> TKSD::ReadFile(const std::string& FileName)
 {
     // Only regular files: a directory is no wave, and a pipe or device could
     // block the reader forever.
@@ -185,7 +188,23 @@ void TKSD::AppendWave(const std::string& FileName)
         throw EKSDException(Format("ファイル「%s」を開けません", FileName.c_str()));
     auto wave = std::make_unique<TWaveInfo>();
     wave->LoadFromFile(FileName);
-    FWaves.push_back(std::move(wave));
+    return wave;
+}
+
+std::unique_ptr<TWaveInfo> TKSD::TakeWave(int32_t Index)
+{
+    if (Index < 0 || Index >= Count())
+        throw EKSDException(Format("TakeWave : Index(=%d) が範囲外です", Index));
+    std::unique_ptr<TWaveInfo> wave = std::move(FWaves[static_cast<std::size_t>(Index)]);
+    FWaves.erase(FWaves.begin() + Index);
+    return wave;
+}
+
+void TKSD::InsertWave(int32_t Index, std::unique_ptr<TWaveInfo> Wave)
+{
+    if (Index < 0 || Index > Count() || !Wave)
+        throw EKSDException(Format("InsertWave : Index(=%d) が範囲外です", Index));
+    FWaves.insert(FWaves.begin() + Index, std::move(Wave));
 }
 
 void TKSD::DeleteWave(int32_t Index)
@@ -225,7 +244,7 @@ void TKSD::LoadFromFile(const std::string& FileName)
         const TListEntry entry = ReadEntry(*child);
         if (entry.FileName.empty())
             continue;
-        AppendWave(entry.FileName);
+        FWaves.push_back(ReadFile(entry.FileName));
         TWaveInfo& wave = *FWaves.back();
         const auto refuse = [&](const char* format) {
             const std::string name = wave.WaveName();

@@ -34,6 +34,14 @@ public:
     // "ファイル「%s」を開けません" when no regular file is there, and lets the
     // reader's EWaveInfoException through; on any error the list is unchanged.
     void AddWave(const std::string& FileName);
+    // Reads the wave AddWave would append, without touching the list; the
+    // same checks and errors.
+    static std::unique_ptr<TWaveInfo> ReadWave(const std::string& FileName);
+    // Takes the wave at Index out of the list and hands it over (an undo
+    // step keeps it); InsertWave puts such a wave back at Index (0 ..
+    // Count). Both throw EKSDException for an index out of range.
+    std::unique_ptr<TWaveInfo> TakeWave(int32_t Index);
+    void InsertWave(int32_t Index, std::unique_ptr<TWaveInfo> Wave);
     // Each throws EKSDException "<Op> : Index(=%d) が範囲外です" for an index
     // out of its range, leaving the list unchanged.
     void DeleteWave(int32_t Index);
@@ -57,8 +65,8 @@ public:
     void Export(const std::string& FileName) const;
 
 private:
-    // AddWave without the stored loop: a list file's own loop points win.
-    void AppendWave(const std::string& FileName);
+    // ReadWave without the stored loop: a list file's own loop points win.
+    static std::unique_ptr<TWaveInfo> ReadFile(const std::string& FileName);
 
     std::vector<std::unique_ptr<TWaveInfo>> FWaves;
 };

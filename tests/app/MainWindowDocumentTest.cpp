@@ -2,7 +2,11 @@
 
 #include "AppFixture.h"
 
+#include "app/Version.h"
+
+#include <QApplication>
 #include <QHeaderView>
+#include <QLabel>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QSplitter>
@@ -93,7 +97,7 @@ TEST_F(MainWindowDocumentTest, AddingThreeFilesSelectsAndShowsTheThird)
     EXPECT_EQ(Overview()->ViewEnd(), 300);
     EXPECT_TRUE(Form->Modified());
     EXPECT_EQ(Prompter->Dialogs.back().Kind, TFileDialog::TKind::OpenMany);
-    EXPECT_EQ(Prompter->Dialogs.back().Filter, "waveファイル(*.wav);;すべてのファイル(*.*)");
+    EXPECT_EQ(Prompter->Dialogs.back().Filter, "waveファイル(*.wav);;すべてのファイル(*)");
 }
 
 TEST_F(MainWindowDocumentTest, FailingAddKeepsEarlierFilesAndShowsTheLast)
@@ -304,4 +308,36 @@ TEST_F(MainWindowDocumentTest, AboutGoesThroughThePrompter)
 {
     Trigger("MainMenu1_About");
     EXPECT_EQ(Prompter->Modals, 1);
+}
+
+TEST_F(MainWindowDocumentTest, TheListShowsRowsAtFontHeight)
+{
+    std::vector<std::string> files;
+    for (int i = 0; i < 8; ++i)
+        files.push_back(Wav(QString("w%1.wav").arg(i).toStdString(), 10));
+    Add(files);
+    const QRect viewport = List()->viewport()->rect();
+    int whole = 0;
+    for (int r = 0; r < List()->rowCount(); ++r)
+        whole += viewport.contains(List()->visualRect(List()->model()->index(r, 0)));
+    EXPECT_GE(whole, (viewport.height() - 1) / (List()->fontMetrics().height() + 2)) << viewport.height();
+    EXPECT_GE(whole, 4); // not the two and a half rows of the style's default height
+}
+
+TEST_F(MainWindowDocumentTest, AboutBoxShowsItsTextsWholeInAnyFont)
+{
+    const QFont font = QApplication::font();
+    QFont large = font;
+    large.setPixelSize(24);
+    QApplication::setFont(large);
+    TVersionForm about;
+    QApplication::setFont(font);
+    const auto* panel = about.findChild<QWidget*>("Panel1");
+    for (const char* name : {"ProductName", "VersionLabel", "Copyright", "Label1"}) {
+        const auto* label = about.findChild<QLabel*>(name);
+        EXPECT_TRUE(panel->contentsRect().contains(label->geometry())) << name;
+        EXPECT_GE(label->width(), label->sizeHint().width()) << name;
+    }
+    EXPECT_TRUE(about.rect().contains(panel->geometry()));
+    EXPECT_TRUE(about.rect().contains(about.findChild<QWidget*>("OKButton")->geometry()));
 }

@@ -84,8 +84,9 @@ TEST_F(LoopFeederTest, PlaysTheWaveThenRepeatsItsLoopExactly)
         ASSERT_TRUE(PlayUntilStopped(*Device, Log, kBlock, 12 * kBlock));
         // The end is reported on the end reporter's own thread: wait for it
         // before stopping, which ends that thread.
-        if (c.End == 0)
+        if (c.End == 0) {
             EXPECT_TRUE(Log.WaitFor("End"));
+        }
         Player.Stop();
         const std::vector<int16_t> played = Played();
         EXPECT_EQ(played, LoopStream(c.Count, c.Start, c.End, played.size()));
