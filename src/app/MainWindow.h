@@ -32,6 +32,7 @@ class QSplitter;
 class QTableWidget;
 class QTimer;
 class QToolBar;
+class TBgrColor;
 class TGraphImage;
 class TLowLVPCM;
 class TMarkerStatus;
@@ -120,7 +121,7 @@ private:
     void ChangeLoopEnd(int32_t Position);
     void ChangeLoop(int32_t Start, int32_t End);
     void RemoveLoop();
-    void SetMarkerInBoth(const char* Name, uint32_t Color, int32_t Position);
+    void SetMarkerInBoth(const char* Name, TBgrColor Color, int32_t Position);
     void RemoveMarkerInBoth(const char* Name);
     void SyncMarker(TGraphImage* Source, TGraphImage* Target, TMarkerStatus* Marker);
     void ShowWholeWave();

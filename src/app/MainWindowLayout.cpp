@@ -210,7 +210,7 @@ void TMainForm::CreateWidgets()
         auto* view = new TGraphImage;
         view->setObjectName(QLatin1String(name));
         view->setMinimumHeight(minHeight);
-        view->SetColor(0x8000000F);
+        view->SetColor(TGraphImage::ButtonFace);
         view->SetCursor(0);
         view->SetCursorEnabled(false);
         return view;

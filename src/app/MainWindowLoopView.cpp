@@ -26,7 +26,7 @@ bool HasSelection(const TGraphImage& View) { return View.SelectStart() < View.Se
 
 // ---- Loop points --------------------------------------------------------
 
-void TMainForm::SetMarkerInBoth(const char* Name, uint32_t Color, int32_t Position)
+void TMainForm::SetMarkerInBoth(const char* Name, TBgrColor Color, int32_t Position)
 {
     TMarkerStatus marker;
     marker.Color = Color;

@@ -72,6 +72,10 @@ std::string WaveNameOf(const std::string& Path)
 
 void TWaveInfo::LoadFromFile(const std::string& FileName)
 {
+    {
+        const std::lock_guard lock(FPeaksLock);
+        FPeaks.reset();
+    }
     TFileHandle file = OpenFile(FileName, "rb");
     if (!file)
         throw EWaveInfoException(Format("ファイル「%s」を開けません", FileName.c_str()));
@@ -160,4 +164,12 @@ void TWaveInfo::SetViewEnd(int32_t Value)
 {
     if (Value >= 0 && Value <= SampleCount())
         FViewEnd = Value;
+}
+
+const TWavePeaks& TWaveInfo::Peaks() const
+{
+    const std::lock_guard lock(FPeaksLock);
+    if (!FPeaks)
+        FPeaks = std::make_unique<const TWavePeaks>(FData.data(), FData.size());
+    return *FPeaks;
 }

@@ -5,11 +5,13 @@
 // views, the exporter and the player only read it.
 
 #include "common/Exception.h"
+#include "document/WavePeaks.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
+#include <mutex>
 #include <string>
 
 VANTREL_DECLARE_EXCEPTION(EWaveInfoException);
@@ -82,6 +84,9 @@ public:
     int64_t LengthMSec() const; // 0 when the header gives no byte rate
     int32_t SampleCount() const { return FHeader.dataSize / 2; }
     const TWaveData& Data() const { return FData; }
+    // The block extremes of Data, built on the first call (from any thread)
+    // and kept until the next load.
+    const TWavePeaks& Peaks() const;
 
     int32_t LoopStart() const { return FLoopStart; }
     int32_t LoopEnd() const { return FLoopEnd; }
@@ -104,6 +109,8 @@ private:
     int32_t FViewStart = 0;
     int32_t FViewEnd = 0;
     TWaveData FData;
+    mutable std::mutex FPeaksLock;
+    mutable std::unique_ptr<const TWavePeaks> FPeaks;
 };
 
 // The file name part of a path: the text after the last "\", "/" or ":".

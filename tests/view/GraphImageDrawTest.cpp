@@ -128,8 +128,8 @@ TEST_F(GraphImageDrawTest, CursorBlinksBlackOnWhiteOutsideAndWhiteOnBlackInsideT
 TEST_F(GraphImageDrawTest, SetColorFillsAtOnceAndAResizeDrawsAgain)
 {
     ShowFlat();
-    view.SetColor(0x00FF00);
-    EXPECT_EQ(view.Color(), 0x00FF00u);
+    view.SetColor(TBgrColor(0x00FF00));
+    EXPECT_EQ(view.Color(), TBgrColor(0x00FF00));
     EXPECT_TRUE(ColumnIs(50, kGreen));
     view.SetColor(TGraphImage::ButtonFace);
     EXPECT_EQ(Px(50, 36), view.palette().color(QPalette::Button).rgb() & 0xFFFFFF);
