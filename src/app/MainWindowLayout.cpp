@@ -7,6 +7,7 @@
 #include "app/Version.h"
 #include "playback/LowLVPCM.h"
 #include "view/GraphImage.h"
+#include "view/ScrolledGraphImage.h"
 
 #include <QAction>
 #include <QHeaderView>
@@ -223,7 +224,16 @@ void TMainForm::CreateWidgets()
     Splitter2->setHandleWidth(3);
     Splitter2->setChildrenCollapsible(false);
     Splitter2->addWidget(AllWaveGraphImage);
-    Splitter2->addWidget(PartWaveGraphImage);
+    // The detail view scrolls and zooms through the wave; the span it asks
+    // for is remembered in the wave like any other.
+    auto* detailPane = new TScrolledGraphImage(PartWaveGraphImage);
+    connect(detailPane, &TScrolledGraphImage::OnViewRequest, this, [this](int32_t Start, int32_t End) {
+        RunCommand([this, Start, End] {
+            if (TWaveInfo* wave = SelectedWave())
+                StoreAndShowView(*wave, Start, End);
+        });
+    });
+    Splitter2->addWidget(detailPane);
     Splitter2->setStretchFactor(0, 0);
     Splitter2->setStretchFactor(1, 1);
     Splitter2->setSizes({72, 200});

@@ -6,6 +6,7 @@
 #include "app/MainWindowConstants.h"
 #include "document/LoopRules.h"
 #include "view/GraphImage.h"
+#include "view/ViewSpan.h"
 
 #include <QAction>
 #include <QMenu>
@@ -17,8 +18,6 @@
 namespace {
 
 using namespace mainform;
-
-constexpr int32_t kMinZoomSpan = 10;
 
 bool HasSelection(const TGraphImage& View) { return View.SelectStart() < View.SelectEnd(); }
 
@@ -243,7 +242,7 @@ void TMainForm::MainMenu1_ZoomInClick()
     const int32_t mid = (vs + ve) / 2;
     const int32_t start = (mid + vs) / 2;
     const int32_t end = (ve + mid) / 2;
-    if (end - start < kMinZoomSpan) {
+    if (end - start < kMinViewSpan) {
         FPrompter->Beep();
         return;
     }
