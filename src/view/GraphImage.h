@@ -14,10 +14,11 @@
 // blits the second when Qt asks it to paint: the back buffer holds what lies
 // beneath the lines (background, selection, wave) and every change to those
 // is drawn there; the surface is the back buffer with the marker lines and
-// the cursor on top, and is what the window shows. A removed marker line or
-// a hidden cursor is wiped by copying its pixel column back from the back
-// buffer. Marker moves, cursor blinks and selection drags therefore repaint
-// single columns or strips, never the whole view.
+// the cursor on top, and is what the window shows. A removed marker line is
+// wiped by copying its pixel column back from the back buffer (so is a hidden
+// cursor where columns show extremes). Marker moves, cursor blinks and
+// selection drags therefore repaint single columns or strips, never the
+// whole view.
 
 #include "document/WaveInfo.h"
 #include "view/BgrColor.h"
@@ -84,7 +85,8 @@ public:
     // The name under which this view stores that very marker object, or "".
     std::string GetMarkerName(const TMarkerStatus* AStatus) const;
 
-    // Full drawing: background and selection, the wave, the back buffer, the markers.
+    // Full drawing: background, selection and wave on the back buffer, that
+    // copied to the surface, then the markers.
     void Redraw();
 
     // Opened at the mouse after a right-button release has been handled and
@@ -122,8 +124,9 @@ protected:
 private:
     enum TViewDrag { vdNone, vdSelect, vdHold, vdMarker };
 
-    // Painting (GraphImagePaint.cpp). Paint* draw on the back buffer only,
-    // Draw* change what the window shows.
+    // Painting (GraphImagePaint.cpp). Paint* draw on one image (the back
+    // buffer unless they take a target) and return the pixels they changed;
+    // Draw* and ShowBase change what the window shows.
     TViewMapping Mapping() const;
     QRgb ToRgb(TBgrColor Color) const;
     int32_t SampleCount() const;
