@@ -81,7 +81,8 @@ QRect TGraphImage::PaintLines(QImage& Target, int64_t A, int64_t B, TPenMode Mod
 QRect TGraphImage::PaintPeaks(QImage& Target, int64_t A, int64_t B, TPenMode Mode) const
 {
     const TViewMapping m = Mapping();
-    const int64_t x0 = std::max<int64_t>(m.SampleToX(A), 0);
+    // Bounding x0 by the width keeps XToSample on 64 bits for any span.
+    const int64_t x0 = std::clamp<int64_t>(m.SampleToX(A), 0, m.Width);
     const int64_t x1 = std::min(m.SampleToX(B), m.Width);
     const TWavePeaks& peaks = FWaveInfo->Peaks();
     const int64_t last = static_cast<int64_t>(peaks.Count()) - 1;

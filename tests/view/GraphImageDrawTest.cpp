@@ -156,9 +156,11 @@ TEST_F(GraphImageDrawTest, ViewsPastTheWaveAndEmptyWavesStayInsideTheSamples)
     }
     std::vector<int16_t> none;
     Show(none);
-    view.SetView(0, 10);
-    view.SetCursorEnabled(true);
-    EXPECT_EQ(Px(50, 36), kBlue); // an empty wave draws as silence
+    for (int32_t end : {10, 1000}) { // joined samples, then column extremes
+        view.SetView(0, end);
+        view.SetCursorEnabled(true);
+        EXPECT_EQ(Px(50, 36), kBlue) << end; // an empty wave draws as silence
+    }
 }
 
 } // namespace
