@@ -31,6 +31,8 @@ TScrolledGraphImage::TScrolledGraphImage(TGraphImage* View, QWidget* Parent)
     layout->setSpacing(0);
     layout->addWidget(FView, 1);
     layout->addWidget(FScrollBar);
+    // Keys stay with the window's commands.
+    FScrollBar->setFocusPolicy(Qt::NoFocus);
     FView->installEventFilter(this);
     connect(FView, &TGraphImage::OnViewChange, this, &TScrolledGraphImage::FollowView);
     connect(FScrollBar, &QScrollBar::valueChanged, this, &TScrolledGraphImage::ScrollTo);
