@@ -78,6 +78,23 @@ void TWavePeaks::Scan(std::size_t First, std::size_t Last, std::size_t Level, TS
     Scan(endBlock * size, Last, Level - 1, Into);
 }
 
+void TWavePeaks::Prefetch(std::size_t Sample) const
+{
+    if (Sample >= FCount)
+        return;
+    const int16_t* block = FSamples + Sample / BlockSize(0) * BlockSize(0);
+    for (std::size_t offset = 0; offset < BlockSize(0) && block + offset < FSamples + FCount; offset += 32)
+        __builtin_prefetch(block + offset);
+    // The blocks on either side of Sample that a span's edge may read.
+    for (std::size_t level = 0; level < kLevels; ++level) {
+        const std::size_t b = Sample / BlockSize(level);
+        const std::vector<TSampleRange>& blocks = FLevels[level];
+        for (std::size_t near : {b - std::min(b, kFanOut), b, b + kFanOut})
+            if (near < blocks.size())
+                __builtin_prefetch(&blocks[near]);
+    }
+}
+
 std::size_t TWavePeaks::MemoryBytes() const
 {
     std::size_t bytes = 0;

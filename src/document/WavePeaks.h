@@ -28,6 +28,11 @@ public:
     // span. Callers keep Last <= the sample count.
     TSampleRange Range(std::size_t First, std::size_t Last) const;
 
+    // Starts fetching what Range reads for a span that begins or ends at
+    // Sample, so that a caller walking far apart spans (the columns of a
+    // long wave) does not wait for memory at each one. Changes no result.
+    void Prefetch(std::size_t Sample) const;
+
     std::size_t Count() const { return FCount; }
     // The bytes the block extremes take.
     std::size_t MemoryBytes() const;

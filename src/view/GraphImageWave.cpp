@@ -90,8 +90,15 @@ QRect TGraphImage::PaintPeaks(QImage& Target, int64_t A, int64_t B, TPenMode Mod
     TRasterCanvas canvas(Target);
     canvas.SetPen(kWaveBlue, Mode);
     QRect touched;
+    // Memory is asked for a few columns ahead: on a long wave every column
+    // reads its own far-off stretch of samples.
+    constexpr int64_t kAhead = 8;
+    for (int64_t x = x0; x < std::min(x0 + kAhead, x1); ++x)
+        peaks.Prefetch(static_cast<std::size_t>(Clamp(m.XToSample(x + 1), 0, last)));
     int64_t first = Clamp(m.XToSample(x0), 0, last);
     for (int64_t x = x0; x < x1; ++x) {
+        if (x + kAhead < x1)
+            peaks.Prefetch(static_cast<std::size_t>(Clamp(m.XToSample(x + kAhead + 1), 0, last)));
         const int64_t next = Clamp(m.XToSample(x + 1), 0, last);
         const TSampleRange range =
             peaks.Range(static_cast<std::size_t>(std::max<int64_t>(first, 0)), static_cast<std::size_t>(next + 1));
