@@ -42,6 +42,7 @@ class QTableWidget;
 class QTimer;
 class QToolBar;
 class QUndoStack;
+class TBgrColor;
 class TGraphImage;
 class TLowLVPCM;
 class TMarkerStatus;
@@ -140,7 +141,7 @@ private:
     // gives the wave at Index the loop Start .. End (no order check here;
     // callers apply the order rule). Does nothing when the loop stays as it is.
     void SetLoop(int32_t Index, int32_t Start, int32_t End, const QString& Name);
-    void SetMarkerInBoth(const char* Name, uint32_t Color, int32_t Position);
+    void SetMarkerInBoth(const char* Name, TBgrColor Color, int32_t Position);
     void RemoveMarkerInBoth(const char* Name);
     void SyncMarker(TGraphImage* Source, TGraphImage* Target, TMarkerStatus* Marker);
     void ShowWholeWave();
@@ -187,7 +188,7 @@ private:
     void SelectWave(int32_t Index) override;
     TLoopState LoopOf(int32_t Index) const override;
     void ApplyLoop(int32_t Index, const TLoopState& Loop) override;
-    void ShowLoopMarker(const char* Name, uint32_t Color, bool Shown, int32_t Position);
+    void ShowLoopMarker(const char* Name, TBgrColor Color, bool Shown, int32_t Position);
     // Puts Waves at the end of the list as one undo step; Shown as in
     // TInsertWavesCommand.
     void AppendWaves(std::vector<std::unique_ptr<TWaveInfo>> Waves, int Shown);

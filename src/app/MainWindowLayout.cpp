@@ -8,6 +8,7 @@
 #include "app/Version.h"
 #include "playback/LowLVPCM.h"
 #include "view/GraphImage.h"
+#include "view/ScrolledGraphImage.h"
 
 #include <QAction>
 #include <QHeaderView>
@@ -219,7 +220,7 @@ void TMainForm::CreateWidgets()
         auto* view = new TGraphImage;
         view->setObjectName(QLatin1String(name));
         view->setMinimumHeight(minHeight);
-        view->SetColor(0x8000000F);
+        view->SetColor(TGraphImage::ButtonFace);
         view->SetCursor(0);
         view->SetCursorEnabled(false);
         return view;
@@ -232,7 +233,16 @@ void TMainForm::CreateWidgets()
     Splitter2->setHandleWidth(3);
     Splitter2->setChildrenCollapsible(false);
     Splitter2->addWidget(AllWaveGraphImage);
-    Splitter2->addWidget(PartWaveGraphImage);
+    // The detail view scrolls and zooms through the wave; the span it asks
+    // for is remembered in the wave like any other.
+    auto* detailPane = new TScrolledGraphImage(PartWaveGraphImage);
+    connect(detailPane, &TScrolledGraphImage::OnViewRequest, this, [this](int32_t Start, int32_t End) {
+        RunCommand([this, Start, End] {
+            if (TWaveInfo* wave = SelectedWave())
+                StoreAndShowView(*wave, Start, End);
+        });
+    });
+    Splitter2->addWidget(detailPane);
     Splitter2->setStretchFactor(0, 0);
     Splitter2->setStretchFactor(1, 1);
     Splitter2->setSizes({72, 200});

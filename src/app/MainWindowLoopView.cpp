@@ -6,23 +6,18 @@
 #include "app/MainWindowConstants.h"
 #include "document/LoopRules.h"
 #include "view/GraphImage.h"
+#include "view/ViewSpan.h"
 
 #include <QTableWidget>
 
 #include <algorithm>
 #include <optional>
 
-namespace {
-
 using namespace mainform;
-
-constexpr int32_t kMinZoomSpan = 10;
-
-} // namespace
 
 // ---- Loop points --------------------------------------------------------
 
-void TMainForm::SetMarkerInBoth(const char* Name, uint32_t Color, int32_t Position)
+void TMainForm::SetMarkerInBoth(const char* Name, TBgrColor Color, int32_t Position)
 {
     TMarkerStatus marker;
     marker.Color = Color;
@@ -199,7 +194,7 @@ void TMainForm::MainMenu1_ZoomInClick()
     const int32_t mid = (vs + ve) / 2;
     const int32_t start = (mid + vs) / 2;
     const int32_t end = (ve + mid) / 2;
-    if (end - start < kMinZoomSpan) {
+    if (end - start < kMinViewSpan) {
         FPrompter->Beep();
         return;
     }

@@ -141,7 +141,7 @@ void TMainForm::ApplyLoop(int32_t Index, const TLoopState& Loop)
     ShowLoopMarker(kLoopEnd, kGreen, Loop.EndShown, wave->LoopEnd());
 }
 
-void TMainForm::ShowLoopMarker(const char* Name, uint32_t Color, bool Shown, int32_t Position)
+void TMainForm::ShowLoopMarker(const char* Name, TBgrColor Color, bool Shown, int32_t Position)
 {
     if (Shown)
         SetMarkerInBoth(Name, Color, Position);

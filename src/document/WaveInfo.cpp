@@ -199,6 +199,11 @@ void TWaveInfo::LoadFromFile(const std::string& FileName)
     }
 
     FHeader = header;
+    {
+        // The block extremes describe the samples they were built from.
+        const std::lock_guard lock(FPeaksLock);
+        FPeaks.reset();
+    }
     FData = std::move(data);
     FSource = std::move(source);
     FStoredLoop = scan.Loop;
@@ -250,4 +255,12 @@ void TWaveInfo::SetViewEnd(int32_t Value)
 {
     if (Value >= 0 && Value <= SampleCount())
         FViewEnd = Value;
+}
+
+const TWavePeaks& TWaveInfo::Peaks() const
+{
+    const std::lock_guard lock(FPeaksLock);
+    if (!FPeaks)
+        FPeaks = std::make_unique<const TWavePeaks>(FData.data(), FData.size());
+    return *FPeaks;
 }

@@ -7,11 +7,13 @@
 
 #include "common/Exception.h"
 #include "document/StoredLoop.h"
+#include "document/WavePeaks.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 
@@ -99,6 +101,9 @@ public:
     int64_t LengthMSec() const; // 0 when the header gives no byte rate
     int32_t SampleCount() const { return FHeader.dataSize / 2; }
     const TWaveData& Data() const { return FData; }
+    // The block extremes of Data, built on the first call (from any thread)
+    // and kept until the next load.
+    const TWavePeaks& Peaks() const;
 
     int32_t LoopStart() const { return FLoopStart; }
     int32_t LoopEnd() const { return FLoopEnd; }
@@ -123,6 +128,8 @@ private:
     int32_t FViewStart = 0;
     int32_t FViewEnd = 0;
     TWaveData FData;
+    mutable std::mutex FPeaksLock;
+    mutable std::unique_ptr<const TWavePeaks> FPeaks;
 };
 
 // The file name part of a path: the text after the last "\", "/" or ":".

@@ -42,7 +42,7 @@ TEST_F(MainWindowDocumentTest, LayoutCaptionsAndToolbar)
     EXPECT_EQ(List()->height(), 100);
     EXPECT_EQ(Overview()->height(), 72);
     EXPECT_GT(Detail()->height(), 72);
-    EXPECT_LT(Overview()->y(), Detail()->y());
+    EXPECT_LT(Overview()->mapTo(Form.get(), QPoint()).y(), Detail()->mapTo(Form.get(), QPoint()).y());
     EXPECT_TRUE(Form->statusBar()->currentMessage().isEmpty());
 
     QStringList menus;
