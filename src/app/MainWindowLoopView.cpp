@@ -126,14 +126,19 @@ void TMainForm::GraphImageMouseDown(TGraphImage* Other)
 }
 
 // A marker drag that leaves the loop start at or after the loop end is
-// undone: the loop as it was at the press comes back.
+// undone: the loop as it was at the press comes back. So is a loop end
+// dragged down to sample 0 past a set start, which would otherwise read as
+// "no loop end".
 void TMainForm::GraphImageMouseUp()
 {
     const TWaveInfo* wave = SelectedWave();
-    if (!wave || wave->LoopEnd() == 0 || wave->LoopStart() < wave->LoopEnd())
+    if (!wave)
+        return;
+    const bool endDraggedToZero = wave->LoopEnd() == 0 && FSavedLoopEnd != 0 && wave->LoopStart() > 0;
+    if (!endDraggedToZero && (wave->LoopEnd() == 0 || wave->LoopStart() < wave->LoopEnd()))
         return;
     ChangeLoop(FSavedLoopStart, FSavedLoopEnd);
-    throw EVantrelError(kLoopStartAfterEnd);
+    throw EVantrelError(endDraggedToZero ? kLoopEndBeforeStart : kLoopStartAfterEnd);
 }
 
 void TMainForm::SyncMarker(TGraphImage* Source, TGraphImage* Target, TMarkerStatus* Marker)

@@ -53,7 +53,7 @@ int main(int argc, char** argv)
         return Run(std::vector<std::string>(argv + 1, argv + argc));
     } catch (const Exception& e) {
         std::cout.flush();
-        std::cerr << ErrorText(e.Message()) << '\n';
+        std::cerr << ErrorText(e) << '\n';
     } catch (const std::exception& e) {
         std::cout.flush();
         std::cerr << ErrorText(e.what()) << '\n';

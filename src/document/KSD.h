@@ -23,6 +23,10 @@ VANTREL_DECLARE_EXCEPTION(ENumberFormatException);
 // ENumberFormatException for anything else.
 int32_t ParseNumber(const std::string& Text);
 
+// True when FileName is a list file: a readable XML document whose root is
+// "KSDFile" (whatever its entries hold).
+bool IsListFile(const std::string& FileName);
+
 class TKSD {
 public:
     int32_t Count() const { return static_cast<int32_t>(FWaves.size()); }
@@ -49,12 +53,18 @@ public:
     // ENumberFormatException, and the errors of AddWave.
     void LoadFromFile(const std::string& FileName);
     // Writes the whole list; the old file is replaced only once the new one
-    // is complete. Throws EKSDException and leaves the old file as it was.
+    // is complete. Throws EKSDException and leaves the old file as it was,
+    // also when FileName is no regular file or is one of the waves' files
+    // (the rule of CheckOutputFile).
     void SaveToFile(const std::string& FileName) const;
     // Writes the whole list as a voice-bank file; errors of the exporter
-    // pass through and the list is never changed.
-    void Export(const std::string& FileName) const;
+    // pass through and the list is never changed. Throws EOutputFileError
+    // (nothing written) when FileName is no regular file, or is ListFile
+    // (the list file this list came from, if any) or one of the waves' files.
+    void Export(const std::string& FileName, const std::string& ListFile = {}) const;
 
 private:
+    std::vector<std::string> WaveFiles() const;
+
     std::vector<std::unique_ptr<TWaveInfo>> FWaves;
 };

@@ -150,6 +150,15 @@ bool HasEntityReference(const xmlNode* node)
     return false;
 }
 
+// True when the document ends in the first bytes of a character: the
+// encoding handler left them undecoded, waiting for bytes that never came,
+// and libxml2 would drop them without a word.
+bool EndsInsideACharacter(const xmlParserCtxt& Parser)
+{
+    const xmlParserInput* input = Parser.input;
+    return input && input->buf && input->buf->raw && xmlBufUse(input->buf->raw) > 0;
+}
+
 // No network, no DTD loading, no entity substitution, no XInclude, and
 // libxml2's limits on entity expansion and nesting left on (no XML_PARSE_HUGE).
 constexpr int kParseOptions = XML_PARSE_NONET;
@@ -212,6 +221,8 @@ TDocument Parse(std::string_view Bytes)
                                     nullptr, kParseOptions));
     if (!doc || !parser->wellFormed || !parser->nsWellFormed)
         throw EXmlException(errors.Message("XML が整形式ではありません"));
+    if (EndsInsideACharacter(*parser))
+        throw EXmlException("文書の終わりで文字が途切れています");
     if (HasEntityReference(doc->children))
         throw EXmlException("実体参照は使えません");
     return doc;

@@ -2,6 +2,7 @@
 
 #include "common/File.h"
 #include "common/Format.h"
+#include "common/OpenFailure.h"
 #include "common/Path.h"
 #include "export/CRC.h"
 
@@ -45,7 +46,7 @@ public:
         std::error_code error;
         const auto path = PathFromUtf8(FileName);
         const auto openError = [&] {
-            return EVBKReaderException(Format("ファイル「%s」を開けません", FileName.c_str()));
+            return EVBKReaderException(CannotOpenMessage(FileName));
         };
         // Only regular files: a pipe or device could block the reader forever.
         if (!std::filesystem::is_regular_file(path, error))
