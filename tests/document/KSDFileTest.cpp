@@ -430,6 +430,21 @@ TEST_F(KSDFileTest, SavingThroughALinkWritesItsTargetAndKeepsTheLink)
     EXPECT_EQ(loaded.Count(), 1);
 }
 
+TEST_F(KSDFileTest, SaveRefusesAPipeAndTheListsOwnWaves)
+{
+    const std::string a = Wav("a.wav", 10);
+    list.AddWave(a);
+    const std::string fifo = dir.File("fifo.ksd");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(ErrorOf<EKSDException>([&] { list.SaveToFile(fifo); }),
+              "KSDファイル(" + fifo + ")を書けません: 出力先「" + fifo + "」は通常のファイルではありません");
+    const std::vector<uint8_t> wave = ReadBytes(a);
+    EXPECT_EQ(ErrorOf<EKSDException>([&] { list.SaveToFile(a); }),
+              "KSDファイル(" + a + ")を書けません: 出力先「" + a + "」は入力のファイル「" + a + "」と同じファイルです");
+    EXPECT_EQ(ReadBytes(a), wave);
+    EXPECT_TRUE(fs::is_fifo(PathFromUtf8(fifo)));
+}
+
 TEST_F(KSDFileTest, RefusesAListFileTooLargeToBeOneBeforeReadingIt)
 {
     const std::string file = ListFile(Document(""));
