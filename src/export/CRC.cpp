@@ -10,8 +10,8 @@
 // How the checksum is computed fast.
 //
 // Register values are polynomials over GF(2) modulo P (see CRCMath.h). The
-// common reflected
-// CRC register, started at I and run over n bytes of message M, ends at
+// common reflected CRC register, started at I and run over n bytes of
+// message M, ends at
 //     R = I * x^(8n) + M * x^32            (mod P).
 // XORing a byte into the register before shift step k of 8 equals XORing it
 // shifted k places towards x^0 before step 0, so here every byte acts as if
@@ -19,8 +19,9 @@
 //     F = I * x^(8n) + G * M * x^32 = G * (I/G * x^(8n) + M * x^32)   (mod P).
 // So F is the common register run from the fixed start I/G (with I =
 // 0xFFFFFFFF), multiplied by G at the end. The common register is computed
-// with carry-less-multiply folding where the processor has it and by slicing
-// over eight bytes otherwise; the final product by G is four table look-ups.
+// with carry-less-multiply folding where the processor has it (CRCFold.cpp)
+// and by slicing over eight bytes otherwise; the final product by G is four
+// table look-ups.
 // Both forms are checked against the bit-by-bit definition in the tests.
 
 namespace {
