@@ -82,7 +82,8 @@ EKSDException CannotReadList(const std::string& FileName, const std::string& Rea
 
 std::string TooLargeReason(std::uintmax_t Size)
 {
-    return Format("%llu バイトあり、上限の 64 MiB を超えています", static_cast<unsigned long long>(Size));
+    return Format("%llu バイトあり、上限の %llu MiB を超えています", static_cast<unsigned long long>(Size),
+                  static_cast<unsigned long long>(kMaxListFileBytes >> 20));
 }
 
 // The whole file. Only a regular file is read (a folder is no list file, and

@@ -48,8 +48,10 @@ public:
     // LoadFromFile appends one wave for each "WaveFile" entry that names a
     // file, with its loop; it does not empty the list first. On an error it
     // stops there: the waves of the entries before stay, the failing entry's
-    // wave does not. Throws EKSDException (unreadable or malformed file,
-    // wrong root, unsupported version, loop outside the wave),
+    // wave does not. Loops are checked by StoredLoopFault (LoopRules.h): a
+    // start without an end yet (end 0) is kept. Throws EKSDException
+    // (unreadable or malformed file, or one over 64 MiB, with the reason as
+    // its detail; wrong root, unsupported version, loop outside the wave),
     // ENumberFormatException, and the errors of AddWave.
     void LoadFromFile(const std::string& FileName);
     // Writes the whole list; the old file is replaced only once the new one
