@@ -1,7 +1,10 @@
-// Feeds arbitrary bytes to the WAV reader through a file. The reader must
+// Feeds arbitrary bytes to the reader through a file: its own 16-bit mono
+// WAV path, the converting path through libsndfile for every other shape
+// (the seeds hold one file of each), and the "smpl" loop. The reader must
 // either load the file or refuse it with its own exception; it must never
-// crash, leak or read past the samples it holds. A small wave it loads is
-// exported, whatever its header claims, and the bank must verify.
+// crash, leak or read past the samples it holds, and a loop taken from the
+// file must lie inside the wave. A small wave it loads is exported, whatever
+// its header claims, and the bank must verify.
 
 #include "document/KSD.h"
 #include "document/WaveInfo.h"
@@ -57,6 +60,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // (a whole 2 GB wave of zeros would make every such input take seconds).
     const std::size_t count = static_cast<std::size_t>(wave.SampleCount());
     if (wave.Data().size() != count || wave.ViewEnd() != wave.SampleCount())
+        __builtin_trap();
+    wave.UseStoredLoop();
+    if (wave.LoopEnd() != 0 && (wave.LoopStart() >= wave.LoopEnd() || wave.LoopEnd() > wave.SampleCount()))
         __builtin_trap();
     int64_t sum = 0;
     for (std::size_t i = 0; i < count && i < 4096; ++i)

@@ -95,7 +95,9 @@ void TMainForm::SetCell(int Row, int Column, const QString& Text)
 
 void TMainForm::SetRow(int Row, const TWaveInfo& Wave, TLoopColumns Loops)
 {
-    SetCell(Row, colName, QString::fromStdString(Wave.WaveName()));
+    // A converted file says what it held, e.g. "a.wav (24-bit 2ch から変換)".
+    const std::string source = Wave.Source().empty() ? "" : " (" + Wave.Source() + " から変換)";
+    SetCell(Row, colName, QString::fromStdString(Wave.WaveName() + source));
     SetCell(Row, colRate, QString::number(Wave.SamplesPerSec()));
     SetCell(Row, colLength, QString::number(Wave.LengthMSec()));
     SetCell(Row, colSamples, QString::number(Wave.SampleCount()));
@@ -308,7 +310,7 @@ void TMainForm::MainMenu1_AddWaveClick()
         for (const QString& path : chosen) {
             FKSD.AddWave(Utf8(path));
             FModified = true;
-            AppendRow(*FKSD.GetWave(FKSD.Count() - 1), TLoopColumns::Dashes);
+            AppendRow(*FKSD.GetWave(FKSD.Count() - 1), TLoopColumns::FromWave);
             SelectIndex(FKSD.Count() - 1);
         }
     } catch (...) {
@@ -375,10 +377,11 @@ void TMainForm::dropEvent(QDropEvent* Event)
 }
 
 // Takes the dropped files in order, by extension: a list file replaces the
-// document, WAV files are appended (the first of the drop is shown), others
-// are ignored. The first failure ends the drop.
+// document, sound files (WAV, AIFF, FLAC) are appended (the first of the
+// drop is shown), others are ignored. The first failure ends the drop.
 void TMainForm::WMDropFiles(const QStringList& Names)
 {
+    static const QStringList soundSuffixes = {"wav", "aif", "aiff", "aifc", "flac"};
     bool firstWave = true;
     for (const QString& name : Names) {
         const QString suffix = QFileInfo(name).suffix().toLower();
@@ -387,10 +390,10 @@ void TMainForm::WMDropFiles(const QStringList& Names)
                 continue;
             OpenKSDFile(name);
             FModified = false;
-        } else if (suffix == "wav") {
+        } else if (soundSuffixes.contains(suffix)) {
             FKSD.AddWave(Utf8(name));
             TWaveInfo* wave = FKSD.GetWave(FKSD.Count() - 1);
-            AppendRow(*wave, TLoopColumns::Dashes);
+            AppendRow(*wave, TLoopColumns::FromWave);
             FModified = true;
             if (firstWave) {
                 SelectIndex(FKSD.Count() - 1);

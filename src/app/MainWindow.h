@@ -14,10 +14,10 @@
 #include "app/Prompter.h"
 #include "common/Exception.h"
 #include "document/KSD.h"
+#include "playback/LoopFeeder.h"
 
 #include <QMainWindow>
 
-#include <atomic>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -144,7 +144,6 @@ private:
     // Playback.
     void MainMenu1_PlayStartClick();
     void MainMenu1_PlayStopClick();
-    void LowLVPCM1BufferEmpty();
     void CursorTimerTimer();
     void WMPlayStart();
     void WMPlayStop();
@@ -159,13 +158,12 @@ private:
     int32_t FSavedLoopEnd = 0;
     bool FSelectingFromCode = false;
 
-    // Shared with the player's worker thread, which runs the feeder: the
-    // wave being played is fixed when playback starts, so the feeder never
-    // reads the list (files may be dropped on the window while it plays).
+    // The feeder runs on the player's worker thread. It is given the wave
+    // and its loop when playback starts and never reads the list; the
+    // playing wave's samples must outlive the playback, so whatever removes
+    // waves stops the player first.
     int32_t FPlayIndex = 0;
-    std::atomic<int32_t> FPlayPos{0};
-    const TWaveInfo* FPlayWave = nullptr;
-    std::vector<int16_t> FFeedBlock;
+    TLoopFeeder FFeeder;
 
     QToolBar* ToolBar1 = nullptr;
     QTableWidget* WaveListView = nullptr;

@@ -87,6 +87,24 @@ void RequireNewOrListFile(const std::string& Path)
                                Path.c_str()));
 }
 
+// What info adds after the header values: the shape a converted file had,
+// and the file's stored loop (inclusive, as stored) beside the loop taken
+// from it.
+std::string ConversionAndStoredLoop(const TWaveInfo& Wave)
+{
+    std::string text;
+    if (!Wave.Source().empty())
+        text += "\tconverted from " + Wave.Source();
+    if (const auto& stored = Wave.StoredLoop()) {
+        const char* const types[] = {"forward", "alternating", "backward"};
+        const std::string type = stored->Type < 3 ? types[stored->Type] : Format("type %u", stored->Type);
+        text += Format("\tstored loop %u-%u %s", stored->Start, stored->End, type.c_str());
+        const auto used = LoopToUse(*stored, Wave.SampleCount());
+        text += used ? Format(", used as %d:%d", used->first, used->second) : std::string(", not used");
+    }
+    return text;
+}
+
 } // namespace
 
 bool InfoCommand(const TArguments& Args, std::ostream& Out, std::ostream& Err)
@@ -105,8 +123,9 @@ bool InfoCommand(const TArguments& Args, std::ostream& Out, std::ostream& Err)
             continue;
         }
         const TWaveInfo& wave = *list.GetWave(0);
-        Out << Format("%s\t%d Hz\t%lld ms\t%d samples\n", wave.WaveName().c_str(), wave.SamplesPerSec(),
-                      static_cast<long long>(wave.LengthMSec()), wave.SampleCount());
+        Out << Format("%s\t%d Hz\t%lld ms\t%d samples", wave.WaveName().c_str(), wave.SamplesPerSec(),
+                      static_cast<long long>(wave.LengthMSec()), wave.SampleCount())
+            << ConversionAndStoredLoop(wave) << '\n';
     }
     return allRead;
 }

@@ -218,6 +218,12 @@ TWaveInfo* TKSD::GetWave(int32_t Index) const
 
 void TKSD::AddWave(const std::string& FileName)
 {
+    AppendWave(FileName);
+    FWaves.back()->UseStoredLoop();
+}
+
+void TKSD::AppendWave(const std::string& FileName)
+{
     // Only regular files: a directory is no wave, and a pipe or device could
     // block the reader forever.
     if (!IsRegularFile(FileName))
@@ -264,7 +270,7 @@ void TKSD::LoadFromFile(const std::string& FileName)
         const TListEntry entry = ReadEntry(*child);
         if (entry.FileName.empty())
             continue;
-        AddWave(entry.FileName);
+        AppendWave(entry.FileName);
         TWaveInfo& wave = *FWaves.back();
         const std::string fault = StoredLoopFault(wave, entry.LoopStart, entry.LoopEnd);
         if (!fault.empty()) {

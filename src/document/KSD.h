@@ -33,7 +33,8 @@ public:
     // The wave at Index, or nullptr when Index is out of range.
     TWaveInfo* GetWave(int32_t Index) const;
 
-    // Appends a wave read from FileName. Throws EKSDException
+    // Appends a wave read from FileName, with the loop its file stores when
+    // that loop is usable (TWaveInfo::UseStoredLoop). Throws EKSDException
     // "ファイル「%s」を開けません" when no regular file is there, and lets the
     // reader's EWaveInfoException through; on any error the list is unchanged.
     void AddWave(const std::string& FileName);
@@ -67,6 +68,8 @@ public:
 
 private:
     std::vector<std::string> WaveFiles() const;
+    // AddWave without the stored loop: a list file's own loop points win.
+    void AppendWave(const std::string& FileName);
 
     std::vector<std::unique_ptr<TWaveInfo>> FWaves;
 };

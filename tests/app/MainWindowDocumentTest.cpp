@@ -12,6 +12,8 @@
 #include <QToolButton>
 #include <QUrl>
 
+#include <filesystem>
+
 using TAnswer = TPrompter::TAnswer;
 // The document commands, the list and the window around them.
 using MainWindowDocumentTest = AppTest;
@@ -323,6 +325,19 @@ TEST_F(MainWindowDocumentTest, DropsTakeWavFilesInOrderAndOpenListFilesInAnyCase
     EXPECT_EQ(Cell(0, 0), "d.wav");
     EXPECT_EQ(Cell(1, 0), "e.wav");
     EXPECT_TRUE(Form->Modified());
+}
+
+TEST_F(MainWindowDocumentTest, AddedFilesShowWhatTheyHeldAndTheirStoredLoop)
+{
+    const std::string wav = Dir.File("s.wav");
+    WriteStereo24WithLoop(wav, 441, 10, 49);
+    const std::string aif = Dir.File("s.aif"); // read by content, dropped by its suffix
+    std::filesystem::copy_file(wav, aif);
+    Add({wav});
+    DropFiles({aif});
+    ASSERT_EQ(List()->rowCount(), 2);
+    EXPECT_EQ(RowTexts(0), (std::vector<QString>{"s.wav (24-bit 2ch から変換)", "44100", "10", "441", "10", "50"}));
+    EXPECT_EQ(RowTexts(1), (std::vector<QString>{"s.aif (24-bit 2ch から変換)", "44100", "10", "441", "10", "50"}));
 }
 
 TEST_F(MainWindowDocumentTest, AboutGoesThroughThePrompter)

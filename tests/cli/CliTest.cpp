@@ -180,6 +180,23 @@ TEST_F(CliTest, InfoReportsEachFileAndFailsIfAnyFails)
     EXPECT_EQ(Run({"info", good}).Status, 0);
 }
 
+TEST_F(CliTest, InfoShowsConversionAndStoredLoopAndNewKeepsTheLoop)
+{
+    const std::string stereo = dir.File("stereo.wav");
+    WriteStereo24WithLoop(stereo, 441, 100, 199);
+    const std::string pingPong = dir.File("pingpong.wav");
+    TWavBuilder().Add("fmt ", TWavBuilder::Fmt(1, 1, 44100, 16)).Add("data", TWavBuilder::Samples(Ramp(441))).Add("smpl", TWavBuilder::Smpl(1, 5, 9)).Write(pingPong);
+    EXPECT_EQ(Run({"info", stereo, pingPong}).Out,
+              "stereo.wav\t44100 Hz\t10 ms\t441 samples\tconverted from 24-bit 2ch\tstored loop 100-199 forward, used as 100:200\n"
+              "pingpong.wav\t44100 Hz\t10 ms\t441 samples\tstored loop 5-9 alternating, not used\n");
+
+    const std::string list = dir.File("list.ksd");
+    ASSERT_EQ(Run({"new", list, stereo, stereo + "@0:0"}).Status, 0);
+    const std::string text = Slurp(list);
+    EXPECT_NE(text.find("<LoopStart>0x00000064</LoopStart><LoopEnd>0x000000C8</LoopEnd>"), std::string::npos) << text;
+    EXPECT_NE(text.find("<LoopStart>0x00000000</LoopStart><LoopEnd>0x00000000</LoopEnd>"), std::string::npos) << text;
+}
+
 TEST_F(CliTest, NewAppliesTheLoopRulesAndWritesNothingOnError)
 {
     const std::string a = Wav("a.wav", 1000);

@@ -259,15 +259,15 @@ TEST_F(KSDFileTest, StopsAtAFailingEntryAndKeepsTheOnesBefore)
     const std::string a = Wav("a.wav", 100);
     const std::string b = Wav("b.wav", 100);
     const std::string missing = dir.File("missing.wav");
-    const std::string stereo = dir.File("stereo.wav");
-    TWavBuilder().Add("fmt ", TWavBuilder::Fmt(1, 2, 44100, 16)).Add("data", TWavBuilder::Samples(Ramp(8))).Write(stereo);
+    const std::string adpcm = dir.File("adpcm.wav");
+    TWavBuilder().Add("fmt ", TWavBuilder::Fmt(2, 1, 44100, 4)).Add("data", TWavBuilder::Samples(Ramp(8))).Write(adpcm);
 
     EXPECT_EQ(ErrorOf<EKSDException>([&] { list.LoadFromFile(ListFile(Document(Entry(a) + Entry(b) + Entry(missing) + Entry(a)))); }),
               "ファイル「" + missing + "」を開けません");
     EXPECT_EQ(Paths(), (std::vector<std::string>{a, b}));
 
     TKSD second;
-    EXPECT_THROW(second.LoadFromFile(ListFile(Document(Entry(a) + Entry(stereo) + Entry(b)))), EWaveInfoException);
+    EXPECT_THROW(second.LoadFromFile(ListFile(Document(Entry(a) + Entry(adpcm) + Entry(b)))), EWaveInfoException);
     EXPECT_EQ(second.Count(), 1);
 
     TKSD third;
