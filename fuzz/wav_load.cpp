@@ -3,9 +3,12 @@
 // (the seeds hold one file of each), and the "smpl" loop. The reader must
 // either load the file or refuse it with its own exception; it must never
 // crash, leak or read past the samples it holds, and a loop taken from the
-// file must lie inside the wave.
+// file must lie inside the wave. A small wave it loads is exported, whatever
+// its header claims, and the bank must verify.
 
+#include "document/KSD.h"
 #include "document/WaveInfo.h"
+#include "export/VBKReader.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -15,12 +18,28 @@
 
 namespace {
 
+std::string TempPath(const char* Extension)
+{
+    return (std::filesystem::temp_directory_path() / ("vantrel-fuzz-wav-" + std::to_string(::getpid()) + Extension))
+        .string();
+}
+
 const std::string& InputPath()
 {
-    static const std::string path =
-        (std::filesystem::temp_directory_path() / ("vantrel-fuzz-wav-" + std::to_string(::getpid()) + ".wav"))
-            .string();
+    static const std::string path = TempPath(".wav");
     return path;
+}
+
+// Writing large waves would make every such input slow.
+constexpr int32_t kMaxExportedSamples = 1 << 16;
+
+void ExportAndVerify()
+{
+    static const std::string bank = TempPath(".vbk");
+    TKSD list;
+    list.AddWave(InputPath());
+    list.Export(bank);
+    ReadVBKFile(bank);
 }
 
 } // namespace
@@ -48,5 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     int64_t sum = 0;
     for (std::size_t i = 0; i < count && i < 4096; ++i)
         sum += wave.Data()[i] + wave.Data()[count - 1 - i];
+    if (count <= static_cast<std::size_t>(kMaxExportedSamples))
+        ExportAndVerify();
     return sum == 42 ? 0 : 0;
 }

@@ -65,7 +65,7 @@ bool TMainForm::RunCommand(const std::function<void()>& Command)
         Command();
         return true;
     } catch (const Exception& e) {
-        message = QString::fromStdString(ErrorText(e.Message()));
+        message = QString::fromStdString(ErrorText(e));
     } catch (const std::exception& e) {
         message = QString::fromStdString(ErrorText(e.what()));
     }
@@ -111,7 +111,8 @@ void TMainForm::SetRow(int Row, const TWaveInfo& Wave, TLoopColumns Loops)
     SetCell(Row, colSamples, QString::number(Wave.SampleCount()));
     const bool numbers = Loops == TLoopColumns::FromWave && (Wave.LoopStart() != 0 || Wave.LoopEnd() != 0);
     SetCell(Row, colLoopStart, numbers ? QString::number(Wave.LoopStart()) : "-");
-    SetCell(Row, colLoopEnd, numbers ? QString::number(Wave.LoopEnd()) : "-");
+    // A start without an end yet shows as the loop commands leave it: no end.
+    SetCell(Row, colLoopEnd, numbers && Wave.LoopEnd() != 0 ? QString::number(Wave.LoopEnd()) : "-");
 }
 
 void TMainForm::AppendRow(const TWaveInfo& Wave, TLoopColumns Loops)
@@ -270,7 +271,7 @@ void TMainForm::MainMenu1_ExportVBKClick()
         throw EVantrelError("waveが登録されていません");
     const QStringList chosen = FPrompter->ChooseFiles(this, ExportVBKDialog);
     if (!chosen.isEmpty())
-        FKSD.Export(Utf8(chosen.first()));
+        FKSD.Export(Utf8(chosen.first()), Utf8(FFileName)); // never over the list it came from
 }
 
 void TMainForm::MainMenu1_ExitClick() { close(); }

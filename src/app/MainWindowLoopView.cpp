@@ -103,7 +103,9 @@ void TMainForm::GraphImageMouseDown(TGraphImage* Other)
 
 // A marker drag moves the loop live; on release the loop of the press comes
 // back, and a drag that left the loop start before the loop end becomes one
-// undoable step. One that did not is refused.
+// undoable step. One that did not is refused, and so is a loop end dragged
+// down to sample 0 past a set start, which would otherwise read as "no loop
+// end".
 void TMainForm::GraphImageMouseUp()
 {
     const TWaveInfo* wave = SelectedWave();
@@ -115,6 +117,8 @@ void TMainForm::GraphImageMouseUp()
     if (start == FSavedLoop.Start && end == FSavedLoop.End)
         return;
     ApplyLoop(index, FSavedLoop);
+    if (end == 0 && FSavedLoop.End != 0 && start > 0)
+        throw EVantrelError(kLoopEndBeforeStart);
     if (end != 0 && start >= end)
         throw EVantrelError(kLoopStartAfterEnd);
     SetLoop(index, start, end, "ループマーカーの移動");

@@ -50,19 +50,19 @@ TWaveArgument ParseWaveArgument(const std::string& Arg)
 }
 
 // Sets the loop as the window's "set loop start/end" command does: both
-// cleared, then the start and the end, each under the loop order rule. The
-// points must also lie where a list file may hold them, so that the list
-// written opens again.
+// cleared, then the start and the end, each under the loop order rule; an
+// end of 0 leaves the loop end unset, as in the window. The points must also
+// lie where a list file may hold them, so that the list written opens again.
 void SetLoop(TWaveInfo& Wave, int32_t Start, int32_t End)
 {
-    if (Start >= Wave.SampleCount())
-        throw EKSDException(Format("%s:ループ始点が不正です", Wave.WaveName().c_str()));
-    if (End > Wave.SampleCount())
-        throw EKSDException(Format("%s:ループ終点が不正です", Wave.WaveName().c_str()));
+    if (const std::string fault = LoopRangeFault(Wave, Start, End); !fault.empty())
+        throw EKSDException(fault);
     Wave.SetLoopStart(0);
     Wave.SetLoopEnd(0);
     CheckLoopStart(Wave, Start);
     Wave.SetLoopStart(Start);
+    if (End == 0)
+        return;
     CheckLoopEnd(Wave, End);
     Wave.SetLoopEnd(End);
 }
@@ -74,6 +74,17 @@ std::string AbsolutePath(const std::string& Path)
     std::error_code error;
     const auto absolute = std::filesystem::absolute(PathFromUtf8(Path), error);
     return error ? Path : Utf8FromPath(absolute.lexically_normal());
+}
+
+// The list name is the first argument; forgotten, the first WAV file would
+// take its place and be overwritten. Only a new file or a list file is.
+void RequireNewOrListFile(const std::string& Path)
+{
+    std::error_code error;
+    if (std::filesystem::exists(PathFromUtf8(Path), error) && !IsListFile(Path))
+        throw ECliError(Format("%s exists and is no list file: new writes only a new file or a list file "
+                               "(see vantrel-cli --help)",
+                               Path.c_str()));
 }
 
 // What info adds after the header values: the shape a converted file had,
@@ -107,7 +118,7 @@ bool InfoCommand(const TArguments& Args, std::ostream& Out, std::ostream& Err)
             list.AddWave(path);
         } catch (const Exception& e) {
             Out.flush();
-            Err << ErrorText(e.Message()) << '\n';
+            Err << ErrorText(e) << '\n';
             allRead = false;
             continue;
         }
@@ -122,6 +133,7 @@ bool InfoCommand(const TArguments& Args, std::ostream& Out, std::ostream& Err)
 void NewCommand(const TArguments& Args, std::ostream& Out)
 {
     RequireArguments(Args, 2, std::numeric_limits<std::size_t>::max(), "new", "LIST.ksd WAV[@START:END]...");
+    RequireNewOrListFile(Args[0]);
     TKSD list;
     for (std::size_t i = 1; i < Args.size(); ++i) {
         const TWaveArgument arg = ParseWaveArgument(Args[i]);

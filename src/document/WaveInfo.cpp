@@ -3,6 +3,7 @@
 #include "common/Bytes.h"
 #include "common/File.h"
 #include "common/Format.h"
+#include "common/OpenFailure.h"
 #include "document/ConvertedWave.h"
 
 #include <cstring>
@@ -165,7 +166,7 @@ void TWaveInfo::LoadFromFile(const std::string& FileName)
 {
     TFileHandle file = OpenFile(FileName, "rb");
     if (!file)
-        throw EWaveInfoException(Format("ファイル「%s」を開けません", FileName.c_str()));
+        throw EWaveInfoException(CannotOpenMessage(FileName));
     const auto unsupported = [&] {
         return EWaveInfoException(
             Format("ファイル「%s」は未対応フォーマットです", WaveNameOf(FileName).c_str()));

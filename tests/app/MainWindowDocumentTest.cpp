@@ -271,6 +271,46 @@ TEST_F(MainWindowDocumentTest, OpenShowsLoopColumnsAndFailingOpenEmptiesTheDocum
     EXPECT_TRUE(Form->FileName().isEmpty());
 }
 
+TEST_F(MainWindowDocumentTest, AHalfSetLoopSavedFromTheWindowOpensAgainAsItWasShown)
+{
+    Add({Wav("a.wav", 500)});
+    Detail()->SetCursor(200);
+    Trigger("MainMenu1_LoopStart");
+    const std::vector<QString> shown = RowTexts(0);
+    ASSERT_EQ(shown[5], "-");
+    const QString path = QString::fromStdString(Dir.File("half.ksd"));
+    Prompter->Files.push_back({path});
+    Trigger("MainMenu1_SaveAsKSD");
+    Prompter->Files.push_back({path});
+    Trigger("MainMenu1_OpenKSD");
+    EXPECT_EQ(TakeErrors(), std::vector<QString>{});
+    ASSERT_EQ(List()->rowCount(), 1);
+    EXPECT_EQ(RowTexts(0), shown);
+    EXPECT_EQ(Form->Document().GetWave(0)->LoopStart(), 200);
+}
+
+TEST_F(MainWindowDocumentTest, ExportAndSaveAsRefuseToWriteOverTheirOwnInputs)
+{
+    const std::string wave = Wav("a.wav", 10);
+    Add({wave});
+    const std::string list = Dir.File("list.ksd");
+    Prompter->Files.push_back({QString::fromStdString(list)});
+    Trigger("MainMenu1_SaveAsKSD");
+    const std::vector<uint8_t> waveBytes = ReadBytes(wave), listBytes = ReadBytes(list);
+
+    Prompter->Files.push_back({QString::fromStdString(list)});
+    Trigger("MainMenu1_ExportVBK");
+    Prompter->Files.push_back({QString::fromStdString(wave)});
+    Trigger("MainMenu1_SaveAsKSD");
+    const std::string same = "」は入力のファイル「";
+    EXPECT_EQ(TakeErrors(),
+              (std::vector<QString>{QString::fromStdString("出力先「" + list + same + list + "」と同じファイルです."),
+                                    QString::fromStdString("KSDファイル(" + wave + ")を書けません: 出力先「" + wave +
+                                                           same + wave + "」と同じファイルです.")}));
+    EXPECT_EQ(ReadBytes(wave), waveBytes);
+    EXPECT_EQ(ReadBytes(list), listBytes);
+}
+
 TEST_F(MainWindowDocumentTest, DropsTakeWavFilesInOrderAndOpenListFilesInAnyCase)
 {
     DropFiles({Wav("a.wav", 10), Dir.File("notes.txt"), Wav("b.wav", 20), Wav("c.WAV", 30)});

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 namespace {
@@ -208,7 +209,6 @@ TEST_F(CliTest, NewAppliesTheLoopRulesAndWritesNothingOnError)
     };
     EXPECT_EQ(refused(a + "@900:100"), "ループ終点がループ始点より前にあります.\n");
     EXPECT_EQ(refused(a + "@500:500"), "ループ終点がループ始点より前にあります.\n");
-    EXPECT_EQ(refused(a + "@100:0"), "ループ終点がループ始点より前にあります.\n");
     EXPECT_EQ(refused(a + "@1000:0"), "a.wav:ループ始点が不正です.\n");
     EXPECT_EQ(refused(a + "@0:1001"), "a.wav:ループ終点が不正です.\n");
     EXPECT_EQ(refused(a + "@1:99999999999"),
@@ -226,13 +226,66 @@ TEST_F(CliTest, ExportReportsListAndBankErrors)
 {
     const TResult missing = Run({"export", dir.File("none.ksd"), dir.File("bank.vbk")});
     EXPECT_EQ(missing.Status, 1);
-    EXPECT_EQ(missing.Err, Format("KSDファイル(%s)を読めません.\n", dir.File("none.ksd").c_str()));
+    EXPECT_EQ(missing.Err, Format("KSDファイル(%s)を読めません: No such file or directory.\n", dir.File("none.ksd").c_str()));
     EXPECT_FALSE(std::filesystem::exists(dir.Path() / "bank.vbk"));
 
     EXPECT_EQ(Run({"new", dir.File("list.ksd"), Wav("a.wav", 10)}).Status, 0);
     const TResult uncreatable = Run({"export", dir.File("list.ksd"), dir.File("no/bank.vbk")});
     EXPECT_EQ(uncreatable.Status, 1);
-    EXPECT_EQ(uncreatable.Err, "ファイルを作成できません.\n");
+    EXPECT_EQ(uncreatable.Err, "ファイルを作成できません: " + dir.File("no/bank.vbk") + ": No such file or directory.\n");
+}
+
+// What the window can save, new writes and export reads back: a wave without
+// samples, and a loop start without an end yet (which export refuses with
+// its own message, leaving the list as it was).
+TEST_F(CliTest, NewExportCheckRoundTripAnEmptyWaveAndAHalfSetLoop)
+{
+    const std::string list = dir.File("list.ksd");
+    const std::string bank = dir.File("bank.vbk");
+    ASSERT_EQ(Run({"new", list, Wav("empty.wav", 0)}).Status, 0);
+    ASSERT_EQ(Run({"export", list, bank}).Status, 0);
+    EXPECT_EQ(Run({"check", bank}).Out.substr(59, 59), Format("    0 %10d    44100          0          -          -\n", 80 + 92));
+
+    ASSERT_EQ(Run({"new", list, Wav("a.wav", 100) + "@40:0"}).Status, 0);
+    const TResult half = Run({"export", list, bank});
+    EXPECT_EQ(half.Status, 1);
+    EXPECT_EQ(half.Err, "「a.wav」のループ終点が設定されていません.\n");
+    EXPECT_EQ(Run({"new", list, Wav("a.wav", 100) + "@40:0"}).Status, 0); // the list still opens as a list
+}
+
+// No command writes over a file it reads or into something that is no file;
+// each refusal leaves every file as it was.
+TEST_F(CliTest, CommandsRefuseOutputsThatWouldDestroyAnInputOrCannotHoldAFile)
+{
+    const std::string a = Wav("a.wav", 10);
+    const std::string b = Wav("b.wav", 10);
+    const std::string list = dir.File("a.ksd");
+    ASSERT_EQ(Run({"new", list, a}).Status, 0);
+    const std::string fifo = dir.File("fifo");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const auto files = [&] { return std::vector{ReadBytes(a), ReadBytes(b), ReadBytes(list)}; };
+    const auto before = files();
+
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"export", list, list}, "出力先「" + list + "」は入力のファイル「" + list + "」と同じファイルです.\n"},
+        {{"export", list, a}, "出力先「" + a + "」は入力のファイル「" + a + "」と同じファイルです.\n"},
+        {{"export", list, fifo}, "出力先「" + fifo + "」は通常のファイルではありません.\n"},
+        {{"new", a, b}, a + " exists and is no list file: new writes only a new file or a list file (see vantrel-cli --help)\n"},
+    };
+    for (const auto& [args, error] : cases) {
+        const TResult result = Run(args);
+        EXPECT_EQ(result.Status, 1) << args[2];
+        EXPECT_EQ(result.Err, error);
+        EXPECT_EQ(files(), before) << args[2];
+    }
+
+    // Standard output piped to another program cannot seek back to the tables.
+    const std::string piped = Quoted(VANTREL_CLI_PATH) + " export " + Quoted(list) + " /dev/stdout 2>/dev/null; echo $? >" +
+                              Quoted(dir.File("status"));
+    ASSERT_EQ(std::system(("{ " + piped + "; } | cat >" + Quoted(dir.File("piped.vbk"))).c_str()), 0);
+    EXPECT_EQ(Slurp(dir.File("status")), "1\n");
+    EXPECT_EQ(Slurp(dir.File("piped.vbk")), "");
+    EXPECT_EQ(files(), before);
 }
 
 TEST_F(CliTest, UsageAndExitStatuses)
