@@ -101,7 +101,7 @@ void TMainForm::SetCell(int Row, int Column, const QString& Text)
         WaveListView->setItem(Row, Column, new QTableWidgetItem(Text));
 }
 
-void TMainForm::SetRow(int Row, const TWaveInfo& Wave, TLoopColumns Loops)
+void TMainForm::SetRow(int Row, const TWaveInfo& Wave)
 {
     // A converted file says what it held, e.g. "a.wav (24-bit 2ch から変換)".
     const std::string source = Wave.Source().empty() ? "" : " (" + Wave.Source() + " から変換)";
@@ -109,17 +109,17 @@ void TMainForm::SetRow(int Row, const TWaveInfo& Wave, TLoopColumns Loops)
     SetCell(Row, colRate, QString::number(Wave.SamplesPerSec()));
     SetCell(Row, colLength, QString::number(Wave.LengthMSec()));
     SetCell(Row, colSamples, QString::number(Wave.SampleCount()));
-    const bool numbers = Loops == TLoopColumns::FromWave && (Wave.LoopStart() != 0 || Wave.LoopEnd() != 0);
+    const bool numbers = Wave.LoopStart() != 0 || Wave.LoopEnd() != 0;
     SetCell(Row, colLoopStart, numbers ? QString::number(Wave.LoopStart()) : "-");
     // A start without an end yet shows as the loop commands leave it: no end.
     SetCell(Row, colLoopEnd, numbers && Wave.LoopEnd() != 0 ? QString::number(Wave.LoopEnd()) : "-");
 }
 
-void TMainForm::AppendRow(const TWaveInfo& Wave, TLoopColumns Loops)
+void TMainForm::AppendRow(const TWaveInfo& Wave)
 {
     const int row = WaveListView->rowCount();
     WaveListView->insertRow(row);
-    SetRow(row, Wave, Loops);
+    SetRow(row, Wave);
 }
 
 // ---- Views --------------------------------------------------------------
@@ -233,7 +233,7 @@ void TMainForm::ReadKSD(const QString& Path)
         throw;
     }
     for (int i = 0; i < FKSD.Count(); ++i)
-        AppendRow(*FKSD.GetWave(i), TLoopColumns::FromWave);
+        AppendRow(*FKSD.GetWave(i));
     RememberFile(Path);
 }
 

@@ -121,9 +121,8 @@ private:
     int SelectedIndex() const;
     void SelectIndex(int Index);
     TWaveInfo* SelectedWave() const;
-    enum class TLoopColumns { Dashes, FromWave };
-    void SetRow(int Row, const TWaveInfo& Wave, TLoopColumns Loops);
-    void AppendRow(const TWaveInfo& Wave, TLoopColumns Loops);
+    void SetRow(int Row, const TWaveInfo& Wave);
+    void AppendRow(const TWaveInfo& Wave);
     void SetCell(int Row, int Column, const QString& Text);
 
     // Loop editing and view commands.

@@ -83,7 +83,7 @@ void TMainForm::InsertWave(int32_t Index, std::unique_ptr<TWaveInfo> Wave)
     FSelectingFromCode = true;
     WaveListView->insertRow(Index);
     FSelectingFromCode = false;
-    SetRow(Index, *FKSD.GetWave(Index), TLoopColumns::FromWave);
+    SetRow(Index, *FKSD.GetWave(Index));
 }
 
 std::unique_ptr<TWaveInfo> TMainForm::TakeWave(int32_t Index)
@@ -103,8 +103,8 @@ std::unique_ptr<TWaveInfo> TMainForm::TakeWave(int32_t Index)
 void TMainForm::SwapWaves(int32_t Upper)
 {
     FKSD.MoveNext(Upper);
-    SetRow(Upper, *FKSD.GetWave(Upper), TLoopColumns::FromWave);
-    SetRow(Upper + 1, *FKSD.GetWave(Upper + 1), TLoopColumns::FromWave);
+    SetRow(Upper, *FKSD.GetWave(Upper));
+    SetRow(Upper + 1, *FKSD.GetWave(Upper + 1));
 }
 
 // A wave the views show already keeps its span, selection and markers.
