@@ -1,0 +1,171 @@
+#include "loop/AutoLoop.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr double kFrameMs = 10.0;
+constexpr double kSilenceDb = 20.3; // -70 dB of full scale, as a mean square in dB
+constexpr double kAttackDb = 6.0;
+constexpr double kReleaseDb = 15.0;
+constexpr double kLoudDb = 20.0;
+constexpr double kSteadyDbPerFrame = 1.5;
+constexpr int32_t kFewestFrames = 3;
+constexpr int32_t kPolishedPairs = 4;
+constexpr int32_t kPolishRounds = 4;
+constexpr double kPolishRadiusMs = 10.0;
+constexpr int32_t kAutoBranches = 192;
+
+// Mean-square level in dB of each whole frame of Region.
+std::vector<double> FrameLevels(TSamples Wave, TRegion Region, int32_t Frame)
+{
+    std::vector<double> levels(static_cast<std::size_t>(Region.Length() / Frame));
+    for (std::size_t f = 0; f < levels.size(); ++f) {
+        const int16_t* sample = Wave.data() + Region.From + static_cast<int64_t>(f) * Frame;
+        double sum = 0;
+        for (int32_t i = 0; i < Frame; ++i)
+            sum += static_cast<double>(sample[i]) * sample[i];
+        levels[f] = 10.0 * std::log10(sum / Frame + 1e-3);
+    }
+    return levels;
+}
+
+// The frames first .. last (inclusive) as samples of the wave.
+TRegion FramesAsRegion(TRegion Region, int32_t Frame, int64_t First, int64_t Last)
+{
+    if (Last < First)
+        return {Region.From, Region.From};
+    return {static_cast<int32_t>(Region.From + First * Frame), static_cast<int32_t>(Region.From + (Last + 1) * Frame)};
+}
+
+TRegion SteadyPart(const std::vector<double>& Level, double Peak, TRegion Region, int32_t Frame)
+{
+    const int64_t count = static_cast<int64_t>(Level.size());
+    int64_t attack = 0;
+    while (Level[attack] < Peak - kAttackDb)
+        ++attack;
+    while (attack + 1 < count && Level[attack + 1] - Level[attack] > kSteadyDbPerFrame)
+        ++attack;
+    int64_t release = count - 1;
+    while (release > attack && Level[release] < Peak - kReleaseDb)
+        --release;
+    while (release > attack && Level[release - 1] - Level[release] > kSteadyDbPerFrame)
+        --release;
+    // The longest run of loud frames between the two, less a frame either side.
+    int64_t bestFirst = 0;
+    int64_t bestLast = -1;
+    for (int64_t f = attack; f <= release;) {
+        if (Level[f] < Peak - kLoudDb) {
+            ++f;
+            continue;
+        }
+        int64_t last = f;
+        while (last + 1 <= release && Level[last + 1] >= Peak - kLoudDb)
+            ++last;
+        if (last - f > bestLast - bestFirst) {
+            bestFirst = f;
+            bestLast = last;
+        }
+        f = last + 1;
+    }
+    return FramesAsRegion(Region, Frame, bestFirst + 1, bestLast - 1);
+}
+
+TRegion LoosePart(const std::vector<double>& Level, double Peak, TRegion Region, int32_t Frame)
+{
+    int64_t first = 0;
+    while (Level[first] < Peak - kAttackDb)
+        ++first;
+    int64_t last = static_cast<int64_t>(Level.size()) - 1;
+    while (last > first && Level[last] < Peak - kLoudDb)
+        --last;
+    return FramesAsRegion(Region, Frame, first + 1, last);
+}
+
+TLoopSearchOptions SearchWithin(TRegion Part, int32_t MinLength, int32_t Window)
+{
+    TLoopSearchOptions options;
+    options.Target = Part.From + Part.Length() / 2;
+    options.Radius = Part.Length();
+    options.Lowest = Part.From;
+    options.Highest = Part.To;
+    options.MinLength = MinLength;
+    options.Window = Window;
+    options.Count = 1;
+    options.Branches = kAutoBranches;
+    return options;
+}
+
+// Moves start and end in turn to the best position nearby until neither moves.
+TLoopCandidate Polish(TSamples Wave, TLoopCandidate Loop, TLoopSearchOptions Options, int32_t Radius)
+{
+    Options.Radius = Radius;
+    for (int32_t round = 0; round < kPolishRounds; ++round) {
+        const TLoopCandidate before = Loop;
+        Options.Target = Loop.Start;
+        for (const TLoopCandidate& better : BestLoopStarts(Wave, Loop.End, Options))
+            if (better.Cost < Loop.Cost)
+                Loop = better;
+        Options.Target = Loop.End;
+        for (const TLoopCandidate& better : BestLoopEnds(Wave, Loop.Start, Options))
+            if (better.Cost < Loop.Cost)
+                Loop = better;
+        if (Loop.Start == before.Start && Loop.End == before.End)
+            break;
+    }
+    return Loop;
+}
+
+} // namespace
+
+std::optional<TRegion> SustainedPart(TSamples Wave, int32_t Rate, TRegion Region, int32_t MinLength)
+{
+    const int32_t frame = SamplesOfMs(kFrameMs, Rate);
+    const std::vector<double> level = FrameLevels(Wave, Region, frame);
+    if (static_cast<int32_t>(level.size()) < kFewestFrames)
+        return std::nullopt;
+    const double peak = *std::max_element(level.begin(), level.end());
+    if (peak < kSilenceDb)
+        return std::nullopt;
+    TRegion part = SteadyPart(level, peak, Region, frame);
+    if (part.Length() < MinLength) {
+        const TRegion loose = LoosePart(level, peak, Region, frame);
+        if (loose.Length() > part.Length())
+            part = loose;
+    }
+    if (part.Length() < kFewestFrames * frame)
+        return std::nullopt;
+    return part;
+}
+
+std::vector<TLoopCandidate> AutoLoops(TSamples Wave, int32_t Rate, const TAutoLoopOptions& Options)
+{
+    const int32_t count = static_cast<int32_t>(Wave.size());
+    TRegion region{std::clamp(Options.From, 0, count), Options.To > Options.From ? std::min(Options.To, count) : count};
+    const int32_t minLength = SamplesOfMs(Options.MinLengthMs, Rate);
+    if (Options.FindSustainedPart) {
+        const std::optional<TRegion> part = SustainedPart(Wave, Rate, region, minLength);
+        if (!part)
+            return {};
+        region = *part;
+    }
+    if (region.Length() < 2)
+        return {};
+    const int32_t loopLength = std::max(1, std::min(minLength, region.Length() / 2));
+    const TLoopSearchOptions search = SearchWithin(region, loopLength, SamplesOfMs(Options.WindowMs, Rate));
+
+    // The best end for each of the starts spread over the part.
+    const int64_t room = int64_t{region.Length()} - loopLength;
+    const int64_t starts = std::clamp<int64_t>(Options.Starts, 1, room + 1);
+    std::vector<TLoopCandidate> found;
+    for (int64_t i = 0; i < starts; ++i) {
+        const auto start = static_cast<int32_t>(region.From + (room * (2 * i + 1)) / (2 * starts));
+        for (const TLoopCandidate& loop : BestLoopEnds(Wave, start, search))
+            found.push_back(loop);
+    }
+    found = BestSpaced(std::move(found), std::max(kPolishedPairs, Options.Count), 1);
+    for (TLoopCandidate& loop : found)
+        loop = Polish(Wave, loop, search, SamplesOfMs(kPolishRadiusMs, Rate));
+    return BestSpaced(std::move(found), Options.Count, SamplesOfMs(Options.MinSpacingMs, Rate));
+}
