@@ -12,7 +12,7 @@ namespace {
 constexpr int32_t kMaxBlock = 16;
 constexpr int32_t kMinWindowBlocks = 24;
 // How many coarse minima are followed down to full resolution (at least).
-constexpr std::size_t kMinBranches = 48;
+constexpr std::size_t kMinBranches = 96;
 
 struct TScored {
     int32_t Position;

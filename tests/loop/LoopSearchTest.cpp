@@ -1,0 +1,138 @@
+// The loop point search against the exhaustive reference, its result
+// rules, and the automatic loop on made tones and spoken vowels.
+
+#include "document/WaveInfo.h"
+#include "loop/AutoLoop.h"
+#include "loop/TestTones.h"
+#include "support/TestFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+namespace {
+
+constexpr int32_t kRate = 44100;
+
+struct TToneCase {
+    const char* Name;
+    TTone Tone;
+    bool Periodic; // the loop length must be a whole number of periods
+};
+
+const TToneCase kTones[] = {
+    {"whole period", {.Period = 100}, true},
+    {"fractional period", {.Period = 100.37}, true},
+    {"slow decay", {.Period = 90.3, .Seconds = 2, .DecaySeconds = 2}, true},
+    {"vibrato", {.Period = 120.1, .Seconds = 2, .VibratoHz = 5.5, .VibratoDepth = 0.01}, false},
+    {"noise", {.Period = 100.37, .NoiseLevel = 0.01}, true},
+    {"detuned pair", {.Period = 100, .Seconds = 2, .DetuneRatio = 1.004}, false},
+};
+
+double PeriodsOff(int32_t Length, double Period)
+{
+    return std::abs(Length - std::round(Length / Period) * Period);
+}
+
+TEST(LoopSearchTest, FindsTheExhaustiveBestEnd)
+{
+    for (const TToneCase& c : kTones) {
+        const std::vector<int16_t> tone = MakeTone(c.Tone);
+        const TLoopSearchOptions options{.Target = 15000, .Radius = 2205, .MinLength = 4410, .Window = 220};
+        const auto fast = BestLoopEnds(tone, 5000, options);
+        const auto exhaustive = SearchEndsExhaustively(tone, 5000, options);
+        ASSERT_EQ(fast.size(), 1u) << c.Name;
+        EXPECT_LE(fast[0].Cost, exhaustive[0].Cost * 1.05 + 1e-9) << c.Name;
+    }
+}
+
+TEST(LoopSearchTest, KeepsCountSpacingRangeAndMinimumLength)
+{
+    const std::vector<int16_t> tone = MakeTone({.Period = 100.37});
+    const TLoopSearchOptions options{.Target = 9000, .Radius = 3000, .MinLength = 5000, .Count = 6, .MinSpacing = 150};
+    const auto ends = BestLoopEnds(tone, 4000, options);
+    ASSERT_EQ(ends.size(), 6u);
+    for (std::size_t i = 0; i < ends.size(); ++i) {
+        EXPECT_GE(ends[i].End, 9000) << i; // 4000 + MinLength
+        EXPECT_LE(ends[i].End, 12000) << i;
+        EXPECT_LE(PeriodsOff(ends[i].Length(), 100.37), 1.0) << i;
+        for (std::size_t j = 0; j < i; ++j) {
+            EXPECT_LE(ends[j].Cost, ends[i].Cost);
+            EXPECT_GE(std::abs(ends[j].End - ends[i].End), 150);
+        }
+    }
+    const auto starts = BestLoopStarts(tone, 20000, {.Target = 12000, .Radius = 500, .MinLength = 7900, .Count = 3});
+    ASSERT_EQ(starts.size(), 3u);
+    for (const TLoopCandidate& loop : starts) {
+        EXPECT_LE(loop.Start, 12100);
+        EXPECT_LE(PeriodsOff(loop.Length(), 100.37), 1.0);
+    }
+    EXPECT_TRUE(BestLoopEnds(tone, 4000, {.Target = 100, .Radius = 10, .MinLength = 1}).empty());
+}
+
+TEST(AutoLoopTest, LoopsTheSustainedPartOfMadeTonesCleanly)
+{
+    for (const TToneCase& c : kTones) {
+        const std::vector<int16_t> tone = MakeTone(c.Tone);
+        const auto loops = AutoLoops(tone, kRate, {});
+        ASSERT_EQ(loops.size(), 1u) << c.Name;
+        const TLoopCandidate& loop = loops[0];
+        EXPECT_GE(loop.Start, c.Tone.AttackSeconds * kRate) << c.Name;
+        EXPECT_LE(loop.End, (c.Tone.Seconds - c.Tone.ReleaseSeconds) * kRate) << c.Name;
+        EXPECT_GE(loop.Length(), kRate / 10) << c.Name;
+        if (c.Periodic) {
+            EXPECT_LE(PeriodsOff(loop.Length(), c.Tone.Period), 1.0) << c.Name << " " << loop.Length();
+        }
+        EXPECT_LT(loop.Cost, kGoodSeamCost) << c.Name;
+        const auto halfPeriod = static_cast<int32_t>(c.Tone.Period / 2);
+        EXPECT_GT(SeamCost(tone, loop.Start, loop.End + halfPeriod, 220), std::max(kGoodSeamCost, loop.Cost)) << c.Name;
+    }
+}
+
+TEST(AutoLoopTest, NothingInSilenceAndOnlyInsideAGivenRegion)
+{
+    EXPECT_TRUE(AutoLoops(std::vector<int16_t>(kRate, 0), kRate, {}).empty());
+    const std::vector<int16_t> tone = MakeTone({.Period = 100.37, .Seconds = 2});
+    const auto loops = AutoLoops(tone, kRate, {.From = 30000, .To = 40000, .FindSustainedPart = false, .Count = 3});
+    ASSERT_EQ(loops.size(), 3u);
+    for (const TLoopCandidate& loop : loops) {
+        EXPECT_GE(loop.Start, 30000);
+        EXPECT_LE(loop.End, 40000);
+        EXPECT_GE(loop.Length(), 5000); // half the region: shorter than the minimum length
+    }
+}
+
+// Vowels spoken by espeak-ng: long ones must loop cleanly, a short one must
+// still get a loop inside the sound.
+TEST(AutoLoopTest, LoopsSpokenVowels)
+{
+    if (std::system("command -v espeak-ng >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "espeak-ng is not installed";
+    struct TVowel {
+        const char* Arguments;
+        bool Clean;
+    };
+    const TVowel vowels[] = {{"-s 60 -v en 'ooooooo,'", true}, {"-s 60 -v de uuuuuu", true}, {"-s 300 -v en ah", false}};
+    TTempDir dir;
+    for (const TVowel& vowel : vowels) {
+        const std::string path = dir.File("vowel.wav");
+        ASSERT_EQ(std::system(("espeak-ng -w '" + path + "' " + vowel.Arguments).c_str()), 0);
+        TWaveInfo wave;
+        wave.LoadFromFile(path);
+        const TSamples samples(wave.Data().data(), static_cast<std::size_t>(wave.SampleCount()));
+        const auto loops = AutoLoops(samples, wave.SamplesPerSec(), {});
+        ASSERT_EQ(loops.size(), 1u) << vowel.Arguments;
+        const TLoopCandidate& loop = loops[0];
+        const auto part = SustainedPart(samples, wave.SamplesPerSec(), {0, wave.SampleCount()},
+                                        SamplesOfMs(100, wave.SamplesPerSec()));
+        ASSERT_TRUE(part);
+        EXPECT_GE(loop.Start, part->From);
+        EXPECT_LE(loop.End, part->To);
+        if (vowel.Clean) {
+            EXPECT_LT(loop.Cost, kGoodSeamCost) << vowel.Arguments;
+            EXPECT_GT(SeamCost(samples, loop.Start, loop.End + 37, 110), loop.Cost) << vowel.Arguments;
+        }
+    }
+}
+
+} // namespace
