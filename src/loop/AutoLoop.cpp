@@ -139,20 +139,36 @@ std::optional<TRegion> SustainedPart(TSamples Wave, int32_t Rate, TRegion Region
     return part;
 }
 
-std::vector<TLoopCandidate> AutoLoops(TSamples Wave, int32_t Rate, const TAutoLoopOptions& Options)
+namespace {
+
+// The region of Options within the wave, and within it the sustained part
+// when asked for; none when there is no such part.
+std::optional<TRegion> SearchRegion(TSamples Wave, int32_t Rate, const TAutoLoopOptions& Options)
 {
     const int32_t count = static_cast<int32_t>(Wave.size());
-    TRegion region{std::clamp(Options.From, 0, count), Options.To > Options.From ? std::min(Options.To, count) : count};
-    const int32_t minLength = SamplesOfMs(Options.MinLengthMs, Rate);
-    if (Options.FindSustainedPart) {
-        const std::optional<TRegion> part = SustainedPart(Wave, Rate, region, minLength);
-        if (!part)
-            return {};
-        region = *part;
-    }
-    if (region.Length() < 2)
+    const TRegion region{std::clamp(Options.From, 0, count),
+                         Options.To > Options.From ? std::min(Options.To, count) : count};
+    if (!Options.FindSustainedPart)
+        return region;
+    return SustainedPart(Wave, Rate, region, SamplesOfMs(Options.MinLengthMs, Rate));
+}
+
+// The shortest loop allowed in Room samples: the minimum length of Options,
+// but at most half the room.
+int32_t ShortestLoop(int32_t Rate, int32_t Room, const TAutoLoopOptions& Options)
+{
+    return std::max(1, std::min(SamplesOfMs(Options.MinLengthMs, Rate), Room / 2));
+}
+
+} // namespace
+
+std::vector<TLoopCandidate> AutoLoops(TSamples Wave, int32_t Rate, const TAutoLoopOptions& Options)
+{
+    const std::optional<TRegion> part = SearchRegion(Wave, Rate, Options);
+    if (!part || part->Length() < 2)
         return {};
-    const int32_t loopLength = std::max(1, std::min(minLength, region.Length() / 2));
+    const TRegion region = *part;
+    const int32_t loopLength = ShortestLoop(Rate, region.Length(), Options);
     const TLoopSearchOptions search = SearchWithin(region, loopLength, SamplesOfMs(Options.WindowMs, Rate));
 
     // The best end for each of the starts spread over the part.
@@ -168,4 +184,23 @@ std::vector<TLoopCandidate> AutoLoops(TSamples Wave, int32_t Rate, const TAutoLo
     for (TLoopCandidate& loop : found)
         loop = Polish(Wave, loop, search, SamplesOfMs(kPolishRadiusMs, Rate));
     return BestSpaced(std::move(found), Options.Count, SamplesOfMs(Options.MinSpacingMs, Rate));
+}
+
+std::vector<TLoopCandidate> AutoLoopEnds(TSamples Wave, int32_t Rate, int32_t Start, const TAutoLoopOptions& Options)
+{
+    if (Start < 0 || Start + 1 >= static_cast<int32_t>(Wave.size()))
+        return {};
+    TAutoLoopOptions whole = Options;
+    whole.FindSustainedPart = false;
+    TRegion room = *SearchRegion(Wave, Rate, whole);
+    if (const std::optional<TRegion> part = SearchRegion(Wave, Rate, Options); part && part->To > Start + 1)
+        room.To = part->To;
+    room.From = Start;
+    if (room.Length() < 2)
+        return {};
+    TLoopSearchOptions search = SearchWithin(room, ShortestLoop(Rate, room.Length(), Options),
+                                             SamplesOfMs(Options.WindowMs, Rate));
+    search.Count = Options.Count;
+    search.MinSpacing = SamplesOfMs(Options.MinSpacingMs, Rate);
+    return BestLoopEnds(Wave, Start, search);
 }

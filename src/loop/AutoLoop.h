@@ -56,3 +56,9 @@ std::optional<TRegion> SustainedPart(TSamples Wave, int32_t Rate, TRegion Region
 // The best loops, best first, at most Options.Count; empty when the wave
 // (or region) has nothing to loop.
 std::vector<TLoopCandidate> AutoLoops(TSamples Wave, int32_t Rate, const TAutoLoopOptions& Options);
+
+// The best ends for a loop that starts at Start: after Start, up to the end
+// of the sustained part (of the region when Start lies past that part), at
+// least MinLengthMs long but at most half the room there. Options.Starts is
+// not used.
+std::vector<TLoopCandidate> AutoLoopEnds(TSamples Wave, int32_t Rate, int32_t Start, const TAutoLoopOptions& Options);
