@@ -15,7 +15,17 @@ constexpr int32_t kFewestFrames = 3;
 constexpr int32_t kPolishedPairs = 4;
 constexpr int32_t kPolishRounds = 4;
 constexpr double kPolishRadiusMs = 10.0;
-constexpr int32_t kAutoBranches = 192;
+constexpr int32_t kAutoBranches = 96;
+constexpr int32_t kLengthsPerStart = 8;
+constexpr int64_t kFewestStarts = 16;
+// Sample pairs the searches from spread starts may compare in all: more
+// starts for short sounds, at least kFewestStarts for long ones.
+constexpr int64_t kStartWorkBudget = 150'000'000;
+constexpr int32_t kSlidLengths = 32;
+constexpr int32_t kFewestSlidLengths = 4;
+// Start positions all lengths may be measured at in all.
+constexpr int64_t kSlideBudget = 30'000'000;
+constexpr int32_t kLengthNeighbours = 3;
 
 // Mean-square level in dB of each whole frame of Region.
 std::vector<double> FrameLevels(TSamples Wave, TRegion Region, int32_t Frame)
@@ -171,19 +181,38 @@ std::vector<TLoopCandidate> AutoLoops(TSamples Wave, int32_t Rate, const TAutoLo
     const int32_t loopLength = ShortestLoop(Rate, region.Length(), Options);
     const TLoopSearchOptions search = SearchWithin(region, loopLength, SamplesOfMs(Options.WindowMs, Rate));
 
-    // The best end for each of the starts spread over the part.
+    // Promising loop lengths: the best ends for starts spread over the part.
     const int64_t room = int64_t{region.Length()} - loopLength;
-    const int64_t starts = std::clamp<int64_t>(Options.Starts, 1, room + 1);
+    const int64_t affordable = kStartWorkBudget / std::max<int64_t>(1, SearchWork(room, search.Window));
+    const int64_t starts = std::clamp<int64_t>(std::min<int64_t>(Options.Starts, std::max<int64_t>(affordable, kFewestStarts)), 1, room + 1);
+    TLoopSearchOptions perStart = search;
+    perStart.Count = kLengthsPerStart;
+    perStart.MinSpacing = SamplesOfMs(Options.MinSpacingMs, Rate);
     std::vector<TLoopCandidate> found;
     for (int64_t i = 0; i < starts; ++i) {
         const auto start = static_cast<int32_t>(region.From + (room * (2 * i + 1)) / (2 * starts));
-        for (const TLoopCandidate& loop : BestLoopEnds(Wave, start, search))
+        for (const TLoopCandidate& loop : BestLoopEnds(Wave, start, perStart))
             found.push_back(loop);
     }
-    found = BestSpaced(std::move(found), std::max(kPolishedPairs, Options.Count), 1);
-    for (TLoopCandidate& loop : found)
+    // Each of the best lengths, and its neighbours, at its best start
+    // anywhere in the part.
+    std::vector<int32_t> lengths;
+    const int64_t slides = kSlideBudget / (int64_t{region.Length()} * (2 * kLengthNeighbours + 1));
+    const auto slidLengths = static_cast<int32_t>(std::clamp<int64_t>(slides, kFewestSlidLengths, kSlidLengths));
+    for (const TLoopCandidate& loop : BestSpaced(std::move(found), slidLengths, 2))
+        for (int32_t near = -kLengthNeighbours; near <= kLengthNeighbours; ++near)
+            if (loop.Length() + near >= loopLength)
+                lengths.push_back(loop.Length() + near);
+    std::sort(lengths.begin(), lengths.end());
+    lengths.erase(std::unique(lengths.begin(), lengths.end()), lengths.end());
+    std::vector<TLoopCandidate> slid;
+    for (const int32_t length : lengths)
+        if (const auto loop = BestStartForLength(Wave, length, region.From, region.To - length, search.Window))
+            slid.push_back(*loop);
+    slid = BestSpaced(std::move(slid), std::max(kPolishedPairs, Options.Count), 1);
+    for (TLoopCandidate& loop : slid)
         loop = Polish(Wave, loop, search, SamplesOfMs(kPolishRadiusMs, Rate));
-    return BestSpaced(std::move(found), Options.Count, SamplesOfMs(Options.MinSpacingMs, Rate));
+    return BestSpaced(std::move(slid), Options.Count, SamplesOfMs(Options.MinSpacingMs, Rate));
 }
 
 std::vector<TLoopCandidate> AutoLoopEnds(TSamples Wave, int32_t Rate, int32_t Start, const TAutoLoopOptions& Options)

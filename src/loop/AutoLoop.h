@@ -18,9 +18,12 @@
 //
 // The loop. Loops lie inside the part and are at least MinLengthMs long,
 // but at most half the part, so a short vowel still gets one. The best ends
-// are searched (LoopSearch.h) for starts spread evenly over the part, and
-// the best pairs are polished by moving start and end in turn to their best
-// position nearby. The result depends only on the samples and the options.
+// are searched (LoopSearch.h) for starts spread evenly over the part (up to
+// Starts, fewer for long parts); the best loop lengths found, and lengths
+// within 3 samples of them, are then measured at every start in the part
+// (the best length drifts along a sound whose pitch drifts), and the best
+// pairs are polished by moving start and end in turn to their best position
+// nearby. The result depends only on the samples and the options.
 
 #include "loop/LoopSearch.h"
 
@@ -40,7 +43,7 @@ struct TAutoLoopOptions {
     double WindowMs = kDefaultSeamWindowMs;
     int32_t Count = 1;
     double MinSpacingMs = 1.0; // between the results
-    int32_t Starts = 16;       // loop starts tried across the part
+    int32_t Starts = 64; // loop starts tried across the part, fewer for long parts
 };
 
 struct TRegion {

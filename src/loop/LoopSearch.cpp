@@ -276,6 +276,113 @@ std::vector<TLoopCandidate> BestLoopStarts(TSamples Wave, int32_t End, const TLo
     return BestSpaced(std::move(loops), Options.Count, Options.MinSpacing);
 }
 
+namespace {
+
+// The two weighted sums of the seam cost (differences and energies) of the
+// loops (s, s + Length) with a full window, kept as running sums while s
+// steps along the wave. Right and Left are the triangle-weighted sums of
+// the W terms from s on and of the W terms before s (times W, as integers,
+// so that stepping adds no rounding); the boxes are their plain sums.
+class TSlidingSeam {
+public:
+    TSlidingSeam(TSamples Wave, int32_t Length, int32_t Window, int32_t Start)
+        : FWave(Wave.data()), FLength(Length), FWindow(Window), FStart(Start)
+    {
+        for (int32_t j = 0; j < Window; ++j) {
+            const TTerm right = Term(Start + j);
+            const TTerm left = Term(Start - 1 - j);
+            FRight += right * (Window - j);
+            FLeft += left * (Window - j);
+            FRightBox += right;
+            FLeftBox += left;
+        }
+    }
+
+    double Cost() const
+    {
+        const TTerm sum = FRight + FLeft;
+        return sum.Energy > 0 ? static_cast<double>(sum.Diff) / static_cast<double>(sum.Energy) : 0.0;
+    }
+
+    void Step()
+    {
+        const TTerm leaving = Term(FStart); // moves from the right side to the left
+        FRightBox = FRightBox - leaving + Term(FStart + FWindow);
+        FRight = FRight - leaving * FWindow + FRightBox;
+        FLeft = FLeft + leaving * FWindow - FLeftBox;
+        FLeftBox = FLeftBox + leaving - Term(FStart - FWindow);
+        ++FStart;
+    }
+
+private:
+    struct TTerm {
+        int64_t Diff = 0;
+        int64_t Energy = 0;
+        TTerm operator+(const TTerm& Other) const { return {Diff + Other.Diff, Energy + Other.Energy}; }
+        TTerm operator-(const TTerm& Other) const { return {Diff - Other.Diff, Energy - Other.Energy}; }
+        TTerm operator*(int64_t Factor) const { return {Diff * Factor, Energy * Factor}; }
+        TTerm& operator+=(const TTerm& Other) { return *this = *this + Other; }
+    };
+
+    // The pair at position t: the loop start's side x[t], the end's x[t + Length].
+    TTerm Term(int64_t t) const
+    {
+        const int64_t a = FWave[t + FLength];
+        const int64_t b = FWave[t];
+        return {(a - b) * (a - b), a * a + b * b};
+    }
+
+    const int16_t* FWave;
+    int32_t FLength;
+    int32_t FWindow;
+    int32_t FStart;
+    TTerm FRight, FLeft, FRightBox, FLeftBox;
+};
+
+} // namespace
+
+int64_t SearchWork(int64_t Candidates, int32_t Window)
+{
+    const int64_t block = CoarsestBlock(Window);
+    const int64_t coarse = block == 1 ? Candidates * 2 * Window : Candidates / (block / 2) * 2 * Window / block;
+    return coarse + static_cast<int64_t>(kMinBranches) * 10 * Window;
+}
+
+std::optional<TLoopCandidate> BestStartForLength(TSamples Wave, int32_t Length, int32_t From, int32_t To,
+                                                 int32_t Window)
+{
+    const int64_t count = static_cast<int64_t>(Wave.size());
+    From = std::max(From, 0);
+    To = static_cast<int32_t>(std::min<int64_t>(To, count - Length));
+    if (Length < 1 || From > To)
+        return std::nullopt;
+    // Starts whose window runs past an edge are measured one by one.
+    const int32_t firstFull = std::max(From, Window);
+    const int32_t lastFull = static_cast<int32_t>(std::min<int64_t>(To, count - Length - Window));
+    const TSeamWindow window(Window);
+    std::optional<TLoopCandidate> best;
+    const auto consider = [&](int32_t Start, double Cost) {
+        if (!best || Cost < best->Cost)
+            best = TLoopCandidate{Start, Start + Length, Cost};
+    };
+    for (int32_t start = From; start <= To; ++start) {
+        if (start == firstFull && firstFull <= lastFull) {
+            TSlidingSeam seam(Wave, Length, Window, start);
+            for (;; seam.Step()) {
+                consider(start, seam.Cost());
+                if (start == lastFull)
+                    break;
+                ++start;
+            }
+            continue;
+        }
+        consider(start, window.Cost(Wave, start, start + Length));
+    }
+    // Reported with the same arithmetic as every other seam cost.
+    best->Cost = window.Cost(Wave, best->Start, best->End);
+    return best;
+}
+
 std::vector<TLoopCandidate> BestSpaced(std::vector<TLoopCandidate> Candidates, int32_t Count, int32_t MinSpacing)
 {
     std::sort(Candidates.begin(), Candidates.end(), [](const TLoopCandidate& a, const TLoopCandidate& b) {

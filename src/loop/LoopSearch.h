@@ -19,6 +19,7 @@
 #include "loop/SeamCost.h"
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 struct TLoopCandidate {
@@ -55,6 +56,17 @@ std::vector<TLoopCandidate> BestLoopStarts(TSamples Wave, int32_t End, const TLo
 // candidate end sample by sample: the reference for tests and benchmarks.
 std::vector<TLoopCandidate> SearchEndsExhaustively(TSamples Wave, int32_t Start,
                                                    const TLoopSearchOptions& Options);
+
+// About how many sample pairs BestLoopEnds compares to search Candidates
+// ends with a window of Window samples (for budgeting many searches).
+int64_t SearchWork(int64_t Candidates, int32_t Window);
+
+// The best start in From .. To for a loop of Length samples that ends
+// inside the wave; none when no start fits. Every start is measured
+// exactly, in one pass: for a fixed length the weighted sums of the seam
+// cost are running sums along the wave.
+std::optional<TLoopCandidate> BestStartForLength(TSamples Wave, int32_t Length, int32_t From, int32_t To,
+                                                 int32_t Window);
 
 // Picks from Candidates, best first, at most Count with no two starts and
 // no two ends both within MinSpacing of each other.

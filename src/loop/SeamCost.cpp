@@ -12,7 +12,7 @@ int32_t SamplesOfMs(double Ms, int32_t Rate)
 TSeamWindow::TSeamWindow(int32_t Window) : FHalf(std::max<int32_t>(1, Window)), FWeights(2 * FHalf)
 {
     for (int32_t k = -FHalf; k < FHalf; ++k)
-        FWeights[k + FHalf] = 1.0f - std::abs(k + 0.5f) / static_cast<float>(FHalf);
+        FWeights[k + FHalf] = 1.0f - static_cast<float>(k >= 0 ? k : -1 - k) / static_cast<float>(FHalf);
 }
 
 double TSeamWindow::Cost(TSamples Wave, int32_t Start, int32_t End) const

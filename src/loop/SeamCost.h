@@ -5,11 +5,15 @@
 // A loop (S, E) plays S .. E-1 and then S again, so around the seam the
 // listener hears x[E+k] replaced by x[S+k]. The cost compares the two
 // stretches sample by sample over k = -W .. W-1 (W samples leading into each
-// point and W samples following it), weighted by a triangle that is highest
-// at the seam and falls to 0 at W samples from it:
+// point and W samples following it), weighted by a triangle that is 1 for
+// the two samples beside the seam and falls by 1/W per sample away from it:
 //
-//     w(k)  = 1 - |k + 1/2| / W
+//     w(k)  = 1 - j(k) / W,  j(k) = k for k >= 0 and -1-k for k < 0
 //     cost  = sum w(k) (x[E+k] - x[S+k])^2 / sum w(k) (x[E+k]^2 + x[S+k]^2)
+//
+// (The triangle is the convolution of two boxes, so the cost of one loop
+// length at every start can be had in one pass over the wave; see
+// BestStartForLength in LoopSearch.h.)
 //
 // Properties the rest of the program relies on:
 //   - 0 when the wave repeats exactly across the seam (an exactly periodic

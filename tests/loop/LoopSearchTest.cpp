@@ -70,6 +70,24 @@ TEST(LoopSearchTest, KeepsCountSpacingRangeAndMinimumLength)
     EXPECT_TRUE(BestLoopEnds(tone, 4000, {.Target = 100, .Radius = 10, .MinLength = 1}).empty());
 }
 
+TEST(LoopSearchTest, SlidingALengthMeasuresEveryStartLikeTheSeamCost)
+{
+    const std::vector<int16_t> tone = MakeTone({.Period = 100.37, .Seconds = 0.3, .NoiseLevel = 0.05});
+    const int32_t count = static_cast<int32_t>(tone.size());
+    struct TCase {
+        int32_t Length, From, To;
+    };
+    // Starts inside, and starts whose windows run past either edge.
+    for (const TCase& c : {TCase{7327, 0, count}, TCase{5000, 300, 4000}, TCase{3011, count - 3200, count}}) {
+        const auto slid = BestStartForLength(tone, c.Length, c.From, c.To, 220);
+        ASSERT_TRUE(slid) << c.Length;
+        const TSeamWindow window(220);
+        for (int32_t start = c.From; start <= std::min(c.To, count - c.Length); ++start)
+            ASSERT_GE(window.Cost(tone, start, start + c.Length), slid->Cost * (1 - 1e-5)) << start;
+    }
+    EXPECT_FALSE(BestStartForLength(tone, count, 1, 100, 220));
+}
+
 TEST(AutoLoopTest, LoopsTheSustainedPartOfMadeTonesCleanly)
 {
     for (const TToneCase& c : kTones) {
@@ -93,12 +111,12 @@ TEST(AutoLoopTest, NothingInSilenceAndOnlyInsideAGivenRegion)
 {
     EXPECT_TRUE(AutoLoops(std::vector<int16_t>(kRate, 0), kRate, {}).empty());
     const std::vector<int16_t> tone = MakeTone({.Period = 100.37, .Seconds = 2});
-    const auto loops = AutoLoops(tone, kRate, {.From = 30000, .To = 40000, .FindSustainedPart = false, .Count = 3});
+    const auto loops = AutoLoops(tone, kRate, {.From = 30000, .To = 36000, .FindSustainedPart = false, .Count = 3});
     ASSERT_EQ(loops.size(), 3u);
     for (const TLoopCandidate& loop : loops) {
         EXPECT_GE(loop.Start, 30000);
-        EXPECT_LE(loop.End, 40000);
-        EXPECT_GE(loop.Length(), 5000); // half the region: shorter than the minimum length
+        EXPECT_LE(loop.End, 36000);
+        EXPECT_GE(loop.Length(), 3000); // half the region, which is shorter than 0.2 s
     }
 }
 
