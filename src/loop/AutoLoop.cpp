@@ -20,11 +20,11 @@ constexpr int32_t kLengthsPerStart = 8;
 constexpr int64_t kFewestStarts = 16;
 // Sample pairs the searches from spread starts may compare in all: more
 // starts for short sounds, at least kFewestStarts for long ones.
-constexpr int64_t kStartWorkBudget = 150'000'000;
+constexpr int64_t kStartWorkBudget = 100'000'000;
 constexpr int32_t kSlidLengths = 32;
 constexpr int32_t kFewestSlidLengths = 4;
 // Start positions all lengths may be measured at in all.
-constexpr int64_t kSlideBudget = 30'000'000;
+constexpr int64_t kSlideBudget = 20'000'000;
 constexpr int32_t kLengthNeighbours = 3;
 
 // Mean-square level in dB of each whole frame of Region.
