@@ -39,6 +39,7 @@ TMainForm::TMainForm(std::unique_ptr<TPrompter> Prompter, std::shared_ptr<TWaveO
     CreateToolBar();
     CreateWidgets();
     CreatePopupMenus();
+    CreateLoopFinding();
     CreatePlayer(std::move(Device));
 }
 
@@ -120,6 +121,7 @@ void TMainForm::ClearViews()
         view->ClearSelection();
         view->ClearMarkers();
     }
+    ShowSeam();
 }
 
 void TMainForm::ShowWave(TWaveInfo* Wave)
@@ -131,6 +133,7 @@ void TMainForm::ShowWave(TWaveInfo* Wave)
     }
     AllWaveGraphImage->SetView(0, Wave->SampleCount());
     PartWaveGraphImage->SetView(Wave->ViewStart(), Wave->ViewEnd());
+    ShowSeam();
 }
 
 void TMainForm::WaveListViewClick()

@@ -27,6 +27,7 @@ class QAction;
 class QCloseEvent;
 class QDragEnterEvent;
 class QDropEvent;
+class QLabel;
 class QMenu;
 class QSplitter;
 class QTableWidget;
@@ -35,6 +36,7 @@ class QToolBar;
 class TGraphImage;
 class TLowLVPCM;
 class TMarkerStatus;
+class TSeamView;
 class TVersionForm;
 class TWaveOutDevice;
 
@@ -141,6 +143,13 @@ private:
     void EnlargeSelection(TGraphImage* From, TGraphImage* Other);
     void ClearBothSelections();
 
+    // Loop finding (MainWindowLoopFinding.cpp).
+    void CreateLoopFinding();
+    void ShowSeam(); // after any change of the shown wave or its loop
+    bool ZoomSeamView(bool In); // false when the seam view has no focus
+    int32_t SnappedLoopPoint(const TWaveInfo& Wave, int32_t Position, bool Start) const;
+    void FindLoop(const TGraphImage* View, bool Wide);
+
     // Playback.
     void MainMenu1_PlayStartClick();
     void MainMenu1_PlayStopClick();
@@ -158,6 +167,8 @@ private:
     int32_t FSavedLoopStart = 0;
     int32_t FSavedLoopEnd = 0;
     bool FSelectingFromCode = false;
+    bool FApplyingFoundLoop = false;
+    bool FSnappedDuringDrag = false;
 
     // Shared with the player's worker thread, which runs the feeder: the
     // wave being played is fixed when playback starts, so the feeder never
@@ -173,6 +184,8 @@ private:
     QSplitter* Splitter2 = nullptr;
     TGraphImage* AllWaveGraphImage = nullptr;
     TGraphImage* PartWaveGraphImage = nullptr;
+    TSeamView* SeamView = nullptr;
+    QLabel* SeamCostLabel = nullptr;
     QMenu* MainMenu1_Edit = nullptr;
     QMenu* AllWaveGraphImagePopupMenu = nullptr;
     QMenu* PartWaveGraphImagePopupMenu = nullptr;
@@ -204,5 +217,8 @@ private:
     QAction* MainMenu1_PlayStart = nullptr;
     QAction* MainMenu1_PlsyStop = nullptr;
     QAction* MainMenu1_About = nullptr;
+    QAction* MainMenu1_FindLoop = nullptr;
+    QAction* MainMenu1_FindLoopWide = nullptr;
+    QAction* MainMenu1_SnapToZero = nullptr;
     std::vector<QAction*> FViewSpanActions;
 };

@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <utility>
 
 namespace {
 
@@ -33,12 +34,14 @@ void TMainForm::SetMarkerInBoth(const char* Name, uint32_t Color, int32_t Positi
     marker.Position = Position;
     AllWaveGraphImage->SetMarker(Name, marker);
     PartWaveGraphImage->SetMarker(Name, marker);
+    ShowSeam();
 }
 
 void TMainForm::RemoveMarkerInBoth(const char* Name)
 {
     AllWaveGraphImage->RemoveMarker(Name);
     PartWaveGraphImage->RemoveMarker(Name);
+    ShowSeam();
 }
 
 void TMainForm::ChangeLoopStart(int32_t Position)
@@ -46,6 +49,7 @@ void TMainForm::ChangeLoopStart(int32_t Position)
     TWaveInfo* wave = SelectedWave();
     if (!wave)
         return;
+    Position = SnappedLoopPoint(*wave, Position, true);
     CheckLoopStart(*wave, Position);
     wave->SetLoopStart(Position);
     SetCell(SelectedIndex(), colLoopStart, QString::number(wave->LoopStart()));
@@ -58,6 +62,7 @@ void TMainForm::ChangeLoopEnd(int32_t Position)
     TWaveInfo* wave = SelectedWave();
     if (!wave)
         return;
+    Position = SnappedLoopPoint(*wave, Position, false);
     CheckLoopEnd(*wave, Position);
     wave->SetLoopEnd(Position);
     SetCell(SelectedIndex(), colLoopEnd, QString::number(wave->LoopEnd()));
@@ -130,6 +135,11 @@ void TMainForm::GraphImageMouseDown(TGraphImage* Other)
 void TMainForm::GraphImageMouseUp()
 {
     const TWaveInfo* wave = SelectedWave();
+    if (wave && std::exchange(FSnappedDuringDrag, false)) { // the dragged view shows the unsnapped line
+        SetMarkerInBoth(kLoopStart, kRed, wave->LoopStart());
+        if (wave->LoopEnd() != 0)
+            SetMarkerInBoth(kLoopEnd, kGreen, wave->LoopEnd());
+    }
     if (!wave || wave->LoopEnd() == 0 || wave->LoopStart() < wave->LoopEnd())
         return;
     ChangeLoop(FSavedLoopStart, FSavedLoopEnd);
@@ -139,20 +149,27 @@ void TMainForm::GraphImageMouseUp()
 void TMainForm::SyncMarker(TGraphImage* Source, TGraphImage* Target, TMarkerStatus* Marker)
 {
     const std::string name = Source->GetMarkerName(Marker);
-    Target->SetMarker(name, *Marker);
     TWaveInfo* wave = SelectedWave();
+    // A snapped loop point moves the other view's marker and the wave; the
+    // dragged marker follows on release (it must not be replaced mid-drag).
+    TMarkerStatus moved = *Marker;
+    if (wave && (name == kLoopStart || name == kLoopEnd))
+        moved.Position = SnappedLoopPoint(*wave, Marker->Position, name == kLoopStart);
+    FSnappedDuringDrag |= moved.Position != Marker->Position;
+    Target->SetMarker(name, moved);
     if (!wave)
         return;
     // The row shows what the wave holds (its setter keeps a start inside the wave).
     if (name == kLoopStart) {
-        wave->SetLoopStart(Marker->Position);
+        wave->SetLoopStart(moved.Position);
         SetCell(SelectedIndex(), colLoopStart, QString::number(wave->LoopStart()));
         FModified = true;
     } else if (name == kLoopEnd) {
-        wave->SetLoopEnd(Marker->Position);
+        wave->SetLoopEnd(moved.Position);
         SetCell(SelectedIndex(), colLoopEnd, QString::number(wave->LoopEnd()));
         FModified = true;
     }
+    ShowSeam();
 }
 
 // ---- Pop-up menus -------------------------------------------------------
@@ -235,6 +252,8 @@ void TMainForm::MainMenu1_ViewAllClick() { ShowWholeWave(); }
 
 void TMainForm::MainMenu1_ZoomInClick()
 {
+    if (ZoomSeamView(true))
+        return;
     TWaveInfo* wave = SelectedWave();
     if (!wave)
         return;
@@ -252,6 +271,8 @@ void TMainForm::MainMenu1_ZoomInClick()
 
 void TMainForm::MainMenu1_ZoomOutClick()
 {
+    if (ZoomSeamView(false))
+        return;
     TWaveInfo* wave = SelectedWave();
     if (!wave)
         return;

@@ -151,6 +151,15 @@ std::optional<TRegion> SustainedPart(TSamples Wave, int32_t Rate, TRegion Region
 
 namespace {
 
+// Whether the loudest frame of Region (or Region itself when shorter than a
+// frame) is louder than silence.
+bool Audible(TSamples Wave, int32_t Rate, TRegion Region)
+{
+    const int32_t frame = std::max(1, std::min(SamplesOfMs(kFrameMs, Rate), Region.Length()));
+    const std::vector<double> level = FrameLevels(Wave, Region, frame);
+    return !level.empty() && *std::max_element(level.begin(), level.end()) >= kSilenceDb;
+}
+
 // The region of Options within the wave, and within it the sustained part
 // when asked for; none when there is no such part.
 std::optional<TRegion> SearchRegion(TSamples Wave, int32_t Rate, const TAutoLoopOptions& Options)
@@ -159,7 +168,7 @@ std::optional<TRegion> SearchRegion(TSamples Wave, int32_t Rate, const TAutoLoop
     const TRegion region{std::clamp(Options.From, 0, count),
                          Options.To > Options.From ? std::min(Options.To, count) : count};
     if (!Options.FindSustainedPart)
-        return region;
+        return Audible(Wave, Rate, region) ? std::optional(region) : std::nullopt;
     return SustainedPart(Wave, Rate, region, SamplesOfMs(Options.MinLengthMs, Rate));
 }
 

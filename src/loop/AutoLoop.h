@@ -37,7 +37,7 @@ struct TAutoLoopOptions {
     int32_t From = 0;
     int32_t To = 0;
     // Look for the sustained part inside the region (off: use the region as
-    // it is, as for a part the user selected).
+    // it is, as for a part the user selected, unless it is silent).
     bool FindSustainedPart = true;
     double MinLengthMs = 100.0;
     double WindowMs = kDefaultSeamWindowMs;

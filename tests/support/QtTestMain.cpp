@@ -30,6 +30,8 @@ int main(int argc, char** argv)
         qputenv("XDG_RUNTIME_DIR", runtime.toUtf8());
     }
     gDefaultHandler = qInstallMessageHandler(FilterMessages);
+    // Settings the window remembers go to a test folder, not the user's.
+    QStandardPaths::setTestModeEnabled(true);
     QApplication app(argc, argv);
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
