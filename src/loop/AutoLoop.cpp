@@ -2,15 +2,16 @@
 
 #include <algorithm>
 #include <cmath>
+#include <tuple>
 
 namespace {
 
-constexpr double kFrameMs = 10.0;
+constexpr double kFrameMs = 20.0;
 constexpr double kSilenceDb = 20.3; // -70 dB of full scale, as a mean square in dB
 constexpr double kAttackDb = 6.0;
 constexpr double kReleaseDb = 15.0;
 constexpr double kLoudDb = 20.0;
-constexpr double kSteadyDbPerFrame = 1.5;
+constexpr double kSteadyDbPerFrame = 0.5;
 constexpr int32_t kFewestFrames = 3;
 constexpr int32_t kPolishedPairs = 4;
 constexpr int32_t kPolishRounds = 4;
@@ -21,7 +22,7 @@ constexpr int64_t kFewestStarts = 16;
 // Sample pairs the searches from spread starts may compare in all: more
 // starts for short sounds, at least kFewestStarts for long ones.
 constexpr int64_t kStartWorkBudget = 100'000'000;
-constexpr int32_t kSlidLengths = 32;
+constexpr int32_t kSlidLengths = 64;
 constexpr int32_t kFewestSlidLengths = 4;
 // Start positions all lengths may be measured at in all.
 constexpr int64_t kSlideBudget = 20'000'000;
@@ -172,6 +173,42 @@ std::optional<TRegion> SearchRegion(TSamples Wave, int32_t Rate, const TAutoLoop
     return SustainedPart(Wave, Rate, region, SamplesOfMs(Options.MinLengthMs, Rate));
 }
 
+// Loop lengths worth measuring at every start, best first: the lengths of
+// the best loops that begin at starts spread over the part, no two closer
+// than the neighbourhoods measured around each. Fewer starts and lengths
+// for long parts, where each costs more.
+std::vector<int32_t> PromisingLengths(TSamples Wave, TRegion Part, const TLoopSearchOptions& Search,
+                                      const TAutoLoopOptions& Options)
+{
+    const int64_t room = int64_t{Part.Length()} - Search.MinLength;
+    const int64_t affordable = kStartWorkBudget / std::max<int64_t>(1, SearchWork(room, Search.Window));
+    const int64_t starts =
+        std::clamp<int64_t>(std::min<int64_t>(Options.Starts, std::max(affordable, kFewestStarts)), 1, room + 1);
+    TLoopSearchOptions perStart = Search;
+    perStart.Count = kLengthsPerStart;
+    perStart.MinSpacing = 2 * kLengthNeighbours + 1;
+    std::vector<TLoopCandidate> found;
+    for (int64_t i = 0; i < starts; ++i) {
+        const auto start = static_cast<int32_t>(Part.From + (room * (2 * i + 1)) / (2 * starts));
+        for (const TLoopCandidate& loop : BestLoopEnds(Wave, start, perStart))
+            found.push_back(loop);
+    }
+    std::sort(found.begin(), found.end(), [](const TLoopCandidate& a, const TLoopCandidate& b) {
+        return std::tie(a.Cost, a.Start, a.End) < std::tie(b.Cost, b.Start, b.End);
+    });
+    const int64_t slides = kSlideBudget / (int64_t{Part.Length()} * (2 * kLengthNeighbours + 1));
+    const auto wanted = static_cast<std::size_t>(std::clamp<int64_t>(slides, kFewestSlidLengths, kSlidLengths));
+    std::vector<int32_t> lengths;
+    for (const TLoopCandidate& loop : found) {
+        if (lengths.size() == wanted)
+            break;
+        if (std::none_of(lengths.begin(), lengths.end(),
+                         [&](int32_t length) { return std::abs(length - loop.Length()) <= 2 * kLengthNeighbours; }))
+            lengths.push_back(loop.Length());
+    }
+    return lengths;
+}
+
 // The shortest loop allowed in Room samples: the minimum length of Options,
 // but at most half the room.
 int32_t ShortestLoop(int32_t Rate, int32_t Room, const TAutoLoopOptions& Options)
@@ -190,34 +227,13 @@ std::vector<TLoopCandidate> AutoLoops(TSamples Wave, int32_t Rate, const TAutoLo
     const int32_t loopLength = ShortestLoop(Rate, region.Length(), Options);
     const TLoopSearchOptions search = SearchWithin(region, loopLength, SamplesOfMs(Options.WindowMs, Rate));
 
-    // Promising loop lengths: the best ends for starts spread over the part.
-    const int64_t room = int64_t{region.Length()} - loopLength;
-    const int64_t affordable = kStartWorkBudget / std::max<int64_t>(1, SearchWork(room, search.Window));
-    const int64_t starts = std::clamp<int64_t>(std::min<int64_t>(Options.Starts, std::max<int64_t>(affordable, kFewestStarts)), 1, room + 1);
-    TLoopSearchOptions perStart = search;
-    perStart.Count = kLengthsPerStart;
-    perStart.MinSpacing = SamplesOfMs(Options.MinSpacingMs, Rate);
-    std::vector<TLoopCandidate> found;
-    for (int64_t i = 0; i < starts; ++i) {
-        const auto start = static_cast<int32_t>(region.From + (room * (2 * i + 1)) / (2 * starts));
-        for (const TLoopCandidate& loop : BestLoopEnds(Wave, start, perStart))
-            found.push_back(loop);
-    }
-    // Each of the best lengths, and its neighbours, at its best start
-    // anywhere in the part.
-    std::vector<int32_t> lengths;
-    const int64_t slides = kSlideBudget / (int64_t{region.Length()} * (2 * kLengthNeighbours + 1));
-    const auto slidLengths = static_cast<int32_t>(std::clamp<int64_t>(slides, kFewestSlidLengths, kSlidLengths));
-    for (const TLoopCandidate& loop : BestSpaced(std::move(found), slidLengths, 2))
-        for (int32_t near = -kLengthNeighbours; near <= kLengthNeighbours; ++near)
-            if (loop.Length() + near >= loopLength)
-                lengths.push_back(loop.Length() + near);
-    std::sort(lengths.begin(), lengths.end());
-    lengths.erase(std::unique(lengths.begin(), lengths.end()), lengths.end());
     std::vector<TLoopCandidate> slid;
-    for (const int32_t length : lengths)
-        if (const auto loop = BestStartForLength(Wave, length, region.From, region.To - length, search.Window))
-            slid.push_back(*loop);
+    for (const int32_t length : PromisingLengths(Wave, region, search, Options))
+        for (int32_t near = -kLengthNeighbours; near <= kLengthNeighbours; ++near)
+            if (length + near >= loopLength)
+                if (const auto loop = BestStartForLength(Wave, length + near, region.From, region.To - length - near,
+                                                         search.Window))
+                    slid.push_back(*loop);
     slid = BestSpaced(std::move(slid), std::max(kPolishedPairs, Options.Count), 1);
     for (TLoopCandidate& loop : slid)
         loop = Polish(Wave, loop, search, SamplesOfMs(kPolishRadiusMs, Rate));
