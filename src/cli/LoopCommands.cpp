@@ -9,6 +9,7 @@
 #include "loop/AutoLoop.h"
 
 #include <charconv>
+#include <cmath>
 #include <limits>
 #include <optional>
 
@@ -31,7 +32,7 @@ std::optional<T> ParseNumber(const std::string& Text)
     T value{};
     const char* end = Text.data() + Text.size();
     const auto [stop, error] = std::from_chars(Text.data(), end, value);
-    if (Text.empty() || error != std::errc() || stop != end || value < 0)
+    if (Text.empty() || error != std::errc() || stop != end || !(value >= 0) || !std::isfinite(static_cast<double>(value)))
         return std::nullopt;
     return value;
 }
@@ -100,7 +101,7 @@ std::vector<TLoopCandidate> LoopsFor(const TWaveInfo& Wave, const TLoopArguments
     }
     TLoopSearchOptions options;
     options.Target = Args.Near->second;
-    options.Radius = static_cast<int32_t>(std::min(Args.RadiusMs * rate / 1000.0, 1e9));
+    options.Radius = Args.RadiusMs > 0 ? SamplesOfMs(Args.RadiusMs, rate) : 0;
     options.MinLength = Args.MinLengthMs ? SamplesOfMs(*Args.MinLengthMs, rate) : 1;
     options.Count = Args.Count;
     options.MinSpacing = SamplesOfMs(TAutoLoopOptions().MinSpacingMs, rate);

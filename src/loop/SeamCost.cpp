@@ -6,7 +6,10 @@
 
 int32_t SamplesOfMs(double Ms, int32_t Rate)
 {
-    return std::max<int32_t>(1, static_cast<int32_t>(std::lround(Ms * Rate / 1000.0)));
+    const double samples = std::round(Ms * Rate / 1000.0);
+    if (!(samples >= 1)) // also NaN
+        return 1;
+    return static_cast<int32_t>(std::min(samples, 1e9));
 }
 
 TSeamWindow::TSeamWindow(int32_t Window) : FHalf(std::max<int32_t>(1, Window)), FWeights(2 * FHalf)

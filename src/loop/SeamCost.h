@@ -37,7 +37,7 @@ using TSamples = std::span<const int16_t>;
 // The default comparison half-width: 5 ms on either side of the seam.
 inline constexpr double kDefaultSeamWindowMs = 5.0;
 
-// Milliseconds to a whole number of samples at Rate (at least 1).
+// Milliseconds to a whole number of samples at Rate (1 .. 10^9).
 int32_t SamplesOfMs(double Ms, int32_t Rate);
 
 // The triangle weights w(k) for k = -Window .. Window-1, held once per
