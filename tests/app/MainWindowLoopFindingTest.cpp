@@ -4,11 +4,13 @@
 
 #include "AppFixture.h"
 
+#include "common/ProgramInfo.h"
 #include "loop/TestTones.h"
 #include "loop/ZeroCrossing.h"
 #include "view/SeamView.h"
 
 #include <QLabel>
+#include <QMenu>
 #include <QSettings>
 
 class MainWindowLoopFindingTest : public AppTest {
@@ -56,7 +58,7 @@ TEST_F(MainWindowLoopFindingTest, SnapsOnlyWhileSnappingIsOnAndRemembersIt)
     EXPECT_EQ(Wave().LoopStart(), 5003);
 
     snap->trigger();
-    EXPECT_TRUE(QSettings("Vantrel", "Vantrel").value("Edit/SnapToZeroCrossings").toBool());
+    EXPECT_TRUE(QSettings(kProgramName, kProgramName).value("Edit/SnapToZeroCrossings").toBool());
     MenuAt("MainMenu1_LoopStart", 5003); // the end is not set: a rising crossing
     EXPECT_TRUE(IsZeroCrossing(Samples(), Wave().LoopStart(), TSlope::Rising));
     EXPECT_LE(std::abs(Wave().LoopStart() - 5003), 100);
@@ -65,9 +67,14 @@ TEST_F(MainWindowLoopFindingTest, SnapsOnlyWhileSnappingIsOnAndRemembersIt)
     EXPECT_EQ(Cell(0, 5), QString::number(Wave().LoopEnd()));
 
     snap->trigger();
-    EXPECT_FALSE(QSettings("Vantrel", "Vantrel").value("Edit/SnapToZeroCrossings").toBool());
+    EXPECT_FALSE(QSettings(kProgramName, kProgramName).value("Edit/SnapToZeroCrossings").toBool());
     MenuAt("MainMenu1_LoopEnd", 9003);
     EXPECT_EQ(Wave().LoopEnd(), 9003);
+
+    // Off with the other editing commands while a wave plays.
+    Form->findChild<QMenu*>("MainMenu1_Edit")->menuAction()->setEnabled(false);
+    for (const char* name : {"MainMenu1_SnapToZero", "MainMenu1_FindLoop", "MainMenu1_FindLoopWide"})
+        EXPECT_FALSE(Action(name)->isEnabled()) << name;
 }
 
 TEST_F(MainWindowLoopFindingTest, AutomaticLoopAppliesItsLoopOrSaysThereIsNone)
