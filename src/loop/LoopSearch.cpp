@@ -61,7 +61,8 @@ public:
     TBlockLevel(TSamples Wave, int32_t Anchor, int32_t Window, int32_t Size)
         : FWave(Wave), FAnchor(Anchor), FSize(Size), FHalf((Window + Size - 1) / Size),
           FWeights(2 * FHalf), FAnchorBlocks(Wave, int64_t{Anchor} - int64_t{FHalf} * Size,
-                                             int64_t{Anchor} + int64_t{FHalf} * Size, Size, Anchor % Size)
+                                             int64_t{Anchor} + int64_t{FHalf} * Size, Size, Anchor % Size),
+          FExact(Window)
     {
         for (int32_t j = -FHalf; j < FHalf; ++j)
             FWeights[j + FHalf] = std::max(0.0f, 1.0f - std::abs((j + 0.5f) * Size) / static_cast<float>(Window));
@@ -74,6 +75,9 @@ public:
     {
         return TBlocks(FWave, From - int64_t{FHalf} * FSize, To + int64_t{FHalf} * FSize + FSize, FSize, Phase);
     }
+
+    // The seam cost itself (on the samples), for the finest level.
+    double ExactCost(int32_t Candidate) const { return FExact.Cost(FWave, FAnchor, Candidate); }
 
     double Cost(const TBlocks& Signal, int64_t Candidate) const
     {
@@ -96,6 +100,7 @@ private:
     int32_t FHalf;
     std::vector<float> FWeights;
     TBlocks FAnchorBlocks;
+    TSeamWindow FExact;
 };
 
 int32_t CoarsestBlock(int32_t Window)
@@ -158,6 +163,36 @@ std::vector<TScored> MeasureAll(TSamples Wave, int32_t Anchor, int32_t Low, int3
     return scored;
 }
 
+struct TRange {
+    int32_t Low;
+    int32_t High;
+};
+
+// One step down from a coarser level: the best of Branch and the positions
+// up to 2 steps either side, measured on Level's blocks (exactly, and kept in
+// Measured, at the finest level of one sample).
+int32_t FollowBranch(const TBlockLevel& Level, int32_t Branch, int32_t Step, TRange Range,
+                     std::vector<TScored>& Measured)
+{
+    const TBlocks signal =
+        Level.BlocksFor(std::max(Range.Low, Branch - 2 * Step), std::min(Range.High, Branch + 2 * Step));
+    double best = std::numeric_limits<double>::infinity();
+    int32_t bestAt = Branch;
+    for (int32_t offset = -2; offset <= 2; ++offset) {
+        const int32_t candidate = Branch + offset * Step;
+        if (candidate < Range.Low || candidate > Range.High)
+            continue;
+        const double cost = Step == 1 ? Level.ExactCost(candidate) : Level.Cost(signal, candidate);
+        if (Step == 1)
+            Measured.push_back({candidate, cost});
+        if (cost < best) {
+            best = cost;
+            bestAt = candidate;
+        }
+    }
+    return bestAt;
+}
+
 // The partners of the fixed loop point Anchor among Low .. High, coarse to
 // fine (see LoopSearch.h): every position measured at full resolution.
 std::vector<TScored> SearchPartners(TSamples Wave, int32_t Anchor, int32_t Low, int32_t High, int32_t Window,
@@ -178,29 +213,10 @@ std::vector<TScored> SearchPartners(TSamples Wave, int32_t Anchor, int32_t Low, 
         CoarseMinima(TBlockLevel(Wave, Anchor, Window, coarsest), first, High, coarsest, gridStep, Branches);
 
     std::vector<TScored> measured;
-    const TSeamWindow exact(Window);
     for (int32_t step = gridStep / 2; step >= 1; step /= 2) {
         const TBlockLevel level(Wave, Anchor, Window, step);
-        for (int32_t& branch : branches) {
-            const int32_t from = std::max(Low, branch - 2 * step);
-            const int32_t to = std::min(High, branch + 2 * step);
-            const TBlocks signal = level.BlocksFor(from, to);
-            double best = std::numeric_limits<double>::infinity();
-            int32_t bestAt = branch;
-            for (int32_t offset = -2; offset <= 2; ++offset) {
-                const int32_t candidate = branch + offset * step;
-                if (candidate < Low || candidate > High)
-                    continue;
-                const double cost = step == 1 ? exact.Cost(Wave, Anchor, candidate) : level.Cost(signal, candidate);
-                if (step == 1)
-                    measured.push_back({candidate, cost});
-                if (cost < best) {
-                    best = cost;
-                    bestAt = candidate;
-                }
-            }
-            branch = bestAt;
-        }
+        for (int32_t& branch : branches)
+            branch = FollowBranch(level, branch, step, {Low, High}, measured);
         std::sort(branches.begin(), branches.end());
         branches.erase(std::unique(branches.begin(), branches.end()), branches.end());
     }
@@ -210,11 +226,6 @@ std::vector<TScored> SearchPartners(TSamples Wave, int32_t Anchor, int32_t Low, 
                    measured.end());
     return measured;
 }
-
-struct TRange {
-    int32_t Low;
-    int32_t High;
-};
 
 // Target +- Radius within Lowest .. Highest and within Low .. High.
 TRange RangeOf(const TLoopSearchOptions& Options, int64_t Low, int64_t High)

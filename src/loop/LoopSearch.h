@@ -5,16 +5,17 @@
 //
 // The search is coarse to fine. The wave is averaged over blocks of D
 // samples (D up to 16, chosen so the window still spans at least 24 blocks)
-// and the seam cost of every D-th candidate is measured on the block means
-// with the window in blocks; the best local minima of that coarse cost are
-// then followed down through blocks of D/2, D/4 ... 1 sample, each time
-// measuring the 5 positions within one coarser block either side, and the
+// and the seam cost of every (D/2)-th candidate is measured on the block
+// means with the window in blocks; the best local minima of that coarse cost
+// (ranked by the bottom of a parabola through each and its neighbours) are
+// then followed down through blocks of D/4, D/8 ... 1 sample, each time
+// measuring the 5 positions within one coarser step either side, and the
 // positions met at full resolution are ranked by their exact cost. This
-// measures about 1/D^2 of what comparing every candidate sample by sample
+// measures about 2/D^2 of what comparing every candidate sample by sample
 // does, and finds the same best loop on tonal sounds (the coarse cost of a
 // sound whose energy lies below a few kHz has its minima where the exact
-// cost has them). SearchExhaustively compares every candidate and serves as
-// the reference.
+// cost has them). SearchEndsExhaustively compares every candidate and serves
+// as the reference.
 
 #include "loop/SeamCost.h"
 
