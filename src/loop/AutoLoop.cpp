@@ -6,6 +6,7 @@
 
 namespace {
 
+// The sustained part (see AutoLoop.h).
 constexpr double kFrameMs = 20.0;
 constexpr double kSilenceDb = 20.3; // -70 dB of full scale, as a mean square in dB
 constexpr double kAttackDb = 6.0;
@@ -13,6 +14,9 @@ constexpr double kReleaseDb = 15.0;
 constexpr double kLoudDb = 20.0;
 constexpr double kSteadyDbPerFrame = 0.5;
 constexpr int32_t kFewestFrames = 3;
+// The search: loops from starts spread over the part give promising
+// lengths; each, with its neighbours, is measured at every start; the best
+// pairs are polished.
 constexpr int32_t kPolishedPairs = 4;
 constexpr int32_t kPolishRounds = 4;
 constexpr double kPolishRadiusMs = 10.0;
@@ -246,7 +250,10 @@ std::vector<TLoopCandidate> AutoLoopEnds(TSamples Wave, int32_t Rate, int32_t St
         return {};
     TAutoLoopOptions whole = Options;
     whole.FindSustainedPart = false;
-    TRegion room = *SearchRegion(Wave, Rate, whole);
+    const std::optional<TRegion> region = SearchRegion(Wave, Rate, whole);
+    if (!region)
+        return {};
+    TRegion room = *region;
     if (const std::optional<TRegion> part = SearchRegion(Wave, Rate, Options); part && part->To > Start + 1)
         room.To = part->To;
     room.From = Start;

@@ -3,12 +3,12 @@
 // sound, where the attack is over, the release has not begun and the level
 // is steady.
 //
-// The sustained part. The level is measured over frames of 10 ms (mean
+// The sustained part. The level is measured over frames of 20 ms (mean
 // square, in dB). Relative to the loudest frame:
 //   - the attack lasts until the level first comes within 6 dB of the peak
-//     and then as long as it still rises by more than 1.5 dB a frame;
+//     and then as long as it still rises by more than 0.5 dB a frame;
 //   - the release begins after the last frame within 15 dB of the peak, and
-//     earlier as long as the level falls by more than 1.5 dB a frame there;
+//     earlier as long as the level falls by more than 0.5 dB a frame there;
 //   - inside, the longest run of frames within 20 dB of the peak is kept,
 //     less one frame at either end.
 // When that leaves too little room for a loop (a strongly decaying sound)
