@@ -12,8 +12,8 @@
 //   - inside, the longest run of frames within 20 dB of the peak is kept,
 //     less one frame at either end.
 // When that leaves too little room for a loop (a strongly decaying sound)
-// the part is taken without the steadiness rules: from the first frame
-// within 6 dB of the peak to the last within 20 dB. A sound whose loudest
+// the part is taken without the steadiness rules: from the frame after the
+// first within 6 dB of the peak to the last within 20 dB. A sound whose loudest
 // frame is below -70 dB of full scale is silence and gets no loop.
 //
 // The loop. Loops lie inside the part and are at least MinLengthMs long,

@@ -109,8 +109,14 @@ TEST(AutoLoopTest, LoopsTheSustainedPartOfMadeTonesCleanly)
 
 TEST(AutoLoopTest, NothingInSilenceAndOnlyInsideAGivenRegion)
 {
-    EXPECT_TRUE(AutoLoops(std::vector<int16_t>(kRate, 0), kRate, {}).empty());
+    const std::vector<int16_t> silence(kRate, 0);
+    EXPECT_TRUE(AutoLoops(silence, kRate, {}).empty());
+    EXPECT_TRUE(AutoLoopEnds(silence, kRate, 100, {}).empty());
     const std::vector<int16_t> tone = MakeTone({.Period = 100.37, .Seconds = 2});
+    const auto ends = AutoLoopEnds(tone, kRate, 5000, {});
+    ASSERT_EQ(ends.size(), 1u);
+    EXPECT_EQ(ends[0].Start, 5000);
+    EXPECT_LE(PeriodsOff(ends[0].Length(), 100.37), 1.0);
     const auto loops = AutoLoops(tone, kRate, {.From = 30000, .To = 36000, .FindSustainedPart = false, .Count = 3});
     ASSERT_EQ(loops.size(), 3u);
     for (const TLoopCandidate& loop : loops) {
