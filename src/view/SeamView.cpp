@@ -4,6 +4,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <functional>
 
 namespace {
 
@@ -53,8 +54,57 @@ bool TSeamView::SampleAt(int64_t Offset, int16_t& Sample) const
     return true;
 }
 
-// Column x shows the offsets it covers, joined to the last sample of the
-// column before it, as one vertical stroke from their lowest to their highest.
+// Fewer samples than columns: each sample at the middle of its columns,
+// joined by straight lines.
+void TSeamView::DrawSampleLines(QPainter& Painter, const std::function<int(int16_t)>& Y) const
+{
+    const int64_t shown = 2 * int64_t{FSpan};
+    const int width = FSurface.width();
+    QPoint previous;
+    bool joined = false;
+    for (int64_t i = 0; i < shown; ++i) {
+        int16_t sample = 0;
+        if (!SampleAt(i - FSpan, sample)) {
+            joined = false;
+            continue;
+        }
+        const QPoint point(static_cast<int>((2 * i + 1) * width / (2 * shown)), Y(sample));
+        if (joined)
+            Painter.drawLine(previous, point);
+        else
+            Painter.drawPoint(point);
+        previous = point;
+        joined = true;
+    }
+}
+
+// As many samples as columns or more: column x shows the offsets it covers,
+// joined to the last sample of the column before it, as one vertical stroke
+// from their lowest to their highest.
+void TSeamView::DrawColumnStrokes(QPainter& Painter, const std::function<int(int16_t)>& Y) const
+{
+    const int64_t shown = 2 * int64_t{FSpan};
+    const int width = FSurface.width();
+    const int height = FSurface.height();
+    int64_t previous = -1;
+    for (int x = 0; x < width; ++x) {
+        const int64_t first = x * shown / width;
+        const int64_t last = std::max(first, (x + 1) * shown / width - 1);
+        int low = height;
+        int high = -1;
+        for (int64_t i = std::max<int64_t>(0, previous); i <= last; ++i) {
+            int16_t sample = 0;
+            if (!SampleAt(i - FSpan, sample))
+                continue;
+            low = std::min(low, Y(sample));
+            high = std::max(high, Y(sample));
+        }
+        if (high >= 0)
+            Painter.drawLine(x, low, x, high);
+        previous = last;
+    }
+}
+
 void TSeamView::Redraw()
 {
     const int width = std::max(1, this->width());
@@ -72,23 +122,10 @@ void TSeamView::Redraw()
         const auto y = [height](int16_t sample) {
             return static_cast<int>((32767 - int64_t{sample}) * (height - 1) / 65535);
         };
-        int64_t previous = -1;
-        for (int x = 0; x < width; ++x) {
-            const int64_t first = x * shown / width;
-            const int64_t last = std::max(first, (x + 1) * shown / width - 1);
-            int low = height;
-            int high = -1;
-            for (int64_t i = std::max<int64_t>(0, previous); i <= last; ++i) {
-                int16_t sample = 0;
-                if (!SampleAt(i - FSpan, sample))
-                    continue;
-                low = std::min(low, y(sample));
-                high = std::max(high, y(sample));
-            }
-            if (high >= 0)
-                painter.drawLine(x, low, x, high);
-            previous = last;
-        }
+        if (shown < width)
+            DrawSampleLines(painter, y);
+        else
+            DrawColumnStrokes(painter, y);
     }
     update();
 }

@@ -11,7 +11,10 @@
 #include <QImage>
 #include <QWidget>
 
+class QPainter;
+
 #include <cstdint>
+#include <functional>
 
 class TSeamView : public QWidget {
     Q_OBJECT
@@ -44,6 +47,8 @@ protected:
 
 private:
     void Redraw();
+    void DrawSampleLines(QPainter& Painter, const std::function<int(int16_t)>& Y) const;
+    void DrawColumnStrokes(QPainter& Painter, const std::function<int(int16_t)>& Y) const;
     // The sample heard at Offset from the junction (the loop end's side
     // before it, the loop start's from it on); false beyond the wave.
     bool SampleAt(int64_t Offset, int16_t& Sample) const;

@@ -99,3 +99,4 @@ TEST_F(MainWindowLoopFindingTest, AutomaticLoopAppliesItsLoopOrSaysThereIsNone)
     Trigger("MainMenu1_FindLoop");
     EXPECT_EQ(TakeErrors(), std::vector<QString>{"適切なループが見つかりません."});
 }
+

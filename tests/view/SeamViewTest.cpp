@@ -53,9 +53,16 @@ TEST(SeamViewTest, ShowsTheEndsSideThenTheStartsSideAroundTheJunction)
     EXPECT_EQ(view.Surface().pixel(32, 0), kGrey);
     EXPECT_EQ(view.Surface().pixel(32, 10), kBlue);
 
+    // Zoomed in further, samples are joined by lines, across the junction too.
+    view.ZoomIn();
+    view.ZoomIn(); // 8 samples a side on 64 columns
+    EXPECT_EQ(InkedRows(view, 10), std::vector<int>{1});
+    EXPECT_EQ(InkedRows(view, 50), std::vector<int>{30});
+    EXPECT_GT(InkedRows(view, 31).size(), 1u);
+
     QKeyEvent minus(QEvent::KeyPress, Qt::Key_Minus, Qt::NoModifier);
     QCoreApplication::sendEvent(&view, &minus);
-    EXPECT_EQ(view.Span(), 64);
+    EXPECT_EQ(view.Span(), 16);
     view.SetSeam(&wave, 600, 600); // no loop
     EXPECT_TRUE(view.Empty());
     EXPECT_TRUE(InkedRows(view, 10).empty());
