@@ -39,6 +39,18 @@ bool HasSelection(const TGraphImage& View) { return View.SelectStart() < View.Se
 
 QSettings Settings() { return QSettings(kProgramName, kProgramName); }
 
+// A flag raised for the lifetime of the object.
+class TRaisedFlag {
+public:
+    explicit TRaisedFlag(bool& Flag) : FFlag(Flag) { FFlag = true; }
+    ~TRaisedFlag() { FFlag = false; }
+    TRaisedFlag(const TRaisedFlag&) = delete;
+    TRaisedFlag& operator=(const TRaisedFlag&) = delete;
+
+private:
+    bool& FFlag;
+};
+
 } // namespace
 
 void TMainForm::CreateLoopFinding()
@@ -168,12 +180,6 @@ void TMainForm::FindLoop(const TGraphImage* View, bool Wide)
     if (found.empty())
         throw EVantrelError(kNoLoopFound);
     // The loop found is where it is best: snapping must not move it.
-    FApplyingFoundLoop = true;
-    try {
-        ChangeLoop(found.front().Start, found.front().End);
-    } catch (...) {
-        FApplyingFoundLoop = false;
-        throw;
-    }
-    FApplyingFoundLoop = false;
+    const TRaisedFlag applying(FApplyingFoundLoop);
+    ChangeLoop(found.front().Start, found.front().End);
 }
