@@ -200,8 +200,10 @@ std::vector<TScored> SearchPartners(TSamples Wave, int32_t Anchor, int32_t Low, 
 {
     if (Low > High)
         return {};
+    // Without at least two levels below the coarse grid (blocks of 4) there
+    // is nothing to gain: every candidate is measured.
     const int32_t coarsest = CoarsestBlock(Window);
-    if (coarsest == 1 || High - Low < 4 * coarsest)
+    if (coarsest < 4 || High - Low < 4 * coarsest)
         return MeasureAll(Wave, Anchor, Low, High, Window);
 
     // The coarse grid has half the block size as its step, so that a
@@ -355,7 +357,7 @@ private:
 int64_t SearchWork(int64_t Candidates, int32_t Window)
 {
     const int64_t block = CoarsestBlock(Window);
-    const int64_t coarse = block == 1 ? Candidates * 2 * Window : Candidates / (block / 2) * 2 * Window / block;
+    const int64_t coarse = block < 4 ? Candidates * 2 * Window : Candidates / (block / 2) * 2 * Window / block;
     return coarse + static_cast<int64_t>(kMinBranches) * 10 * Window;
 }
 

@@ -27,6 +27,7 @@ const TToneCase kTones[] = {
     {"vibrato", {.Period = 120.1, .Seconds = 2, .VibratoHz = 5.5, .VibratoDepth = 0.01}, false},
     {"noise", {.Period = 100.37, .NoiseLevel = 0.01}, true},
     {"detuned pair", {.Period = 100, .Seconds = 2, .DetuneRatio = 1.004}, false},
+    {"16 kHz", {.Period = 60.3, .Rate = 16000}, true},
 };
 
 double PeriodsOff(int32_t Length, double Period)
@@ -36,14 +37,15 @@ double PeriodsOff(int32_t Length, double Period)
 
 TEST(LoopSearchTest, FindsTheExhaustiveBestEnd)
 {
-    for (const TToneCase& c : kTones) {
-        const std::vector<int16_t> tone = MakeTone(c.Tone);
-        const TLoopSearchOptions options{.Target = 15000, .Radius = 2205, .MinLength = 4410, .Window = 220};
-        const auto fast = BestLoopEnds(tone, 5000, options);
-        const auto exhaustive = SearchEndsExhaustively(tone, 5000, options);
-        ASSERT_EQ(fast.size(), 1u) << c.Name;
-        EXPECT_LE(fast[0].Cost, exhaustive[0].Cost * 1.05 + 1e-9) << c.Name;
-    }
+    for (const TToneCase& c : kTones)
+        for (const int32_t window : {20, 60, 100, 220, 882}) { // every number of search levels
+            const std::vector<int16_t> tone = MakeTone(c.Tone);
+            const TLoopSearchOptions options{.Target = 15000, .Radius = 2205, .MinLength = 4410, .Window = window};
+            const auto fast = BestLoopEnds(tone, 5000, options);
+            const auto exhaustive = SearchEndsExhaustively(tone, 5000, options);
+            ASSERT_EQ(fast.size(), 1u) << c.Name << " " << window;
+            EXPECT_LE(fast[0].Cost, exhaustive[0].Cost * 1.05 + 1e-9) << c.Name << " " << window;
+        }
 }
 
 TEST(LoopSearchTest, KeepsCountSpacingRangeAndMinimumLength)
@@ -92,18 +94,20 @@ TEST(AutoLoopTest, LoopsTheSustainedPartOfMadeTonesCleanly)
 {
     for (const TToneCase& c : kTones) {
         const std::vector<int16_t> tone = MakeTone(c.Tone);
-        const auto loops = AutoLoops(tone, kRate, {});
+        const int32_t rate = c.Tone.Rate;
+        const auto loops = AutoLoops(tone, rate, {});
         ASSERT_EQ(loops.size(), 1u) << c.Name;
         const TLoopCandidate& loop = loops[0];
-        EXPECT_GE(loop.Start, c.Tone.AttackSeconds * kRate) << c.Name;
-        EXPECT_LE(loop.End, (c.Tone.Seconds - c.Tone.ReleaseSeconds) * kRate) << c.Name;
-        EXPECT_GE(loop.Length(), kRate / 10) << c.Name;
+        EXPECT_GE(loop.Start, c.Tone.AttackSeconds * rate) << c.Name;
+        EXPECT_LE(loop.End, (c.Tone.Seconds - c.Tone.ReleaseSeconds) * rate) << c.Name;
+        EXPECT_GE(loop.Length(), rate / 10) << c.Name;
         if (c.Periodic) {
             EXPECT_LE(PeriodsOff(loop.Length(), c.Tone.Period), 1.0) << c.Name << " " << loop.Length();
         }
-        EXPECT_LT(loop.Cost, kGoodSeamCost) << c.Name;
         const auto halfPeriod = static_cast<int32_t>(c.Tone.Period / 2);
-        EXPECT_GT(SeamCost(tone, loop.Start, loop.End + halfPeriod, 220), std::max(kGoodSeamCost, loop.Cost)) << c.Name;
+        const int32_t window = SamplesOfMs(kDefaultSeamWindowMs, rate);
+        EXPECT_LT(SeamCost(tone, loop.Start, loop.End, window), kGoodSeamCost) << c.Name;
+        EXPECT_GT(SeamCost(tone, loop.Start, loop.End + halfPeriod, window), kGoodSeamCost) << c.Name;
     }
 }
 
