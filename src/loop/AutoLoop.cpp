@@ -14,6 +14,7 @@ constexpr double kReleaseDb = 15.0;
 constexpr double kLoudDb = 20.0;
 constexpr double kSteadyDbPerFrame = 0.5;
 constexpr int32_t kFewestFrames = 3;
+constexpr int32_t kFewestPeakFrames = 2;
 // The search: loops from starts spread over the part give promising
 // lengths; each, with its neighbours, is measured at every start; the best
 // pairs are polished.
@@ -98,6 +99,20 @@ TRegion LoosePart(const std::vector<double>& Level, double Peak, TRegion Region,
     return FramesAsRegion(Region, Frame, first + 1, last);
 }
 
+// The frames within 6 dB of the peak on either side of the loudest one, for
+// a sound too short for the other rules.
+TRegion PeakPart(const std::vector<double>& Level, double Peak, TRegion Region, int32_t Frame)
+{
+    const int64_t loudest = std::max_element(Level.begin(), Level.end()) - Level.begin();
+    int64_t first = loudest;
+    int64_t last = loudest;
+    while (first > 0 && Level[first - 1] >= Peak - kAttackDb)
+        --first;
+    while (last + 1 < static_cast<int64_t>(Level.size()) && Level[last + 1] >= Peak - kAttackDb)
+        ++last;
+    return FramesAsRegion(Region, Frame, first, last);
+}
+
 TLoopSearchOptions SearchWithin(TRegion Part, int32_t MinLength, int32_t Window)
 {
     TLoopSearchOptions options;
@@ -138,7 +153,7 @@ std::optional<TRegion> SustainedPart(TSamples Wave, int32_t Rate, TRegion Region
 {
     const int32_t frame = SamplesOfMs(kFrameMs, Rate);
     const std::vector<double> level = FrameLevels(Wave, Region, frame);
-    if (static_cast<int32_t>(level.size()) < kFewestFrames)
+    if (static_cast<int32_t>(level.size()) < kFewestPeakFrames)
         return std::nullopt;
     const double peak = *std::max_element(level.begin(), level.end());
     if (peak < kSilenceDb)
@@ -149,7 +164,12 @@ std::optional<TRegion> SustainedPart(TSamples Wave, int32_t Rate, TRegion Region
         if (loose.Length() > part.Length())
             part = loose;
     }
-    if (part.Length() < kFewestFrames * frame)
+    if (part.Length() < kFewestFrames * frame) {
+        const TRegion loudest = PeakPart(level, peak, Region, frame);
+        if (loudest.Length() > part.Length())
+            part = loudest;
+    }
+    if (part.Length() < kFewestPeakFrames * frame)
         return std::nullopt;
     return part;
 }

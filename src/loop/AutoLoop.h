@@ -13,8 +13,10 @@
 //     less one frame at either end.
 // When that leaves too little room for a loop (a strongly decaying sound)
 // the part is taken without the steadiness rules: from the frame after the
-// first within 6 dB of the peak to the last within 20 dB. A sound whose loudest
-// frame is below -70 dB of full scale is silence and gets no loop.
+// first within 6 dB of the peak to the last within 20 dB; and when that is
+// shorter than 3 frames, the frames within 6 dB of the peak around the
+// loudest one, if there are at least 2. A sound whose loudest frame is below
+// -70 dB of full scale is silence and gets no loop.
 //
 // The loop. Loops lie inside the part and are at least MinLengthMs long,
 // but at most half the part, so a short vowel still gets one. The best ends

@@ -117,6 +117,12 @@ TEST(AutoLoopTest, NothingInSilenceAndOnlyInsideAGivenRegion)
     EXPECT_TRUE(AutoLoops(silence, kRate, {}).empty());
     EXPECT_TRUE(AutoLoopEnds(silence, kRate, 100, {}).empty());
     const std::vector<int16_t> tone = MakeTone({.Period = 100.37, .Seconds = 2});
+    // A sound too short for the steadiness rules still loops, inside its loud part.
+    const std::vector<int16_t> blip = MakeTone({.Period = 150.3, .Seconds = 0.06, .AttackSeconds = 0.01, .ReleaseSeconds = 0.02});
+    const auto blipLoops = AutoLoops(blip, kRate, {});
+    ASSERT_EQ(blipLoops.size(), 1u);
+    EXPECT_GE(blipLoops[0].Start, 441);
+    EXPECT_LE(blipLoops[0].End, 2646 - 441);
     const auto ends = AutoLoopEnds(tone, kRate, 5000, {});
     ASSERT_EQ(ends.size(), 1u);
     EXPECT_EQ(ends[0].Start, 5000);
