@@ -1,6 +1,7 @@
 #include "app/MainWindow.h"
 
 #include "app/MainWindowConstants.h"
+#include "app/RecentFiles.h"
 #include "app/Version.h"
 #include "common/ErrorText.h"
 #include "playback/LowLVPCM.h"
@@ -14,6 +15,7 @@
 #include <QMimeData>
 #include <QTableWidget>
 #include <QTimer>
+#include <QUndoStack>
 #include <QUrl>
 
 #include <algorithm>
@@ -32,15 +34,21 @@ TMainForm::TMainForm(std::unique_ptr<TPrompter> Prompter, std::shared_ptr<TWaveO
     Q_INIT_RESOURCE(Icons);
     setObjectName("MainForm");
     setWindowTitle(kTitle);
+    setWindowIcon(QIcon(":/icons/vantrel.svg"));
     resize(686, 441);
     setAcceptDrops(true);
+    FUndoStack = new QUndoStack(this);
+    FRecentFiles = std::make_unique<TRecentFiles>();
     CreateActions();
+    CreateUndoActions();
+    AssignShortcuts();
     CreateMenus();
     CreateToolBar();
     CreateWidgets();
     CreatePopupMenus();
     CreateLoopFinding();
     CreatePlayer(std::move(Device));
+    RestoreSession();
 }
 
 TMainForm::~TMainForm()
@@ -58,7 +66,7 @@ bool TMainForm::RunCommand(const std::function<void()>& Command)
         Command();
         return true;
     } catch (const Exception& e) {
-        message = QString::fromStdString(ErrorText(e.Message()));
+        message = QString::fromStdString(ErrorText(e));
     } catch (const std::exception& e) {
         message = QString::fromStdString(ErrorText(e.what()));
     }
@@ -96,13 +104,16 @@ void TMainForm::SetCell(int Row, int Column, const QString& Text)
 
 void TMainForm::SetRow(int Row, const TWaveInfo& Wave, TLoopColumns Loops)
 {
-    SetCell(Row, colName, QString::fromStdString(Wave.WaveName()));
+    // A converted file says what it held, e.g. "a.wav (24-bit 2ch から変換)".
+    const std::string source = Wave.Source().empty() ? "" : " (" + Wave.Source() + " から変換)";
+    SetCell(Row, colName, QString::fromStdString(Wave.WaveName() + source));
     SetCell(Row, colRate, QString::number(Wave.SamplesPerSec()));
     SetCell(Row, colLength, QString::number(Wave.LengthMSec()));
     SetCell(Row, colSamples, QString::number(Wave.SampleCount()));
     const bool numbers = Loops == TLoopColumns::FromWave && (Wave.LoopStart() != 0 || Wave.LoopEnd() != 0);
     SetCell(Row, colLoopStart, numbers ? QString::number(Wave.LoopStart()) : "-");
-    SetCell(Row, colLoopEnd, numbers ? QString::number(Wave.LoopEnd()) : "-");
+    // A start without an end yet shows as the loop commands leave it: no end.
+    SetCell(Row, colLoopEnd, numbers && Wave.LoopEnd() != 0 ? QString::number(Wave.LoopEnd()) : "-");
 }
 
 void TMainForm::AppendRow(const TWaveInfo& Wave, TLoopColumns Loops)
@@ -159,7 +170,7 @@ TPrompter::TAnswer TMainForm::AskSave()
 
 bool TMainForm::ConfirmDiscard()
 {
-    if (FKSD.Count() == 0 || !FModified)
+    if (FKSD.Count() == 0 || !Modified())
         return true;
     switch (AskSave()) {
     case TPrompter::TAnswer::Yes:
@@ -179,8 +190,8 @@ bool TMainForm::ConfirmDiscard()
 void TMainForm::ClearDocument()
 {
     LowLVPCM1->Stop();
+    FUndoStack->clear(); // its commands may hold waves of the old list
     FKSD.Clear();
-    FModified = true;
     WaveListView->setRowCount(0);
     ClearViews();
     FFileName.clear();
@@ -191,13 +202,12 @@ void TMainForm::MainMenu1_NewClick()
     if (!ConfirmDiscard())
         return;
     ClearDocument();
-    FModified = false;
 }
 
 void TMainForm::MainMenu1_OpenKSDClick()
 {
-    if (ConfirmDiscard() && OpenKSDWithDialog())
-        FModified = false;
+    if (ConfirmDiscard())
+        OpenKSDWithDialog();
 }
 
 bool TMainForm::OpenKSDWithDialog()
@@ -212,8 +222,8 @@ bool TMainForm::OpenKSDWithDialog()
 
 void TMainForm::OpenKSDFile(const QString& Path) { ReadKSD(Path); }
 
-// Replaces the document with the list file at Path; on failure the document
-// is left empty, with no file name.
+// Replaces the document with the list file at Path, unmodified, with nothing
+// to undo; on failure the document is left empty, with no file name.
 void TMainForm::ReadKSD(const QString& Path)
 {
     ClearDocument();
@@ -227,6 +237,7 @@ void TMainForm::ReadKSD(const QString& Path)
     }
     for (int i = 0; i < FKSD.Count(); ++i)
         AppendRow(*FKSD.GetWave(i), TLoopColumns::FromWave);
+    RememberFile(Path);
 }
 
 bool TMainForm::SaveKSDAs()
@@ -243,23 +254,19 @@ void TMainForm::SaveKSDTo(const QString& Path)
 {
     FKSD.SaveToFile(Utf8(Path));
     FFileName = Path;
+    FUndoStack->setClean();
+    RememberFile(Path);
 }
 
 void TMainForm::MainMenu1_OverwriteKSDClick()
 {
-    if (!FFileName.isEmpty()) {
+    if (!FFileName.isEmpty())
         SaveKSDTo(FFileName);
-        FModified = false;
-    } else if (SaveKSDAs()) {
-        FModified = false;
-    }
+    else
+        SaveKSDAs();
 }
 
-void TMainForm::MainMenu1_SaveAsKSDClick()
-{
-    if (SaveKSDAs())
-        FModified = false;
-}
+void TMainForm::MainMenu1_SaveAsKSDClick() { SaveKSDAs(); }
 
 void TMainForm::MainMenu1_ExportVBKClick()
 {
@@ -267,7 +274,7 @@ void TMainForm::MainMenu1_ExportVBKClick()
         throw EVantrelError("waveが登録されていません");
     const QStringList chosen = FPrompter->ChooseFiles(this, ExportVBKDialog);
     if (!chosen.isEmpty())
-        FKSD.Export(Utf8(chosen.first()));
+        FKSD.Export(Utf8(chosen.first()), Utf8(FFileName)); // never over the list it came from
 }
 
 void TMainForm::MainMenu1_ExitClick() { close(); }
@@ -287,73 +294,55 @@ void TMainForm::closeEvent(QCloseEvent* Event)
     bool mayClose = false;
     // A save that fails here is shown, and the window stays open.
     RunCommand([&] { mayClose = FormCloseQuery(); });
-    if (mayClose)
+    if (mayClose) {
+        SaveSession();
         Event->accept();
-    else
+    } else {
         Event->ignore();
+    }
 }
 
 // ---- Editing the list ---------------------------------------------------
 
+// Reads every chosen file; the waves read before a failing file are added
+// (one undo step), the last of them selected and shown, and the error shown.
 void TMainForm::MainMenu1_AddWaveClick()
 {
     const QStringList chosen = FPrompter->ChooseFiles(this, WaveOpenDialog);
-    if (chosen.isEmpty())
-        return;
-    const int before = FKSD.Count();
-    // Show the last wave that made it in, also when a later file fails.
-    const auto showLast = [&] {
-        if (FKSD.Count() > before)
-            ShowWave(FKSD.GetWave(FKSD.Count() - 1));
+    std::vector<std::unique_ptr<TWaveInfo>> waves;
+    const auto addRead = [&] {
+        const int last = static_cast<int>(waves.size()) - 1;
+        AppendWaves(std::move(waves), last);
     };
     try {
-        for (const QString& path : chosen) {
-            FKSD.AddWave(Utf8(path));
-            FModified = true;
-            AppendRow(*FKSD.GetWave(FKSD.Count() - 1), TLoopColumns::Dashes);
-            SelectIndex(FKSD.Count() - 1);
-        }
+        for (const QString& path : chosen)
+            waves.push_back(TKSD::ReadWave(Utf8(path)));
     } catch (...) {
-        showLast();
+        addRead();
         throw;
     }
-    showLast();
+    addRead();
 }
 
 void TMainForm::MainMenu1_DeleteWaveClick()
 {
     const int index = SelectedIndex();
-    if (index < 0)
-        return;
-    FKSD.DeleteWave(index);
-    WaveListView->removeRow(index);
-    FModified = true;
-    ClearViews();
-    SelectIndex(-1);
+    if (index >= 0)
+        Push(std::make_unique<TDeleteWaveCommand>(Editor(), index, "wav削除"));
 }
 
 void TMainForm::MainMenu1_MoveUpClick()
 {
     const int i = SelectedIndex();
-    if (i <= 0)
-        return;
-    FKSD.MovePrev(i);
-    FModified = true;
-    SetRow(i - 1, *FKSD.GetWave(i - 1), TLoopColumns::FromWave);
-    SetRow(i, *FKSD.GetWave(i), TLoopColumns::FromWave);
-    SelectIndex(i - 1);
+    if (i > 0)
+        Push(std::make_unique<TMoveWaveCommand>(Editor(), i, i - 1, "上に移動"));
 }
 
 void TMainForm::MainMenu1_MoveDownClick()
 {
     const int i = SelectedIndex();
-    if (i < 0 || i >= WaveListView->rowCount() - 1)
-        return;
-    FKSD.MoveNext(i);
-    FModified = true;
-    SetRow(i, *FKSD.GetWave(i), TLoopColumns::FromWave);
-    SetRow(i + 1, *FKSD.GetWave(i + 1), TLoopColumns::FromWave);
-    SelectIndex(i + 1);
+    if (i >= 0 && i < WaveListView->rowCount() - 1)
+        Push(std::make_unique<TMoveWaveCommand>(Editor(), i, i + 1, "下に移動"));
 }
 
 void TMainForm::MainMenu1_AboutClick() { FPrompter->ShowModal(*VersionForm); }
@@ -377,28 +366,36 @@ void TMainForm::dropEvent(QDropEvent* Event)
 }
 
 // Takes the dropped files in order, by extension: a list file replaces the
-// document, WAV files are appended (the first of the drop is shown), others
-// are ignored. The first failure ends the drop.
+// document, sound files (WAV, AIFF, FLAC) are appended (the first of the
+// drop is shown), others are ignored. The first failure ends the drop.
 void TMainForm::WMDropFiles(const QStringList& Names)
 {
+    static const QStringList soundSuffixes = {"wav", "aif", "aiff", "aifc", "flac"};
+    // Sound files wait here until a list file, the end of the drop or a
+    // failure, and go into the list as one undo step.
+    std::vector<std::unique_ptr<TWaveInfo>> waves;
     bool firstWave = true;
-    for (const QString& name : Names) {
-        const QString suffix = QFileInfo(name).suffix().toLower();
-        if (suffix == "ksd") {
-            if (!ConfirmDiscard())
-                continue;
-            OpenKSDFile(name);
-            FModified = false;
-        } else if (suffix == "wav") {
-            FKSD.AddWave(Utf8(name));
-            TWaveInfo* wave = FKSD.GetWave(FKSD.Count() - 1);
-            AppendRow(*wave, TLoopColumns::Dashes);
-            FModified = true;
-            if (firstWave) {
-                SelectIndex(FKSD.Count() - 1);
-                ShowWave(wave);
-                firstWave = false;
+    const auto addWaiting = [&] {
+        if (waves.empty())
+            return;
+        AppendWaves(std::move(waves), firstWave ? 0 : -1);
+        waves.clear();
+        firstWave = false;
+    };
+    try {
+        for (const QString& name : Names) {
+            const QString suffix = QFileInfo(name).suffix().toLower();
+            if (suffix == "ksd") {
+                addWaiting();
+                if (ConfirmDiscard())
+                    OpenKSDFile(name);
+            } else if (soundSuffixes.contains(suffix)) {
+                waves.push_back(TKSD::ReadWave(Utf8(name)));
             }
         }
+    } catch (...) {
+        addWaiting();
+        throw;
     }
+    addWaiting();
 }

@@ -9,15 +9,24 @@
 // Every command runs on the main thread. An exception that leaves a command
 // is shown by the window's standard error display and leaves the window and
 // the document as the command left them. Components carry the object names
-// of the window's form ("WaveListView", "MainMenu1_AddWave", ...).
+// of the window's form ("WaveListView", "MainMenu1_AddWave",
+// "AGIPopupMenu_N4", and "MainMenu1_PlsyStop" with its inherited spelling):
+// tests find them by these names, so they stay as they are. The code never
+// looks a component up by name: it holds each one in a member (the pop-up
+// items by what they do, TViewPopup).
+//
+// Every change to the document is an undo command (WaveListCommands.h) on
+// one QUndoStack: the list is modified exactly when the stack is away from
+// its clean state, which saving sets and New and open reset.
 
 #include "app/Prompter.h"
+#include "app/WaveListCommands.h"
 #include "common/Exception.h"
 #include "document/KSD.h"
+#include "playback/LoopFeeder.h"
 
 #include <QMainWindow>
 
-#include <atomic>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -33,16 +42,19 @@ class QSplitter;
 class QTableWidget;
 class QTimer;
 class QToolBar;
+class QUndoStack;
+class TBgrColor;
 class TGraphImage;
 class TLowLVPCM;
 class TMarkerStatus;
+class TRecentFiles;
 class TSeamView;
 class TVersionForm;
 class TWaveOutDevice;
 
 VANTREL_DECLARE_EXCEPTION(EVantrelError);
 
-class TMainForm : public QMainWindow {
+class TMainForm : public QMainWindow, private TWaveListEditor {
     Q_OBJECT
 public:
     // Prompter answers every dialog; Device is the audio output the player uses.
@@ -51,13 +63,17 @@ public:
     ~TMainForm() override;
 
     const TKSD& Document() const { return FKSD; }
-    bool Modified() const { return FModified; }
+    bool Modified() const;
     const QString& FileName() const { return FFileName; }
     TLowLVPCM& Player() const { return *LowLVPCM1; }
 
     // The standard error display: runs Command and shows any exception that
     // leaves it. Returns false when one did.
     bool RunCommand(const std::function<void()>& Command);
+
+    // The files named on the command line: a list file is opened, WAV files
+    // start a new list; what cannot be read is reported like any open error.
+    void OpenArguments(const QStringList& Paths);
 
 protected:
     void closeEvent(QCloseEvent* Event) override;
@@ -72,6 +88,7 @@ private:
     void CreateWidgets();
     void CreatePopupMenus();
     void CreatePlayer(std::shared_ptr<TWaveOutDevice> Device);
+    void AssignShortcuts();
     QAction* NewAction(const char* Name, const QString& Caption, const QString& Hint, int Image,
                        void (TMainForm::*Handler)());
 
@@ -122,7 +139,11 @@ private:
     void ChangeLoopEnd(int32_t Position);
     void ChangeLoop(int32_t Start, int32_t End);
     void RemoveLoop();
-    void SetMarkerInBoth(const char* Name, uint32_t Color, int32_t Position);
+    // The one way a loop changes: pushes an undo command named Name that
+    // gives the wave at Index the loop Start .. End (no order check here;
+    // callers apply the order rule). Does nothing when the loop stays as it is.
+    void SetLoop(int32_t Index, int32_t Start, int32_t End, const QString& Name);
+    void SetMarkerInBoth(const char* Name, TBgrColor Color, int32_t Position);
     void RemoveMarkerInBoth(const char* Name);
     void SyncMarker(TGraphImage* Source, TGraphImage* Target, TMarkerStatus* Marker);
     void ShowWholeWave();
@@ -131,15 +152,20 @@ private:
     void GraphImageMouseDown(TGraphImage* Other);
     void GraphImageMouseUp();
     std::optional<int32_t> ShownCursor() const;
-    // What a view's pop-up menu depends on, with the selected wave.
-    struct TPopupState {
-        bool Selection;   // the view has a non-empty selection
-        bool NoSelection; // a wave is shown and the view has none
-        bool Loop;        // the wave has a loop point
+    // A view's pop-up menu, its items by what they do.
+    struct TViewPopup {
+        QMenu* Menu = nullptr;
+        QAction* Enlarge = nullptr;
+        QAction* WholeWave = nullptr; // the detail view's menu only
+        QAction* ClearSelection = nullptr;
+        QAction* SetLoopStart = nullptr;
+        QAction* SetLoopEnd = nullptr;
+        QAction* SetLoop = nullptr;
+        QAction* ClearLoop = nullptr;
     };
-    TPopupState PopupStateOf(const TGraphImage& View) const;
-    void AllWaveGraphImagePopupMenuPopup();
-    void PartWaveGraphImagePopupMenuPopup();
+    TViewPopup CreatePopupMenu(TGraphImage* View, TGraphImage* Other, const char* Prefix, const char* EnlargeCaption,
+                               bool WithWholeWave);
+    void EnablePopupItems(const TViewPopup& Popup, const TGraphImage& View) const;
     void EnlargeSelection(TGraphImage* From, TGraphImage* Other);
     void ClearBothSelections();
 
@@ -153,30 +179,53 @@ private:
     // Playback.
     void MainMenu1_PlayStartClick();
     void MainMenu1_PlayStopClick();
-    void LowLVPCM1BufferEmpty();
     void CursorTimerTimer();
     void WMPlayStart();
     void WMPlayStop();
     void SetPlayingState(bool Playing);
     void PlayerError(const QString& Message, const QString& Caption);
+    void PlayingChanged(bool Playing);
+
+    // Undo (MainWindowUndo.cpp): the editor operations the commands use.
+    void CreateUndoActions();
+    void UpdateUndoActions();
+    void Push(std::unique_ptr<QUndoCommand> Command);
+    TWaveListEditor& Editor() { return *this; }
+    void InsertWave(int32_t Index, std::unique_ptr<TWaveInfo> Wave) override;
+    std::unique_ptr<TWaveInfo> TakeWave(int32_t Index) override;
+    void SwapWaves(int32_t Upper) override;
+    void SelectWave(int32_t Index) override;
+    TLoopState LoopOf(int32_t Index) const override;
+    void ApplyLoop(int32_t Index, const TLoopState& Loop) override;
+    void ShowLoopMarker(const char* Name, TBgrColor Color, bool Shown, int32_t Position);
+    // Puts Waves at the end of the list as one undo step; Shown as in
+    // TInsertWavesCommand.
+    void AppendWaves(std::vector<std::unique_ptr<TWaveInfo>> Waves, int Shown);
+
+    // Settings kept between runs (MainWindowSession.cpp).
+    void RestoreSession();
+    void SaveSession() const;
+    void RememberFile(const QString& Path);
+    void UpdateRecentMenu();
+    void OpenRecentFile(const QString& Path);
 
     std::unique_ptr<TPrompter> FPrompter;
     TKSD FKSD;
     QString FFileName;
-    bool FModified = false;
-    int32_t FSavedLoopStart = 0;
-    int32_t FSavedLoopEnd = 0;
+    QUndoStack* FUndoStack = nullptr;
+    bool FPlaying = false;
+    std::unique_ptr<TRecentFiles> FRecentFiles;
+    TLoopState FSavedLoop; // the selected wave's loop when a mouse button went down
     bool FSelectingFromCode = false;
     bool FApplyingFoundLoop = false;
     bool FSnappedDuringDrag = false;
 
-    // Shared with the player's worker thread, which runs the feeder: the
-    // wave being played is fixed when playback starts, so the feeder never
-    // reads the list (files may be dropped on the window while it plays).
+    // The feeder runs on the player's worker thread. It is given the wave
+    // and its loop when playback starts and never reads the list; the
+    // playing wave's samples must outlive the playback, so whatever removes
+    // waves stops the player first.
     int32_t FPlayIndex = 0;
-    std::atomic<int32_t> FPlayPos{0};
-    const TWaveInfo* FPlayWave = nullptr;
-    std::vector<int16_t> FFeedBlock;
+    TLoopFeeder FFeeder;
 
     QToolBar* ToolBar1 = nullptr;
     QTableWidget* WaveListView = nullptr;
@@ -187,8 +236,9 @@ private:
     TSeamView* SeamView = nullptr;
     QLabel* SeamCostLabel = nullptr;
     QMenu* MainMenu1_Edit = nullptr;
-    QMenu* AllWaveGraphImagePopupMenu = nullptr;
-    QMenu* PartWaveGraphImagePopupMenu = nullptr;
+    QMenu* MainMenu1_Recent = nullptr;
+    TViewPopup AllWaveGraphImagePopupMenu;
+    TViewPopup PartWaveGraphImagePopupMenu;
     QTimer* CursorTimer = nullptr;
     TVersionForm* VersionForm = nullptr;
     TFileDialog WaveOpenDialog;
@@ -204,6 +254,8 @@ private:
     QAction* MainMenu1_SaveAsKSD = nullptr;
     QAction* MainMenu1_ExportVBK = nullptr;
     QAction* MainMenu1_Exit = nullptr;
+    QAction* MainMenu1_Undo = nullptr;
+    QAction* MainMenu1_Redo = nullptr;
     QAction* MainMenu1_AddWave = nullptr;
     QAction* MainMenu1_DeleteWave = nullptr;
     QAction* MainMenu1_MoveUp = nullptr;

@@ -1,12 +1,14 @@
 // The main window as its form lays it out: components and their settings, the
 // main menu, the toolbar, the wave list's columns, the four file dialogs and
-// the views' pop-up menus. Behaviour lives in Main.cpp.
+// the keys of the commands. Behaviour lives in MainWindow.cpp and its
+// companions; the views' pop-up menus in MainWindowPopups.cpp.
 
 #include "app/MainWindow.h"
 
 #include "app/Version.h"
 #include "playback/LowLVPCM.h"
 #include "view/GraphImage.h"
+#include "view/ScrolledGraphImage.h"
 
 #include <QAction>
 #include <QHeaderView>
@@ -109,6 +111,8 @@ void TMainForm::CreateMenus()
     QMenu* file = menuBar()->addMenu("ファイル(&F)");
     file->setObjectName("MainMenu1_File");
     file->addActions({MainMenu1_New, MainMenu1_OpenKSD});
+    MainMenu1_Recent = file->addMenu("最近使ったファイル(&R)");
+    MainMenu1_Recent->setObjectName("MainMenu1_Recent");
     file->addSeparator();
     file->addActions({MainMenu1_OverwriteKSD, MainMenu1_SaveAsKSD});
     file->addSeparator();
@@ -118,6 +122,8 @@ void TMainForm::CreateMenus()
 
     MainMenu1_Edit = menuBar()->addMenu("編集(&E)");
     MainMenu1_Edit->setObjectName("MainMenu1_Edit");
+    MainMenu1_Edit->addActions({MainMenu1_Undo, MainMenu1_Redo});
+    MainMenu1_Edit->addSeparator();
     MainMenu1_Edit->addActions({MainMenu1_AddWave, MainMenu1_DeleteWave});
     MainMenu1_Edit->addSeparator();
     MainMenu1_Edit->addActions({MainMenu1_MoveUp, MainMenu1_MoveDown});
@@ -189,6 +195,10 @@ void TMainForm::CreateWidgets()
     WaveListView->setSelectionBehavior(QAbstractItemView::SelectRows);
     WaveListView->setEditTriggers(QAbstractItemView::NoEditTriggers);
     WaveListView->verticalHeader()->hide();
+    // Rows as high as the font, so the list shows all the rows its height holds.
+    WaveListView->verticalHeader()->setMinimumSectionSize(1);
+    WaveListView->verticalHeader()->setDefaultSectionSize(WaveListView->fontMetrics().height() + 2);
+    WaveListView->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     WaveListView->horizontalHeader()->setHighlightSections(false);
     WaveListView->horizontalHeader()->setMinimumSectionSize(60);
     for (int c = 0; c < static_cast<int>(std::size(kColumns)); ++c) {
@@ -210,7 +220,7 @@ void TMainForm::CreateWidgets()
         auto* view = new TGraphImage;
         view->setObjectName(QLatin1String(name));
         view->setMinimumHeight(minHeight);
-        view->SetColor(0x8000000F);
+        view->SetColor(TGraphImage::ButtonFace);
         view->SetCursor(0);
         view->SetCursorEnabled(false);
         return view;
@@ -223,7 +233,16 @@ void TMainForm::CreateWidgets()
     Splitter2->setHandleWidth(3);
     Splitter2->setChildrenCollapsible(false);
     Splitter2->addWidget(AllWaveGraphImage);
-    Splitter2->addWidget(PartWaveGraphImage);
+    // The detail view scrolls and zooms through the wave; the span it asks
+    // for is remembered in the wave like any other.
+    auto* detailPane = new TScrolledGraphImage(PartWaveGraphImage);
+    connect(detailPane, &TScrolledGraphImage::OnViewRequest, this, [this](int32_t Start, int32_t End) {
+        RunCommand([this, Start, End] {
+            if (TWaveInfo* wave = SelectedWave())
+                StoreAndShowView(*wave, Start, End);
+        });
+    });
+    Splitter2->addWidget(detailPane);
     Splitter2->setStretchFactor(0, 0);
     Splitter2->setStretchFactor(1, 1);
     Splitter2->setSizes({72, 200});
@@ -247,57 +266,10 @@ void TMainForm::CreateWidgets()
     CursorTimer->setInterval(20);
     connect(CursorTimer, &QTimer::timeout, this, [this] { RunCommand([this] { CursorTimerTimer(); }); });
 
-    WaveOpenDialog = {TFileDialog::TKind::OpenMany, "waveファイル(*.wav);;すべてのファイル(*.*)", {}, {}};
-    KSDOpenDialog = {TFileDialog::TKind::Open, "ksdファイル(*.ksd);;すべてのファイル(*.*)", {}, {}};
-    KSDSaveDialog = {TFileDialog::TKind::Save, "KSDファイル(*.ksd);;すべてのファイル(*.*)", "ksd", {}};
-    ExportVBKDialog = {TFileDialog::TKind::Save, "VBKファイル(*.vbk);;すべてのファイル(*.*)", "vbk", {}};
+    WaveOpenDialog = {TFileDialog::TKind::OpenMany, "waveファイル(*.wav);;すべてのファイル(*)", {}, {}};
+    KSDOpenDialog = {TFileDialog::TKind::Open, "ksdファイル(*.ksd);;すべてのファイル(*)", {}, {}};
+    KSDSaveDialog = {TFileDialog::TKind::Save, "KSDファイル(*.ksd);;すべてのファイル(*)", "ksd", {}};
+    ExportVBKDialog = {TFileDialog::TKind::Save, "VBKファイル(*.vbk);;すべてのファイル(*)", "vbk", {}};
 
     VersionForm = new TVersionForm(this);
-}
-
-void TMainForm::CreatePopupMenus()
-{
-    const auto item = [this](QMenu* menu, const char* name, const char* caption, std::function<void()> handler) {
-        QAction* action = menu->addAction(QString::fromUtf8(caption));
-        action->setObjectName(QLatin1String(name));
-        connect(action, &QAction::triggered, this, [this, handler] { RunCommand(handler); });
-    };
-    AllWaveGraphImagePopupMenu = new QMenu(this);
-    AllWaveGraphImagePopupMenu->setObjectName("AllWaveGraphImagePopupMenu");
-    QMenu* all = AllWaveGraphImagePopupMenu;
-    item(all, "AGIPopupMenu_N1", "選択範囲を別ウィンドウで拡大表示", [this] { EnlargeSelection(AllWaveGraphImage, PartWaveGraphImage); });
-    item(all, "AGIPopupMenu_N2", "選択解除", [this] { ClearBothSelections(); });
-    all->addSeparator()->setObjectName("AGIPopupMenu_N3");
-    item(all, "AGIPopupMenu_N4", "ループ始点に設定", [this] { ChangeLoopStart(AllWaveGraphImage->Cursor()); });
-    item(all, "AGIPopupMenu_N5", "ループ終点に設定", [this] { ChangeLoopEnd(AllWaveGraphImage->Cursor()); });
-    item(all, "AGIPopupMenu_N6", "ループ始点／終点に設定",
-         [this] { ChangeLoop(AllWaveGraphImage->SelectStart(), AllWaveGraphImage->SelectEnd()); });
-    item(all, "AGIPopupMenu_N7", "ループクリア", [this] { RemoveLoop(); });
-    connect(all, &QMenu::aboutToShow, this, [this] { AllWaveGraphImagePopupMenuPopup(); });
-    AllWaveGraphImage->SetPopupMenu(all);
-
-    PartWaveGraphImagePopupMenu = new QMenu(this);
-    PartWaveGraphImagePopupMenu->setObjectName("PartWaveGraphImagePopupMenu");
-    QMenu* part = PartWaveGraphImagePopupMenu;
-    item(part, "PGIPopupMenu_N1", "選択範囲を拡大表示", [this] { EnlargeSelection(PartWaveGraphImage, AllWaveGraphImage); });
-    item(part, "PGIPopupMenu_N2", "全体表示", [this] { ShowWholeWave(); });
-    item(part, "PGIPopupMenu_N3", "選択解除", [this] { ClearBothSelections(); });
-    part->addSeparator()->setObjectName("PGIPopupMenu_N4");
-    item(part, "PGIPopupMenu_N5", "ループ始点に設定", [this] { ChangeLoopStart(PartWaveGraphImage->Cursor()); });
-    item(part, "PGIPopupMenu_N6", "ループ終点に設定", [this] { ChangeLoopEnd(PartWaveGraphImage->Cursor()); });
-    item(part, "PGIPopupMenu_N7", "ループ始点／終点に設定",
-         [this] { ChangeLoop(PartWaveGraphImage->SelectStart(), PartWaveGraphImage->SelectEnd()); });
-    item(part, "PGIPopupMenu_N8", "ループクリア", [this] { RemoveLoop(); });
-    connect(part, &QMenu::aboutToShow, this, [this] { PartWaveGraphImagePopupMenuPopup(); });
-    PartWaveGraphImage->SetPopupMenu(part);
-
-    // The views' own mouse handling runs first; these follow it.
-    for (auto [view, other] : {std::pair{AllWaveGraphImage, PartWaveGraphImage}, std::pair{PartWaveGraphImage, AllWaveGraphImage}}) {
-        connect(view, &TGraphImage::OnMouseDown, this, [this, other = other] { RunCommand([this, other] { GraphImageMouseDown(other); }); });
-        connect(view, &TGraphImage::OnMouseUp, this, [this] { RunCommand([this] { GraphImageMouseUp(); }); });
-        connect(view, &TGraphImage::OnMarkerMove, this,
-                [this, view = view, other = other](TGraphImage*, Qt::KeyboardModifiers, TMarkerStatus* marker, int) {
-                    RunCommand([this, view, other, marker] { SyncMarker(view, other, marker); });
-                });
-    }
 }

@@ -87,8 +87,9 @@ void TMainForm::CreateLoopFinding()
     ToolBar1->insertAction(play > 0 ? buttons[play - 1] : nullptr, MainMenu1_SnapToZero);
     ToolBar1->widgetForAction(MainMenu1_SnapToZero)->setObjectName("ToolButton_SnapToZero");
 
-    for (auto [menu, view, name] : {std::tuple{AllWaveGraphImagePopupMenu, AllWaveGraphImage, "AGIPopupMenu_FindLoop"},
-                                    std::tuple{PartWaveGraphImagePopupMenu, PartWaveGraphImage, "PGIPopupMenu_FindLoop"}}) {
+    for (auto [menu, view, name] :
+         {std::tuple{AllWaveGraphImagePopupMenu.Menu, AllWaveGraphImage, "AGIPopupMenu_FindLoop"},
+          std::tuple{PartWaveGraphImagePopupMenu.Menu, PartWaveGraphImage, "PGIPopupMenu_FindLoop"}}) {
         menu->addSeparator();
         QAction* find = menu->addAction("ループを自動検出(&F)");
         find->setObjectName(QLatin1String(name));

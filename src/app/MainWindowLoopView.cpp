@@ -6,28 +6,19 @@
 #include "app/MainWindowConstants.h"
 #include "document/LoopRules.h"
 #include "view/GraphImage.h"
+#include "view/ViewSpan.h"
 
-#include <QAction>
-#include <QMenu>
 #include <QTableWidget>
 
 #include <algorithm>
 #include <optional>
 #include <utility>
 
-namespace {
-
 using namespace mainform;
-
-constexpr int32_t kMinZoomSpan = 10;
-
-bool HasSelection(const TGraphImage& View) { return View.SelectStart() < View.SelectEnd(); }
-
-} // namespace
 
 // ---- Loop points --------------------------------------------------------
 
-void TMainForm::SetMarkerInBoth(const char* Name, uint32_t Color, int32_t Position)
+void TMainForm::SetMarkerInBoth(const char* Name, TBgrColor Color, int32_t Position)
 {
     TMarkerStatus marker;
     marker.Color = Color;
@@ -44,55 +35,42 @@ void TMainForm::RemoveMarkerInBoth(const char* Name)
     ShowSeam();
 }
 
+// The loop commands check the order rule, then change the loop through
+// SetLoop (one undo step each).
 void TMainForm::ChangeLoopStart(int32_t Position)
 {
-    TWaveInfo* wave = SelectedWave();
+    const TWaveInfo* wave = SelectedWave();
     if (!wave)
         return;
     Position = SnappedLoopPoint(*wave, Position, true);
     CheckLoopStart(*wave, Position);
-    wave->SetLoopStart(Position);
-    SetCell(SelectedIndex(), colLoopStart, QString::number(wave->LoopStart()));
-    FModified = true;
-    SetMarkerInBoth(kLoopStart, kRed, Position);
+    SetLoop(SelectedIndex(), Position, wave->LoopEnd(), "ループ始点の変更");
 }
 
 void TMainForm::ChangeLoopEnd(int32_t Position)
 {
-    TWaveInfo* wave = SelectedWave();
+    const TWaveInfo* wave = SelectedWave();
     if (!wave)
         return;
     Position = SnappedLoopPoint(*wave, Position, false);
     CheckLoopEnd(*wave, Position);
-    wave->SetLoopEnd(Position);
-    SetCell(SelectedIndex(), colLoopEnd, QString::number(wave->LoopEnd()));
-    FModified = true;
-    SetMarkerInBoth(kLoopEnd, kGreen, Position);
+    SetLoop(SelectedIndex(), wave->LoopStart(), Position, "ループ終点の変更");
 }
 
+// Both points at once: the end is checked against the new start only.
 void TMainForm::ChangeLoop(int32_t Start, int32_t End)
 {
-    TWaveInfo* wave = SelectedWave();
-    if (!wave)
+    if (!SelectedWave())
         return;
-    wave->SetLoopStart(0);
-    wave->SetLoopEnd(0);
-    ChangeLoopStart(Start);
-    ChangeLoopEnd(End);
+    if (Start != 0 && Start >= End)
+        throw ELoopOrderError(kLoopEndBeforeStart);
+    SetLoop(SelectedIndex(), Start, End, "ループの設定");
 }
 
 void TMainForm::RemoveLoop()
 {
-    TWaveInfo* wave = SelectedWave();
-    if (!wave)
-        return;
-    wave->SetLoopStart(0);
-    wave->SetLoopEnd(0);
-    FModified = true;
-    RemoveMarkerInBoth(kLoopStart);
-    RemoveMarkerInBoth(kLoopEnd);
-    SetCell(SelectedIndex(), colLoopStart, "-");
-    SetCell(SelectedIndex(), colLoopEnd, "-");
+    if (SelectedWave())
+        SetLoop(SelectedIndex(), 0, 0, "ループクリア");
 }
 
 // The cursor of whichever view shows one; the menu loop commands take it.
@@ -122,28 +100,37 @@ void TMainForm::MainMenu1_LoopClearClick() { RemoveLoop(); }
 
 void TMainForm::GraphImageMouseDown(TGraphImage* Other)
 {
-    if (const TWaveInfo* wave = SelectedWave()) {
-        FSavedLoopStart = wave->LoopStart();
-        FSavedLoopEnd = wave->LoopEnd();
-    }
+    if (SelectedWave())
+        FSavedLoop = LoopOf(SelectedIndex());
     // At most one view shows a cursor, so the loop commands know which to take.
     Other->SetCursorEnabled(false);
 }
 
-// A marker drag that leaves the loop start at or after the loop end is
-// undone: the loop as it was at the press comes back.
+// A marker drag moves the loop live; on release the loop of the press comes
+// back, and a drag that left the loop start before the loop end becomes one
+// undoable step. One that did not is refused, and so is a loop end dragged
+// down to sample 0 past a set start, which would otherwise read as "no loop
+// end".
 void TMainForm::GraphImageMouseUp()
 {
+    const bool snapped = std::exchange(FSnappedDuringDrag, false);
     const TWaveInfo* wave = SelectedWave();
-    if (wave && std::exchange(FSnappedDuringDrag, false)) { // the dragged view shows the unsnapped line
-        SetMarkerInBoth(kLoopStart, kRed, wave->LoopStart());
-        if (wave->LoopEnd() != 0)
-            SetMarkerInBoth(kLoopEnd, kGreen, wave->LoopEnd());
-    }
-    if (!wave || wave->LoopEnd() == 0 || wave->LoopStart() < wave->LoopEnd())
+    if (!wave)
         return;
-    ChangeLoop(FSavedLoopStart, FSavedLoopEnd);
-    throw EVantrelError(kLoopStartAfterEnd);
+    const int32_t index = SelectedIndex();
+    const int32_t start = wave->LoopStart();
+    const int32_t end = wave->LoopEnd();
+    if (start == FSavedLoop.Start && end == FSavedLoop.End) {
+        if (snapped) // the dragged view still shows its marker where the mouse left it
+            ApplyLoop(index, FSavedLoop);
+        return;
+    }
+    ApplyLoop(index, FSavedLoop);
+    if (end == 0 && FSavedLoop.End != 0 && start > 0)
+        throw EVantrelError(kLoopEndBeforeStart);
+    if (end != 0 && start >= end)
+        throw EVantrelError(kLoopStartAfterEnd);
+    SetLoop(index, start, end, "ループマーカーの移動");
 }
 
 void TMainForm::SyncMarker(TGraphImage* Source, TGraphImage* Target, TMarkerStatus* Marker)
@@ -160,51 +147,18 @@ void TMainForm::SyncMarker(TGraphImage* Source, TGraphImage* Target, TMarkerStat
     if (!wave)
         return;
     // The row shows what the wave holds (its setter keeps a start inside the wave).
+    // The drag becomes an undo step when the button is released.
     if (name == kLoopStart) {
         wave->SetLoopStart(moved.Position);
         SetCell(SelectedIndex(), colLoopStart, QString::number(wave->LoopStart()));
-        FModified = true;
     } else if (name == kLoopEnd) {
         wave->SetLoopEnd(moved.Position);
         SetCell(SelectedIndex(), colLoopEnd, QString::number(wave->LoopEnd()));
-        FModified = true;
     }
     ShowSeam();
 }
 
-// ---- Pop-up menus -------------------------------------------------------
-
-TMainForm::TPopupState TMainForm::PopupStateOf(const TGraphImage& View) const
-{
-    const TWaveInfo* wave = SelectedWave();
-    const bool selection = wave && HasSelection(View);
-    return {selection, wave && !selection, wave && (wave->LoopStart() != 0 || wave->LoopEnd() != 0)};
-}
-
-void TMainForm::AllWaveGraphImagePopupMenuPopup()
-{
-    const TPopupState state = PopupStateOf(*AllWaveGraphImage);
-    const std::pair<const char*, bool> items[] = {
-        {"AGIPopupMenu_N1", state.Selection},   {"AGIPopupMenu_N2", state.Selection},
-        {"AGIPopupMenu_N4", state.NoSelection}, {"AGIPopupMenu_N5", state.NoSelection},
-        {"AGIPopupMenu_N6", state.Selection},   {"AGIPopupMenu_N7", state.Loop},
-    };
-    for (const auto& [name, enabled] : items)
-        AllWaveGraphImagePopupMenu->findChild<QAction*>(name)->setEnabled(enabled);
-}
-
-void TMainForm::PartWaveGraphImagePopupMenuPopup()
-{
-    const TPopupState state = PopupStateOf(*PartWaveGraphImage);
-    const std::pair<const char*, bool> items[] = {
-        {"PGIPopupMenu_N1", state.Selection},   {"PGIPopupMenu_N2", state.NoSelection},
-        {"PGIPopupMenu_N3", state.Selection},   {"PGIPopupMenu_N5", state.NoSelection},
-        {"PGIPopupMenu_N6", state.NoSelection}, {"PGIPopupMenu_N7", state.Selection},
-        {"PGIPopupMenu_N8", state.Loop},
-    };
-    for (const auto& [name, enabled] : items)
-        PartWaveGraphImagePopupMenu->findChild<QAction*>(name)->setEnabled(enabled);
-}
+// ---- Selections ---------------------------------------------------------
 
 // The selection of From becomes the detail view's span, and both views mark
 // it as their selection.
@@ -262,7 +216,7 @@ void TMainForm::MainMenu1_ZoomInClick()
     const int32_t mid = (vs + ve) / 2;
     const int32_t start = (mid + vs) / 2;
     const int32_t end = (ve + mid) / 2;
-    if (end - start < kMinZoomSpan) {
+    if (end - start < kMinViewSpan) {
         FPrompter->Beep();
         return;
     }

@@ -1,6 +1,7 @@
 // Playing the selected wave with its loop: the play and stop commands, the
-// feeder that runs on the player's worker thread, the start and stop reports
-// brought to the main thread, and the moving play cursor.
+// start and stop reports brought to the main thread, and the moving play
+// cursor. What is played is the feeder's (TLoopFeeder) job, on the player's
+// worker thread.
 
 #include "app/MainWindow.h"
 
@@ -14,9 +15,6 @@
 #include <QTableWidget>
 #include <QTimer>
 
-#include <algorithm>
-#include <cstring>
-
 namespace {
 
 using namespace mainform;
@@ -25,16 +23,16 @@ constexpr uint16_t kBitsPerSample = 16;
 
 } // namespace
 
-// The player runs its events on its worker thread: the feeder is called
-// there directly, while the start and stop reports and errors are only posted
-// to this window's thread (the worker must never wait for the main thread).
+// The player runs its events on its worker thread: the feeder runs there,
+// while the start and stop reports and errors are only posted to this
+// window's thread (the worker must never wait for the main thread).
 void TMainForm::CreatePlayer(std::shared_ptr<TWaveOutDevice> Device)
 {
     LowLVPCM1 = std::make_unique<TLowLVPCM>(std::move(Device));
     LowLVPCM1->SetnSamplesPerSec(44100);
     LowLVPCM1->SetwBitsPerSample(kBitsPerSample);
     LowLVPCM1->SetUsewaveOutGetPostion(false);
-    LowLVPCM1->SetOnBufferEmpty([this](TPCMThread*) { LowLVPCM1BufferEmpty(); });
+    LowLVPCM1->SetOnBufferEmpty([this](TPCMThread*) { FFeeder.Feed(*LowLVPCM1); });
     LowLVPCM1->SetOnPlayStart(
         [this](TPCMThread*) { QMetaObject::invokeMethod(this, [this] { WMPlayStart(); }, Qt::QueuedConnection); });
     LowLVPCM1->SetOnPlayStop(
@@ -54,16 +52,12 @@ void TMainForm::MainMenu1_PlayStartClick()
     const TWaveInfo* wave = FKSD.GetWave(index);
     if (!wave)
         return;
-    if (wave->LoopStart() > 0 && wave->LoopEnd() <= wave->LoopStart())
-        throw EVantrelError("ループの指定が不正です");
-    FPlayPos = 0;
+    FFeeder.Start(*wave, LowLVPCM1->BufferSize());
     FPlayIndex = index;
-    FPlayWave = wave;
     LowLVPCM1->SetDeviceID(TWaveOutDevice::DefaultOutput);
     LowLVPCM1->SetnChannels(1);
     LowLVPCM1->SetnSamplesPerSec(static_cast<uint32_t>(wave->SamplesPerSec()));
     LowLVPCM1->SetwBitsPerSample(kBitsPerSample);
-    FFeedBlock.assign(LowLVPCM1->BufferSize() / 2, 0);
     SetMarkerInBoth(kPlayCursor, kBlack, 0);
     LowLVPCM1->Play();
     CursorTimer->start();
@@ -71,38 +65,7 @@ void TMainForm::MainMenu1_PlayStartClick()
 
 void TMainForm::MainMenu1_PlayStopClick() { LowLVPCM1->Stop(); }
 
-// On the worker thread: hands the player the next block of the wave. Without
-// a loop the wave plays once and the end is marked; with a loop every block
-// is filled, wrapping from the loop end back to the loop start.
-void TMainForm::LowLVPCM1BufferEmpty()
-{
-    const TWaveInfo& wave = *FPlayWave;
-    const int64_t half = static_cast<int64_t>(FFeedBlock.size());
-    int32_t pos = FPlayPos.load();
-    if (wave.LoopEnd() == 0) {
-        const int64_t n = std::min<int64_t>(wave.SampleCount() - static_cast<int64_t>(pos), half);
-        if (n < 1) {
-            LowLVPCM1->Write(nullptr, 0);
-            return;
-        }
-        LowLVPCM1->Write(wave.Data().data() + pos, static_cast<int32_t>(n * 2));
-        FPlayPos = pos + static_cast<int32_t>(n);
-        return;
-    }
-    int64_t filled = 0;
-    while (filled < half) {
-        const int64_t n = std::min<int64_t>({wave.LoopEnd() - static_cast<int64_t>(pos), half - filled});
-        std::memcpy(FFeedBlock.data() + filled, wave.Data().data() + pos, static_cast<std::size_t>(n) * 2);
-        pos += static_cast<int32_t>(n);
-        filled += n;
-        if (pos == wave.LoopEnd())
-            pos = wave.LoopStart();
-    }
-    FPlayPos = pos;
-    LowLVPCM1->Write(FFeedBlock.data(), static_cast<int32_t>(half * 2));
-}
-
-void TMainForm::CursorTimerTimer() { SetMarkerInBoth(kPlayCursor, kBlack, FPlayPos.load()); }
+void TMainForm::CursorTimerTimer() { SetMarkerInBoth(kPlayCursor, kBlack, FFeeder.Position()); }
 
 void TMainForm::WMPlayStart()
 {
@@ -130,6 +93,7 @@ void TMainForm::SetPlayingState(bool Playing)
     for (QAction* action : {MainMenu1_AddWave, MainMenu1_DeleteWave, MainMenu1_MoveUp, MainMenu1_MoveDown,
                             MainMenu1_LoopStart, MainMenu1_LoopEnd, MainMenu1_LoopClear})
         action->setEnabled(!Playing);
+    PlayingChanged(Playing);
 }
 
 // An error reported by the player's worker, on the main thread. A device that

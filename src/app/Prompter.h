@@ -14,7 +14,7 @@ class QWidget;
 struct TFileDialog {
     enum class TKind { Open, OpenMany, Save };
     TKind Kind = TKind::Open;
-    QString Filter;        // "waveファイル(*.wav);;すべてのファイル(*.*)"
+    QString Filter;        // "waveファイル(*.wav);;すべてのファイル(*)"
     QString DefaultSuffix; // appended to a saved name typed without extension
     QString FileName;      // initial name; the chosen one after a confirmed dialog
 };

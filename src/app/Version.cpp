@@ -6,32 +6,41 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include <algorithm>
+
+// The form's layout, grown where a font needs more room than the form's
+// 259 x 162 pixels, so that every text shows whole.
 TVersionForm::TVersionForm(QWidget* Parent) : QDialog(Parent)
 {
     setObjectName("VersionForm");
     setWindowTitle("About");
-    setFixedSize(259, 162);
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
 
     auto* panel = new QFrame(this);
     panel->setObjectName("Panel1");
     panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    panel->setGeometry(8, 8, 241, 113);
 
-    const auto label = [panel](const char* name, const QString& text, int left, int top) {
+    QRect texts;
+    const auto label = [&](const char* name, const QString& text, int left, int top) {
         auto* l = new QLabel(text, panel);
         l->setObjectName(QLatin1String(name));
         l->move(left, top);
         l->adjustSize();
+        texts |= l->geometry();
     };
     label("ProductName", "Vantrel ボイスバンク作成ツール", 65, 12);
     label("VersionLabel", QString::fromStdString("Version " + ProgramVersionText()), 65, 30);
     label("Copyright", "Copyright (C) 2026 Vantrel developers", 65, 48);
     label("Label1", "ご利用いただきありがとうございます。", 14, 80);
+    // The panel's margins: 14 on the left of the notices line, as much right.
+    const int margin = 14;
+    panel->setGeometry(8, 8, std::max(241, texts.right() + 1 + margin), std::max(113, texts.bottom() + 1 + margin));
 
     auto* ok = new QPushButton("OK(&O)", this);
     ok->setObjectName("OKButton");
-    ok->setGeometry(88, 130, 81, 25);
+    const int width = panel->width() + 18;
+    ok->setGeometry((width - 81) / 2, panel->geometry().bottom() + 10, 81, 25);
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    setFixedSize(width, ok->geometry().bottom() + 8);
 }

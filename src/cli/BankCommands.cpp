@@ -33,7 +33,7 @@ void ExportCommand(const TArguments& Args, std::ostream& Out)
 
     TKSD list;
     list.LoadFromFile(listFile);
-    list.Export(bankFile);
+    list.Export(bankFile, listFile);
 
     for (int32_t i = 0; i < list.Count(); ++i) {
         const TWaveInfo& wave = *list.GetWave(i);

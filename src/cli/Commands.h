@@ -4,8 +4,6 @@
 // for a wrong call, on the first error. Main prints the error and sets the
 // exit status.
 
-// A wrong call: the message names the fault and points to --help.
-
 #include "common/Exception.h"
 #include "document/WaveInfo.h"
 
@@ -16,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+// A wrong call: the message names the fault and points to --help.
 VANTREL_DECLARE_EXCEPTION(ECliError);
 
 using TArguments = std::vector<std::string>;

@@ -20,6 +20,7 @@ constexpr const char* kUsage =
     "  vantrel-cli info FILE.wav...            show what the WAV reader sees in each file\n"
     "  vantrel-cli new LIST.ksd WAV[@START:END]...\n"
     "                                          write a list file of WAV files with loops\n"
+    "                                          (an END of 0 leaves the loop end unset)\n"
     "                                          (@auto: the automatic loop; @START:auto: the best end)\n"
     "  vantrel-cli loop WAV... [--near START:END] [--radius MS] [--min-length MS] [--count N]\n"
     "                                          print the best loops with their seam costs\n"
@@ -58,7 +59,7 @@ int main(int argc, char** argv)
         return Run(std::vector<std::string>(argv + 1, argv + argc));
     } catch (const Exception& e) {
         std::cout.flush();
-        std::cerr << ErrorText(e.Message()) << '\n';
+        std::cerr << ErrorText(e) << '\n';
     } catch (const std::exception& e) {
         std::cout.flush();
         std::cerr << ErrorText(e.what()) << '\n';

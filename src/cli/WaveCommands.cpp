@@ -55,19 +55,19 @@ TWaveArgument ParseWaveArgument(const std::string& Arg)
 }
 
 // Sets the loop as the window's "set loop start/end" command does: both
-// cleared, then the start and the end, each under the loop order rule. The
-// points must also lie where a list file may hold them, so that the list
-// written opens again.
+// cleared, then the start and the end, each under the loop order rule; an
+// end of 0 leaves the loop end unset, as in the window. The points must also
+// lie where a list file may hold them, so that the list written opens again.
 void SetLoop(TWaveInfo& Wave, int32_t Start, int32_t End)
 {
-    if (Start >= Wave.SampleCount())
-        throw EKSDException(Format("%s:ループ始点が不正です", Wave.WaveName().c_str()));
-    if (End > Wave.SampleCount())
-        throw EKSDException(Format("%s:ループ終点が不正です", Wave.WaveName().c_str()));
+    if (const std::string fault = LoopRangeFault(Wave, Start, End); !fault.empty())
+        throw EKSDException(fault);
     Wave.SetLoopStart(0);
     Wave.SetLoopEnd(0);
     CheckLoopStart(Wave, Start);
     Wave.SetLoopStart(Start);
+    if (End == 0)
+        return;
     CheckLoopEnd(Wave, End);
     Wave.SetLoopEnd(End);
 }
@@ -79,6 +79,35 @@ std::string AbsolutePath(const std::string& Path)
     std::error_code error;
     const auto absolute = std::filesystem::absolute(PathFromUtf8(Path), error);
     return error ? Path : Utf8FromPath(absolute.lexically_normal());
+}
+
+// The list name is the first argument; forgotten, the first WAV file would
+// take its place and be overwritten. Only a new file or a list file is.
+void RequireNewOrListFile(const std::string& Path)
+{
+    std::error_code error;
+    if (std::filesystem::exists(PathFromUtf8(Path), error) && !IsListFile(Path))
+        throw ECliError(Format("%s exists and is no list file: new writes only a new file or a list file "
+                               "(see vantrel-cli --help)",
+                               Path.c_str()));
+}
+
+// What info adds after the header values: the shape a converted file had,
+// and the file's stored loop (inclusive, as stored) beside the loop taken
+// from it.
+std::string ConversionAndStoredLoop(const TWaveInfo& Wave)
+{
+    std::string text;
+    if (!Wave.Source().empty())
+        text += "\tconverted from " + Wave.Source();
+    if (const auto& stored = Wave.StoredLoop()) {
+        const char* const types[] = {"forward", "alternating", "backward"};
+        const std::string type = stored->Type < 3 ? types[stored->Type] : Format("type %u", stored->Type);
+        text += Format("\tstored loop %u-%u %s", stored->Start, stored->End, type.c_str());
+        const auto used = LoopToUse(*stored, Wave.SampleCount());
+        text += used ? Format(", used as %d:%d", used->first, used->second) : std::string(", not used");
+    }
+    return text;
 }
 
 } // namespace
@@ -94,13 +123,14 @@ bool InfoCommand(const TArguments& Args, std::ostream& Out, std::ostream& Err)
             list.AddWave(path);
         } catch (const Exception& e) {
             Out.flush();
-            Err << ErrorText(e.Message()) << '\n';
+            Err << ErrorText(e) << '\n';
             allRead = false;
             continue;
         }
         const TWaveInfo& wave = *list.GetWave(0);
-        Out << Format("%s\t%d Hz\t%lld ms\t%d samples\n", wave.WaveName().c_str(), wave.SamplesPerSec(),
-                      static_cast<long long>(wave.LengthMSec()), wave.SampleCount());
+        Out << Format("%s\t%d Hz\t%lld ms\t%d samples", wave.WaveName().c_str(), wave.SamplesPerSec(),
+                      static_cast<long long>(wave.LengthMSec()), wave.SampleCount())
+            << ConversionAndStoredLoop(wave) << '\n';
     }
     return allRead;
 }
@@ -108,6 +138,7 @@ bool InfoCommand(const TArguments& Args, std::ostream& Out, std::ostream& Err)
 void NewCommand(const TArguments& Args, std::ostream& Out)
 {
     RequireArguments(Args, 2, std::numeric_limits<std::size_t>::max(), "new", "LIST.ksd WAV[@START:END]...");
+    RequireNewOrListFile(Args[0]);
     TKSD list;
     for (std::size_t i = 1; i < Args.size(); ++i) {
         TWaveArgument arg = ParseWaveArgument(Args[i]);

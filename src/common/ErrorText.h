@@ -2,7 +2,10 @@
 // How an error's message is shown to the user, by the window and by the
 // command-line tool alike: with a full stop appended when the message's last
 // character sorts after "." (every Japanese message does; one that already
-// ends in "." or in ")" is left as it is).
+// ends in "." or in ")" is left as it is). An error's detail follows its
+// message after ": ".
+
+#include "common/Exception.h"
 
 #include <string>
 
@@ -11,4 +14,9 @@ inline std::string ErrorText(const std::string& Message)
     if (!Message.empty() && static_cast<unsigned char>(Message.back()) > static_cast<unsigned char>('.'))
         return Message + ".";
     return Message;
+}
+
+inline std::string ErrorText(const Exception& Error)
+{
+    return ErrorText(Error.Detail().empty() ? Error.Message() : Error.Message() + ": " + Error.Detail());
 }

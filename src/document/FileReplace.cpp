@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <filesystem>
 #include <random>
 #include <system_error>
@@ -20,16 +21,22 @@ namespace {
     throw std::system_error(errno, std::generic_category(), what);
 }
 
-// A new file beside the target under a name nobody else uses. It is removed
-// when the object goes unless MoveOver() put it in the target's place.
+fs::path FolderOf(const fs::path& Target) { return Target.has_parent_path() ? Target.parent_path() : fs::path("."); }
+
+// A new file beside the target under a short name nobody else uses, of the
+// same length whatever the target's name (a name at the file system's limit
+// leaves no room to add to it). It is removed when the object goes unless
+// MoveOver() put it in the target's place.
 class TTemporaryFile {
 public:
     explicit TTemporaryFile(const fs::path& Target)
     {
-        const fs::path folder = Target.has_parent_path() ? Target.parent_path() : fs::path(".");
         std::mt19937_64 random(std::random_device{}());
         for (int attempt = 0; attempt < 100 && FFd < 0; ++attempt) {
-            FPath = folder / ("." + Target.filename().native() + "." + std::to_string(random() % 1000000000) + ".tmp");
+            char name[32];
+            std::snprintf(name, sizeof name, ".vantrel-%012llx.tmp",
+                          static_cast<unsigned long long>(random() & 0xFFFFFFFFFFFFull));
+            FPath = FolderOf(Target) / name;
             FFd = ::open(FPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
             if (FFd < 0 && errno != EEXIST)
                 ThrowErrno("open");
@@ -95,22 +102,33 @@ private:
 // already in place, and some file systems refuse fsync on a folder.
 void SyncFolderOf(const fs::path& Target)
 {
-    const fs::path folder = Target.has_parent_path() ? Target.parent_path() : fs::path(".");
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd = ::open(FolderOf(Target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
         (void)::fsync(fd);
         ::close(fd);
     }
 }
 
+// The file a chain of symbolic links ends at, which need not exist yet (a
+// link to a file still to be written is kept, and the file is created).
+fs::path FollowLinks(fs::path Path)
+{
+    constexpr int kMaxLinks = 40; // as the system's own path lookup
+    std::error_code error;
+    for (int i = 0; fs::is_symlink(Path, error); ++i) {
+        if (i == kMaxLinks)
+            throw std::system_error(ELOOP, std::generic_category(), "symlink");
+        const fs::path link = fs::read_symlink(Path);
+        Path = link.is_absolute() ? link : FolderOf(Path) / link;
+    }
+    return Path;
+}
+
 } // namespace
 
 void ReplaceFileContents(const std::string& Utf8Path, std::string_view Bytes)
 {
-    fs::path target = PathFromUtf8(Utf8Path);
-    std::error_code error;
-    if (fs::is_symlink(target, error))
-        target = fs::canonical(target);
+    const fs::path target = FollowLinks(PathFromUtf8(Utf8Path));
     TTemporaryFile temporary(target);
     temporary.Write(Bytes);
     temporary.CopyModeFrom(target);

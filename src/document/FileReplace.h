@@ -9,7 +9,8 @@
 
 // Writes Bytes as the whole contents of the file at Utf8Path, creating or
 // replacing it. A replaced file keeps its permission bits; a symbolic link
-// is followed, so the file it points to is the one replaced. Throws
+// is followed and kept, so the file it points to is the one replaced, or
+// created when it does not exist yet. Throws
 // std::system_error (the system's error code) on failure, leaving no
 // temporary file and the old file as it was.
 void ReplaceFileContents(const std::string& Utf8Path, std::string_view Bytes);

@@ -2,15 +2,20 @@
 
 #include "common/File.h"
 #include "common/Format.h"
+#include "common/OpenFailure.h"
 #include "common/ProgramInfo.h"
 #include "common/Path.h"
 #include "document/FileReplace.h"
+#include "document/LoopRules.h"
+#include "document/OutputFile.h"
 #include "document/XmlDom.h"
 #include "export/VBKFile.h"
 
 #include <algorithm>
 #include <charconv>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <optional>
 #include <string_view>
@@ -25,12 +30,12 @@ bool IsRegularFile(const std::string& FileName)
     return std::filesystem::is_regular_file(PathFromUtf8(FileName), error);
 }
 
-// What the list file says about the program that wrote it.
 // The list file is declared in this encoding and written as CP932.
 constexpr const char* kListFileEncoding = "Shift_JIS";
 
-// Names compare without regard to ASCII case, whatever the locale.
-bool SameName(std::string_view Name, std::string_view Expected)
+// Element names of the list file compare without regard to ASCII case,
+// whatever the locale; other bytes compare exactly.
+bool SameNameIgnoringAsciiCase(std::string_view Name, std::string_view Expected)
 {
     const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
     return std::ranges::equal(Name, Expected, {}, lower, lower);
@@ -38,11 +43,15 @@ bool SameName(std::string_view Name, std::string_view Expected)
 
 bool IsElementNamed(const xmlNode& Node, const char* Name)
 {
-    return Node.type == XML_ELEMENT_NODE && SameName(XmlDom::NameOf(Node), Name);
+    return Node.type == XML_ELEMENT_NODE && SameNameIgnoringAsciiCase(XmlDom::NameOf(Node), Name);
 }
+
+bool IsListRoot(const xmlNode& Root) { return SameNameIgnoringAsciiCase(XmlDom::NameOf(Root), "KSDFile"); }
 
 std::string LoopText(int32_t Value) { return Format("0x%08X", static_cast<uint32_t>(Value)); }
 
+// The list as a document: the version, what the list file says about the
+// program that wrote it, then one "WaveFile" entry per wave in list order.
 XmlDom::TDocument BuildListDocument(const TKSD& List)
 {
     XmlDom::TDocument doc = XmlDom::NewDocument("KSDFile");
@@ -62,35 +71,60 @@ XmlDom::TDocument BuildListDocument(const TKSD& List)
     return doc;
 }
 
-// The whole file, or nothing when it is no regular file or cannot be read
-// (a folder or a pipe is no list file, and a pipe could block forever).
-std::optional<std::string> ReadWholeFile(const std::string& FileName)
+// A list file holds a few hundred bytes per wave; anything near this size is
+// no list file, and reading it whole could exhaust memory.
+constexpr std::uintmax_t kMaxListFileBytes = std::uintmax_t{64} << 20;
+
+EKSDException CannotReadList(const std::string& FileName, const std::string& Reason)
 {
-    if (!IsRegularFile(FileName))
-        return std::nullopt;
+    return EKSDException(Format("KSDファイル(%s)を読めません", FileName.c_str()), Reason);
+}
+
+std::string TooLargeReason(std::uintmax_t Size)
+{
+    return Format("%llu バイトあり、上限の %llu MiB を超えています", static_cast<unsigned long long>(Size),
+                  static_cast<unsigned long long>(kMaxListFileBytes >> 20));
+}
+
+// The whole file. Only a regular file is read (a folder is no list file, and
+// a pipe could block forever), and only up to kMaxListFileBytes.
+std::string ReadWholeFile(const std::string& FileName)
+{
+    const std::filesystem::path path = PathFromUtf8(FileName);
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(path, error);
+    if (error)
+        throw CannotReadList(FileName, error.message());
+    if (!std::filesystem::is_regular_file(status))
+        throw CannotReadList(FileName, "通常のファイルではありません");
+    const std::uintmax_t size = std::filesystem::file_size(path, error);
+    if (!error && size > kMaxListFileBytes)
+        throw CannotReadList(FileName, TooLargeReason(size));
+
     const TFileHandle file = OpenFile(FileName, "rb");
     if (!file)
-        return std::nullopt;
+        throw CannotReadList(FileName, std::strerror(errno));
     std::string bytes;
     char chunk[65536];
     std::size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0)
+    while ((got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0) {
         bytes.append(chunk, got);
+        if (bytes.size() > kMaxListFileBytes) // the file grew while it was read
+            throw CannotReadList(FileName, TooLargeReason(bytes.size()));
+    }
     if (std::ferror(file.get()))
-        return std::nullopt;
+        throw CannotReadList(FileName, std::strerror(errno));
     return bytes;
 }
 
 XmlDom::TDocument ReadListDocument(const std::string& FileName)
 {
-    const std::optional<std::string> bytes = ReadWholeFile(FileName);
+    const std::string bytes = ReadWholeFile(FileName);
     try {
-        if (bytes)
-            return XmlDom::Parse(*bytes);
-    } catch (const EXmlException&) {
-        // The reason is libxml2's; the message the user sees names the file.
+        return XmlDom::Parse(bytes);
+    } catch (const EXmlException& e) {
+        throw CannotReadList(FileName, e.Message());
     }
-    throw EKSDException(Format("KSDファイル(%s)を読めません", FileName.c_str()));
 }
 
 // One "WaveFile" entry as read: the last "FileName", "LoopStart" and
@@ -108,11 +142,11 @@ TListEntry ReadEntry(const xmlNode& WaveFile)
         if (child->type != XML_ELEMENT_NODE)
             continue;
         const std::string name = XmlDom::NameOf(*child);
-        if (SameName(name, "FileName"))
+        if (SameNameIgnoringAsciiCase(name, "FileName"))
             entry.FileName = XmlDom::TextOf(*child);
-        else if (SameName(name, "LoopStart"))
+        else if (SameNameIgnoringAsciiCase(name, "LoopStart"))
             entry.LoopStart = ParseNumber(XmlDom::TextOf(*child));
-        else if (SameName(name, "LoopEnd"))
+        else if (SameNameIgnoringAsciiCase(name, "LoopEnd"))
             entry.LoopEnd = ParseNumber(XmlDom::TextOf(*child));
     }
     return entry;
@@ -128,6 +162,17 @@ void CheckVersion(const xmlNode& Root)
 }
 
 } // namespace
+
+bool IsListFile(const std::string& FileName)
+{
+    try {
+        const XmlDom::TDocument doc = ReadListDocument(FileName);
+        const xmlNode* root = xmlDocGetRootElement(doc.get());
+        return root != nullptr && IsListRoot(*root);
+    } catch (const EKSDException&) {
+        return false;
+    }
+}
 
 int32_t ParseNumber(const std::string& Text)
 {
@@ -171,15 +216,40 @@ TWaveInfo* TKSD::GetWave(int32_t Index) const
     return FWaves[static_cast<std::size_t>(Index)].get();
 }
 
-void TKSD::AddWave(const std::string& FileName)
+void TKSD::AddWave(const std::string& FileName) { FWaves.push_back(ReadWave(FileName)); }
+
+std::unique_ptr<TWaveInfo> TKSD::ReadWave(const std::string& FileName)
+{
+    std::unique_ptr<TWaveInfo> wave = ReadFile(FileName);
+    wave->UseStoredLoop();
+    return wave;
+}
+
+std::unique_ptr<TWaveInfo> TKSD::ReadFile(const std::string& FileName)
 {
     // Only regular files: a directory is no wave, and a pipe or device could
     // block the reader forever.
     if (!IsRegularFile(FileName))
-        throw EKSDException(Format("ファイル「%s」を開けません", FileName.c_str()));
+        throw EKSDException(CannotOpenMessage(FileName));
     auto wave = std::make_unique<TWaveInfo>();
     wave->LoadFromFile(FileName);
-    FWaves.push_back(std::move(wave));
+    return wave;
+}
+
+std::unique_ptr<TWaveInfo> TKSD::TakeWave(int32_t Index)
+{
+    if (Index < 0 || Index >= Count())
+        throw EKSDException(Format("TakeWave : Index(=%d) が範囲外です", Index));
+    std::unique_ptr<TWaveInfo> wave = std::move(FWaves[static_cast<std::size_t>(Index)]);
+    FWaves.erase(FWaves.begin() + Index);
+    return wave;
+}
+
+void TKSD::InsertWave(int32_t Index, std::unique_ptr<TWaveInfo> Wave)
+{
+    if (Index < 0 || Index > Count() || !Wave)
+        throw EKSDException(Format("InsertWave : Index(=%d) が範囲外です", Index));
+    FWaves.insert(FWaves.begin() + Index, std::move(Wave));
 }
 
 void TKSD::DeleteWave(int32_t Index)
@@ -209,7 +279,7 @@ void TKSD::LoadFromFile(const std::string& FileName)
 {
     const XmlDom::TDocument doc = ReadListDocument(FileName);
     const xmlNode* root = xmlDocGetRootElement(doc.get());
-    if (root == nullptr || !SameName(XmlDom::NameOf(*root), "KSDFile"))
+    if (root == nullptr || !IsListRoot(*root))
         throw EKSDException("ファイル形式が異常です");
     CheckVersion(*root);
 
@@ -219,26 +289,24 @@ void TKSD::LoadFromFile(const std::string& FileName)
         const TListEntry entry = ReadEntry(*child);
         if (entry.FileName.empty())
             continue;
-        AddWave(entry.FileName);
+        FWaves.push_back(ReadFile(entry.FileName));
         TWaveInfo& wave = *FWaves.back();
-        const auto refuse = [&](const char* format) {
-            const std::string name = wave.WaveName();
+        const std::string fault = StoredLoopFault(wave, entry.LoopStart, entry.LoopEnd);
+        if (!fault.empty()) {
             DeleteWave(Count() - 1);
-            throw EKSDException(Format(format, name.c_str()));
-        };
-        // A loop end may equal the sample count (the loop then runs through
-        // the last sample): the window can set such an end, and a list it
-        // saved must open again.
-        const int32_t samples = wave.SampleCount();
-        if (entry.LoopStart < 0 || entry.LoopStart >= samples)
-            refuse("%s:ループ始点が不正です");
-        if (entry.LoopEnd < 0 || entry.LoopEnd > samples)
-            refuse("%s:ループ終点が不正です");
-        if (entry.LoopStart > entry.LoopEnd)
-            refuse("%s:ループ始点がループ終点より後ろにあります");
+            throw EKSDException(fault);
+        }
         wave.SetLoopStart(entry.LoopStart);
         wave.SetLoopEnd(entry.LoopEnd);
     }
+}
+
+std::vector<std::string> TKSD::WaveFiles() const
+{
+    std::vector<std::string> files;
+    for (const auto& wave : FWaves)
+        files.push_back(wave->FilePath());
+    return files;
 }
 
 void TKSD::SaveToFile(const std::string& FileName) const
@@ -250,17 +318,22 @@ void TKSD::SaveToFile(const std::string& FileName) const
             throw EKSDException(Format("ファイル名「%s」は KSDファイルに書けない文字を含みます",
                                        wave->FilePath().c_str()));
     try {
+        CheckOutputFile(FileName, WaveFiles());
         const XmlDom::TDocument doc = BuildListDocument(*this);
         ReplaceFileContents(FileName, XmlDom::Serialise(*doc, kListFileEncoding));
-    } catch (const EXmlException& e) {
+    } catch (const Exception& e) { // EOutputFileError, EXmlException
         throw EKSDException(Format("KSDファイル(%s)を書けません: %s", FileName.c_str(), e.what()));
     } catch (const std::system_error& e) {
         throw EKSDException(Format("KSDファイル(%s)を書けません: %s", FileName.c_str(), e.code().message().c_str()));
     }
 }
 
-void TKSD::Export(const std::string& FileName) const
+void TKSD::Export(const std::string& FileName, const std::string& ListFile) const
 {
+    std::vector<std::string> inputs = WaveFiles();
+    if (!ListFile.empty())
+        inputs.push_back(ListFile);
+    CheckOutputFile(FileName, inputs);
     TVBKFile exporter;
     exporter.Export(FileName, *this);
 }

@@ -23,16 +23,29 @@ VANTREL_DECLARE_EXCEPTION(ENumberFormatException);
 // ENumberFormatException for anything else.
 int32_t ParseNumber(const std::string& Text);
 
+// True when FileName is a list file: a readable XML document whose root is
+// "KSDFile" (whatever its entries hold).
+bool IsListFile(const std::string& FileName);
+
 class TKSD {
 public:
     int32_t Count() const { return static_cast<int32_t>(FWaves.size()); }
     // The wave at Index, or nullptr when Index is out of range.
     TWaveInfo* GetWave(int32_t Index) const;
 
-    // Appends a wave read from FileName. Throws EKSDException
+    // Appends a wave read from FileName, with the loop its file stores when
+    // that loop is usable (TWaveInfo::UseStoredLoop). Throws EKSDException
     // "ファイル「%s」を開けません" when no regular file is there, and lets the
     // reader's EWaveInfoException through; on any error the list is unchanged.
     void AddWave(const std::string& FileName);
+    // Reads the wave AddWave would append, without touching the list; the
+    // same checks and errors.
+    static std::unique_ptr<TWaveInfo> ReadWave(const std::string& FileName);
+    // Takes the wave at Index out of the list and hands it over (an undo
+    // step keeps it); InsertWave puts such a wave back at Index (0 ..
+    // Count). Both throw EKSDException for an index out of range.
+    std::unique_ptr<TWaveInfo> TakeWave(int32_t Index);
+    void InsertWave(int32_t Index, std::unique_ptr<TWaveInfo> Wave);
     // Each throws EKSDException "<Op> : Index(=%d) が範囲外です" for an index
     // out of its range, leaving the list unchanged.
     void DeleteWave(int32_t Index);
@@ -44,17 +57,27 @@ public:
     // LoadFromFile appends one wave for each "WaveFile" entry that names a
     // file, with its loop; it does not empty the list first. On an error it
     // stops there: the waves of the entries before stay, the failing entry's
-    // wave does not. Throws EKSDException (unreadable or malformed file,
-    // wrong root, unsupported version, loop outside the wave),
+    // wave does not. Loops are checked by StoredLoopFault (LoopRules.h): a
+    // start without an end yet (end 0) is kept. Throws EKSDException
+    // (unreadable or malformed file, or one over 64 MiB, with the reason as
+    // its detail; wrong root, unsupported version, loop outside the wave),
     // ENumberFormatException, and the errors of AddWave.
     void LoadFromFile(const std::string& FileName);
     // Writes the whole list; the old file is replaced only once the new one
-    // is complete. Throws EKSDException and leaves the old file as it was.
+    // is complete. Throws EKSDException and leaves the old file as it was,
+    // also when FileName is no regular file or is one of the waves' files
+    // (the rule of CheckOutputFile).
     void SaveToFile(const std::string& FileName) const;
     // Writes the whole list as a voice-bank file; errors of the exporter
-    // pass through and the list is never changed.
-    void Export(const std::string& FileName) const;
+    // pass through and the list is never changed. Throws EOutputFileError
+    // (nothing written) when FileName is no regular file, or is ListFile
+    // (the list file this list came from, if any) or one of the waves' files.
+    void Export(const std::string& FileName, const std::string& ListFile = {}) const;
 
 private:
+    std::vector<std::string> WaveFiles() const;
+    // ReadWave without the stored loop: a list file's own loop points win.
+    static std::unique_ptr<TWaveInfo> ReadFile(const std::string& FileName);
+
     std::vector<std::unique_ptr<TWaveInfo>> FWaves;
 };

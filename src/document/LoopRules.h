@@ -8,6 +8,7 @@
 #include "document/WaveInfo.h"
 
 #include <cstdint>
+#include <string>
 
 VANTREL_DECLARE_EXCEPTION(ELoopOrderError);
 
@@ -29,3 +30,19 @@ inline void CheckLoopEnd(const TWaveInfo& Wave, int32_t Position)
     if (Wave.LoopStart() != 0 && Wave.LoopStart() >= Position)
         throw ELoopOrderError(kLoopEndBeforeStart);
 }
+
+// Where a loop may lie in a wave, as a list file stores it and the
+// command-line tool sets it: a start in 0 .. SampleCount - 1 (0 also in a
+// wave without samples), an end in 0 .. SampleCount, where an end of 0 means
+// "no loop end yet". The faults name the wave: "<wave name>:<reason>".
+inline constexpr const char* kLoopStartInvalid = "ループ始点が不正です";
+inline constexpr const char* kLoopEndInvalid = "ループ終点が不正です";
+
+// The fault of Start..End in Wave when either lies outside it; empty when
+// both fit.
+std::string LoopRangeFault(const TWaveInfo& Wave, int32_t Start, int32_t End);
+
+// LoopRangeFault, then the order of a stored loop: a start after a set end is
+// a fault (kLoopStartAfterEnd). A start equal to its end, and any start with
+// an end of 0 (a half-set loop), are kept as stored.
+std::string StoredLoopFault(const TWaveInfo& Wave, int32_t Start, int32_t End);

@@ -1,15 +1,20 @@
 #pragma once
-// TWaveInfo: one 16-bit mono PCM WAV file held in memory, with the four
-// sample positions the user edits (loop start/end and the span the detail
-// view shows). The wave list creates, loads and owns every TWaveInfo; the
-// views, the exporter and the player only read it.
+// TWaveInfo: one sound file held in memory as 16-bit mono samples, with the
+// four sample positions the user edits (loop start/end and the span the
+// detail view shows), and the loop the file itself stores. The wave list
+// creates, loads and owns every TWaveInfo; the views, the exporter and the
+// player only read it.
 
 #include "common/Exception.h"
+#include "document/StoredLoop.h"
+#include "document/WavePeaks.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
+#include <mutex>
+#include <optional>
 #include <string>
 
 VANTREL_DECLARE_EXCEPTION(EWaveInfoException);
@@ -32,6 +37,8 @@ public:
     const int16_t& operator[](std::size_t Index) const { return FSamples[Index]; }
     const int16_t* begin() const { return data(); }
     const int16_t* end() const { return data() + FSize; }
+    // Keeps only the first Count samples (Count <= size()).
+    void Shrink(std::size_t Count);
 
 private:
     struct TFree {
@@ -43,7 +50,8 @@ private:
 
 // The canonical 44-byte header of a PCM WAV file, filled from the chunks the
 // reader found: the RIFF header, the first 16 bytes of "fmt " and the id and
-// size of the data chunk.
+// size of the data chunk. A converted file gets the header of the 16-bit mono
+// WAV file that would hold its samples.
 #pragma pack(push, 1)
 struct TWaveFileHeader {
     char riffId[4];
@@ -65,23 +73,37 @@ static_assert(sizeof(TWaveFileHeader) == 44);
 
 class TWaveInfo {
 public:
-    // Reads FileName into this (new) instance. Accepts only 16-bit mono PCM.
-    // Throws EWaveInfoException "ファイル「%s」を開けません" (path as passed)
-    // when the file cannot be opened, and "ファイル「%s」は未対応フォーマットです"
-    // (file name without directory) for anything it does not support.
-    // A data chunk that is shorter than its declared size loads with the
-    // missing samples as 0.
+    // Reads FileName into this (new) instance. A 16-bit mono PCM WAV file is
+    // read as it is; every other file libsndfile reads is converted
+    // (ConvertedWave.h). Throws EWaveInfoException "ファイル「%s」を開けません"
+    // (path as passed) when the file cannot be opened, and
+    // "ファイル「%s」は未対応フォーマットです" (file name without directory)
+    // for a file that cannot be read or has more than kMaxSampleCount samples.
+    // A 16-bit mono data chunk that is shorter than its declared size loads
+    // with the missing samples as 0. The loop stays cleared; the first loop
+    // of a WAV file's "smpl" chunk is kept as StoredLoop.
     void LoadFromFile(const std::string& FileName);
+    // Sets the loop from StoredLoop when LoopToUse takes it; otherwise
+    // leaves the loop as it is. For waves the user adds, never for the
+    // waves of a list file, whose own loop points win.
+    void UseStoredLoop();
 
     const std::string& FilePath() const { return FFilePath; }
     // The file name part of FilePath: after the last "\", "/" or ":".
     std::string WaveName() const;
     const TWaveFileHeader& Header() const { return FHeader; }
+    // What a converted file held ("24-bit 2ch"); empty for a file read as it is.
+    const std::string& Source() const { return FSource; }
+    // The first loop of the file's "smpl" chunk, when it has a well-formed one.
+    const std::optional<TStoredLoop>& StoredLoop() const { return FStoredLoop; }
 
     int32_t SamplesPerSec() const { return static_cast<int32_t>(FHeader.nSamplesPerSec); }
     int64_t LengthMSec() const; // 0 when the header gives no byte rate
     int32_t SampleCount() const { return FHeader.dataSize / 2; }
     const TWaveData& Data() const { return FData; }
+    // The block extremes of Data, built on the first call (from any thread)
+    // and kept until the next load.
+    const TWavePeaks& Peaks() const;
 
     int32_t LoopStart() const { return FLoopStart; }
     int32_t LoopEnd() const { return FLoopEnd; }
@@ -99,11 +121,15 @@ public:
 private:
     std::string FFilePath;
     TWaveFileHeader FHeader{};
+    std::string FSource;
+    std::optional<TStoredLoop> FStoredLoop;
     int32_t FLoopStart = 0;
     int32_t FLoopEnd = 0;
     int32_t FViewStart = 0;
     int32_t FViewEnd = 0;
     TWaveData FData;
+    mutable std::mutex FPeaksLock;
+    mutable std::unique_ptr<const TWavePeaks> FPeaks;
 };
 
 // The file name part of a path: the text after the last "\", "/" or ":".

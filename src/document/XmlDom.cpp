@@ -1,6 +1,7 @@
 #include "document/XmlDom.h"
 
 #include "document/CodePage932.h"
+#include "document/TextCodec.h"
 
 #include <libxml/encoding.h>
 #include <libxml/parser.h>
@@ -10,69 +11,10 @@
 #include <climits>
 #include <cstdarg>
 #include <cstdio>
-#include <cstring>
 #include <mutex>
 
 namespace XmlDom {
 namespace {
-
-// ---- UTF-8 ----------------------------------------------------------------
-
-// Decodes one character. Returns its length, 0 when the sequence is cut off
-// by the end of the input, -1 when it is malformed (overlong, surrogate,
-// beyond U+10FFFF, stray continuation byte).
-int DecodeUtf8(const unsigned char* in, std::size_t size, char32_t& c)
-{
-    const unsigned char lead = in[0];
-    int length;
-    char32_t min;
-    if (lead < 0x80) {
-        c = lead;
-        return 1;
-    } else if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2, min = 0x80, c = lead & 0x1F;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3, min = 0x800, c = lead & 0x0F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4, min = 0x10000, c = lead & 0x07;
-    } else {
-        return -1;
-    }
-    for (int i = 1; i < length; ++i) {
-        if (static_cast<std::size_t>(i) >= size)
-            return 0;
-        if ((in[i] & 0xC0) != 0x80)
-            return -1;
-        c = c << 6 | (in[i] & 0x3F);
-    }
-    if (c < min || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
-        return -1;
-    return length;
-}
-
-int EncodeUtf8(char32_t c, unsigned char out[4])
-{
-    if (c < 0x80) {
-        out[0] = static_cast<unsigned char>(c);
-        return 1;
-    }
-    if (c < 0x800) {
-        out[0] = static_cast<unsigned char>(0xC0 | c >> 6);
-        out[1] = static_cast<unsigned char>(0x80 | (c & 0x3F));
-        return 2;
-    }
-    if (c < 0x10000) {
-        out[0] = static_cast<unsigned char>(0xE0 | c >> 12);
-        out[1] = static_cast<unsigned char>(0x80 | (c >> 6 & 0x3F));
-        out[2] = static_cast<unsigned char>(0x80 | (c & 0x3F));
-        return 3;
-    }
-    out[0] = static_cast<unsigned char>(0xF0 | c >> 18);
-    out[1] = static_cast<unsigned char>(0x80 | (c >> 12 & 0x3F));
-    out[2] = static_cast<unsigned char>(0x80 | (c >> 6 & 0x3F));
-    out[3] = static_cast<unsigned char>(0x80 | (c & 0x3F));
-    return 4;
-}
 
 bool IsXmlChar(char32_t c)
 {
@@ -80,67 +22,8 @@ bool IsXmlChar(char32_t c)
            (c >= 0xE000 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0x10FFFF);
 }
 
-// ---- The CP932 encoding handler -------------------------------------------
-//
-// libxml2 calls these with a chunk of input and room for output. Each stops
-// at the end of whatever runs out first and reports how much it consumed and
-// produced; a character cut off by the end of the chunk waits for the next
-// call. -2 marks bytes that are no character (decoding) or a character CP932
-// cannot hold (encoding), with *inlen up to it: libxml2 then fails the parse,
-// or writes the character as a character reference.
-
-// One conversion loop for both directions: Decode reads one character from
-// the input (bytes used, 0 when cut off, < 0 for no character), Encode writes
-// it (bytes written, 0 when the target cannot hold it).
-template <typename TDecode, typename TEncode>
-int Transcode(unsigned char* out, int* outlen, const unsigned char* in, int* inlen, TDecode Decode, TEncode Encode)
-{
-    const std::size_t inSize = in ? static_cast<std::size_t>(*inlen) : 0;
-    const std::size_t outSize = static_cast<std::size_t>(*outlen);
-    std::size_t i = 0, o = 0;
-    int result = 0;
-    while (i < inSize) {
-        char32_t c;
-        const int used = Decode(in + i, inSize - i, c);
-        if (used < 0)
-            result = -2;
-        if (used <= 0)
-            break;
-        unsigned char bytes[4];
-        const int length = Encode(c, bytes);
-        if (length == 0) {
-            result = -2;
-            break;
-        }
-        if (o + static_cast<std::size_t>(length) > outSize)
-            break;
-        std::memcpy(out + o, bytes, static_cast<std::size_t>(length));
-        o += static_cast<std::size_t>(length);
-        i += static_cast<std::size_t>(used);
-    }
-    *inlen = static_cast<int>(i);
-    *outlen = static_cast<int>(o);
-    return result < 0 ? result : static_cast<int>(o);
-}
-
-int Cp932ToUtf8(unsigned char* out, int* outlen, const unsigned char* in, int* inlen)
-{
-    return Transcode(out, outlen, in, inlen, CodePage932::Decode, EncodeUtf8);
-}
-
-int Utf8ToCp932(unsigned char* out, int* outlen, const unsigned char* in, int* inlen)
-{
-    return Transcode(out, outlen, in, inlen, DecodeUtf8, CodePage932::Encode);
-}
-
-// The names a document may give this code page in its declaration.
-constexpr const char* kCp932Aliases[] = {"SHIFT-JIS", "SJIS", "MS_KANJI", "CSSHIFTJIS",
-                                          "WINDOWS-31J", "CSWINDOWS31J", "CP932", "MS932"};
-
 // The process-wide part of libxml2, set up once: the parser's globals and the
-// registration of the CP932 handler under "SHIFT_JIS" (registered handlers
-// come before libxml2's own iconv lookup, whose SHIFT_JIS lacks the Windows
-// extensions). Everything else is per call.
+// registration of the CP932 handler. Everything else is per call.
 void InitialiseLibrary()
 {
     static std::once_flag once;
@@ -148,9 +31,7 @@ void InitialiseLibrary()
         xmlInitParser();
         if (!CodePage932::Available())
             return;
-        xmlNewCharEncodingHandler("SHIFT_JIS", Cp932ToUtf8, Utf8ToCp932);
-        for (const char* alias : kCp932Aliases)
-            xmlAddEncodingAlias("SHIFT_JIS", alias);
+        TextCodec::RegisterCp932Handler();
     });
     if (!CodePage932::Available())
         throw EXmlException("この環境には CP932 (Shift_JIS) の文字コード変換がありません");
@@ -269,6 +150,15 @@ bool HasEntityReference(const xmlNode* node)
     return false;
 }
 
+// True when the document ends in the first bytes of a character: the
+// encoding handler left them undecoded, waiting for bytes that never came,
+// and libxml2 would drop them without a word.
+bool EndsInsideACharacter(const xmlParserCtxt& Parser)
+{
+    const xmlParserInput* input = Parser.input;
+    return input && input->buf && input->buf->raw && xmlBufUse(input->buf->raw) > 0;
+}
+
 // No network, no DTD loading, no entity substitution, no XInclude, and
 // libxml2's limits on entity expansion and nesting left on (no XML_PARSE_HUGE).
 constexpr int kParseOptions = XML_PARSE_NONET;
@@ -331,6 +221,8 @@ TDocument Parse(std::string_view Bytes)
                                     nullptr, kParseOptions));
     if (!doc || !parser->wellFormed || !parser->nsWellFormed)
         throw EXmlException(errors.Message("XML が整形式ではありません"));
+    if (EndsInsideACharacter(*parser))
+        throw EXmlException("文書の終わりで文字が途切れています");
     if (HasEntityReference(doc->children))
         throw EXmlException("実体参照は使えません");
     return doc;
@@ -360,7 +252,7 @@ bool IsXmlText(std::string_view Text)
     std::size_t i = 0;
     while (i < Text.size()) {
         char32_t c;
-        const int length = DecodeUtf8(bytes + i, Text.size() - i, c);
+        const int length = TextCodec::DecodeUtf8(bytes + i, Text.size() - i, c);
         if (length <= 0 || !IsXmlChar(c))
             return false;
         i += static_cast<std::size_t>(length);

@@ -4,6 +4,7 @@
 #include "export/CRC.h"
 
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/uio.h>
 #include <unistd.h>
@@ -23,6 +24,13 @@ const std::array<const char*, 10> FileErrorMessages{
 
 EFileError::EFileError(TFileErrorCode Code)
     : Exception(FileErrorMessages[static_cast<std::size_t>(Code)]), FErrorCode(Code)
+{
+}
+
+EFileError::EFileError(TFileErrorCode Code, const std::string& FileName, int SystemError)
+    : Exception(FileErrorMessages[static_cast<std::size_t>(Code)],
+                SystemError == 0 ? FileName : FileName + ": " + std::strerror(SystemError)),
+      FErrorCode(Code)
 {
 }
 
@@ -67,7 +75,8 @@ void TVBKLib::CreateNew(const std::string& FileName)
     Close();
     FFileHandle = ::open(PathFromUtf8(FileName).c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (FFileHandle == -1)
-        throw EFileError(feCreate);
+        throw EFileError(feCreate, FileName, errno);
+    FFileName = FileName;
 
     TVBKFileHeader header;
     header.magic = VBKTags[vtMagic];
@@ -98,8 +107,10 @@ void TVBKLib::WriteChunk(const TVBKTag& Tag, const void* Data, uint32_t Size)
 
 void TVBKLib::FailWrite()
 {
+    const int error = errno;
+    const std::string fileName = FFileName;
     Close();
-    throw EFileError(feWrite);
+    throw EFileError(feWrite, fileName, error);
 }
 
 int32_t TVBKLib::Position() const
@@ -111,8 +122,8 @@ int32_t TVBKLib::Position() const
 
 void TVBKLib::Seek(int32_t Offset)
 {
-    if (FFileHandle != -1)
-        ::lseek(FFileHandle, static_cast<off_t>(static_cast<uint32_t>(Offset)), SEEK_SET);
+    if (FFileHandle != -1 && ::lseek(FFileHandle, static_cast<off_t>(static_cast<uint32_t>(Offset)), SEEK_SET) < 0)
+        FailWrite();
 }
 
 void TVBKLib::Close()

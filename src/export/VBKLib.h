@@ -6,8 +6,9 @@
 // same size in place. It knows nothing of what the chunks contain.
 //
 // File errors are EFileError, whose message is always the table entry of its
-// code. A file left behind by a failure is not deleted: it keeps every byte
-// written before the failure.
+// code; its detail names the file and the system's reason. A file left
+// behind by a failure is not deleted: it keeps every byte written before the
+// failure.
 
 #include "common/Exception.h"
 #include "export/VBKHead.h"
@@ -34,6 +35,9 @@ extern const std::array<const char*, 10> FileErrorMessages;
 class EFileError : public Exception {
 public:
     explicit EFileError(TFileErrorCode Code);
+    // With the detail "<FileName>: <the system's text for SystemError>"
+    // (the file name alone when SystemError is 0).
+    EFileError(TFileErrorCode Code, const std::string& FileName, int SystemError);
     int32_t ErrorCode() const noexcept { return FErrorCode; }
 
 private:
@@ -66,13 +70,15 @@ public:
     // Positions are 32-bit: the callers keep files below 2^31 bytes.
     int32_t Position() const;
     // Moves the write position to Offset (read as unsigned) from the start
-    // of the file. Reports no error.
+    // of the file. EFileError feWrite when the file cannot seek (a pipe, a
+    // terminal), after which the file is closed.
     void Seek(int32_t Offset);
     void Close();
     bool IsOpen() const { return FFileHandle != -1; }
 
 private:
-    [[noreturn]] void FailWrite(); // closes the file, raises feWrite
+    [[noreturn]] void FailWrite(); // closes the file, raises feWrite with errno's reason
 
     int FFileHandle = -1; // POSIX file descriptor; -1 when no file is open
+    std::string FFileName; // of the open file, for error details
 };

@@ -2,6 +2,7 @@
 
 #include "common/File.h"
 #include "common/Format.h"
+#include "common/OpenFailure.h"
 #include "common/Path.h"
 #include "export/CRC.h"
 
@@ -45,7 +46,7 @@ public:
         std::error_code error;
         const auto path = PathFromUtf8(FileName);
         const auto openError = [&] {
-            return EVBKReaderException(Format("ファイル「%s」を開けません", FileName.c_str()));
+            return EVBKReaderException(CannotOpenMessage(FileName));
         };
         // Only regular files: a pipe or device could block the reader forever.
         if (!std::filesystem::is_regular_file(path, error))
@@ -73,10 +74,12 @@ private:
     uint64_t FSize = 0;
 };
 
-// What a chunk's payload size must be: exactly Exact bytes, or any even size.
+// What a chunk's payload size must be: exactly Exact bytes, or any even
+// size; and how many bytes the chunks still to come need after it at least.
 struct TSizeRule {
     std::optional<uint64_t> Exact;
     bool Even = false;
+    uint64_t Following = 0;
 };
 
 class TChecker {
@@ -89,9 +92,9 @@ private:
     void CheckCtrl();
     void CheckTone(std::size_t Index, const TVBKChunk& WaveChunk);
     // Reads and checks the chunk at the current position, which must carry
-    // the tag VBKTags[Expected] and a payload size that Size allows. Keeps
-    // the payload in *Payload when asked to.
-    const TVBKChunk& NextChunk(TVBKTagIndex Expected, TSizeRule Size, std::vector<uint8_t>* Payload = nullptr);
+    // the tag VBKTags[Expected] and a payload size that Size allows; its
+    // payload is checksummed block by block, never held whole.
+    const TVBKChunk& NextChunk(TVBKTagIndex Expected, TSizeRule Size);
     uint32_t ChecksumAt(uint64_t Offset, uint32_t Size);
 
     TSource& FSource;
@@ -110,8 +113,12 @@ TVBKContents TChecker::Run()
     CheckCtrl();
     const auto waves = static_cast<uint64_t>(FContents.Ctrl.waveCount);
 
-    std::vector<uint8_t> toneBytes;
-    NextChunk(vtTone, {waves * VBKToneSize}, &toneBytes);
+    // The tone records are read one at a time once their WAVE chunks are
+    // known: the table may claim gigabytes that must not be held at once.
+    // Checking that the rest of the tables fits first refuses a table that
+    // claims more than the file holds without reading it.
+    const uint64_t rest = VBKChunkHeaderSize + waves * (VBKNameSize + VBKChunkHeaderSize) + VBKChunkHeaderSize;
+    const uint64_t tonesAt = NextChunk(vtTone, {waves * VBKToneSize, false, rest}).Offset + VBKChunkHeaderSize;
     NextChunk(vtName, {waves * VBKNameSize});
     std::vector<TVBKChunk> waveChunks;
     for (uint64_t i = 0; i < waves; ++i)
@@ -123,7 +130,9 @@ TVBKContents TChecker::Run()
                                          static_cast<ULL>(FContents.FileSize - FPos)));
 
     for (std::size_t i = 0; i < waveChunks.size(); ++i) {
-        FContents.Tones.push_back(DecodeTone(toneBytes.data() + i * VBKToneSize));
+        uint8_t tone[VBKToneSize];
+        FSource.Read(tonesAt + i * VBKToneSize, tone, sizeof tone);
+        FContents.Tones.push_back(DecodeTone(tone));
         CheckTone(i, waveChunks[i]);
     }
     return std::move(FContents);
@@ -150,9 +159,9 @@ void TChecker::CheckFileHeader()
 
 void TChecker::CheckCtrl()
 {
-    std::vector<uint8_t> bytes;
-    NextChunk(vtCtrl, {VBKCtrlSize}, &bytes);
-    const TVBKCtrl ctrl = DecodeCtrl(bytes.data());
+    uint8_t bytes[VBKCtrlSize];
+    FSource.Read(NextChunk(vtCtrl, {VBKCtrlSize}).Offset + VBKChunkHeaderSize, bytes, sizeof bytes);
+    const TVBKCtrl ctrl = DecodeCtrl(bytes);
     if (ctrl.ctrlWord != 1)
         throw EVBKReaderException(Format("control record: ctrlWord %u expected 1", ctrl.ctrlWord));
     if (ctrl.reserved1 != 0 || ctrl.reserved2 != 0)
@@ -198,7 +207,7 @@ void TChecker::CheckTone(std::size_t Index, const TVBKChunk& WaveChunk)
     FContents.Waves.push_back(wave);
 }
 
-const TVBKChunk& TChecker::NextChunk(TVBKTagIndex Expected, TSizeRule Size, std::vector<uint8_t>* Payload)
+const TVBKChunk& TChecker::NextChunk(TVBKTagIndex Expected, TSizeRule Size)
 {
     const uint64_t fileSize = FContents.FileSize;
     const std::string expectedName = TagText(VBKTags[static_cast<std::size_t>(Expected)]);
@@ -231,14 +240,11 @@ const TVBKChunk& TChecker::NextChunk(TVBKTagIndex Expected, TSizeRule Size, std:
         throw EVBKReaderException(Format("%s: size %u runs past the end of the file (%llu bytes)", name.c_str(),
                                          header.size, static_cast<ULL>(fileSize)));
 
-    uint32_t crc;
-    if (Payload) {
-        Payload->resize(header.size);
-        FSource.Read(payloadStart, Payload->data(), header.size);
-        crc = CalcCRC(Payload->data(), header.size);
-    } else {
-        crc = ChecksumAt(payloadStart, header.size);
-    }
+    if (Size.Following > fileSize - payloadStart - header.size)
+        throw EVBKReaderException(Format("%s: the chunks after it need %llu bytes, the file has %llu more", name.c_str(),
+                                         static_cast<ULL>(Size.Following),
+                                         static_cast<ULL>(fileSize - payloadStart - header.size)));
+    const uint32_t crc = ChecksumAt(payloadStart, header.size);
     if (crc != header.crc)
         throw EVBKReaderException(Format("%s: checksum 0x%08X expected 0x%08X", name.c_str(), header.crc, crc));
 

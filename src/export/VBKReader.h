@@ -16,9 +16,10 @@
 // "chunk TONE at offset 48: checksum 0x00000000 expected 0x1344B4AA" (the
 // value stored in the file, then the value the payload gives).
 //
-// Memory use is bounded by the tables, never by a size read from the file:
-// every size is checked against the file's length before it is trusted, and
-// "WAVE" payloads are checksummed in blocks.
+// Memory use grows with the chunks the file holds, never with a size read
+// from it: every size is checked against the file's length before it is
+// trusted, and every payload is checksummed in blocks of at most 1 MiB (a
+// sparse file can claim gigabytes it does not hold).
 
 #include "common/Exception.h"
 #include "export/VBKHead.h"

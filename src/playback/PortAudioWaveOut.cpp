@@ -50,7 +50,11 @@ public:
         parameters.device = Device;
         parameters.channelCount = Format().nChannels;
         parameters.sampleFormat = Format().wBitsPerSample == 8 ? paUInt8 : paInt16;
-        parameters.suggestedLatency = info->defaultLowOutputLatency;
+        // The device's robust latency (tens of milliseconds), not its lowest:
+        // the player's own ring already holds a few blocks, and a buffer of a
+        // few milliseconds runs dry whenever the machine is busy for a moment,
+        // which a sound server plays as a gap. A stop does not wait for it.
+        parameters.suggestedLatency = info->defaultHighOutputLatency;
         if (Pa_OpenStream(&FStream, nullptr, &parameters, Format().nSamplesPerSec,
                           paFramesPerBufferUnspecified, paNoFlag, &Callback, this) != paNoError) {
             FStream = nullptr;

@@ -1,20 +1,28 @@
 #pragma once
-// The waveform view: a widget that shows a span of one wave as a polyline of
-// its samples, with a selected span in inverted colours, named full-height
-// marker lines and a blinking edit cursor, and that turns mouse drags into
-// selections, cursor placements and marker moves.
+// The waveform view: a widget that shows a span of one wave, with a selected
+// span in inverted colours, named full-height marker lines and a blinking edit
+// cursor, and that turns mouse drags into selections, cursor placements and
+// marker moves.
 //
-// The view draws every change at once onto an off-screen surface that stands
-// for its window and only blits that surface when Qt asks it to paint. After
-// each full drawing it keeps a back buffer (wave and selection, without
-// markers and cursor); a removed marker line is wiped by copying its one
-// pixel column back from there. Marker moves, cursor blinks and selection
-// drags therefore repaint single columns or strips, never the whole view.
+// Where the span is no wider than the view, each pixel column shows one
+// sample and the samples are joined by lines. Where it is wider, each column
+// is drawn from the smallest to the largest sample it covers (the wave's
+// block extremes, TWaveInfo::Peaks, keep that cost independent of the
+// wave's length), so that nothing aliases.
 //
-// Colours are 32-bit values laid out 0x00BBGGRR (red in the low byte); a value
-// with the top bit set names a system colour (0x8000000F: button face).
+// The view draws every change at once onto two off-screen images and only
+// blits the second when Qt asks it to paint: the back buffer holds what lies
+// beneath the lines (background, selection, wave) and every change to those
+// is drawn there; the surface is the back buffer with the marker lines and
+// the cursor on top, and is what the window shows. A removed marker line is
+// wiped by copying its pixel column back from the back buffer (so is a hidden
+// cursor where columns show extremes). Marker moves, cursor blinks and
+// selection drags therefore repaint single columns or strips, never the
+// whole view.
 
 #include "document/WaveInfo.h"
+#include "view/BgrColor.h"
+#include "view/MarkerStatusMap.h"
 
 #include <QImage>
 #include <QPointer>
@@ -22,63 +30,24 @@
 #include <QWidget>
 
 #include <cstdint>
-#include <memory>
 #include <string>
-#include <vector>
 
 class QMenu;
 struct TViewMapping;
 enum class TPenMode;
 
-// One marker: the colour and sample position of a line. It carries no name;
-// the map that holds it knows the name.
-class TMarkerStatus {
-public:
-    uint32_t Color = 0;   // 0x00BBGGRR
-    int32_t Position = 0; // sample index
-
-    void Assign(const TMarkerStatus& Source);
-};
-
-// Markers by name, in insertion order. Names compare without regard to letter
-// case; an entry keeps the name text it was first added with. The map stores
-// copies of what it is given and owns them: a pointer from Find or Items stays
-// valid until that name is replaced, removed or the map is cleared.
-class TMarkerStatusMap {
-public:
-    // Appends a new name at the end; an existing name keeps its place and
-    // gets a fresh copy of Status (earlier pointers to it become invalid).
-    void Put(const std::string& Name, const TMarkerStatus& Status);
-    TMarkerStatus* Find(const std::string& Name) const; // null when absent
-    bool Remove(const std::string& Name);               // false when absent
-    void Clear();
-    int Count() const;
-    TMarkerStatus* Items(int Index) const; // null outside 0 .. Count()-1
-    // The name of the entry holding that very object (not an equal one), or "".
-    std::string NameOf(const TMarkerStatus* Status) const;
-
-private:
-    struct TEntry {
-        std::string Name;
-        std::unique_ptr<TMarkerStatus> Status;
-    };
-    std::vector<TEntry>::const_iterator Entry(const std::string& Name) const;
-
-    std::vector<TEntry> FNames;
-};
-
 class TGraphImage : public QWidget {
     Q_OBJECT
 
 public:
-    static constexpr uint32_t ButtonFace = 0x8000000F;
+    static constexpr TBgrColor ButtonFace = TBgrColor::System(15);
 
     explicit TGraphImage(QWidget* parent = nullptr);
     ~TGraphImage() override;
 
     // Fills the whole view with the colour at once; the wave never uses it.
-    uint32_t Color() const { return FColor; }
-    void SetColor(uint32_t Value);
+    TBgrColor Color() const { return FColor; }
+    void SetColor(TBgrColor Value);
 
     // The wave shown (not owned; null for none). Setting it takes the view
     // span remembered in the wave, resets selection, cursor and drag, stops
@@ -116,7 +85,8 @@ public:
     // The name under which this view stores that very marker object, or "".
     std::string GetMarkerName(const TMarkerStatus* AStatus) const;
 
-    // Full drawing: background and selection, the wave, the back buffer, the markers.
+    // Full drawing: background, selection and wave on the back buffer, that
+    // copied to the surface, then the markers.
     void Redraw();
 
     // Opened at the mouse after a right-button release has been handled and
@@ -124,10 +94,17 @@ public:
     QMenu* PopupMenu() const;
     void SetPopupMenu(QMenu* Menu);
 
+    // Whether spans wider than the view are drawn from the extremes of each
+    // column's samples (on by default) or from one sample per column.
+    bool PeakDrawing() const { return FPeakDrawing; }
+    void SetPeakDrawing(bool Value);
+
     // The pixels the view shows.
     const QImage& Surface() const { return FSurface; }
 
 signals:
+    // The wave or the span shown changed (SetWaveInfo, SetView).
+    void OnViewChange();
     // One accepted step of a marker drag; PosX is the marker's new sample
     // position (equal to MarkerStatus->Position), not a pixel.
     void OnMarkerMove(TGraphImage* Sender, Qt::KeyboardModifiers Shift, TMarkerStatus* MarkerStatus, int PosX);
@@ -147,28 +124,37 @@ protected:
 private:
     enum TViewDrag { vdNone, vdSelect, vdHold, vdMarker };
 
-    // Painting onto the surface.
+    // Painting (GraphImagePaint.cpp). Paint* draw on one image (the back
+    // buffer unless they take a target) and return the pixels they changed;
+    // Draw* and ShowBase change what the window shows.
     TViewMapping Mapping() const;
-    QRgb ToRgb(uint32_t Color) const;
+    QRgb ToRgb(TBgrColor Color) const;
     int32_t SampleCount() const;
-    int16_t SampleInColumn(int64_t X) const;
     void EnsureSurface();
     void Present(const QRect& Rect);
-    void FillColumns(int64_t Left, int64_t Right, QRgb Color);
+    void ShowBase(const QRect& Rect);
+    QRect PaintRange(int64_t A, int64_t B, QRgb BackColor, TPenMode Mode);
     void DrawRange(int64_t A, int64_t B, QRgb BackColor, TPenMode Mode);
-    void DrawWave(int64_t A, int64_t B, TPenMode Mode);
+    QRect VLine(QImage& Target, int64_t Sample, QRgb Color) const;
     void DrawVLine(int64_t Sample, QRgb Color);
     void DrawMarker(const TMarkerStatus* Marker);
     void DrawMarkers();
     void EraseMarker(const TMarkerStatus* Marker);
     void DrawCursor(bool Shown);
 
-    // Cursor state.
+    // The wave itself (GraphImageWave.cpp).
+    bool DrawsPeaks() const;
+    QRect PaintWave(QImage& Target, int64_t A, int64_t B, TPenMode Mode) const;
+    QRect PaintLines(QImage& Target, int64_t A, int64_t B, TPenMode Mode) const;
+    QRect PaintPeaks(QImage& Target, int64_t A, int64_t B, TPenMode Mode) const;
+    int16_t SampleInColumn(int64_t X) const;
+
+    // Cursor blinking.
     void BlinkTimerTick();
     void HideCursor();
     void RestartBlinking();
 
-    // Mouse state machine.
+    // Mouse state machine (GraphImageMouse.cpp).
     bool AcceptsMouse() const;
     int64_t SampleUnderMouse(int X) const;
     TMarkerStatus* MarkerAtX(int X) const;
@@ -181,7 +167,7 @@ private:
     void ButtonUp(int X, bool Left);
 
     QTimer FBlinkTimer;
-    uint32_t FColor = ButtonFace;
+    TBgrColor FColor = ButtonFace;
     TWaveInfo* FWaveInfo = nullptr;
     int32_t FViewStart = 0;
     int32_t FViewEnd = 0;
@@ -195,6 +181,7 @@ private:
     bool FCursorShown = false;
     TMarkerStatusMap FMarkers;
     QPointer<QMenu> FPopupMenu;
+    bool FPeakDrawing = true;
     QImage FSurface;
     QImage FBackBuffer;
 };

@@ -1,17 +1,19 @@
 // TMarkerStatus and TMarkerStatusMap: the named markers a waveform view draws.
 
-#include "view/GraphImage.h"
-
-#include <QString>
+#include "view/MarkerStatusMap.h"
 
 #include <algorithm>
 
 namespace {
 
-// Whole names compared without regard to letter case.
-bool SameName(const std::string& A, const std::string& B)
+char FoldAsciiLetter(char C) { return C >= 'a' && C <= 'z' ? static_cast<char>(C - 'a' + 'A') : C; }
+
+// Whole names, byte by byte, with a..z taken as A..Z. Nothing is decoded, so
+// two different byte strings that are not UTF-8 stay two names.
+bool SameNameIgnoringAsciiCase(const std::string& A, const std::string& B)
 {
-    return QString::compare(QString::fromStdString(A), QString::fromStdString(B), Qt::CaseInsensitive) == 0;
+    return std::equal(A.begin(), A.end(), B.begin(), B.end(),
+                      [](char a, char b) { return FoldAsciiLetter(a) == FoldAsciiLetter(b); });
 }
 
 } // namespace
@@ -24,7 +26,7 @@ void TMarkerStatus::Assign(const TMarkerStatus& Source)
 
 std::vector<TMarkerStatusMap::TEntry>::const_iterator TMarkerStatusMap::Entry(const std::string& Name) const
 {
-    return std::find_if(FNames.begin(), FNames.end(), [&](const TEntry& e) { return SameName(e.Name, Name); });
+    return std::find_if(FNames.begin(), FNames.end(), [&](const TEntry& e) { return SameNameIgnoringAsciiCase(e.Name, Name); });
 }
 
 void TMarkerStatusMap::Put(const std::string& Name, const TMarkerStatus& Status)

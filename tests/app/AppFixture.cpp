@@ -1,6 +1,7 @@
 #include "AppFixture.h"
 
 #include <QMimeData>
+#include <QSettings>
 #include <QTest>
 #include <QUrl>
 
@@ -25,6 +26,15 @@ bool HasMarkerLine(const TGraphImage& View, int32_t Sample, QRgb Color)
         if ((surface.pixel(x, y) | 0xFF000000) != Color)
             return false;
     return true;
+}
+
+void Drag(TGraphImage* View, int32_t From, int32_t To)
+{
+    const int y = View->height() / 2;
+    QTest::mousePress(View, Qt::LeftButton, Qt::NoModifier, QPoint(ColumnOf(*View, From), y));
+    QTest::mouseMove(View, QPoint(ColumnOf(*View, (From + To) / 2), y));
+    QTest::mouseMove(View, QPoint(ColumnOf(*View, To), y));
+    QTest::mouseRelease(View, Qt::LeftButton, Qt::NoModifier, QPoint(ColumnOf(*View, To), y));
 }
 
 QStringList TScriptedPrompter::ChooseFiles(QWidget*, TFileDialog& Dialog)
@@ -60,6 +70,7 @@ void TScriptedPrompter::ShowError(QWidget*, const QString& Title, const QString&
 
 AppTest::AppTest() : Device(std::make_shared<TVirtualWaveOutDevice>())
 {
+    QSettings("Vantrel", "Vantrel").clear(); // every test starts as a first run
     auto prompter = std::make_unique<TScriptedPrompter>();
     Prompter = prompter.get();
     Form = std::make_unique<TMainForm>(std::move(prompter), Device);

@@ -25,6 +25,8 @@ inline constexpr QRgb kBlackLine = 0xFF000000;
 int ColumnOf(const TGraphImage& View, int32_t Sample);
 // Whether View shows a full-height line of Color at Sample's column.
 bool HasMarkerLine(const TGraphImage& View, int32_t Sample, QRgb Color);
+// Drags the left button across View from sample From to sample To.
+void Drag(TGraphImage* View, int32_t From, int32_t To);
 
 class TScriptedPrompter : public TPrompter {
 public:

@@ -11,15 +11,6 @@
 
 namespace {
 
-void Drag(TGraphImage* View, int32_t From, int32_t To)
-{
-    const int y = View->height() / 2;
-    QTest::mousePress(View, Qt::LeftButton, Qt::NoModifier, QPoint(ColumnOf(*View, From), y));
-    QTest::mouseMove(View, QPoint(ColumnOf(*View, (From + To) / 2), y));
-    QTest::mouseMove(View, QPoint(ColumnOf(*View, To), y));
-    QTest::mouseRelease(View, Qt::LeftButton, Qt::NoModifier, QPoint(ColumnOf(*View, To), y));
-}
-
 void Click(TGraphImage* View, int32_t Sample)
 {
     QTest::mouseClick(View, Qt::LeftButton, Qt::NoModifier, QPoint(ColumnOf(*View, Sample), 3));

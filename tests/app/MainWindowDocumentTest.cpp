@@ -2,7 +2,11 @@
 
 #include "AppFixture.h"
 
+#include "app/Version.h"
+
+#include <QApplication>
 #include <QHeaderView>
+#include <QLabel>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QSplitter>
@@ -11,6 +15,8 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QUrl>
+
+#include <filesystem>
 
 using TAnswer = TPrompter::TAnswer;
 // The document commands, the list and the window around them.
@@ -36,7 +42,7 @@ TEST_F(MainWindowDocumentTest, LayoutCaptionsAndToolbar)
     EXPECT_EQ(List()->height(), 100);
     EXPECT_EQ(Overview()->height(), 72);
     EXPECT_GT(Detail()->height(), 72);
-    EXPECT_LT(Overview()->y(), Detail()->y());
+    EXPECT_LT(Overview()->mapTo(Form.get(), QPoint()).y(), Detail()->mapTo(Form.get(), QPoint()).y());
     EXPECT_TRUE(Form->statusBar()->currentMessage().isEmpty());
 
     QStringList menus;
@@ -91,7 +97,7 @@ TEST_F(MainWindowDocumentTest, AddingThreeFilesSelectsAndShowsTheThird)
     EXPECT_EQ(Overview()->ViewEnd(), 300);
     EXPECT_TRUE(Form->Modified());
     EXPECT_EQ(Prompter->Dialogs.back().Kind, TFileDialog::TKind::OpenMany);
-    EXPECT_EQ(Prompter->Dialogs.back().Filter, "waveファイル(*.wav);;すべてのファイル(*.*)");
+    EXPECT_EQ(Prompter->Dialogs.back().Filter, "waveファイル(*.wav);;すべてのファイル(*)");
 }
 
 TEST_F(MainWindowDocumentTest, FailingAddKeepsEarlierFilesAndShowsTheLast)
@@ -265,6 +271,46 @@ TEST_F(MainWindowDocumentTest, OpenShowsLoopColumnsAndFailingOpenEmptiesTheDocum
     EXPECT_TRUE(Form->FileName().isEmpty());
 }
 
+TEST_F(MainWindowDocumentTest, AHalfSetLoopSavedFromTheWindowOpensAgainAsItWasShown)
+{
+    Add({Wav("a.wav", 500)});
+    Detail()->SetCursor(200);
+    Trigger("MainMenu1_LoopStart");
+    const std::vector<QString> shown = RowTexts(0);
+    ASSERT_EQ(shown[5], "-");
+    const QString path = QString::fromStdString(Dir.File("half.ksd"));
+    Prompter->Files.push_back({path});
+    Trigger("MainMenu1_SaveAsKSD");
+    Prompter->Files.push_back({path});
+    Trigger("MainMenu1_OpenKSD");
+    EXPECT_EQ(TakeErrors(), std::vector<QString>{});
+    ASSERT_EQ(List()->rowCount(), 1);
+    EXPECT_EQ(RowTexts(0), shown);
+    EXPECT_EQ(Form->Document().GetWave(0)->LoopStart(), 200);
+}
+
+TEST_F(MainWindowDocumentTest, ExportAndSaveAsRefuseToWriteOverTheirOwnInputs)
+{
+    const std::string wave = Wav("a.wav", 10);
+    Add({wave});
+    const std::string list = Dir.File("list.ksd");
+    Prompter->Files.push_back({QString::fromStdString(list)});
+    Trigger("MainMenu1_SaveAsKSD");
+    const std::vector<uint8_t> waveBytes = ReadBytes(wave), listBytes = ReadBytes(list);
+
+    Prompter->Files.push_back({QString::fromStdString(list)});
+    Trigger("MainMenu1_ExportVBK");
+    Prompter->Files.push_back({QString::fromStdString(wave)});
+    Trigger("MainMenu1_SaveAsKSD");
+    const std::string same = "」は入力のファイル「";
+    EXPECT_EQ(TakeErrors(),
+              (std::vector<QString>{QString::fromStdString("出力先「" + list + same + list + "」と同じファイルです."),
+                                    QString::fromStdString("KSDファイル(" + wave + ")を書けません: 出力先「" + wave +
+                                                           same + wave + "」と同じファイルです.")}));
+    EXPECT_EQ(ReadBytes(wave), waveBytes);
+    EXPECT_EQ(ReadBytes(list), listBytes);
+}
+
 TEST_F(MainWindowDocumentTest, DropsTakeWavFilesInOrderAndOpenListFilesInAnyCase)
 {
     DropFiles({Wav("a.wav", 10), Dir.File("notes.txt"), Wav("b.wav", 20), Wav("c.WAV", 30)});
@@ -285,8 +331,53 @@ TEST_F(MainWindowDocumentTest, DropsTakeWavFilesInOrderAndOpenListFilesInAnyCase
     EXPECT_TRUE(Form->Modified());
 }
 
+TEST_F(MainWindowDocumentTest, AddedFilesShowWhatTheyHeldAndTheirStoredLoop)
+{
+    const std::string wav = Dir.File("s.wav");
+    WriteStereo24WithLoop(wav, 441, 10, 49);
+    const std::string aif = Dir.File("s.aif"); // read by content, dropped by its suffix
+    std::filesystem::copy_file(wav, aif);
+    Add({wav});
+    DropFiles({aif});
+    ASSERT_EQ(List()->rowCount(), 2);
+    EXPECT_EQ(RowTexts(0), (std::vector<QString>{"s.wav (24-bit 2ch から変換)", "44100", "10", "441", "10", "50"}));
+    EXPECT_EQ(RowTexts(1), (std::vector<QString>{"s.aif (24-bit 2ch から変換)", "44100", "10", "441", "10", "50"}));
+}
+
 TEST_F(MainWindowDocumentTest, AboutGoesThroughThePrompter)
 {
     Trigger("MainMenu1_About");
     EXPECT_EQ(Prompter->Modals, 1);
+}
+
+TEST_F(MainWindowDocumentTest, TheListShowsRowsAtFontHeight)
+{
+    std::vector<std::string> files;
+    for (int i = 0; i < 8; ++i)
+        files.push_back(Wav(QString("w%1.wav").arg(i).toStdString(), 10));
+    Add(files);
+    const QRect viewport = List()->viewport()->rect();
+    int whole = 0;
+    for (int r = 0; r < List()->rowCount(); ++r)
+        whole += viewport.contains(List()->visualRect(List()->model()->index(r, 0)));
+    EXPECT_GE(whole, (viewport.height() - 1) / (List()->fontMetrics().height() + 2)) << viewport.height();
+    EXPECT_GE(whole, 4); // not the two and a half rows of the style's default height
+}
+
+TEST_F(MainWindowDocumentTest, AboutBoxShowsItsTextsWholeInAnyFont)
+{
+    const QFont font = QApplication::font();
+    QFont large = font;
+    large.setPixelSize(24);
+    QApplication::setFont(large);
+    TVersionForm about;
+    QApplication::setFont(font);
+    const auto* panel = about.findChild<QWidget*>("Panel1");
+    for (const char* name : {"ProductName", "VersionLabel", "Copyright", "Label1"}) {
+        const auto* label = about.findChild<QLabel*>(name);
+        EXPECT_TRUE(panel->contentsRect().contains(label->geometry())) << name;
+        EXPECT_GE(label->width(), label->sizeHint().width()) << name;
+    }
+    EXPECT_TRUE(about.rect().contains(panel->geometry()));
+    EXPECT_TRUE(about.rect().contains(about.findChild<QWidget*>("OKButton")->geometry()));
 }

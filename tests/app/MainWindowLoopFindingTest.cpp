@@ -88,6 +88,11 @@ TEST_F(MainWindowLoopFindingTest, AutomaticLoopAppliesItsLoopOrSaysThereIsNone)
     EXPECT_LT(SeamCost(Samples(), Wave().LoopStart(), Wave().LoopEnd(), 220), kGoodSeamCost);
     EXPECT_EQ(Cell(0, 4), QString::number(Wave().LoopStart()));
     EXPECT_TRUE(Form->Modified());
+    Trigger("MainMenu1_Undo"); // one undo step, and the seam view follows it
+    EXPECT_EQ(Wave().LoopEnd(), 0);
+    EXPECT_TRUE(Seam()->Empty());
+    Trigger("MainMenu1_Redo");
+    EXPECT_FALSE(Seam()->Empty());
 
     MenuAt("MainMenu1_LoopEnd", Wave().LoopEnd() + 40); // a loop: the best end near its end
     Trigger("MainMenu1_FindLoop");

@@ -212,6 +212,15 @@ TEST_F(MainWindowLoopViewTest, MarkerDraggedPastTheOtherIsRestoredOnRelease)
     EXPECT_EQ(Cell(0, 4), "200");
     for (TGraphImage* v : {Overview(), Detail()})
         EXPECT_TRUE(HasMarkerLine(*v, 200, kRedLine));
+
+    // The loop end dragged down to sample 0 would read as "no loop end".
+    QTest::mousePress(view, Qt::LeftButton, Qt::NoModifier, QPoint(ColumnOf(*view, 400), y));
+    QTest::mouseMove(view, QPoint(0, y));
+    ASSERT_EQ(Wave().LoopEnd(), 0);
+    QTest::mouseRelease(view, Qt::LeftButton, Qt::NoModifier, QPoint(0, y));
+    EXPECT_EQ(TakeErrors(), std::vector<QString>{kEndBeforeStart});
+    EXPECT_EQ(Wave().LoopEnd(), 400);
+    EXPECT_EQ(Cell(0, 5), "400");
 }
 
 TEST_F(MainWindowLoopViewTest, APressInOneViewSwitchesTheOtherViewsCursorOff)

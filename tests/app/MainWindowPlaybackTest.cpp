@@ -194,3 +194,46 @@ TEST_F(MainWindowPlaybackTest, WavesDroppedWhilePlayingDoNotDisturbTheFeeder)
     Trigger("MainMenu1_PlsyStop");
     ASSERT_TRUE(WaitForIdle());
 }
+
+// The player reads the playing wave's samples where they are: while it
+// plays, the delete command must not reach the list.
+TEST_F(MainWindowPlaybackTest, DeleteCommandCannotRemoveTheWaveBeingPlayed)
+{
+    AddLooped(3000, 0, 3000);
+    Trigger("MainMenu1_PlayStart");
+    ProcessReports();
+    EXPECT_FALSE(Action("MainMenu1_DeleteWave")->isEnabled());
+    Trigger("MainMenu1_DeleteWave");
+    EXPECT_EQ(Form->Document().Count(), 1);
+    const std::vector<int16_t> played = PlayBlocks(3);
+    for (std::size_t i = 0; i < played.size(); ++i)
+        ASSERT_EQ(played[i], static_cast<int16_t>(i % 3000)) << i;
+    Trigger("MainMenu1_PlsyStop");
+    ASSERT_TRUE(WaitForIdle());
+    EXPECT_TRUE(Action("MainMenu1_DeleteWave")->isEnabled());
+}
+
+// New and opening a list stay enabled while a wave plays; both empty the
+// list only once the player has stopped.
+TEST_F(MainWindowPlaybackTest, ClearingTheListStopsThePlayerFirst)
+{
+    const std::string list = Dir.File("list.ksd");
+    {
+        TKSD saved;
+        saved.AddWave(Wav("saved.wav", 100));
+        saved.SaveToFile(list);
+    }
+    for (const char* command : {"MainMenu1_New", "MainMenu1_OpenKSD"}) {
+        SCOPED_TRACE(command);
+        AddLooped(3000, 0, 3000);
+        Trigger("MainMenu1_PlayStart");
+        PlayBlocks(1);
+        Prompter->Answers.push_back(TPrompter::TAnswer::No); // the unsaved list may go
+        Prompter->Files.push_back({QString::fromStdString(list)});
+        Trigger(command);
+        EXPECT_FALSE(Device->IsOpen());
+        ASSERT_TRUE(WaitForIdle());
+        Prompter->Files.clear();
+        Trigger("MainMenu1_New");
+    }
+}

@@ -1,6 +1,10 @@
 // Starts the real program in a real X server (Xvfb, the xcb platform), waits
 // for its window, saves a screenshot next to the test program, closes the
-// window as a window manager would and expects the program to end with 0.
+// window as a window manager would and expects the program to end with 0;
+// and starts it with a list file to open, whose rows must show.
+
+#include "document/KSD.h"
+#include "support/TestFiles.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -15,8 +19,8 @@
 
 #include <chrono>
 #include <memory>
-#include <optional>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -60,30 +64,38 @@ private:
     QString FName;
 };
 
-std::optional<Window> FindWindow(Display* display, Window parent, const char* title)
+// Every viewable window titled Title under Parent.
+void FindWindows(Display* display, Window parent, const char* title, std::vector<Window>& found)
 {
     Window root = 0, up = 0;
     Window* children = nullptr;
     unsigned int count = 0;
     if (!XQueryTree(display, parent, &root, &up, &children, &count))
-        return std::nullopt;
-    std::optional<Window> found;
-    for (unsigned int i = 0; i < count && !found; ++i) {
+        return;
+    for (unsigned int i = 0; i < count; ++i) {
         char* name = nullptr;
         if (XFetchName(display, children[i], &name) && name) {
-            if (std::string(name) == title) {
-                XWindowAttributes attributes;
-                if (XGetWindowAttributes(display, children[i], &attributes) && attributes.map_state == IsViewable)
-                    found = children[i];
-            }
+            XWindowAttributes attributes;
+            if (std::string(name) == title && XGetWindowAttributes(display, children[i], &attributes) &&
+                attributes.map_state == IsViewable)
+                found.push_back(children[i]);
             XFree(name);
         }
-        if (!found)
-            found = FindWindow(display, children[i], title);
+        FindWindows(display, children[i], title, found);
     }
     if (children)
         XFree(children);
-    return found;
+}
+
+// The window's rectangle on the screen.
+QRect ScreenRect(Display* display, Window window)
+{
+    XWindowAttributes attributes;
+    XGetWindowAttributes(display, window, &attributes);
+    int x = 0, y = 0;
+    Window child = 0;
+    XTranslateCoordinates(display, window, DefaultRootWindow(display), 0, 0, &x, &y, &child);
+    return QRect(x, y, attributes.width, attributes.height);
 }
 
 QImage Screenshot(Display* display)
@@ -116,39 +128,87 @@ void SendDeleteWindow(Display* display, Window window)
     XFlush(display);
 }
 
-} // namespace
-
-TEST(Smoke, ProgramStartsShowsItsWindowAndEndsWithZeroWhenClosed)
+// Runs the program with Arguments until its one window has painted, and
+// returns the screen's picture of that window; then closes it as a window
+// manager would and expects the program to end with 0.
+QImage RunProgram(const TXvfb& Server, Display* display, const QStringList& Arguments, const char* Screenshot = nullptr)
 {
-    TXvfb server;
-    if (!server.Start())
-        GTEST_SKIP() << "no Xvfb on this machine";
-    TDisplay display{XOpenDisplay(server.Name().toLatin1().constData())};
-    ASSERT_TRUE(display);
-
     QProcess program;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("DISPLAY", server.Name());
+    environment.insert("DISPLAY", Server.Name());
     environment.insert("QT_QPA_PLATFORM", "xcb");
     program.setProcessEnvironment(environment);
     program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    program.start(VANTREL_APP_PATH, {});
-    ASSERT_TRUE(program.waitForStarted(10000));
+    program.start(VANTREL_APP_PATH, Arguments);
+    EXPECT_TRUE(program.waitForStarted(10000));
 
-    std::optional<Window> window;
-    for (int i = 0; i < 200 && !window; ++i) {
-        window = FindWindow(display.get(), DefaultRootWindow(display.get()), "Vantrel");
-        if (!window)
+    std::vector<Window> windows;
+    for (int i = 0; i < 200 && windows.empty(); ++i) {
+        FindWindows(display, DefaultRootWindow(display), "Vantrel", windows);
+        if (windows.empty())
             std::this_thread::sleep_for(50ms);
     }
-    ASSERT_TRUE(window) << "the main window did not appear";
-    std::this_thread::sleep_for(500ms); // let it paint
-    const QImage shot = Screenshot(display.get());
-    const QString path = QDir(QCoreApplication::applicationDirPath()).filePath("vantrel-screenshot.png");
-    EXPECT_TRUE(shot.save(path));
+    if (windows.empty()) {
+        ADD_FAILURE() << "the main window did not appear";
+        program.kill();
+        program.waitForFinished();
+        return {};
+    }
+    std::this_thread::sleep_for(500ms); // let it paint, and any message box appear
+    windows.clear();
+    FindWindows(display, DefaultRootWindow(display), "Vantrel", windows);
+    EXPECT_EQ(windows.size(), 1u) << "a message box beside the window";
+    const QImage shot = ::Screenshot(display);
+    if (Screenshot) {
+        EXPECT_TRUE(shot.save(QDir(QCoreApplication::applicationDirPath()).filePath(Screenshot)));
+    }
+    const QImage window = shot.copy(ScreenRect(display, windows.front()));
 
-    SendDeleteWindow(display.get(), *window);
-    ASSERT_TRUE(program.waitForFinished(15000)) << "the program did not end";
+    SendDeleteWindow(display, windows.front());
+    EXPECT_TRUE(program.waitForFinished(15000)) << "the program did not end";
     EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(program.exitCode(), 0);
+    return window;
+}
+
+} // namespace
+
+class Smoke : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!FServer.Start())
+            GTEST_SKIP() << "no Xvfb on this machine";
+        FDisplay.reset(XOpenDisplay(FServer.Name().toLatin1().constData()));
+        ASSERT_TRUE(FDisplay);
+    }
+
+    TXvfb FServer;
+    TDisplay FDisplay;
+};
+
+TEST_F(Smoke, ProgramStartsShowsItsWindowAndEndsWithZeroWhenClosed)
+{
+    EXPECT_FALSE(RunProgram(FServer, FDisplay.get(), {}, "vantrel-screenshot.png").isNull());
+}
+
+TEST_F(Smoke, ProgramOpensTheListFileNamedOnItsCommandLine)
+{
+    const TTempDir dir;
+    TKSD list;
+    for (const char* name : {"first.wav", "second.wav", "third.wav"})
+        list.AddWave(dir.Wav(name, 4410));
+    const std::string ksd = dir.File("list.ksd");
+    list.SaveToFile(ksd);
+
+    const QImage empty = RunProgram(FServer, FDisplay.get(), {});
+    const QImage opened =
+        RunProgram(FServer, FDisplay.get(), {QString::fromStdString(ksd)}, "vantrel-list-screenshot.png");
+    ASSERT_EQ(opened.size(), empty.size()); // the second run restored the first one's layout
+    // The rows' texts differ from the empty list; the rest of the window does not.
+    int differing = 0;
+    for (int y = 0; y < empty.height() / 3; ++y)
+        for (int x = 0; x < empty.width(); ++x)
+            differing += empty.pixel(x, y) != opened.pixel(x, y);
+    EXPECT_GT(differing, 300);
 }

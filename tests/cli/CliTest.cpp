@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 namespace {
@@ -180,6 +181,23 @@ TEST_F(CliTest, InfoReportsEachFileAndFailsIfAnyFails)
     EXPECT_EQ(Run({"info", good}).Status, 0);
 }
 
+TEST_F(CliTest, InfoShowsConversionAndStoredLoopAndNewKeepsTheLoop)
+{
+    const std::string stereo = dir.File("stereo.wav");
+    WriteStereo24WithLoop(stereo, 441, 100, 199);
+    const std::string pingPong = dir.File("pingpong.wav");
+    TWavBuilder().Add("fmt ", TWavBuilder::Fmt(1, 1, 44100, 16)).Add("data", TWavBuilder::Samples(Ramp(441))).Add("smpl", TWavBuilder::Smpl(1, 5, 9)).Write(pingPong);
+    EXPECT_EQ(Run({"info", stereo, pingPong}).Out,
+              "stereo.wav\t44100 Hz\t10 ms\t441 samples\tconverted from 24-bit 2ch\tstored loop 100-199 forward, used as 100:200\n"
+              "pingpong.wav\t44100 Hz\t10 ms\t441 samples\tstored loop 5-9 alternating, not used\n");
+
+    const std::string list = dir.File("list.ksd");
+    ASSERT_EQ(Run({"new", list, stereo, stereo + "@0:0"}).Status, 0);
+    const std::string text = Slurp(list);
+    EXPECT_NE(text.find("<LoopStart>0x00000064</LoopStart><LoopEnd>0x000000C8</LoopEnd>"), std::string::npos) << text;
+    EXPECT_NE(text.find("<LoopStart>0x00000000</LoopStart><LoopEnd>0x00000000</LoopEnd>"), std::string::npos) << text;
+}
+
 TEST_F(CliTest, NewAppliesTheLoopRulesAndWritesNothingOnError)
 {
     const std::string a = Wav("a.wav", 1000);
@@ -192,7 +210,6 @@ TEST_F(CliTest, NewAppliesTheLoopRulesAndWritesNothingOnError)
     };
     EXPECT_EQ(refused(a + "@900:100"), "ループ終点がループ始点より前にあります.\n");
     EXPECT_EQ(refused(a + "@500:500"), "ループ終点がループ始点より前にあります.\n");
-    EXPECT_EQ(refused(a + "@100:0"), "ループ終点がループ始点より前にあります.\n");
     EXPECT_EQ(refused(a + "@1000:0"), "a.wav:ループ始点が不正です.\n");
     EXPECT_EQ(refused(a + "@0:1001"), "a.wav:ループ終点が不正です.\n");
     EXPECT_EQ(refused(a + "@1:99999999999"),
@@ -249,13 +266,66 @@ TEST_F(CliTest, ExportReportsListAndBankErrors)
 {
     const TResult missing = Run({"export", dir.File("none.ksd"), dir.File("bank.vbk")});
     EXPECT_EQ(missing.Status, 1);
-    EXPECT_EQ(missing.Err, Format("KSDファイル(%s)を読めません.\n", dir.File("none.ksd").c_str()));
+    EXPECT_EQ(missing.Err, Format("KSDファイル(%s)を読めません: No such file or directory.\n", dir.File("none.ksd").c_str()));
     EXPECT_FALSE(std::filesystem::exists(dir.Path() / "bank.vbk"));
 
     EXPECT_EQ(Run({"new", dir.File("list.ksd"), Wav("a.wav", 10)}).Status, 0);
     const TResult uncreatable = Run({"export", dir.File("list.ksd"), dir.File("no/bank.vbk")});
     EXPECT_EQ(uncreatable.Status, 1);
-    EXPECT_EQ(uncreatable.Err, "ファイルを作成できません.\n");
+    EXPECT_EQ(uncreatable.Err, "ファイルを作成できません: " + dir.File("no/bank.vbk") + ": No such file or directory.\n");
+}
+
+// What the window can save, new writes and export reads back: a wave without
+// samples, and a loop start without an end yet (which export refuses with
+// its own message, leaving the list as it was).
+TEST_F(CliTest, NewExportCheckRoundTripAnEmptyWaveAndAHalfSetLoop)
+{
+    const std::string list = dir.File("list.ksd");
+    const std::string bank = dir.File("bank.vbk");
+    ASSERT_EQ(Run({"new", list, Wav("empty.wav", 0)}).Status, 0);
+    ASSERT_EQ(Run({"export", list, bank}).Status, 0);
+    EXPECT_EQ(Run({"check", bank}).Out.substr(59, 59), Format("    0 %10d    44100          0          -          -\n", 80 + 92));
+
+    ASSERT_EQ(Run({"new", list, Wav("a.wav", 100) + "@40:0"}).Status, 0);
+    const TResult half = Run({"export", list, bank});
+    EXPECT_EQ(half.Status, 1);
+    EXPECT_EQ(half.Err, "「a.wav」のループ終点が設定されていません.\n");
+    EXPECT_EQ(Run({"new", list, Wav("a.wav", 100) + "@40:0"}).Status, 0); // the list still opens as a list
+}
+
+// No command writes over a file it reads or into something that is no file;
+// each refusal leaves every file as it was.
+TEST_F(CliTest, CommandsRefuseOutputsThatWouldDestroyAnInputOrCannotHoldAFile)
+{
+    const std::string a = Wav("a.wav", 10);
+    const std::string b = Wav("b.wav", 10);
+    const std::string list = dir.File("a.ksd");
+    ASSERT_EQ(Run({"new", list, a}).Status, 0);
+    const std::string fifo = dir.File("fifo");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const auto files = [&] { return std::vector{ReadBytes(a), ReadBytes(b), ReadBytes(list)}; };
+    const auto before = files();
+
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"export", list, list}, "出力先「" + list + "」は入力のファイル「" + list + "」と同じファイルです.\n"},
+        {{"export", list, a}, "出力先「" + a + "」は入力のファイル「" + a + "」と同じファイルです.\n"},
+        {{"export", list, fifo}, "出力先「" + fifo + "」は通常のファイルではありません.\n"},
+        {{"new", a, b}, a + " exists and is no list file: new writes only a new file or a list file (see vantrel-cli --help)\n"},
+    };
+    for (const auto& [args, error] : cases) {
+        const TResult result = Run(args);
+        EXPECT_EQ(result.Status, 1) << args[2];
+        EXPECT_EQ(result.Err, error);
+        EXPECT_EQ(files(), before) << args[2];
+    }
+
+    // Standard output piped to another program cannot seek back to the tables.
+    const std::string piped = Quoted(VANTREL_CLI_PATH) + " export " + Quoted(list) + " /dev/stdout 2>/dev/null; echo $? >" +
+                              Quoted(dir.File("status"));
+    ASSERT_EQ(std::system(("{ " + piped + "; } | cat >" + Quoted(dir.File("piped.vbk"))).c_str()), 0);
+    EXPECT_EQ(Slurp(dir.File("status")), "1\n");
+    EXPECT_EQ(Slurp(dir.File("piped.vbk")), "");
+    EXPECT_EQ(files(), before);
 }
 
 TEST_F(CliTest, UsageAndExitStatuses)

@@ -1,3 +1,4 @@
+#include "common/Path.h"
 #include "document/KSD.h"
 #include "support/ErrorOf.h"
 #include "support/TestFiles.h"
@@ -186,7 +187,8 @@ TEST_F(KSDFileTest, RefusesFilesThatAreNoListFiles)
          {std::string(), std::string("not xml"), Document(Entry(a)).substr(0, 120),
           Document(Entry(a)) + "<second/>", Document("<x:WaveFile/>"),
           // Bytes that are no CP932 character in a document declared Shift_JIS.
-          Document(Entry(dir.File("\x80.wav"))), Document(Entry(dir.File("\x81\x20.wav")))}) {
+          Document(Entry(dir.File("\x80.wav"))), Document(Entry(dir.File("\x81\x20.wav"))),
+          Document(Entry(a)) + "\x82"}) {
         const std::string file = ListFile(text);
         EXPECT_EQ(ErrorOf<EKSDException>([&] { list.LoadFromFile(file); }), "KSDファイル(" + file + ")を読めません") << text;
     }
@@ -234,8 +236,8 @@ TEST_F(KSDFileTest, RefusesLoopsOutsideTheWaveAndKeepsEarlierEntries)
         {Entry(b, "100", "99"), "b.wav:ループ始点が不正です"},
         {Entry(b, "0xFFFFFFFF", "0"), "b.wav:ループ始点が不正です"},
         {Entry(b, "0x80000000", "0x80000000"), "b.wav:ループ始点が不正です"},
-        {Entry(b, "51", "50"), "b.wav:ループ始点がループ終点より後ろにあります"},
-        {Entry(empty), "empty.wav:ループ始点が不正です"},
+        {Entry(b, "51", "50"), "b.wav:ループ始点がループ終点より後にあります"},
+        {Entry(empty, "0", "1"), "empty.wav:ループ終点が不正です"},
     };
     for (const TCase& c : cases) {
         TKSD one;
@@ -245,9 +247,11 @@ TEST_F(KSDFileTest, RefusesLoopsOutsideTheWaveAndKeepsEarlierEntries)
         EXPECT_EQ(one.GetWave(0)->FilePath(), a);
     }
 
-    // Loop points at the edges of the wave, and a start equal to the end, load.
-    list.LoadFromFile(ListFile(Document(Entry(b, "99", "99") + Entry(b, "0", "99") + Entry(b, "0", "0"))));
-    EXPECT_EQ(Loops(), (std::vector<std::pair<int, int>>{{99, 99}, {0, 99}, {0, 0}}));
+    // Loop points at the edges of the wave, a start equal to the end, a start
+    // without an end yet, and no loop in a wave without samples load.
+    list.LoadFromFile(ListFile(Document(Entry(b, "99", "99") + Entry(b, "0", "99") + Entry(b, "0", "0") +
+                                        Entry(b, "99", "0") + Entry(empty))));
+    EXPECT_EQ(Loops(), (std::vector<std::pair<int, int>>{{99, 99}, {0, 99}, {0, 0}, {99, 0}, {0, 0}}));
 }
 
 TEST_F(KSDFileTest, StopsAtAFailingEntryAndKeepsTheOnesBefore)
@@ -255,15 +259,15 @@ TEST_F(KSDFileTest, StopsAtAFailingEntryAndKeepsTheOnesBefore)
     const std::string a = Wav("a.wav", 100);
     const std::string b = Wav("b.wav", 100);
     const std::string missing = dir.File("missing.wav");
-    const std::string stereo = dir.File("stereo.wav");
-    TWavBuilder().Add("fmt ", TWavBuilder::Fmt(1, 2, 44100, 16)).Add("data", TWavBuilder::Samples(Ramp(8))).Write(stereo);
+    const std::string adpcm = dir.File("adpcm.wav");
+    TWavBuilder().Add("fmt ", TWavBuilder::Fmt(2, 1, 44100, 4)).Add("data", TWavBuilder::Samples(Ramp(8))).Write(adpcm);
 
     EXPECT_EQ(ErrorOf<EKSDException>([&] { list.LoadFromFile(ListFile(Document(Entry(a) + Entry(b) + Entry(missing) + Entry(a)))); }),
               "ファイル「" + missing + "」を開けません");
     EXPECT_EQ(Paths(), (std::vector<std::string>{a, b}));
 
     TKSD second;
-    EXPECT_THROW(second.LoadFromFile(ListFile(Document(Entry(a) + Entry(stereo) + Entry(b)))), EWaveInfoException);
+    EXPECT_THROW(second.LoadFromFile(ListFile(Document(Entry(a) + Entry(adpcm) + Entry(b)))), EWaveInfoException);
     EXPECT_EQ(second.Count(), 1);
 
     TKSD third;
@@ -380,6 +384,78 @@ TEST_F(KSDFileTest, FailedSaveLeavesTheOldFileAsItWas)
     ::stat(file.c_str(), &status);
     EXPECT_EQ(status.st_mode & 0777, 0640u);
     EXPECT_EQ(FolderEntries().size(), before.size() + 2);
+}
+
+// Every state the window and the command-line tool can give a wave survives
+// save then open, under a list file name at the file system's limit.
+TEST_F(KSDFileTest, EveryStateTheToolsMakeSurvivesSaveAndOpen)
+{
+    struct TState {
+        std::string Name;
+        std::size_t Samples;
+        int32_t Start, End;
+    } states[] = {
+        {"none.wav", 100, 0, 0},          {"half-set.wav", 100, 40, 0}, {"end-only.wav", 100, 0, 60},
+        {"full-length.wav", 100, 1, 100}, {"empty.wav", 0, 0, 0},
+        {"\xE6\xB3\xA2\xE5\xBD\xA2.wav", 10, 2, 8}, {std::string(240, 'w') + ".wav", 10, 3, 0},
+    };
+    for (const TState& state : states) {
+        list.AddWave(Wav(state.Name, state.Samples));
+        list.GetWave(list.Count() - 1)->SetLoopStart(state.Start);
+        list.GetWave(list.Count() - 1)->SetLoopEnd(state.End);
+    }
+    const std::string file = dir.File(std::string(251, 'k') + ".ksd");
+    list.SaveToFile(file);
+    TKSD loaded;
+    loaded.LoadFromFile(file);
+    ASSERT_EQ(loaded.Count(), list.Count());
+    for (int i = 0; i < list.Count(); ++i) {
+        EXPECT_EQ(loaded.GetWave(i)->FilePath(), list.GetWave(i)->FilePath());
+        EXPECT_EQ(loaded.GetWave(i)->LoopStart(), states[i].Start) << states[i].Name;
+        EXPECT_EQ(loaded.GetWave(i)->LoopEnd(), states[i].End) << states[i].Name;
+    }
+}
+
+TEST_F(KSDFileTest, SavingThroughALinkWritesItsTargetAndKeepsTheLink)
+{
+    list.AddWave(Wav("a.wav", 10));
+    fs::create_directory(dir.Path() / "lists");
+    const std::string link = dir.File("link.ksd");
+    fs::create_symlink("lists/new.ksd", PathFromUtf8(link)); // nothing there yet
+    list.SaveToFile(link);
+    list.SaveToFile(link); // and again, now that the target exists
+    EXPECT_TRUE(fs::is_symlink(PathFromUtf8(link)));
+    TKSD loaded;
+    loaded.LoadFromFile(dir.File("lists/new.ksd"));
+    EXPECT_EQ(loaded.Count(), 1);
+}
+
+TEST_F(KSDFileTest, SaveRefusesAPipeAndTheListsOwnWaves)
+{
+    const std::string a = Wav("a.wav", 10);
+    list.AddWave(a);
+    const std::string fifo = dir.File("fifo.ksd");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(ErrorOf<EKSDException>([&] { list.SaveToFile(fifo); }),
+              "KSDファイル(" + fifo + ")を書けません: 出力先「" + fifo + "」は通常のファイルではありません");
+    const std::vector<uint8_t> wave = ReadBytes(a);
+    EXPECT_EQ(ErrorOf<EKSDException>([&] { list.SaveToFile(a); }),
+              "KSDファイル(" + a + ")を書けません: 出力先「" + a + "」は入力のファイル「" + a + "」と同じファイルです");
+    EXPECT_EQ(ReadBytes(a), wave);
+    EXPECT_TRUE(fs::is_fifo(PathFromUtf8(fifo)));
+}
+
+TEST_F(KSDFileTest, RefusesAListFileTooLargeToBeOneBeforeReadingIt)
+{
+    const std::string file = ListFile(Document(""));
+    fs::resize_file(PathFromUtf8(file), (std::uintmax_t{64} << 20) + 1); // sparse: nothing on disk
+    try {
+        list.LoadFromFile(file);
+        ADD_FAILURE() << "accepted";
+    } catch (const EKSDException& e) {
+        EXPECT_EQ(e.Message(), "KSDファイル(" + file + ")を読めません");
+        EXPECT_EQ(e.Detail(), "67108865 バイトあり、上限の 64 MiB を超えています");
+    }
 }
 
 TEST(ParseNumber, ReadsHexadecimalAndDecimalWithBlanksAround)

@@ -84,9 +84,9 @@ TEST_F(KSDListTest, FailedAddLeavesTheListAsItWas)
     const std::string folder = dir.File("");
     EXPECT_EQ(ErrorOf<EKSDException>([&] { list.AddWave(folder); }), "ファイル「" + folder + "」を開けません");
 
-    const std::string stereo = dir.File("stereo.wav");
-    TWavBuilder().Add("fmt ", TWavBuilder::Fmt(1, 2, 44100, 16)).Add("data", TWavBuilder::Samples(Ramp(8))).Write(stereo);
-    EXPECT_THROW(list.AddWave(stereo), EWaveInfoException);
+    const std::string adpcm = dir.File("adpcm.wav");
+    TWavBuilder().Add("fmt ", TWavBuilder::Fmt(2, 1, 44100, 4)).Add("data", TWavBuilder::Samples(Ramp(8))).Write(adpcm);
+    EXPECT_THROW(list.AddWave(adpcm), EWaveInfoException);
     const std::string tiny = dir.File("tiny.wav");
     WriteBytes(tiny, std::vector<uint8_t>(30, 0));
     EXPECT_THROW(list.AddWave(tiny), EWaveInfoException);

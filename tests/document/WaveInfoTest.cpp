@@ -44,6 +44,7 @@ TEST_F(WaveInfoTest, CanonicalFileGivesHeaderValuesAndClearedPositions)
     wave.LoadFromFile(path);
     EXPECT_EQ(wave.FilePath(), path);
     EXPECT_EQ(wave.WaveName(), "tone.wav");
+    EXPECT_EQ(wave.Source(), "");
     EXPECT_EQ(wave.SampleCount(), 44100);
     EXPECT_EQ(wave.SamplesPerSec(), 44100);
     EXPECT_EQ(wave.LengthMSec(), 1000);
@@ -131,12 +132,9 @@ TEST_F(WaveInfoTest, RefusedFormatsNameTheFileWithoutDirectory)
         std::vector<uint8_t> fmt;
     };
     const Case cases[] = {
-        {"float.wav", TWavBuilder::Fmt(3, 1, 44100, 32)},
-        {"eight.wav", TWavBuilder::Fmt(1, 1, 44100, 8)},
-        {"stereo.wav", TWavBuilder::Fmt(1, 2, 44100, 16)},
-        {"deep.wav", TWavBuilder::Fmt(1, 1, 44100, 24)},
-        {"ext.wav", TWavBuilder::Fmt(0xFFFE, 1, 44100, 16, 24)},
-        {"adpcm.wav", TWavBuilder::Fmt(2, 1, 44100, 4)},
+        {"ext.wav", TWavBuilder::Fmt(0xFFFE, 1, 44100, 16, 24)}, // no known subtype
+        {"adpcm.wav", TWavBuilder::Fmt(2, 1, 44100, 4)},          // no coefficients
+        {"zero-rate.wav", TWavBuilder::Fmt(1, 2, 0, 16)},
     };
     for (const Case& c : cases) {
         const std::string path = dir.File(c.name);

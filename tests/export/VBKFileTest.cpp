@@ -119,6 +119,19 @@ TEST_F(VBKFileTest, OddDataSizeContributesWholeSamples)
     EXPECT_TRUE(std::equal(samples.begin(), samples.begin() + 20, file.begin() + wave + 16));
 }
 
+// Header rates far beyond any real file's go out modulo 2^32 (sanitizer
+// builds catch the signed overflow of a plain subtraction).
+TEST_F(VBKFileTest, RatesNear2Pow31WrapInsteadOfOverflowing)
+{
+    for (const uint32_t rate : {0x80000000u, 0x80000000u + 44099, 0xFFFFFFFFu})
+        AddTestWave(list, dir, std::to_string(rate) + ".wav", 4, rate);
+    list.Export(out);
+    const auto file = ReadBytes(out);
+    EXPECT_EQ(ToneAt(file, 0).rateOffset, static_cast<int32_t>(0x80000000u - 44100));
+    EXPECT_EQ(ToneAt(file, 1).rateOffset, INT32_MAX);
+    EXPECT_EQ(ToneAt(file, 2).rateOffset, static_cast<int32_t>(0xFFFFFFFFu - 44100));
+}
+
 TEST_F(VBKFileTest, EmptyListCreatesNoFile)
 {
     EXPECT_EQ(ErrorOf<EVBKFileException>([&] { list.Export(out); }), "waveが登録されていません");

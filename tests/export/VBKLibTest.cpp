@@ -7,6 +7,7 @@
 #include <csignal>
 #include <filesystem>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -155,6 +156,16 @@ TEST_F(VBKLibTest, CreateNewOnAFullDeviceFailsToWriteTheHeader)
     if (!std::filesystem::exists("/dev/full"))
         GTEST_SKIP() << "no /dev/full";
     EXPECT_EQ(FileErrorCodeOf([&] { lib.CreateNew("/dev/full"); }), feWrite);
+    EXPECT_FALSE(lib.IsOpen());
+}
+
+// The tables are rewritten in place at the end: an output that cannot seek
+// back must fail, not leave a bank whose tables are zero.
+TEST_F(VBKLibTest, SeekOnAPipeFailsToWrite)
+{
+    ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+    lib.CreateNew(path); // read-write, so opening a pipe without a reader does not block
+    EXPECT_EQ(FileErrorCodeOf([&] { lib.Seek(0); }), feWrite);
     EXPECT_FALSE(lib.IsOpen());
 }
 

@@ -2,8 +2,14 @@
 
 #include "VBKTestFiles.h"
 #include "common/Format.h"
+#include "common/Path.h"
+#include "support/ErrorOf.h"
 
 #include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include <sys/resource.h>
 
 namespace {
 
@@ -180,6 +186,28 @@ TEST_F(VBKReaderTest, FileThatCannotBeRead)
         },
         EVBKReaderException);
     EXPECT_THROW(ReadVBKFile(dir.File("")), EVBKReaderException); // a folder
+}
+
+// A sparse file of a few bytes on disk whose TONE chunk claims 4 GiB: it is
+// refused in little memory (and time) since the rest of the tables cannot fit.
+TEST_F(VBKReaderTest, ATableClaimingGigabytesIsCheckedInLittleMemory)
+{
+    constexpr uint32_t waves = 0xFFFFFFFFu / 24;
+    // File header, CTRL with that many waves, then TONE's header claiming their records.
+    std::vector<uint8_t> head(bank.begin(), bank.begin() + TonePos + 16);
+    SetLe32(head, 16 + 16 + 4, waves);
+    FixChecksum(head, 16);
+    SetLe32(head, TonePos + 4, waves * 24);
+    const std::string file = dir.File("sparse.vbk");
+    WriteBytes(file, head);
+    std::filesystem::resize_file(PathFromUtf8(file), head.size() + uint64_t{waves} * 24 + 16);
+
+    rusage before{}, after{};
+    getrusage(RUSAGE_SELF, &before);
+    EXPECT_EQ(::ErrorOf<EVBKReaderException>([&] { ReadVBKFile(file); }),
+              "chunk TONE at offset 48: the chunks after it need 15032385512 bytes, the file has 16 more");
+    getrusage(RUSAGE_SELF, &after);
+    EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 50 * 1024); // kilobytes
 }
 
 } // namespace

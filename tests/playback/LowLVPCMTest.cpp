@@ -42,15 +42,7 @@ protected:
     }
 
     // Plays block by block until the player reports its stop.
-    void PlayOut()
-    {
-        const auto deadline = std::chrono::steady_clock::now() + 20s;
-        while (!Log.WaitFor("Stop", 1, 0ms)) {
-            ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "the player never stopped";
-            if (Device->WaitForQueuedBytes(1, 10ms))
-                Device->Advance(kBlock);
-        }
-    }
+    void PlayOut() { ASSERT_TRUE(PlayUntilStopped(*Device, Log, kBlock)) << "the player never stopped"; }
 
     // Plays one block and waits until the worker has queued a full ring again.
     void PlayOneBlock(std::size_t QueuedAfter = 4 * kBlock)
@@ -120,7 +112,9 @@ TEST_F(LowLVPCMTest, PollIntervalIsHalfABlockCappedAt100Ms)
     EXPECT_EQ(sleepMs(2, 44100, 16, 65536), 100u);
     // Sizes whose products overflow 32 bits still give the true duration.
     EXPECT_EQ(sleepMs(1, 8000, 8, 0xFFFFFFFF), 100u);
-    EXPECT_EQ(sleepMs(2, 0x08000000, 16, 4096), 0u);
+    // Blocks shorter than 2 ms still give the worker a pause between passes.
+    EXPECT_EQ(sleepMs(2, 0x08000000, 16, 4096), 1u);
+    EXPECT_EQ(sleepMs(1, 44100, 16, 2), 1u);
 
     Player->Play();
     EXPECT_EQ(Player->Thread().SleepMs(), 23u);
@@ -212,6 +206,42 @@ TEST_F(LowLVPCMTest, SingleBlockRingPlaysBlockByBlockAndEndsInThePassThatMarksTh
     ASSERT_TRUE(Log.WaitFor("End"));
     EXPECT_EQ(Log.Entries(), (TEntries{"Empty", "Start", "Empty", "Empty", "Empty", "Stop", "End"}));
     EXPECT_EQ(Device->Played(), Feeder.Stream);
+}
+
+TEST_F(LowLVPCMTest, SingleBlockRingStopsWithoutWaitingForAnotherPass)
+{
+    // 8000 Hz, 8 bits: a block lasts 512 ms, so the worker sleeps 100 ms
+    // between passes.
+    Player->SetnSamplesPerSec(8000);
+    Player->SetwBitsPerSample(8);
+    Player->SetNumOfBuffers(1);
+    Feeder.Stream = ByteRamp(kBlock);
+    std::chrono::steady_clock::time_point endMarked;
+    Handler = [&] {
+        Feeder.Feed(*Player);
+        endMarked = std::chrono::steady_clock::now();
+    };
+    Player->Play();
+    ASSERT_TRUE(Log.WaitFor("Start"));
+    ASSERT_EQ(Player->Thread().SleepMs(), 100u);
+    ASSERT_EQ(Device->Advance(kBlock), kBlock);
+    ASSERT_TRUE(Log.WaitFor("Stop"));
+    EXPECT_LT(std::chrono::steady_clock::now() - endMarked, 90ms);
+}
+
+TEST_F(LowLVPCMTest, ErrorHookThatThrowsLeavesThePlayerWorking)
+{
+    Player->SetOnError([this](const std::string& Message, const std::string&) {
+        Log.Add("Error " + Message);
+        throw std::runtime_error("the hook failed too");
+    });
+    Handler = [] { throw std::runtime_error("no samples"); };
+    Player->Play();
+    EXPECT_EQ(Log.Entries(), (TEntries{"Empty", "Error no samples"}));
+
+    Handler = [this] { Feeder.Feed(*Player); };
+    Player->Play();
+    EXPECT_TRUE(Log.WaitFor("Start"));
 }
 
 TEST_F(LowLVPCMTest, PlaysTheExactStreamWithAShortLastBlock)

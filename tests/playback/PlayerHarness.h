@@ -4,6 +4,7 @@
 // known byte stream to the player block by block.
 
 #include "playback/LowLVPCM.h"
+#include "playback/VirtualWaveOut.h"
 
 #include <algorithm>
 #include <chrono>
@@ -72,6 +73,24 @@ inline void LogEvents(TLowLVPCM& Player, TEventLog& Log, std::function<void()> F
     Player.SetOnPlayStart(logAs("Start", worker));
     Player.SetOnPlayStop(logAs("Stop", worker));
     Player.SetOnPlayEnd(logAs("End", reporter));
+}
+
+// Lets Device play Block bytes at a time, each as soon as the worker has
+// queued something, until Log shows the player's stop or MaxBytes have
+// played. False when the worker stops queueing for 20 s.
+inline bool PlayUntilStopped(TVirtualWaveOutDevice& Device, TEventLog& Log, std::size_t Block,
+                             std::size_t MaxBytes = SIZE_MAX)
+{
+    using namespace std::chrono_literals;
+    const auto deadline = std::chrono::steady_clock::now() + 20s;
+    std::size_t played = 0;
+    while (played < MaxBytes && !Log.WaitFor("Stop", 1, 0ms)) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        if (Device.WaitForQueuedBytes(1, 10ms))
+            played += Device.Advance(std::min(Block, MaxBytes - played));
+    }
+    return true;
 }
 
 // Hands Stream to the player in blocks of at most Block bytes, then marks

@@ -3,6 +3,7 @@
 // ALSA's file plugin, so the bytes that reach "the sound card" can be read
 // back.
 
+#include "playback/AlsaTestConfig.h"
 #include "playback/LowLVPCM.h"
 #include "playback/PlayerHarness.h"
 #include "support/TestFiles.h"
@@ -14,22 +15,8 @@
 #include <algorithm>
 #include <cstdlib>
 #include <fcntl.h>
-#include <fstream>
 
 namespace {
-
-// Gives ALSA a configuration of its own: a root file that loads nothing but
-// the .asoundrc of Home, made the user's home folder, with Config in it. The
-// machine's own cards and plugins stay out of the test, so PortAudio has
-// nothing else to probe. ALSA reads its configuration at the first open in
-// the process.
-void UseAlsaConfig(const TTempDir& Home, const std::string& Config)
-{
-    std::ofstream(Home.File("alsa.conf")) << "@hooks [ { func load files [ \"~/.asoundrc\" ] errors false } ]\n";
-    std::ofstream(Home.File(".asoundrc")) << Config;
-    setenv("ALSA_CONFIG_PATH", Home.File("alsa.conf").c_str(), 1);
-    setenv("HOME", Home.Path().c_str(), 1);
-}
 
 void QuietAlsa(const char*, int, const char*, int, const char*, ...) {}
 

@@ -1,9 +1,12 @@
 // main() for the Qt test programs: one QApplication for the whole run, on the
 // offscreen platform unless the caller chose another, without the platform's
-// chatter about features the offscreen platform lacks.
+// chatter about features the offscreen platform lacks. Settings go to a
+// configuration folder of the run's own (also for programs it starts), never
+// to the user's.
 #include <QApplication>
 #include <QDir>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -29,6 +32,8 @@ int main(int argc, char** argv)
         QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         qputenv("XDG_RUNTIME_DIR", runtime.toUtf8());
     }
+    const QTemporaryDir config(QDir::tempPath() + "/vantrel-test-config-XXXXXX");
+    qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
     gDefaultHandler = qInstallMessageHandler(FilterMessages);
     // Settings the window remembers go to a test folder, not the user's.
     QStandardPaths::setTestModeEnabled(true);

@@ -75,6 +75,26 @@ std::vector<uint8_t> TWavBuilder::Samples(const std::vector<int16_t>& samples)
     return body;
 }
 
+std::vector<uint8_t> TWavBuilder::Ints(const std::vector<int64_t>& values, int bytes)
+{
+    std::vector<uint8_t> body;
+    for (const int64_t v : values)
+        for (int i = 0; i < bytes; ++i)
+            body.push_back(static_cast<uint8_t>(static_cast<uint64_t>(v) >> (8 * i)));
+    return body;
+}
+
+std::vector<uint8_t> TWavBuilder::Smpl(uint32_t type, uint32_t start, uint32_t end, uint32_t loops)
+{
+    std::vector<uint8_t> body(28, 0);
+    PutLe32(body, loops);
+    PutLe32(body, 0); // sampler data
+    for (uint32_t i = 0; i < loops; ++i)
+        for (const uint32_t field : {i, i == 0 ? type : 0u, i == 0 ? start : 0u, i == 0 ? end : 1u, 0u, 0u})
+            PutLe32(body, field);
+    return body;
+}
+
 TWavBuilder& TWavBuilder::Add(std::string id, std::vector<uint8_t> body, int64_t declaredSize)
 {
     Chunks.push_back({std::move(id), std::move(body), declaredSize});
@@ -99,6 +119,15 @@ std::vector<uint8_t> TWavBuilder::Bytes() const
 }
 
 void TWavBuilder::Write(const std::string& path) const { WriteBytes(path, Bytes()); }
+
+void WriteStereo24WithLoop(const std::string& path, std::size_t frames, uint32_t start, uint32_t end)
+{
+    TWavBuilder()
+        .Add("fmt ", TWavBuilder::Fmt(1, 2, 44100, 24))
+        .Add("data", TWavBuilder::Ints(std::vector<int64_t>(2 * frames, 0), 3))
+        .Add("smpl", TWavBuilder::Smpl(0, start, end))
+        .Write(path);
+}
 
 void WriteWav(const std::string& path, const std::vector<int16_t>& samples, uint32_t rate)
 {

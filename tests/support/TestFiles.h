@@ -41,12 +41,20 @@ struct TWavBuilder {
     static std::vector<uint8_t> Fmt(uint16_t formatTag, uint16_t channels, uint32_t rate,
                                     uint16_t bits, uint32_t extraBytes = 0);
     static std::vector<uint8_t> Samples(const std::vector<int16_t>& samples);
+    // Each value as its low Bytes bytes, little-endian (8-, 24-, 32-bit PCM).
+    static std::vector<uint8_t> Ints(const std::vector<int64_t>& values, int bytes);
+    // A "smpl" chunk body holding Loops loops, the first one as given and
+    // the others forward loops over 0..1.
+    static std::vector<uint8_t> Smpl(uint32_t type, uint32_t start, uint32_t end, uint32_t loops = 1);
 
     TWavBuilder& Add(std::string id, std::vector<uint8_t> body, int64_t declaredSize = -1);
     std::vector<uint8_t> Bytes() const;
     void Write(const std::string& path) const;
 };
 
+// A 24-bit stereo file of Frames silent frames whose "smpl" chunk holds one
+// forward loop from Start to End (inclusive, as stored).
+void WriteStereo24WithLoop(const std::string& path, std::size_t frames, uint32_t start, uint32_t end);
 // A canonical 16-bit mono PCM file (44-byte header, then the samples).
 void WriteWav(const std::string& path, const std::vector<int16_t>& samples, uint32_t rate = 44100);
 // Samples 0, 1, 2, ... (wrapping at 16 bits) so that every position is recognisable.

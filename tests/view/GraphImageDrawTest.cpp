@@ -128,8 +128,8 @@ TEST_F(GraphImageDrawTest, CursorBlinksBlackOnWhiteOutsideAndWhiteOnBlackInsideT
 TEST_F(GraphImageDrawTest, SetColorFillsAtOnceAndAResizeDrawsAgain)
 {
     ShowFlat();
-    view.SetColor(0x00FF00);
-    EXPECT_EQ(view.Color(), 0x00FF00u);
+    view.SetColor(TBgrColor(0x00FF00));
+    EXPECT_EQ(view.Color(), TBgrColor(0x00FF00));
     EXPECT_TRUE(ColumnIs(50, kGreen));
     view.SetColor(TGraphImage::ButtonFace);
     EXPECT_EQ(Px(50, 36), view.palette().color(QPalette::Button).rgb() & 0xFFFFFF);
@@ -156,9 +156,11 @@ TEST_F(GraphImageDrawTest, ViewsPastTheWaveAndEmptyWavesStayInsideTheSamples)
     }
     std::vector<int16_t> none;
     Show(none);
-    view.SetView(0, 10);
-    view.SetCursorEnabled(true);
-    EXPECT_EQ(Px(50, 36), kBlue); // an empty wave draws as silence
+    for (int32_t end : {10, 1000}) { // joined samples, then column extremes
+        view.SetView(0, end);
+        view.SetCursorEnabled(true);
+        EXPECT_EQ(Px(50, 36), kBlue) << end; // an empty wave draws as silence
+    }
 }
 
 } // namespace

@@ -196,6 +196,38 @@ TEST_F(GraphImageMouseTest, ReplacingOrRemovingTheDraggedMarkerIsSafe)
     EXPECT_EQ(moves.size(), 2u);
 }
 
+// A handler that puts the moved marker back under its own name hands the view
+// the very object the view stores under that name.
+TEST_F(GraphImageMouseTest, AHandlerMayPutTheStoredMarkerBack)
+{
+    QObject::connect(&view, &TGraphImage::OnMarkerMove, [](TGraphImage* sender, auto, TMarkerStatus* m, int) {
+        sender->SetMarker(sender->GetMarkerName(m), *m);
+    });
+    view.SetMarker("LOOPEND", Marker(40, kGreenMarker));
+    Drag(40, {45, 47});
+    Release(47);
+    ASSERT_EQ(moves.size(), 2u);
+    EXPECT_EQ(moves[1].Position, 47);
+    EXPECT_TRUE(ColumnIs(47, kGreen));
+    EXPECT_EQ(Px(45, 10), kWhite);
+    EXPECT_EQ(Px(0, 10), kWhite);
+}
+
+// Marker lines wiped after a right-button drag come back from a back buffer
+// that holds the dragged selection.
+TEST_F(GraphImageMouseTest, MarkersMovedAfterARightDragLeaveTheSelectionIntact)
+{
+    Drag(20, {40, 60}, Qt::RightButton);
+    Release(60, Qt::RightButton);
+    view.SetMarker("PLAYCURSOR", Marker(30, TBgrColor()));
+    view.SetMarker("PLAYCURSOR", Marker(50, TBgrColor()));
+    view.RemoveMarker("PLAYCURSOR");
+    for (int x : {30, 50}) {
+        EXPECT_EQ(Px(x, 10), kBlack) << x;
+        EXPECT_EQ(Px(x, 36), kYellow) << x;
+    }
+}
+
 TEST_F(GraphImageMouseTest, WithoutAWaveTheMouseIsOnlyReported)
 {
     view.SetWaveInfo(nullptr);

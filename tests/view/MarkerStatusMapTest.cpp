@@ -1,4 +1,4 @@
-#include "view/GraphImage.h"
+#include "view/MarkerStatusMap.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@ TMarkerStatus At(int32_t position, uint32_t color = 0)
 {
     TMarkerStatus m;
     m.Position = position;
-    m.Color = color;
+    m.Color = TBgrColor(color);
     return m;
 }
 
@@ -22,7 +22,7 @@ TEST(MarkerStatusMapTest, NamesIgnoreCaseAndKeepTheirFirstSpellingAndPlace)
     const TMarkerStatus* end = map.Find("LoopEnd");
     ASSERT_NE(end, nullptr);
     EXPECT_EQ(end->Position, 7);
-    EXPECT_EQ(end->Color, 65280u);
+    EXPECT_EQ(end->Color, TBgrColor(65280));
     EXPECT_EQ(map.Items(1), end);
     EXPECT_EQ(map.NameOf(end), "LOOPEND");
     EXPECT_EQ(map.Find("PLAYCURSOR"), nullptr);
@@ -65,6 +65,19 @@ TEST(MarkerStatusMapTest, RemoveAndClearKeepTheOrderOfWhatIsLeft)
     map.Clear();
     EXPECT_EQ(map.Count(), 0);
     EXPECT_EQ(map.Items(0), nullptr);
+}
+
+// Only ASCII letters fold; every other byte, UTF-8 or not, counts as itself.
+TEST(MarkerStatusMapTest, NamesFoldOnlyAsciiLetters)
+{
+    TMarkerStatusMap map;
+    for (const char* name : {"\xff", "\xfe", "\xc3\x89", "\xc3\xa9", "Loop_1", "LOOP_1", "loop_1"})
+        map.Put(name, At(map.Count()));
+    EXPECT_EQ(map.Count(), 5);
+    EXPECT_EQ(map.NameOf(map.Find("lOOP_1")), "Loop_1");
+    EXPECT_EQ(map.Find("\xfe")->Position, 1);
+    EXPECT_EQ(map.Find("\xc3\xa9")->Position, 3);
+    EXPECT_EQ(map.Find("\xc3"), nullptr);
 }
 
 } // namespace

@@ -20,10 +20,10 @@ constexpr QRgb kYellow = 0xFFFF00;
 constexpr QRgb kRed = 0xFF0000;
 constexpr QRgb kGreen = 0x00FF00;
 // Marker colours as callers give them (0x00BBGGRR).
-constexpr uint32_t kRedMarker = 0x0000FF;
-constexpr uint32_t kGreenMarker = 0x00FF00;
+constexpr TBgrColor kRedMarker = TBgrColor::Rgb(255, 0, 0);
+constexpr TBgrColor kGreenMarker = TBgrColor::Rgb(0, 255, 0);
 
-inline TMarkerStatus Marker(int32_t position, uint32_t color)
+inline TMarkerStatus Marker(int32_t position, TBgrColor color)
 {
     TMarkerStatus m;
     m.Position = position;

@@ -1,0 +1,100 @@
+#pragma once
+// The undo steps of the document. Every change to the wave list (adding,
+// deleting, moving a wave, changing a loop) is one of these commands pushed
+// on the window's QUndoStack; redo() carries the change out (also the first
+// time), undo() takes it back. They change the document only through
+// TWaveListEditor, which keeps the list rows and the views showing it.
+
+#include "document/WaveInfo.h"
+
+#include <QUndoCommand>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+// A wave's loop points and whether its row shows each as a number or as "-"
+// (a point only the user never set shows "-"); the markers follow the row.
+struct TLoopState {
+    int32_t Start = 0;
+    int32_t End = 0;
+    bool StartShown = false;
+    bool EndShown = false;
+    bool operator==(const TLoopState&) const = default;
+};
+
+// The window as the commands see it. Every operation keeps row i showing
+// wave i, and the views showing the selected row's wave.
+class TWaveListEditor {
+public:
+    // Puts Wave into the list at Index, with its row.
+    virtual void InsertWave(int32_t Index, std::unique_ptr<TWaveInfo> Wave) = 0;
+    // Takes the wave at Index out with its row; when it was selected no row
+    // is selected afterwards and the views are empty.
+    virtual std::unique_ptr<TWaveInfo> TakeWave(int32_t Index) = 0;
+    // Swaps the waves at Upper and Upper + 1, with their rows.
+    virtual void SwapWaves(int32_t Upper) = 0;
+    // Selects the row at Index and shows its wave (-1: no row, empty views).
+    virtual void SelectWave(int32_t Index) = 0;
+    virtual TLoopState LoopOf(int32_t Index) const = 0;
+    // Gives the wave at Index that loop, in its row and, selected, in the views.
+    virtual void ApplyLoop(int32_t Index, const TLoopState& Loop) = 0;
+
+protected:
+    ~TWaveListEditor() = default;
+};
+
+// Waves read from files, put into the list from Index on; Shown is the
+// offset of the one selected and shown afterwards, or -1 for none.
+class TInsertWavesCommand : public QUndoCommand {
+public:
+    TInsertWavesCommand(TWaveListEditor& Editor, int32_t Index, std::vector<std::unique_ptr<TWaveInfo>> Waves,
+                        int Shown, const QString& Text);
+    void redo() override;
+    void undo() override;
+
+private:
+    TWaveListEditor& FEditor;
+    int32_t FIndex;
+    std::vector<std::unique_ptr<TWaveInfo>> FWaves; // held while undone
+    int FShown;
+};
+
+class TDeleteWaveCommand : public QUndoCommand {
+public:
+    TDeleteWaveCommand(TWaveListEditor& Editor, int32_t Index, const QString& Text);
+    void redo() override;
+    void undo() override;
+
+private:
+    TWaveListEditor& FEditor;
+    int32_t FIndex;
+    std::unique_ptr<TWaveInfo> FWave; // held while deleted
+};
+
+// Moves the wave at From to the neighbouring row To (one up or one down).
+class TMoveWaveCommand : public QUndoCommand {
+public:
+    TMoveWaveCommand(TWaveListEditor& Editor, int32_t From, int32_t To, const QString& Text);
+    void redo() override;
+    void undo() override;
+
+private:
+    TWaveListEditor& FEditor;
+    int32_t FFrom;
+    int32_t FTo;
+};
+
+class TLoopCommand : public QUndoCommand {
+public:
+    TLoopCommand(TWaveListEditor& Editor, int32_t Index, const TLoopState& Before, const TLoopState& After,
+                 const QString& Text);
+    void redo() override;
+    void undo() override;
+
+private:
+    TWaveListEditor& FEditor;
+    int32_t FIndex;
+    TLoopState FBefore;
+    TLoopState FAfter;
+};

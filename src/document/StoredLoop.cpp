@@ -1,0 +1,31 @@
+#include "document/StoredLoop.h"
+
+#include "common/Bytes.h"
+
+namespace {
+
+// manufacturer, product, sample period, unity note, pitch fraction, SMPTE
+// format and offset, loop count, sampler data size: nine 32-bit fields.
+constexpr std::size_t kHeaderBytes = 36;
+constexpr std::size_t kLoopBytes = 24; // cue id, type, start, end, fraction, play count
+
+} // namespace
+
+std::optional<TStoredLoop> ParseSampleChunk(std::span<const unsigned char> Body)
+{
+    if (Body.size() < kHeaderBytes)
+        return std::nullopt;
+    const uint64_t loops = GetLe32(Body.data() + 28);
+    if (loops == 0 || kHeaderBytes + loops * kLoopBytes > Body.size())
+        return std::nullopt;
+    const unsigned char* first = Body.data() + kHeaderBytes;
+    return TStoredLoop{GetLe32(first + 4), GetLe32(first + 8), GetLe32(first + 12)};
+}
+
+std::optional<std::pair<int32_t, int32_t>> LoopToUse(const TStoredLoop& Loop, int32_t SampleCount)
+{
+    if (Loop.Type != kForwardLoop || Loop.Start >= Loop.End || SampleCount <= 0 ||
+        Loop.End >= static_cast<uint32_t>(SampleCount))
+        return std::nullopt;
+    return std::make_pair(static_cast<int32_t>(Loop.Start), static_cast<int32_t>(Loop.End) + 1);
+}

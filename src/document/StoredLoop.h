@@ -1,0 +1,28 @@
+#pragma once
+// The loop a WAV file brings along in its "smpl" chunk, and the rule that
+// turns it into a Vantrel loop. A stored loop end is inclusive (the last
+// sample played); Vantrel's loop end is exclusive, so the end moves by one.
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <utility>
+
+// The first loop of a "smpl" chunk, as stored.
+struct TStoredLoop {
+    uint32_t Type = 0; // 0 forward, 1 alternating, 2 backward, others vendor-defined
+    uint32_t Start = 0;
+    uint32_t End = 0; // inclusive
+};
+
+inline constexpr uint32_t kForwardLoop = 0;
+
+// The first loop of a "smpl" chunk body (the bytes after its 8-byte chunk
+// header). Nothing when the chunk is malformed: shorter than its 36-byte
+// header, no loop, or too short for the loops it declares.
+std::optional<TStoredLoop> ParseSampleChunk(std::span<const unsigned char> Body);
+
+// The loop Vantrel takes from Loop in a wave of SampleCount samples: a
+// forward loop with Start < End and End inside the wave gives LoopStart =
+// Start and LoopEnd = End + 1. Any other loop gives nothing.
+std::optional<std::pair<int32_t, int32_t>> LoopToUse(const TStoredLoop& Loop, int32_t SampleCount);

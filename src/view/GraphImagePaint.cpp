@@ -1,0 +1,200 @@
+// The waveform view's painting: full drawings, strips, marker lines and the
+// cursor, on the back buffer (what lies beneath the lines) and the surface
+// (what the window shows).
+
+#include "view/GraphImage.h"
+
+#include "view/GraphImagePixels.h"
+#include "view/RasterCanvas.h"
+#include "view/ViewMapping.h"
+
+#include <QPaintEvent>
+#include <QPainter>
+#include <QPalette>
+
+#include <algorithm>
+#include <cstring>
+
+using namespace graphimage;
+
+namespace {
+
+// The palette role that stands for a system colour index.
+QPalette::ColorRole SystemColorRole(uint32_t Index)
+{
+    switch (Index) {
+    case 5: return QPalette::Base;
+    case 8: return QPalette::WindowText;
+    case 13: return QPalette::Highlight;
+    case 14: return QPalette::HighlightedText;
+    case 15: return QPalette::Button;
+    case 16: return QPalette::Dark;
+    case 18: return QPalette::ButtonText;
+    case 20: return QPalette::Light;
+    default: return QPalette::Window;
+    }
+}
+
+} // namespace
+
+TViewMapping TGraphImage::Mapping() const { return TViewMapping{FViewStart, FViewEnd, width(), height()}; }
+
+QRgb TGraphImage::ToRgb(TBgrColor Color) const
+{
+    if (Color.IsSystem())
+        return palette().color(SystemColorRole(Color.SystemIndex())).rgb() & 0xFFFFFF;
+    return qRgb(Color.Red(), Color.Green(), Color.Blue()) & 0xFFFFFF;
+}
+
+int32_t TGraphImage::SampleCount() const { return FWaveInfo ? FWaveInfo->SampleCount() : 0; }
+
+// Incremental drawing needs both images at the current size; a size change
+// not yet drawn (a widget resized while hidden) gets its full drawing first.
+void TGraphImage::EnsureSurface()
+{
+    if (FSurface.size() != size() || FBackBuffer.size() != size())
+        Redraw();
+}
+
+void TGraphImage::Present(const QRect& Rect)
+{
+    if (!Rect.isEmpty())
+        update(Rect);
+}
+
+// Copies Rect of the back buffer onto the surface, over any line there.
+void TGraphImage::ShowBase(const QRect& Rect)
+{
+    const QRect r = Rect & FSurface.rect();
+    if (r.isEmpty())
+        return;
+    const auto bytes = static_cast<std::size_t>(r.width()) * sizeof(QRgb);
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        std::memcpy(FSurface.scanLine(y) + r.left() * sizeof(QRgb),
+                    FBackBuffer.constScanLine(y) + r.left() * sizeof(QRgb), bytes);
+    Present(r);
+}
+
+void TGraphImage::Redraw()
+{
+    for (QImage* image : {&FSurface, &FBackBuffer})
+        if (image->size() != size())
+            *image = QImage(size(), QImage::Format_RGB32);
+    const TViewMapping m = Mapping();
+    update();
+    TRasterCanvas base(FBackBuffer);
+    // Without a wave the view is blank, whatever span or selection it was
+    // given, and shows no marker.
+    if (FWaveInfo == nullptr) {
+        base.FillRect(0, 0, m.Width, m.Height, kWhite);
+    } else {
+        // A reversed selection exists only in the middle of a drag; it is
+        // shown as the span between its two ends.
+        const int64_t lo = std::min(FSelectStart, FSelectEnd);
+        const int64_t hi = std::max(FSelectStart, FSelectEnd);
+        const int64_t xa = m.SampleToX(lo);
+        const int64_t xb = m.SampleToX(hi);
+        base.FillRect(0, 0, xa, m.Height, kWhite);
+        base.FillRect(xb, 0, m.Width, m.Height, kWhite);
+        base.FillRect(xa, 0, xb, m.Height, kBlack);
+        PaintRange(lo, hi, kBlack, TPenMode::NotCopy);
+        PaintRange(FViewStart, lo, kWhite, TPenMode::Copy);
+        PaintRange(hi, FViewEnd, kWhite, TPenMode::Copy);
+    }
+    if (!FSurface.isNull())
+        std::memcpy(FSurface.bits(), FBackBuffer.constBits(), static_cast<std::size_t>(FSurface.sizeInBytes()));
+    DrawMarkers();
+}
+
+// The columns of [A, B) in BackColor with their piece of the wave, on the
+// back buffer; returns the pixels changed.
+QRect TGraphImage::PaintRange(int64_t A, int64_t B, QRgb BackColor, TPenMode Mode)
+{
+    const TViewMapping m = Mapping();
+    const QRect filled = TRasterCanvas(FBackBuffer).FillRect(m.SampleToX(A), 0, m.SampleToX(B), m.Height, BackColor);
+    return filled | PaintWave(FBackBuffer, A, B, Mode);
+}
+
+void TGraphImage::DrawRange(int64_t A, int64_t B, QRgb BackColor, TPenMode Mode)
+{
+    ShowBase(PaintRange(A, B, BackColor, Mode));
+}
+
+// A full-height line at the rounded column of Sample, rows 0 .. H-1.
+QRect TGraphImage::VLine(QImage& Target, int64_t Sample, QRgb Color) const
+{
+    const TViewMapping m = Mapping();
+    const int64_t x = m.SampleToXRound(Sample);
+    if (x < 0 || x >= m.Width)
+        return {};
+    TRasterCanvas canvas(Target);
+    canvas.SetPen(Color, TPenMode::Copy);
+    canvas.MoveTo(static_cast<int>(x), 0);
+    return canvas.LineTo(static_cast<int>(x), static_cast<int>(m.Height));
+}
+
+void TGraphImage::DrawVLine(int64_t Sample, QRgb Color) { Present(VLine(FSurface, Sample, Color)); }
+
+void TGraphImage::DrawMarker(const TMarkerStatus* Marker)
+{
+    if (FWaveInfo == nullptr || Marker == nullptr)
+        return;
+    if (Marker->Position >= FViewStart && Marker->Position < FViewEnd)
+        DrawVLine(Marker->Position, ToRgb(Marker->Color));
+}
+
+void TGraphImage::DrawMarkers()
+{
+    for (int i = 0; i < FMarkers.Count(); ++i)
+        DrawMarker(FMarkers.Items(i));
+}
+
+// Wipes Marker's line: another marker in the same column (the last in map
+// order) is drawn there instead, otherwise the column comes back from the
+// back buffer.
+void TGraphImage::EraseMarker(const TMarkerStatus* Marker)
+{
+    if (FWaveInfo == nullptr || Marker == nullptr)
+        return;
+    if (Marker->Position < FViewStart || Marker->Position >= FViewEnd)
+        return;
+    const TViewMapping m = Mapping();
+    const int64_t x = m.SampleToXRound(Marker->Position);
+    const TMarkerStatus* sharing = nullptr;
+    for (int i = 0; i < FMarkers.Count(); ++i) {
+        const TMarkerStatus* other = FMarkers.Items(i);
+        if (other != Marker && m.SampleToXRound(other->Position) == x)
+            sharing = other;
+    }
+    if (sharing != nullptr)
+        DrawVLine(sharing->Position, ToRgb(sharing->Color));
+    else if (x >= 0 && x < m.Width)
+        ShowBase(QRect(static_cast<int>(x), 0, 1, static_cast<int>(m.Height)));
+}
+
+// Shown: a black line (white inside the selection). Hidden: with one sample
+// per column, the background line with the wave's own piece of that column
+// drawn again; with column extremes, the column from the back buffer.
+// Markers in the column are not restored.
+void TGraphImage::DrawCursor(bool Shown)
+{
+    if (FWaveInfo == nullptr || FCursor < FViewStart || FCursor >= FViewEnd)
+        return;
+    if (!Shown && DrawsPeaks()) {
+        const int64_t x = Mapping().SampleToXRound(FCursor);
+        ShowBase(QRect(static_cast<int>(x), 0, 1, height()));
+        return;
+    }
+    const bool selected = FSelectStart <= FCursor && FCursor < FSelectEnd;
+    DrawVLine(FCursor, selected == Shown ? kWhite : kBlack);
+    if (!Shown)
+        Present(PaintWave(FSurface, FCursor, FCursor, selected ? TPenMode::NotCopy : TPenMode::Copy));
+}
+
+void TGraphImage::paintEvent(QPaintEvent* Event)
+{
+    QPainter painter(this);
+    painter.drawImage(Event->rect(), FSurface, Event->rect());
+}
+
+void TGraphImage::resizeEvent(QResizeEvent*) { Redraw(); }

@@ -1,0 +1,13 @@
+#pragma once
+// The pixel values the waveform view's units paint with (QRgb, 0xRRGGBB).
+
+#include <QRgb>
+
+namespace graphimage {
+
+inline constexpr QRgb kWhite = 0xFFFFFF;
+inline constexpr QRgb kBlack = 0x000000;
+// The wave's pen: blue on white, and inverted (yellow) on the black selection.
+inline constexpr QRgb kWaveBlue = 0x0000FF;
+
+} // namespace graphimage
