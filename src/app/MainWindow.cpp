@@ -46,6 +46,7 @@ TMainForm::TMainForm(std::unique_ptr<TPrompter> Prompter, std::shared_ptr<TWaveO
     CreateToolBar();
     CreateWidgets();
     CreatePopupMenus();
+    CreateLoopFinding();
     CreatePlayer(std::move(Device));
     RestoreSession();
 }
@@ -131,6 +132,7 @@ void TMainForm::ClearViews()
         view->ClearSelection();
         view->ClearMarkers();
     }
+    ShowSeam();
 }
 
 void TMainForm::ShowWave(TWaveInfo* Wave)
@@ -142,6 +144,7 @@ void TMainForm::ShowWave(TWaveInfo* Wave)
     }
     AllWaveGraphImage->SetView(0, Wave->SampleCount());
     PartWaveGraphImage->SetView(Wave->ViewStart(), Wave->ViewEnd());
+    ShowSeam();
 }
 
 void TMainForm::WaveListViewClick()

@@ -36,6 +36,7 @@ class QAction;
 class QCloseEvent;
 class QDragEnterEvent;
 class QDropEvent;
+class QLabel;
 class QMenu;
 class QSplitter;
 class QTableWidget;
@@ -47,6 +48,7 @@ class TGraphImage;
 class TLowLVPCM;
 class TMarkerStatus;
 class TRecentFiles;
+class TSeamView;
 class TVersionForm;
 class TWaveOutDevice;
 
@@ -166,6 +168,13 @@ private:
     void EnlargeSelection(TGraphImage* From, TGraphImage* Other);
     void ClearBothSelections();
 
+    // Loop finding (MainWindowLoopFinding.cpp).
+    void CreateLoopFinding();
+    void ShowSeam(); // after any change of the shown wave or its loop
+    bool ZoomSeamView(bool In); // false when the seam view has no focus
+    int32_t SnappedLoopPoint(const TWaveInfo& Wave, int32_t Position, bool Start) const;
+    void FindLoop(const TGraphImage* View, bool Wide);
+
     // Playback.
     void MainMenu1_PlayStartClick();
     void MainMenu1_PlayStopClick();
@@ -207,6 +216,8 @@ private:
     std::unique_ptr<TRecentFiles> FRecentFiles;
     TLoopState FSavedLoop; // the selected wave's loop when a mouse button went down
     bool FSelectingFromCode = false;
+    bool FApplyingFoundLoop = false;
+    bool FSnappedDuringDrag = false;
 
     // The feeder runs on the player's worker thread. It is given the wave
     // and its loop when playback starts and never reads the list; the
@@ -221,6 +232,8 @@ private:
     QSplitter* Splitter2 = nullptr;
     TGraphImage* AllWaveGraphImage = nullptr;
     TGraphImage* PartWaveGraphImage = nullptr;
+    TSeamView* SeamView = nullptr;
+    QLabel* SeamCostLabel = nullptr;
     QMenu* MainMenu1_Edit = nullptr;
     QMenu* MainMenu1_Recent = nullptr;
     TViewPopup AllWaveGraphImagePopupMenu;
@@ -255,5 +268,8 @@ private:
     QAction* MainMenu1_PlayStart = nullptr;
     QAction* MainMenu1_PlsyStop = nullptr;
     QAction* MainMenu1_About = nullptr;
+    QAction* MainMenu1_FindLoop = nullptr;
+    QAction* MainMenu1_FindLoopWide = nullptr;
+    QAction* MainMenu1_SnapToZero = nullptr;
     std::vector<QAction*> FViewSpanActions;
 };

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <utility>
 
 using namespace mainform;
 
@@ -24,12 +25,14 @@ void TMainForm::SetMarkerInBoth(const char* Name, TBgrColor Color, int32_t Posit
     marker.Position = Position;
     AllWaveGraphImage->SetMarker(Name, marker);
     PartWaveGraphImage->SetMarker(Name, marker);
+    ShowSeam();
 }
 
 void TMainForm::RemoveMarkerInBoth(const char* Name)
 {
     AllWaveGraphImage->RemoveMarker(Name);
     PartWaveGraphImage->RemoveMarker(Name);
+    ShowSeam();
 }
 
 // The loop commands check the order rule, then change the loop through
@@ -39,6 +42,7 @@ void TMainForm::ChangeLoopStart(int32_t Position)
     const TWaveInfo* wave = SelectedWave();
     if (!wave)
         return;
+    Position = SnappedLoopPoint(*wave, Position, true);
     CheckLoopStart(*wave, Position);
     SetLoop(SelectedIndex(), Position, wave->LoopEnd(), "ループ始点の変更");
 }
@@ -48,6 +52,7 @@ void TMainForm::ChangeLoopEnd(int32_t Position)
     const TWaveInfo* wave = SelectedWave();
     if (!wave)
         return;
+    Position = SnappedLoopPoint(*wave, Position, false);
     CheckLoopEnd(*wave, Position);
     SetLoop(SelectedIndex(), wave->LoopStart(), Position, "ループ終点の変更");
 }
@@ -108,14 +113,18 @@ void TMainForm::GraphImageMouseDown(TGraphImage* Other)
 // end".
 void TMainForm::GraphImageMouseUp()
 {
+    const bool snapped = std::exchange(FSnappedDuringDrag, false);
     const TWaveInfo* wave = SelectedWave();
     if (!wave)
         return;
     const int32_t index = SelectedIndex();
     const int32_t start = wave->LoopStart();
     const int32_t end = wave->LoopEnd();
-    if (start == FSavedLoop.Start && end == FSavedLoop.End)
+    if (start == FSavedLoop.Start && end == FSavedLoop.End) {
+        if (snapped) // the dragged view still shows its marker where the mouse left it
+            ApplyLoop(index, FSavedLoop);
         return;
+    }
     ApplyLoop(index, FSavedLoop);
     if (end == 0 && FSavedLoop.End != 0 && start > 0)
         throw EVantrelError(kLoopEndBeforeStart);
@@ -127,19 +136,26 @@ void TMainForm::GraphImageMouseUp()
 void TMainForm::SyncMarker(TGraphImage* Source, TGraphImage* Target, TMarkerStatus* Marker)
 {
     const std::string name = Source->GetMarkerName(Marker);
-    Target->SetMarker(name, *Marker);
     TWaveInfo* wave = SelectedWave();
+    // A snapped loop point moves the other view's marker and the wave; the
+    // dragged marker follows on release (it must not be replaced mid-drag).
+    TMarkerStatus moved = *Marker;
+    if (wave && (name == kLoopStart || name == kLoopEnd))
+        moved.Position = SnappedLoopPoint(*wave, Marker->Position, name == kLoopStart);
+    FSnappedDuringDrag |= moved.Position != Marker->Position;
+    Target->SetMarker(name, moved);
     if (!wave)
         return;
     // The row shows what the wave holds (its setter keeps a start inside the wave).
     // The drag becomes an undo step when the button is released.
     if (name == kLoopStart) {
-        wave->SetLoopStart(Marker->Position);
+        wave->SetLoopStart(moved.Position);
         SetCell(SelectedIndex(), colLoopStart, QString::number(wave->LoopStart()));
     } else if (name == kLoopEnd) {
-        wave->SetLoopEnd(Marker->Position);
+        wave->SetLoopEnd(moved.Position);
         SetCell(SelectedIndex(), colLoopEnd, QString::number(wave->LoopEnd()));
     }
+    ShowSeam();
 }
 
 // ---- Selections ---------------------------------------------------------
@@ -190,6 +206,8 @@ void TMainForm::MainMenu1_ViewAllClick() { ShowWholeWave(); }
 
 void TMainForm::MainMenu1_ZoomInClick()
 {
+    if (ZoomSeamView(true))
+        return;
     TWaveInfo* wave = SelectedWave();
     if (!wave)
         return;
@@ -207,6 +225,8 @@ void TMainForm::MainMenu1_ZoomInClick()
 
 void TMainForm::MainMenu1_ZoomOutClick()
 {
+    if (ZoomSeamView(false))
+        return;
     TWaveInfo* wave = SelectedWave();
     if (!wave)
         return;

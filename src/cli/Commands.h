@@ -5,10 +5,13 @@
 // exit status.
 
 #include "common/Exception.h"
+#include "document/WaveInfo.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 // A wrong call: the message names the fault and points to --help.
@@ -36,5 +39,20 @@ bool InfoCommand(const TArguments& Args, std::ostream& Out, std::ostream& Err);
 
 // new LIST.ksd WAV[@START:END]...: writes a list file of the waves, each with
 // its loop, set under the window's loop rules. Nothing is written when any
-// wave or loop is refused.
+// wave or loop is refused. WAV@auto and WAV@START:auto take the loop from
+// AutomaticLoop.
 void NewCommand(const TArguments& Args, std::ostream& Out);
+
+// loop WAV... [--near START:END] [--radius MS] [--min-length MS] [--count N]:
+// the best loops of each file, best first, one line each: file, start, end,
+// seam cost and its word (good/fair/poor), tab-separated. Automatic loops,
+// or with --near the best ends for START within --radius (50 ms) of END. A
+// file that cannot be read or has no loop is reported on Err and the next
+// file is taken. Returns false when any file failed.
+bool LoopCommand(const TArguments& Args, std::ostream& Out, std::ostream& Err);
+
+// The loop that new writes for WAV@auto (Start kAutomaticPoint: the
+// automatic loop) and WAV@START:auto (the best end for Start). Raises
+// ECliError "no loop found in NAME" when there is none.
+inline constexpr int32_t kAutomaticPoint = -1;
+std::pair<int32_t, int32_t> AutomaticLoop(const TWaveInfo& Wave, int32_t Start);

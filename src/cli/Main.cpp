@@ -21,6 +21,9 @@ constexpr const char* kUsage =
     "  vantrel-cli new LIST.ksd WAV[@START:END]...\n"
     "                                          write a list file of WAV files with loops\n"
     "                                          (an END of 0 leaves the loop end unset)\n"
+    "                                          (@auto: the automatic loop; @START:auto: the best end)\n"
+    "  vantrel-cli loop WAV... [--near START:END] [--radius MS] [--min-length MS] [--count N]\n"
+    "                                          print the best loops with their seam costs\n"
     "  vantrel-cli --help | -h                 show this text\n";
 
 int Run(const std::vector<std::string>& args)
@@ -39,6 +42,8 @@ int Run(const std::vector<std::string>& args)
         CheckCommand(rest, std::cout);
     else if (command == "info")
         return InfoCommand(rest, std::cout, std::cerr) ? 0 : 1;
+    else if (command == "loop")
+        return LoopCommand(rest, std::cout, std::cerr) ? 0 : 1;
     else if (command == "new")
         NewCommand(rest, std::cout);
     else

@@ -38,7 +38,12 @@ TWaveArgument ParseWaveArgument(const std::string& Arg)
     if (at == std::string::npos)
         return {Arg, std::nullopt};
     const std::string loop = Arg.substr(at + 1);
+    if (loop == "auto")
+        return {Arg.substr(0, at), std::make_pair(kAutomaticPoint, kAutomaticPoint)};
     const auto colon = loop.find(':');
+    if (colon != std::string::npos && loop.substr(colon + 1) == "auto")
+        if (const auto start = ParseSamplePosition(loop.substr(0, colon)))
+            return {Arg.substr(0, at), std::make_pair(*start, kAutomaticPoint)};
     if (colon == std::string::npos || loop.find_first_not_of("0123456789:") != std::string::npos)
         return {Arg, std::nullopt};
     const auto start = ParseSamplePosition(loop.substr(0, colon));
@@ -136,8 +141,10 @@ void NewCommand(const TArguments& Args, std::ostream& Out)
     RequireNewOrListFile(Args[0]);
     TKSD list;
     for (std::size_t i = 1; i < Args.size(); ++i) {
-        const TWaveArgument arg = ParseWaveArgument(Args[i]);
+        TWaveArgument arg = ParseWaveArgument(Args[i]);
         list.AddWave(AbsolutePath(arg.Path));
+        if (arg.Loop && arg.Loop->second == kAutomaticPoint)
+            arg.Loop = AutomaticLoop(*list.GetWave(list.Count() - 1), arg.Loop->first);
         if (arg.Loop)
             SetLoop(*list.GetWave(list.Count() - 1), arg.Loop->first, arg.Loop->second);
     }

@@ -62,7 +62,7 @@ TEST_F(MainWindowDocumentTest, LayoutCaptionsAndToolbar)
         {"ToolButton_ViewAll", "MainMenu1_ViewAll"}, {"ToolButton_ZoomIn", "MainMenu1_ZoomIn"},
         {"ToolButton_ZoomOut", "MainMenu1_ZoomOut"}, {"ToolButton_LoopStart", "MainMenu1_LoopStart"},
         {"ToolButton_LoopEnd", "MainMenu1_LoopEnd"}, {"ToolButton_LoopClear", "MainMenu1_LoopClear"},
-        {"ToolButton_Play", "MainMenu1_PlayStart"}, {"ToolButton_Stop", "MainMenu1_PlsyStop"},
+        {"ToolButton_SnapToZero", "MainMenu1_SnapToZero"}, {"ToolButton_Play", "MainMenu1_PlayStart"}, {"ToolButton_Stop", "MainMenu1_PlsyStop"},
     };
     QToolBar* toolbar = Form->findChild<QToolBar*>("ToolBar1");
     int separators = 0;

@@ -95,12 +95,13 @@ TEST_F(MainWindowLoopViewTest, PopupItemsFollowSelectionAndLoop)
     EXPECT_TRUE(EnabledItems("AllWaveGraphImagePopupMenu").isEmpty());
     EXPECT_TRUE(EnabledItems("PartWaveGraphImagePopupMenu").isEmpty());
     AddOne(1000);
-    EXPECT_EQ(EnabledItems("AllWaveGraphImagePopupMenu"), QStringList({"AGIPopupMenu_N4", "AGIPopupMenu_N5"}));
+    EXPECT_EQ(EnabledItems("AllWaveGraphImagePopupMenu"),
+              QStringList({"AGIPopupMenu_N4", "AGIPopupMenu_N5", "AGIPopupMenu_FindLoop"}));
     EXPECT_EQ(EnabledItems("PartWaveGraphImagePopupMenu"),
-              QStringList({"PGIPopupMenu_N2", "PGIPopupMenu_N5", "PGIPopupMenu_N6"}));
+              QStringList({"PGIPopupMenu_N2", "PGIPopupMenu_N5", "PGIPopupMenu_N6", "PGIPopupMenu_FindLoop"}));
     Overview()->SetSelection(200, 400);
     EXPECT_EQ(EnabledItems("AllWaveGraphImagePopupMenu"),
-              QStringList({"AGIPopupMenu_N1", "AGIPopupMenu_N2", "AGIPopupMenu_N6"}));
+              QStringList({"AGIPopupMenu_N1", "AGIPopupMenu_N2", "AGIPopupMenu_N6", "AGIPopupMenu_FindLoop"}));
     PopupItem("AllWaveGraphImagePopupMenu", "AGIPopupMenu_N6");
     EXPECT_EQ(Wave().LoopStart(), 200);
     EXPECT_EQ(Wave().LoopEnd(), 400);

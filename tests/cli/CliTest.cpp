@@ -4,6 +4,7 @@
 #include "common/Format.h"
 #include "common/Path.h"
 #include "export/VBKHead.h"
+#include "loop/TestTones.h"
 #include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -220,6 +221,45 @@ TEST_F(CliTest, NewAppliesTheLoopRulesAndWritesNothingOnError)
     EXPECT_EQ(Run({"new", list, a + "@0:999"}).Status, 0);
     const TResult exported = Run({"export", list, dir.File("bank.vbk")});
     EXPECT_EQ(exported.Out.substr(0, exported.Out.find('\n')), "a.wav\t44100 Hz\t1000 samples\tno loop");
+}
+
+TEST_F(CliTest, LoopPrintsTheBestLoopsAndNewWritesThem)
+{
+    const std::string tone = dir.File("tone.wav");
+    WriteWav(tone, MakeTone({.Period = 100.37}));
+    const TResult found = Run({"loop", tone, "--count", "3", "--min-length", "150"});
+    EXPECT_EQ(found.Status, 0) << found.Err;
+    std::istringstream lines(found.Out);
+    std::string file, quality;
+    int32_t start = 0, end = 0, count = 0;
+    double cost = 0, previous = 0;
+    while (lines >> file >> start >> end >> cost >> quality) {
+        EXPECT_EQ(file, tone);
+        EXPECT_GE(end - start, 44100 * 150 / 1000);
+        EXPECT_GE(cost, previous);
+        EXPECT_EQ(quality, "good");
+        previous = cost;
+        ++count;
+    }
+    EXPECT_EQ(count, 3);
+
+    const TResult near = Run({"loop", tone, "--near", "5000:15000", "--radius", "10"});
+    EXPECT_EQ(near.Out.substr(0, tone.size() + 6), tone + "	5000	") << near.Out;
+    const int32_t nearEnd = std::stoi(near.Out.substr(tone.size() + 6));
+    EXPECT_LE(std::abs(nearEnd - 15000), 441);
+
+    const std::string list = dir.File("list.ksd");
+    EXPECT_EQ(Run({"new", list, tone + "@auto", tone + "@5000:auto"}).Status, 0);
+    EXPECT_NE(Slurp(list).find(Format("<LoopStart>0x%08X</LoopStart>", 5000)), std::string::npos);
+
+    const std::string silence = dir.File("silence.wav");
+    WriteWav(silence, std::vector<int16_t>(44100, 0));
+    const TResult none = Run({"loop", silence, tone});
+    EXPECT_EQ(none.Status, 1);
+    EXPECT_EQ(none.Err, silence + ": no loop found\n");
+    EXPECT_EQ(none.Out.rfind(tone + "\t", 0), 0u);
+    EXPECT_EQ(Run({"new", list, silence + "@auto"}).Err, "no loop found in silence.wav.\n");
+    EXPECT_EQ(Run({"loop", tone, "--count", "0"}).Err, "--count takes a count of at least 1 (see vantrel-cli --help)\n");
 }
 
 TEST_F(CliTest, ExportReportsListAndBankErrors)

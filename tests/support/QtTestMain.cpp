@@ -35,6 +35,8 @@ int main(int argc, char** argv)
     const QTemporaryDir config(QDir::tempPath() + "/vantrel-test-config-XXXXXX");
     qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
     gDefaultHandler = qInstallMessageHandler(FilterMessages);
+    // Settings the window remembers go to a test folder, not the user's.
+    QStandardPaths::setTestModeEnabled(true);
     QApplication app(argc, argv);
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -1,0 +1,150 @@
+// The loop finding commands: loop, and the automatic loops of new
+// (WAV@auto and WAV@START:auto).
+
+#include "cli/Commands.h"
+
+#include "common/ErrorText.h"
+#include "common/Format.h"
+#include "document/KSD.h"
+#include "loop/AutoLoop.h"
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <optional>
+
+namespace {
+
+constexpr double kNearRadiusMs = 50.0;
+constexpr const char* kLoopShape = "WAV... [--near START:END] [--radius MS] [--min-length MS] [--count N]";
+
+struct TLoopArguments {
+    std::vector<std::string> Files;
+    std::optional<std::pair<int32_t, int32_t>> Near;
+    double RadiusMs = kNearRadiusMs;
+    std::optional<double> MinLengthMs;
+    int32_t Count = 1;
+};
+
+template <class T>
+std::optional<T> ParseNumber(const std::string& Text)
+{
+    T value{};
+    const char* end = Text.data() + Text.size();
+    const auto [stop, error] = std::from_chars(Text.data(), end, value);
+    if (Text.empty() || error != std::errc() || stop != end || !(value >= 0) || !std::isfinite(static_cast<double>(value)))
+        return std::nullopt;
+    return value;
+}
+
+[[noreturn]] void WrongOption(const std::string& Option, const char* Shape)
+{
+    throw ECliError(Format("%s takes %s (see vantrel-cli --help)", Option.c_str(), Shape));
+}
+
+TLoopArguments ParseLoopArguments(const TArguments& Args)
+{
+    TLoopArguments parsed;
+    for (std::size_t i = 0; i < Args.size(); ++i) {
+        const std::string& arg = Args[i];
+        if (arg.rfind("--", 0) != 0) {
+            parsed.Files.push_back(arg);
+            continue;
+        }
+        if (i + 1 == Args.size())
+            WrongOption(arg, "a value");
+        const std::string& value = Args[++i];
+        if (arg == "--near") {
+            const auto colon = value.find(':');
+            const auto start = ParseNumber<int32_t>(value.substr(0, colon));
+            const auto end = colon == std::string::npos ? std::nullopt : ParseNumber<int32_t>(value.substr(colon + 1));
+            if (!start || !end)
+                WrongOption(arg, "START:END in samples");
+            parsed.Near = std::make_pair(*start, *end);
+        } else if (arg == "--radius") {
+            const auto radius = ParseNumber<double>(value);
+            if (!radius)
+                WrongOption(arg, "milliseconds");
+            parsed.RadiusMs = *radius;
+        } else if (arg == "--min-length") {
+            parsed.MinLengthMs = ParseNumber<double>(value);
+            if (!parsed.MinLengthMs)
+                WrongOption(arg, "milliseconds");
+        } else if (arg == "--count") {
+            const auto count = ParseNumber<int32_t>(value);
+            if (!count || *count < 1)
+                WrongOption(arg, "a count of at least 1");
+            parsed.Count = *count;
+        } else {
+            throw ECliError("unknown option \"" + arg + "\" (see vantrel-cli --help)");
+        }
+    }
+    if (parsed.Files.empty())
+        throw ECliError(Format("loop takes %s (see vantrel-cli --help)", kLoopShape));
+    return parsed;
+}
+
+TSamples SamplesOf(const TWaveInfo& Wave)
+{
+    return {Wave.Data().data(), static_cast<std::size_t>(Wave.SampleCount())};
+}
+
+// The loops the arguments ask for: near the given loop, or automatic.
+std::vector<TLoopCandidate> LoopsFor(const TWaveInfo& Wave, const TLoopArguments& Args)
+{
+    const int32_t rate = Wave.SamplesPerSec();
+    if (!Args.Near) {
+        TAutoLoopOptions options;
+        options.MinLengthMs = Args.MinLengthMs.value_or(options.MinLengthMs);
+        options.Count = Args.Count;
+        return AutoLoops(SamplesOf(Wave), rate, options);
+    }
+    TLoopSearchOptions options;
+    options.Target = Args.Near->second;
+    options.Radius = Args.RadiusMs > 0 ? SamplesOfMs(Args.RadiusMs, rate) : 0;
+    options.MinLength = Args.MinLengthMs ? SamplesOfMs(*Args.MinLengthMs, rate) : 1;
+    options.Count = Args.Count;
+    options.MinSpacing = SamplesOfMs(TAutoLoopOptions().MinSpacingMs, rate);
+    options.Window = SamplesOfMs(kDefaultSeamWindowMs, rate);
+    return BestLoopEnds(SamplesOf(Wave), Args.Near->first, options);
+}
+
+} // namespace
+
+bool LoopCommand(const TArguments& Args, std::ostream& Out, std::ostream& Err)
+{
+    const TLoopArguments args = ParseLoopArguments(Args);
+    bool allFound = true;
+    for (const std::string& path : args.Files) {
+        TKSD list;
+        std::vector<TLoopCandidate> loops;
+        try {
+            list.AddWave(path);
+            loops = LoopsFor(*list.GetWave(0), args);
+        } catch (const Exception& e) {
+            Out.flush();
+            Err << ErrorText(e.Message()) << '\n';
+            allFound = false;
+            continue;
+        }
+        if (loops.empty()) {
+            Out.flush();
+            Err << path << ": no loop found\n";
+            allFound = false;
+        }
+        for (const TLoopCandidate& loop : loops)
+            Out << Format("%s\t%d\t%d\t%.6g\t%s\n", path.c_str(), loop.Start, loop.End, loop.Cost,
+                          SeamQualityName(SeamQualityOf(loop.Cost)));
+    }
+    return allFound;
+}
+
+std::pair<int32_t, int32_t> AutomaticLoop(const TWaveInfo& Wave, int32_t Start)
+{
+    const std::vector<TLoopCandidate> loops = Start == kAutomaticPoint
+                                                  ? AutoLoops(SamplesOf(Wave), Wave.SamplesPerSec(), {})
+                                                  : AutoLoopEnds(SamplesOf(Wave), Wave.SamplesPerSec(), Start, {});
+    if (loops.empty())
+        throw ECliError(Format("no loop found in %s", Wave.WaveName().c_str()));
+    return {loops.front().Start, loops.front().End};
+}

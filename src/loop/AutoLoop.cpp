@@ -1,0 +1,287 @@
+#include "loop/AutoLoop.h"
+
+#include <algorithm>
+#include <cmath>
+#include <tuple>
+
+namespace {
+
+// The sustained part (see AutoLoop.h).
+constexpr double kFrameMs = 20.0;
+constexpr double kSilenceDb = 20.3; // -70 dB of full scale, as a mean square in dB
+constexpr double kAttackDb = 6.0;
+constexpr double kReleaseDb = 15.0;
+constexpr double kLoudDb = 20.0;
+constexpr double kSteadyDbPerFrame = 0.5;
+constexpr int32_t kFewestFrames = 3;
+constexpr int32_t kFewestPeakFrames = 2;
+// The search: loops from starts spread over the part give promising
+// lengths; each, with its neighbours, is measured at every start; the best
+// pairs are polished.
+constexpr int32_t kPolishedPairs = 4;
+constexpr int32_t kPolishRounds = 4;
+constexpr double kPolishRadiusMs = 10.0;
+constexpr int32_t kAutoBranches = 96;
+constexpr int32_t kLengthsPerStart = 8;
+constexpr int64_t kFewestStarts = 16;
+// Sample pairs the searches from spread starts may compare in all: more
+// starts for short sounds, at least kFewestStarts for long ones.
+constexpr int64_t kStartWorkBudget = 100'000'000;
+constexpr int32_t kSlidLengths = 64;
+constexpr int32_t kFewestSlidLengths = 4;
+// Start positions all lengths may be measured at in all.
+constexpr int64_t kSlideBudget = 20'000'000;
+constexpr int32_t kLengthNeighbours = 3;
+
+// Mean-square level in dB of each whole frame of Region.
+std::vector<double> FrameLevels(TSamples Wave, TRegion Region, int32_t Frame)
+{
+    std::vector<double> levels(static_cast<std::size_t>(Region.Length() / Frame));
+    for (std::size_t f = 0; f < levels.size(); ++f) {
+        const int16_t* sample = Wave.data() + Region.From + static_cast<int64_t>(f) * Frame;
+        double sum = 0;
+        for (int32_t i = 0; i < Frame; ++i)
+            sum += static_cast<double>(sample[i]) * sample[i];
+        levels[f] = 10.0 * std::log10(sum / Frame + 1e-3);
+    }
+    return levels;
+}
+
+// The frames first .. last (inclusive) as samples of the wave.
+TRegion FramesAsRegion(TRegion Region, int32_t Frame, int64_t First, int64_t Last)
+{
+    if (Last < First)
+        return {Region.From, Region.From};
+    return {static_cast<int32_t>(Region.From + First * Frame), static_cast<int32_t>(Region.From + (Last + 1) * Frame)};
+}
+
+TRegion SteadyPart(const std::vector<double>& Level, double Peak, TRegion Region, int32_t Frame)
+{
+    const int64_t count = static_cast<int64_t>(Level.size());
+    int64_t attack = 0;
+    while (Level[attack] < Peak - kAttackDb)
+        ++attack;
+    while (attack + 1 < count && Level[attack + 1] - Level[attack] > kSteadyDbPerFrame)
+        ++attack;
+    int64_t release = count - 1;
+    while (release > attack && Level[release] < Peak - kReleaseDb)
+        --release;
+    while (release > attack && Level[release - 1] - Level[release] > kSteadyDbPerFrame)
+        --release;
+    // The longest run of loud frames between the two, less a frame either side.
+    int64_t bestFirst = 0;
+    int64_t bestLast = -1;
+    for (int64_t f = attack; f <= release;) {
+        if (Level[f] < Peak - kLoudDb) {
+            ++f;
+            continue;
+        }
+        int64_t last = f;
+        while (last + 1 <= release && Level[last + 1] >= Peak - kLoudDb)
+            ++last;
+        if (last - f > bestLast - bestFirst) {
+            bestFirst = f;
+            bestLast = last;
+        }
+        f = last + 1;
+    }
+    return FramesAsRegion(Region, Frame, bestFirst + 1, bestLast - 1);
+}
+
+TRegion LoosePart(const std::vector<double>& Level, double Peak, TRegion Region, int32_t Frame)
+{
+    int64_t first = 0;
+    while (Level[first] < Peak - kAttackDb)
+        ++first;
+    int64_t last = static_cast<int64_t>(Level.size()) - 1;
+    while (last > first && Level[last] < Peak - kLoudDb)
+        --last;
+    return FramesAsRegion(Region, Frame, first + 1, last);
+}
+
+// The frames within 6 dB of the peak on either side of the loudest one, for
+// a sound too short for the other rules.
+TRegion PeakPart(const std::vector<double>& Level, double Peak, TRegion Region, int32_t Frame)
+{
+    const int64_t loudest = std::max_element(Level.begin(), Level.end()) - Level.begin();
+    int64_t first = loudest;
+    int64_t last = loudest;
+    while (first > 0 && Level[first - 1] >= Peak - kAttackDb)
+        --first;
+    while (last + 1 < static_cast<int64_t>(Level.size()) && Level[last + 1] >= Peak - kAttackDb)
+        ++last;
+    return FramesAsRegion(Region, Frame, first, last);
+}
+
+TLoopSearchOptions SearchWithin(TRegion Part, int32_t MinLength, int32_t Window)
+{
+    TLoopSearchOptions options;
+    options.Target = Part.From + Part.Length() / 2;
+    options.Radius = Part.Length();
+    options.Lowest = Part.From;
+    options.Highest = Part.To;
+    options.MinLength = MinLength;
+    options.Window = Window;
+    options.Count = 1;
+    options.Branches = kAutoBranches;
+    return options;
+}
+
+// Moves start and end in turn to the best position nearby until neither moves.
+TLoopCandidate Polish(TSamples Wave, TLoopCandidate Loop, TLoopSearchOptions Options, int32_t Radius)
+{
+    Options.Radius = Radius;
+    for (int32_t round = 0; round < kPolishRounds; ++round) {
+        const TLoopCandidate before = Loop;
+        Options.Target = Loop.Start;
+        for (const TLoopCandidate& better : BestLoopStarts(Wave, Loop.End, Options))
+            if (better.Cost < Loop.Cost)
+                Loop = better;
+        Options.Target = Loop.End;
+        for (const TLoopCandidate& better : BestLoopEnds(Wave, Loop.Start, Options))
+            if (better.Cost < Loop.Cost)
+                Loop = better;
+        if (Loop.Start == before.Start && Loop.End == before.End)
+            break;
+    }
+    return Loop;
+}
+
+} // namespace
+
+std::optional<TRegion> SustainedPart(TSamples Wave, int32_t Rate, TRegion Region, int32_t MinLength)
+{
+    const int32_t frame = SamplesOfMs(kFrameMs, Rate);
+    const std::vector<double> level = FrameLevels(Wave, Region, frame);
+    if (static_cast<int32_t>(level.size()) < kFewestPeakFrames)
+        return std::nullopt;
+    const double peak = *std::max_element(level.begin(), level.end());
+    if (peak < kSilenceDb)
+        return std::nullopt;
+    TRegion part = SteadyPart(level, peak, Region, frame);
+    if (part.Length() < MinLength) {
+        const TRegion loose = LoosePart(level, peak, Region, frame);
+        if (loose.Length() > part.Length())
+            part = loose;
+    }
+    if (part.Length() < kFewestFrames * frame) {
+        const TRegion loudest = PeakPart(level, peak, Region, frame);
+        if (loudest.Length() > part.Length())
+            part = loudest;
+    }
+    if (part.Length() < kFewestPeakFrames * frame)
+        return std::nullopt;
+    return part;
+}
+
+namespace {
+
+// Whether the loudest frame of Region (or Region itself when shorter than a
+// frame) is louder than silence.
+bool Audible(TSamples Wave, int32_t Rate, TRegion Region)
+{
+    const int32_t frame = std::max(1, std::min(SamplesOfMs(kFrameMs, Rate), Region.Length()));
+    const std::vector<double> level = FrameLevels(Wave, Region, frame);
+    return !level.empty() && *std::max_element(level.begin(), level.end()) >= kSilenceDb;
+}
+
+// The region of Options within the wave, and within it the sustained part
+// when asked for; none when there is no such part.
+std::optional<TRegion> SearchRegion(TSamples Wave, int32_t Rate, const TAutoLoopOptions& Options)
+{
+    const int32_t count = static_cast<int32_t>(Wave.size());
+    const TRegion region{std::clamp(Options.From, 0, count),
+                         Options.To > Options.From ? std::min(Options.To, count) : count};
+    if (!Options.FindSustainedPart)
+        return Audible(Wave, Rate, region) ? std::optional(region) : std::nullopt;
+    return SustainedPart(Wave, Rate, region, SamplesOfMs(Options.MinLengthMs, Rate));
+}
+
+// Loop lengths worth measuring at every start, best first: the lengths of
+// the best loops that begin at starts spread over the part, no two closer
+// than the neighbourhoods measured around each. Fewer starts and lengths
+// for long parts, where each costs more.
+std::vector<int32_t> PromisingLengths(TSamples Wave, TRegion Part, const TLoopSearchOptions& Search,
+                                      const TAutoLoopOptions& Options)
+{
+    const int64_t room = int64_t{Part.Length()} - Search.MinLength;
+    const int64_t affordable = kStartWorkBudget / std::max<int64_t>(1, SearchWork(room, Search.Window));
+    const int64_t starts =
+        std::clamp<int64_t>(std::min<int64_t>(Options.Starts, std::max(affordable, kFewestStarts)), 1, room + 1);
+    TLoopSearchOptions perStart = Search;
+    perStart.Count = kLengthsPerStart;
+    perStart.MinSpacing = 2 * kLengthNeighbours + 1;
+    std::vector<TLoopCandidate> found;
+    for (int64_t i = 0; i < starts; ++i) {
+        const auto start = static_cast<int32_t>(Part.From + (room * (2 * i + 1)) / (2 * starts));
+        for (const TLoopCandidate& loop : BestLoopEnds(Wave, start, perStart))
+            found.push_back(loop);
+    }
+    std::sort(found.begin(), found.end(), [](const TLoopCandidate& a, const TLoopCandidate& b) {
+        return std::tie(a.Cost, a.Start, a.End) < std::tie(b.Cost, b.Start, b.End);
+    });
+    const int64_t slides = kSlideBudget / (int64_t{Part.Length()} * (2 * kLengthNeighbours + 1));
+    const auto wanted = static_cast<std::size_t>(std::clamp<int64_t>(slides, kFewestSlidLengths, kSlidLengths));
+    std::vector<int32_t> lengths;
+    for (const TLoopCandidate& loop : found) {
+        if (lengths.size() == wanted)
+            break;
+        if (std::none_of(lengths.begin(), lengths.end(),
+                         [&](int32_t length) { return std::abs(length - loop.Length()) <= 2 * kLengthNeighbours; }))
+            lengths.push_back(loop.Length());
+    }
+    return lengths;
+}
+
+// The shortest loop allowed in Room samples: the minimum length of Options,
+// but at most half the room.
+int32_t ShortestLoop(int32_t Rate, int32_t Room, const TAutoLoopOptions& Options)
+{
+    return std::max(1, std::min(SamplesOfMs(Options.MinLengthMs, Rate), Room / 2));
+}
+
+} // namespace
+
+std::vector<TLoopCandidate> AutoLoops(TSamples Wave, int32_t Rate, const TAutoLoopOptions& Options)
+{
+    const std::optional<TRegion> part = SearchRegion(Wave, Rate, Options);
+    if (!part || part->Length() < 2)
+        return {};
+    const TRegion region = *part;
+    const int32_t loopLength = ShortestLoop(Rate, region.Length(), Options);
+    const TLoopSearchOptions search = SearchWithin(region, loopLength, SamplesOfMs(Options.WindowMs, Rate));
+
+    std::vector<TLoopCandidate> slid;
+    for (const int32_t length : PromisingLengths(Wave, region, search, Options))
+        for (int32_t near = -kLengthNeighbours; near <= kLengthNeighbours; ++near)
+            if (length + near >= loopLength)
+                if (const auto loop = BestStartForLength(Wave, length + near, region.From, region.To - length - near,
+                                                         search.Window))
+                    slid.push_back(*loop);
+    slid = BestSpaced(std::move(slid), std::max(kPolishedPairs, Options.Count), 1);
+    for (TLoopCandidate& loop : slid)
+        loop = Polish(Wave, loop, search, SamplesOfMs(kPolishRadiusMs, Rate));
+    return BestSpaced(std::move(slid), Options.Count, SamplesOfMs(Options.MinSpacingMs, Rate));
+}
+
+std::vector<TLoopCandidate> AutoLoopEnds(TSamples Wave, int32_t Rate, int32_t Start, const TAutoLoopOptions& Options)
+{
+    if (Start < 0 || Start + 1 >= static_cast<int32_t>(Wave.size()))
+        return {};
+    TAutoLoopOptions whole = Options;
+    whole.FindSustainedPart = false;
+    const std::optional<TRegion> region = SearchRegion(Wave, Rate, whole);
+    if (!region)
+        return {};
+    TRegion room = *region;
+    if (const std::optional<TRegion> part = SearchRegion(Wave, Rate, Options); part && part->To > Start + 1)
+        room.To = part->To;
+    room.From = Start;
+    if (room.Length() < 2)
+        return {};
+    TLoopSearchOptions search = SearchWithin(room, ShortestLoop(Rate, room.Length(), Options),
+                                             SamplesOfMs(Options.WindowMs, Rate));
+    search.Count = Options.Count;
+    search.MinSpacing = SamplesOfMs(Options.MinSpacingMs, Rate);
+    return BestLoopEnds(Wave, Start, search);
+}

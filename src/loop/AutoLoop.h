@@ -1,0 +1,69 @@
+#pragma once
+// The automatic loop: the cleanest loop inside the sustained part of a
+// sound, where the attack is over, the release has not begun and the level
+// is steady.
+//
+// The sustained part. The level is measured over frames of 20 ms (mean
+// square, in dB). Relative to the loudest frame:
+//   - the attack lasts until the level first comes within 6 dB of the peak
+//     and then as long as it still rises by more than 0.5 dB a frame;
+//   - the release begins after the last frame within 15 dB of the peak, and
+//     earlier as long as the level falls by more than 0.5 dB a frame there;
+//   - inside, the longest run of frames within 20 dB of the peak is kept,
+//     less one frame at either end.
+// When that leaves too little room for a loop (a strongly decaying sound)
+// the part is taken without the steadiness rules: from the frame after the
+// first within 6 dB of the peak to the last within 20 dB; and when that is
+// shorter than 3 frames, the frames within 6 dB of the peak around the
+// loudest one, if there are at least 2. A sound whose loudest frame is below
+// -70 dB of full scale is silence and gets no loop.
+//
+// The loop. Loops lie inside the part and are at least MinLengthMs long,
+// but at most half the part, so a short vowel still gets one. The best ends
+// are searched (LoopSearch.h) for starts spread evenly over the part (up to
+// Starts, fewer for long parts); the best loop lengths found, and lengths
+// within 3 samples of them, are then measured at every start in the part
+// (the best length drifts along a sound whose pitch drifts), and the best
+// pairs are polished by moving start and end in turn to their best position
+// nearby. The result depends only on the samples and the options.
+
+#include "loop/LoopSearch.h"
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+struct TAutoLoopOptions {
+    // The region to search: From .. To-1; To <= From means the whole wave
+    // from From.
+    int32_t From = 0;
+    int32_t To = 0;
+    // Look for the sustained part inside the region (off: use the region as
+    // it is, as for a part the user selected, unless it is silent).
+    bool FindSustainedPart = true;
+    double MinLengthMs = 100.0;
+    double WindowMs = kDefaultSeamWindowMs;
+    int32_t Count = 1;
+    double MinSpacingMs = 1.0; // between the results
+    int32_t Starts = 64; // loop starts tried across the part, fewer for long parts
+};
+
+struct TRegion {
+    int32_t From = 0;
+    int32_t To = 0;
+    int32_t Length() const { return To - From; }
+};
+
+// The sustained part of From .. To-1 (see above); none for silence or when
+// no part is long enough for a loop of MinLength samples.
+std::optional<TRegion> SustainedPart(TSamples Wave, int32_t Rate, TRegion Region, int32_t MinLength);
+
+// The best loops, best first, at most Options.Count; empty when the wave
+// (or region) has nothing to loop.
+std::vector<TLoopCandidate> AutoLoops(TSamples Wave, int32_t Rate, const TAutoLoopOptions& Options);
+
+// The best ends for a loop that starts at Start: after Start, up to the end
+// of the sustained part (of the region when Start lies past that part), at
+// least MinLengthMs long but at most half the room there. Options.Starts is
+// not used.
+std::vector<TLoopCandidate> AutoLoopEnds(TSamples Wave, int32_t Rate, int32_t Start, const TAutoLoopOptions& Options);

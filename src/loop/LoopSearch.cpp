@@ -1,0 +1,416 @@
+#include "loop/LoopSearch.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <tuple>
+
+namespace {
+
+// The finest grid the coarse pass may use, and the fewest blocks its window
+// may span on either side.
+constexpr int32_t kMaxBlock = 16;
+constexpr int32_t kMinWindowBlocks = 24;
+// How many coarse minima are followed down to full resolution (at least).
+constexpr std::size_t kMinBranches = 96;
+
+struct TScored {
+    int32_t Position;
+    double Cost;
+};
+
+int64_t FloorDiv(int64_t Value, int64_t Divisor)
+{
+    const int64_t quotient = Value / Divisor;
+    return quotient * Divisor > Value ? quotient - 1 : quotient;
+}
+
+// Means of whole blocks of Size samples whose first samples lie at Phase
+// modulo Size, covering From .. To-1 as far as the wave has whole blocks.
+struct TBlocks {
+    int64_t First = 0;
+    int32_t Size = 1;
+    std::vector<float> Mean;
+
+    TBlocks(TSamples Wave, int64_t From, int64_t To, int32_t BlockSize, int64_t Phase) : Size(BlockSize)
+    {
+        const int64_t count = static_cast<int64_t>(Wave.size());
+        From = std::max<int64_t>(From, 0);
+        To = std::min(To, count);
+        First = Phase + (FloorDiv(From - Phase - 1, Size) + 1) * Size;
+        if (First + Size > To)
+            return;
+        Mean.resize(static_cast<std::size_t>((To - First) / Size));
+        const float scale = 1.0f / static_cast<float>(Size);
+        const int16_t* sample = Wave.data() + First;
+        for (float& mean : Mean) {
+            int32_t sum = 0;
+            for (int32_t i = 0; i < Size; ++i)
+                sum += *sample++;
+            mean = static_cast<float>(sum) * scale;
+        }
+    }
+    int64_t End() const { return First + static_cast<int64_t>(Mean.size()) * Size; }
+};
+
+// The seam cost on the means of blocks of Size samples, relative to the
+// anchor (the fixed loop point). Candidates lie at the anchor's phase
+// modulo Size, so that their blocks line up with the anchor's.
+class TBlockLevel {
+public:
+    TBlockLevel(TSamples Wave, int32_t Anchor, int32_t Window, int32_t Size)
+        : FWave(Wave), FAnchor(Anchor), FSize(Size), FHalf((Window + Size - 1) / Size),
+          FWeights(2 * FHalf), FAnchorBlocks(Wave, int64_t{Anchor} - int64_t{FHalf} * Size,
+                                             int64_t{Anchor} + int64_t{FHalf} * Size, Size, Anchor % Size),
+          FExact(Window)
+    {
+        for (int32_t j = -FHalf; j < FHalf; ++j)
+            FWeights[j + FHalf] = std::max(0.0f, 1.0f - std::abs((j + 0.5f) * Size) / static_cast<float>(Window));
+    }
+
+    // Blocks covering the windows of the candidates From .. To that lie at
+    // Phase modulo the block size (the anchor's phase when not given).
+    TBlocks BlocksFor(int64_t From, int64_t To) const { return BlocksFor(From, To, FAnchor % FSize); }
+    TBlocks BlocksFor(int64_t From, int64_t To, int64_t Phase) const
+    {
+        return TBlocks(FWave, From - int64_t{FHalf} * FSize, To + int64_t{FHalf} * FSize + FSize, FSize, Phase);
+    }
+
+    // The seam cost itself (on the samples), for the finest level.
+    double ExactCost(int32_t Candidate) const { return FExact.Cost(FWave, FAnchor, Candidate); }
+
+    double Cost(const TBlocks& Signal, int64_t Candidate) const
+    {
+        const TBlocks& anchor = FAnchorBlocks;
+        const int64_t low = std::max({int64_t{-FHalf}, (anchor.First - FAnchor) / FSize,
+                                      (Signal.First - Candidate) / FSize});
+        const int64_t high =
+            std::min({int64_t{FHalf}, (anchor.End() - FAnchor) / FSize, (Signal.End() - Candidate) / FSize});
+        if (low >= high)
+            return 1.0;
+        const float* signal = Signal.Mean.data() + (Candidate + low * FSize - Signal.First) / FSize;
+        const float* fixed = anchor.Mean.data() + (FAnchor + low * FSize - anchor.First) / FSize;
+        return SeamSums(signal, fixed, FWeights.data() + FHalf + low, static_cast<int32_t>(high - low)).Ratio();
+    }
+
+private:
+    TSamples FWave;
+    int32_t FAnchor;
+    int32_t FSize;
+    int32_t FHalf;
+    std::vector<float> FWeights;
+    TBlocks FAnchorBlocks;
+    TSeamWindow FExact;
+};
+
+int32_t CoarsestBlock(int32_t Window)
+{
+    int32_t size = 1;
+    while (size < kMaxBlock && Window / (2 * size) >= kMinWindowBlocks)
+        size *= 2;
+    return size;
+}
+
+// The positions of the best local minima of the coarse cost over the grid
+// First, First + Step, ... up to Last. Step divides the level's block size;
+// each class of grid points at the same phase modulo the block size is
+// measured on its own block means.
+std::vector<int32_t> CoarseMinima(const TBlockLevel& Level, int32_t First, int32_t Last, int32_t Size, int32_t Step,
+                                  std::size_t Keep)
+{
+    std::vector<TScored> grid;
+    for (int64_t candidate = First; candidate <= Last; candidate += Step)
+        grid.push_back({static_cast<int32_t>(candidate), 0.0});
+    for (int32_t phase = 0; phase < Size / Step && phase < static_cast<int32_t>(grid.size()); ++phase) {
+        const TBlocks signal = Level.BlocksFor(First, Last, (int64_t{First} + int64_t{phase} * Step) % Size);
+        for (std::size_t i = static_cast<std::size_t>(phase); i < grid.size(); i += static_cast<std::size_t>(Size / Step))
+            grid[i].Cost = Level.Cost(signal, grid[i].Position);
+    }
+    // Each local minimum is ranked by the bottom of the parabola through it
+    // and its neighbours, and followed from the grid point nearest to that
+    // bottom: a minimum between two grid points must not lose to one that
+    // happens to fall on the grid.
+    std::vector<TScored> minima;
+    for (std::size_t i = 0; i < grid.size(); ++i) {
+        const double here = grid[i].Cost;
+        const double left = i == 0 ? here : grid[i - 1].Cost;
+        const double right = i + 1 == grid.size() ? here : grid[i + 1].Cost;
+        if (here > left || here > right)
+            continue;
+        const double curvature = left - 2 * here + right;
+        const double offset = curvature > 0 ? 0.5 * (left - right) / curvature : 0.0;
+        const int32_t nearest = grid[i].Position + static_cast<int32_t>(std::lround(offset)) * Step;
+        minima.push_back({std::clamp(nearest, First, Last), here - 0.25 * (left - right) * offset});
+    }
+    const auto better = [](const TScored& a, const TScored& b) {
+        return std::tie(a.Cost, a.Position) < std::tie(b.Cost, b.Position);
+    };
+    const std::size_t kept = std::min(Keep, minima.size());
+    std::partial_sort(minima.begin(), minima.begin() + static_cast<std::ptrdiff_t>(kept), minima.end(), better);
+    std::vector<int32_t> positions;
+    for (std::size_t i = 0; i < kept; ++i)
+        positions.push_back(minima[i].Position);
+    return positions;
+}
+
+// Every candidate Low .. High measured exactly.
+std::vector<TScored> MeasureAll(TSamples Wave, int32_t Anchor, int32_t Low, int32_t High, int32_t Window)
+{
+    const TSeamWindow window(Window);
+    std::vector<TScored> scored;
+    for (int32_t candidate = Low; candidate <= High; ++candidate)
+        scored.push_back({candidate, window.Cost(Wave, Anchor, candidate)});
+    return scored;
+}
+
+struct TRange {
+    int32_t Low;
+    int32_t High;
+};
+
+// One step down from a coarser level: the best of Branch and the positions
+// up to 2 steps either side, measured on Level's blocks (exactly, and kept in
+// Measured, at the finest level of one sample).
+int32_t FollowBranch(const TBlockLevel& Level, int32_t Branch, int32_t Step, TRange Range,
+                     std::vector<TScored>& Measured)
+{
+    const TBlocks signal =
+        Level.BlocksFor(std::max(Range.Low, Branch - 2 * Step), std::min(Range.High, Branch + 2 * Step));
+    double best = std::numeric_limits<double>::infinity();
+    int32_t bestAt = Branch;
+    for (int32_t offset = -2; offset <= 2; ++offset) {
+        const int32_t candidate = Branch + offset * Step;
+        if (candidate < Range.Low || candidate > Range.High)
+            continue;
+        const double cost = Step == 1 ? Level.ExactCost(candidate) : Level.Cost(signal, candidate);
+        if (Step == 1)
+            Measured.push_back({candidate, cost});
+        if (cost < best) {
+            best = cost;
+            bestAt = candidate;
+        }
+    }
+    return bestAt;
+}
+
+// The partners of the fixed loop point Anchor among Low .. High, coarse to
+// fine (see LoopSearch.h): every position measured at full resolution.
+std::vector<TScored> SearchPartners(TSamples Wave, int32_t Anchor, int32_t Low, int32_t High, int32_t Window,
+                                    std::size_t Branches)
+{
+    if (Low > High)
+        return {};
+    // Without at least two levels below the coarse grid (blocks of 4) there
+    // is nothing to gain: every candidate is measured.
+    const int32_t coarsest = CoarsestBlock(Window);
+    if (coarsest < 4 || High - Low < 4 * coarsest)
+        return MeasureAll(Wave, Anchor, Low, High, Window);
+
+    // The coarse grid has half the block size as its step, so that a
+    // minimum lies at most a quarter block from a grid point.
+    const int32_t gridStep = coarsest / 2;
+    const int64_t phase = Anchor % gridStep;
+    const int32_t first = static_cast<int32_t>(phase + (FloorDiv(Low - phase - 1, gridStep) + 1) * gridStep);
+    std::vector<int32_t> branches =
+        CoarseMinima(TBlockLevel(Wave, Anchor, Window, coarsest), first, High, coarsest, gridStep, Branches);
+
+    std::vector<TScored> measured;
+    for (int32_t step = gridStep / 2; step >= 1; step /= 2) {
+        const TBlockLevel level(Wave, Anchor, Window, step);
+        for (int32_t& branch : branches)
+            branch = FollowBranch(level, branch, step, {Low, High}, measured);
+        std::sort(branches.begin(), branches.end());
+        branches.erase(std::unique(branches.begin(), branches.end()), branches.end());
+    }
+    std::sort(measured.begin(), measured.end(), [](const TScored& a, const TScored& b) { return a.Position < b.Position; });
+    measured.erase(std::unique(measured.begin(), measured.end(),
+                               [](const TScored& a, const TScored& b) { return a.Position == b.Position; }),
+                   measured.end());
+    return measured;
+}
+
+// Target +- Radius within Lowest .. Highest and within Low .. High.
+TRange RangeOf(const TLoopSearchOptions& Options, int64_t Low, int64_t High)
+{
+    Low = std::max({Low, int64_t{Options.Target} - Options.Radius, int64_t{Options.Lowest}});
+    High = std::min({High, int64_t{Options.Target} + Options.Radius, int64_t{Options.Highest}});
+    if (Low > High)
+        return {1, 0};
+    return {static_cast<int32_t>(Low), static_cast<int32_t>(High)};
+}
+
+TRange EndRange(TSamples Wave, int32_t Start, const TLoopSearchOptions& Options)
+{
+    return RangeOf(Options, int64_t{Start} + std::max(1, Options.MinLength), static_cast<int64_t>(Wave.size()));
+}
+
+std::vector<TLoopCandidate> EndsOf(int32_t Start, const std::vector<TScored>& Scored, const TLoopSearchOptions& Options)
+{
+    std::vector<TLoopCandidate> loops;
+    for (const TScored& scored : Scored)
+        loops.push_back({Start, scored.Position, scored.Cost});
+    return BestSpaced(std::move(loops), Options.Count, Options.MinSpacing);
+}
+
+std::size_t BranchesFor(const TLoopSearchOptions& Options)
+{
+    return std::max({kMinBranches, static_cast<std::size_t>(std::max(0, Options.Branches)),
+                     4 * static_cast<std::size_t>(std::max(1, Options.Count))});
+}
+
+} // namespace
+
+std::vector<TLoopCandidate> BestLoopEnds(TSamples Wave, int32_t Start, const TLoopSearchOptions& Options)
+{
+    if (Start < 0 || Start >= static_cast<int32_t>(Wave.size()))
+        return {};
+    const TRange range = EndRange(Wave, Start, Options);
+    return EndsOf(Start, SearchPartners(Wave, Start, range.Low, range.High, Options.Window, BranchesFor(Options)),
+                  Options);
+}
+
+std::vector<TLoopCandidate> SearchEndsExhaustively(TSamples Wave, int32_t Start, const TLoopSearchOptions& Options)
+{
+    if (Start < 0 || Start >= static_cast<int32_t>(Wave.size()))
+        return {};
+    const TRange range = EndRange(Wave, Start, Options);
+    return EndsOf(Start, MeasureAll(Wave, Start, range.Low, range.High, Options.Window), Options);
+}
+
+std::vector<TLoopCandidate> BestLoopStarts(TSamples Wave, int32_t End, const TLoopSearchOptions& Options)
+{
+    if (End < 1 || End > static_cast<int32_t>(Wave.size()))
+        return {};
+    const TRange range = RangeOf(Options, 0, int64_t{End} - std::max(1, Options.MinLength));
+    std::vector<TLoopCandidate> loops;
+    for (const TScored& scored :
+         SearchPartners(Wave, End, range.Low, range.High, Options.Window, BranchesFor(Options)))
+        loops.push_back({scored.Position, End, scored.Cost});
+    return BestSpaced(std::move(loops), Options.Count, Options.MinSpacing);
+}
+
+namespace {
+
+// The two weighted sums of the seam cost (differences and energies) of the
+// loops (s, s + Length) with a full window, kept as running sums while s
+// steps along the wave. Right and Left are the triangle-weighted sums of
+// the W terms from s on and of the W terms before s (times W, as integers,
+// so that stepping adds no rounding); the boxes are their plain sums.
+class TSlidingSeam {
+public:
+    TSlidingSeam(TSamples Wave, int32_t Length, int32_t Window, int32_t Start)
+        : FWave(Wave.data()), FLength(Length), FWindow(Window), FStart(Start)
+    {
+        for (int32_t j = 0; j < Window; ++j) {
+            const TTerm right = Term(Start + j);
+            const TTerm left = Term(Start - 1 - j);
+            FRight += right * (Window - j);
+            FLeft += left * (Window - j);
+            FRightBox += right;
+            FLeftBox += left;
+        }
+    }
+
+    double Cost() const
+    {
+        const TTerm sum = FRight + FLeft;
+        return sum.Energy > 0 ? static_cast<double>(sum.Diff) / static_cast<double>(sum.Energy) : 0.0;
+    }
+
+    void Step()
+    {
+        const TTerm leaving = Term(FStart); // moves from the right side to the left
+        FRightBox = FRightBox - leaving + Term(FStart + FWindow);
+        FRight = FRight - leaving * FWindow + FRightBox;
+        FLeft = FLeft + leaving * FWindow - FLeftBox;
+        FLeftBox = FLeftBox + leaving - Term(FStart - FWindow);
+        ++FStart;
+    }
+
+private:
+    struct TTerm {
+        int64_t Diff = 0;
+        int64_t Energy = 0;
+        TTerm operator+(const TTerm& Other) const { return {Diff + Other.Diff, Energy + Other.Energy}; }
+        TTerm operator-(const TTerm& Other) const { return {Diff - Other.Diff, Energy - Other.Energy}; }
+        TTerm operator*(int64_t Factor) const { return {Diff * Factor, Energy * Factor}; }
+        TTerm& operator+=(const TTerm& Other) { return *this = *this + Other; }
+    };
+
+    // The pair at position t: the loop start's side x[t], the end's x[t + Length].
+    TTerm Term(int64_t t) const
+    {
+        const int64_t a = FWave[t + FLength];
+        const int64_t b = FWave[t];
+        return {(a - b) * (a - b), a * a + b * b};
+    }
+
+    const int16_t* FWave;
+    int32_t FLength;
+    int32_t FWindow;
+    int32_t FStart;
+    TTerm FRight, FLeft, FRightBox, FLeftBox;
+};
+
+} // namespace
+
+int64_t SearchWork(int64_t Candidates, int32_t Window)
+{
+    const int64_t block = CoarsestBlock(Window);
+    const int64_t coarse = block < 4 ? Candidates * 2 * Window : Candidates / (block / 2) * 2 * Window / block;
+    return coarse + static_cast<int64_t>(kMinBranches) * 10 * Window;
+}
+
+std::optional<TLoopCandidate> BestStartForLength(TSamples Wave, int32_t Length, int32_t From, int32_t To,
+                                                 int32_t Window)
+{
+    const int64_t count = static_cast<int64_t>(Wave.size());
+    From = std::max(From, 0);
+    To = static_cast<int32_t>(std::min<int64_t>(To, count - Length));
+    if (Length < 1 || From > To)
+        return std::nullopt;
+    // Starts whose window runs past an edge are measured one by one.
+    const int32_t firstFull = std::max(From, Window);
+    const int32_t lastFull = static_cast<int32_t>(std::min<int64_t>(To, count - Length - Window));
+    const TSeamWindow window(Window);
+    std::optional<TLoopCandidate> best;
+    const auto consider = [&](int32_t Start, double Cost) {
+        if (!best || Cost < best->Cost)
+            best = TLoopCandidate{Start, Start + Length, Cost};
+    };
+    for (int32_t start = From; start <= To; ++start) {
+        if (start == firstFull && firstFull <= lastFull) {
+            TSlidingSeam seam(Wave, Length, Window, start);
+            for (;; seam.Step()) {
+                consider(start, seam.Cost());
+                if (start == lastFull)
+                    break;
+                ++start;
+            }
+            continue;
+        }
+        consider(start, window.Cost(Wave, start, start + Length));
+    }
+    // Reported with the same arithmetic as every other seam cost.
+    best->Cost = window.Cost(Wave, best->Start, best->End);
+    return best;
+}
+
+std::vector<TLoopCandidate> BestSpaced(std::vector<TLoopCandidate> Candidates, int32_t Count, int32_t MinSpacing)
+{
+    std::sort(Candidates.begin(), Candidates.end(), [](const TLoopCandidate& a, const TLoopCandidate& b) {
+        return std::tie(a.Cost, a.Start, a.End) < std::tie(b.Cost, b.Start, b.End);
+    });
+    std::vector<TLoopCandidate> chosen;
+    for (const TLoopCandidate& candidate : Candidates) {
+        if (static_cast<int32_t>(chosen.size()) >= Count)
+            break;
+        const bool apart = std::none_of(chosen.begin(), chosen.end(), [&](const TLoopCandidate& other) {
+            return std::abs(other.Start - candidate.Start) < MinSpacing &&
+                   std::abs(other.End - candidate.End) < MinSpacing;
+        });
+        if (apart)
+            chosen.push_back(candidate);
+    }
+    return chosen;
+}

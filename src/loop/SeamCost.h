@@ -1,0 +1,108 @@
+#pragma once
+// The seam cost of a loop: how much the sound changes where playback jumps
+// from the sample before the loop end back to the loop start.
+//
+// A loop (S, E) plays S .. E-1 and then S again, so around the seam the
+// listener hears x[E+k] replaced by x[S+k]. The cost compares the two
+// stretches sample by sample over k = -W .. W-1 (W samples leading into each
+// point and W samples following it), weighted by a triangle that is 1 for
+// the two samples beside the seam and falls by 1/W per sample away from it:
+//
+//     w(k)  = 1 - j(k) / W,  j(k) = k for k >= 0 and -1-k for k < 0
+//     cost  = sum w(k) (x[E+k] - x[S+k])^2 / sum w(k) (x[E+k]^2 + x[S+k]^2)
+//
+// (The triangle is the convolution of two boxes, so the cost of one loop
+// length at every start can be had in one pass over the wave; see
+// BestStartForLength in LoopSearch.h.)
+//
+// Properties the rest of the program relies on:
+//   - 0 when the wave repeats exactly across the seam (an exactly periodic
+//     signal and a loop length that is a multiple of its period);
+//   - grows with any step or change of slope at the seam;
+//   - the same for a signal and a scaled copy of it (a ratio of energies);
+//   - between 0 and 2: 1 for unrelated stretches of equal level, 2 for a
+//     stretch against its own negation.
+// Near the wave's edges only the offsets k at which both x[S+k] and x[E+k]
+// lie inside the wave are compared. When no offset is left (a loop over
+// the whole wave with no samples outside it) the cost is 1: nothing shows
+// that the seam is clean. When both stretches are silent it is 0: a seam in
+// silence cannot be heard (the automatic loop never looks there).
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+using TSamples = std::span<const int16_t>;
+
+// The default comparison half-width: 5 ms on either side of the seam.
+inline constexpr double kDefaultSeamWindowMs = 5.0;
+
+// Milliseconds to a whole number of samples at Rate (1 .. 10^9).
+int32_t SamplesOfMs(double Ms, int32_t Rate);
+
+// The triangle weights w(k) for k = -Window .. Window-1, held once per
+// window so that many seams can be measured cheaply.
+class TSeamWindow {
+public:
+    explicit TSeamWindow(int32_t Window);
+
+    int32_t Half() const { return FHalf; }
+    // Cost of the seam between the stretches around Start and End (either
+    // order) of Wave. Start and End must lie in 0 .. Wave.size().
+    double Cost(TSamples Wave, int32_t Start, int32_t End) const;
+
+private:
+    int32_t FHalf;
+    std::vector<float> FWeights; // index k + Half
+};
+
+// The cost of the loop (Start, End) of Wave with a comparison window of
+// Window samples either side; see the formula above.
+double SeamCost(TSamples Wave, int32_t Start, int32_t End, int32_t Window);
+
+// The words the window and the command-line tool show for a cost:
+//   good  below 0.01 (differences 20 dB below the sound: no click to hear),
+//   fair  below 0.1  (a soft tick on exposed tones),
+//   poor  otherwise  (an audible click or change of tone).
+enum class TSeamQuality { Good, Fair, Poor };
+inline constexpr double kGoodSeamCost = 0.01;
+inline constexpr double kFairSeamCost = 0.1;
+TSeamQuality SeamQualityOf(double Cost);
+const char* SeamQualityName(TSeamQuality Quality);
+
+// The sums of the cost over an aligned run of N pairs with weights W:
+// Diff = sum w (a - b)^2 and Energy = sum w (a^2 + b^2). The one inner loop
+// of every seam measure, written so that the compiler can vectorise it.
+struct TSeamSums {
+    float Diff = 0;
+    float Energy = 0;
+    double Ratio() const { return Energy > 0 ? static_cast<double>(Diff) / Energy : 0.0; }
+};
+template <class A, class B>
+TSeamSums SeamSums(const A* First, const B* Second, const float* W, int32_t N)
+{
+    constexpr int kLanes = 8;
+    float diff[kLanes] = {};
+    float energy[kLanes] = {};
+    int32_t i = 0;
+    for (; i + kLanes <= N; i += kLanes)
+        for (int lane = 0; lane < kLanes; ++lane) {
+            const float a = static_cast<float>(First[i + lane]);
+            const float b = static_cast<float>(Second[i + lane]);
+            const float d = a - b;
+            diff[lane] += W[i + lane] * d * d;
+            energy[lane] += W[i + lane] * (a * a + b * b);
+        }
+    for (; i < N; ++i) {
+        const float a = static_cast<float>(First[i]);
+        const float b = static_cast<float>(Second[i]);
+        diff[0] += W[i] * (a - b) * (a - b);
+        energy[0] += W[i] * (a * a + b * b);
+    }
+    TSeamSums sums;
+    for (int lane = 0; lane < kLanes; ++lane) {
+        sums.Diff += diff[lane];
+        sums.Energy += energy[lane];
+    }
+    return sums;
+}

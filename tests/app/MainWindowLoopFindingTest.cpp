@@ -1,0 +1,107 @@
+// The window's loop finding: the seam view and cost follow the loop, loop
+// points snap to zero crossings only while snapping is on, and the
+// automatic loop command applies its loop or says that there is none.
+
+#include "AppFixture.h"
+
+#include "common/ProgramInfo.h"
+#include "loop/TestTones.h"
+#include "loop/ZeroCrossing.h"
+#include "view/SeamView.h"
+
+#include <QLabel>
+#include <QMenu>
+#include <QSettings>
+
+class MainWindowLoopFindingTest : public AppTest {
+protected:
+    TWaveInfo& Wave() const { return *Form->Document().GetWave(0); }
+    TSamples Samples() const { return {Wave().Data().data(), static_cast<std::size_t>(Wave().SampleCount())}; }
+    TSeamView* Seam() const { return Form->findChild<TSeamView*>("SeamView"); }
+    QString SeamCostText() const { return Form->findChild<QLabel*>("SeamCostLabel")->text(); }
+
+    void AddTone(const std::vector<int16_t>& Samples)
+    {
+        WriteWav(Dir.File("tone.wav"), Samples);
+        Add({Dir.File("tone.wav")});
+    }
+
+    void MenuAt(const char* Action, int32_t Sample)
+    {
+        Detail()->SetCursor(Sample);
+        Trigger(Action);
+    }
+};
+
+TEST_F(MainWindowLoopFindingTest, SeamViewAndCostFollowTheLoop)
+{
+    AddTone(MakeTone({.Period = 100}));
+    EXPECT_TRUE(Seam()->Empty());
+    EXPECT_TRUE(SeamCostText().isEmpty());
+    MenuAt("MainMenu1_LoopStart", 5000);
+    MenuAt("MainMenu1_LoopEnd", 9000);
+    EXPECT_FALSE(Seam()->Empty());
+    EXPECT_TRUE(SeamCostText().endsWith(" good")) << SeamCostText().toStdString();
+    MenuAt("MainMenu1_LoopEnd", 9050);
+    EXPECT_TRUE(SeamCostText().endsWith(" poor")) << SeamCostText().toStdString();
+    Trigger("MainMenu1_LoopClear");
+    EXPECT_TRUE(Seam()->Empty());
+    EXPECT_TRUE(SeamCostText().isEmpty());
+}
+
+TEST_F(MainWindowLoopFindingTest, SnapsOnlyWhileSnappingIsOnAndRemembersIt)
+{
+    AddTone(MakeTone({.Period = 100.37}));
+    QAction* snap = Action("MainMenu1_SnapToZero");
+    ASSERT_FALSE(snap->isChecked());
+    MenuAt("MainMenu1_LoopStart", 5003);
+    EXPECT_EQ(Wave().LoopStart(), 5003);
+
+    snap->trigger();
+    EXPECT_TRUE(QSettings(kProgramName, kProgramName).value("Edit/SnapToZeroCrossings").toBool());
+    MenuAt("MainMenu1_LoopStart", 5003); // the end is not set: a rising crossing
+    EXPECT_TRUE(IsZeroCrossing(Samples(), Wave().LoopStart(), TSlope::Rising));
+    EXPECT_LE(std::abs(Wave().LoopStart() - 5003), 100);
+    MenuAt("MainMenu1_LoopEnd", 9003); // the start's slope
+    EXPECT_TRUE(IsZeroCrossing(Samples(), Wave().LoopEnd(), TSlope::Rising));
+    EXPECT_EQ(Cell(0, 5), QString::number(Wave().LoopEnd()));
+
+    snap->trigger();
+    EXPECT_FALSE(QSettings(kProgramName, kProgramName).value("Edit/SnapToZeroCrossings").toBool());
+    MenuAt("MainMenu1_LoopEnd", 9003);
+    EXPECT_EQ(Wave().LoopEnd(), 9003);
+
+    // Off with the other editing commands while a wave plays.
+    Form->findChild<QMenu*>("MainMenu1_Edit")->menuAction()->setEnabled(false);
+    for (const char* name : {"MainMenu1_SnapToZero", "MainMenu1_FindLoop", "MainMenu1_FindLoopWide"})
+        EXPECT_FALSE(Action(name)->isEnabled()) << name;
+}
+
+TEST_F(MainWindowLoopFindingTest, AutomaticLoopAppliesItsLoopOrSaysThereIsNone)
+{
+    std::vector<int16_t> samples(3000, 0); // silence, then a tone
+    const std::vector<int16_t> tone = MakeTone({.Period = 100.37});
+    samples.insert(samples.end(), tone.begin(), tone.end());
+    AddTone(samples);
+    Trigger("MainMenu1_FindLoop"); // no loop: the whole wave
+    EXPECT_TRUE(TakeErrors().empty());
+    EXPECT_LT(SeamCost(Samples(), Wave().LoopStart(), Wave().LoopEnd(), 220), kGoodSeamCost);
+    EXPECT_EQ(Cell(0, 4), QString::number(Wave().LoopStart()));
+    EXPECT_TRUE(Form->Modified());
+    Trigger("MainMenu1_Undo"); // one undo step, and the seam view follows it
+    EXPECT_EQ(Wave().LoopEnd(), 0);
+    EXPECT_TRUE(Seam()->Empty());
+    Trigger("MainMenu1_Redo");
+    EXPECT_FALSE(Seam()->Empty());
+
+    MenuAt("MainMenu1_LoopEnd", Wave().LoopEnd() + 40); // a loop: the best end near its end
+    Trigger("MainMenu1_FindLoop");
+    EXPECT_LT(SeamCost(Samples(), Wave().LoopStart(), Wave().LoopEnd(), 220), kGoodSeamCost);
+    EXPECT_TRUE(SeamCostText().endsWith(" good"));
+
+    Trigger("MainMenu1_LoopClear");
+    Detail()->SetSelection(0, 2000); // silence: nothing to loop there
+    Trigger("MainMenu1_FindLoop");
+    EXPECT_EQ(TakeErrors(), std::vector<QString>{"適切なループが見つかりません."});
+}
+

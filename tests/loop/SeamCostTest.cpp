@@ -1,0 +1,109 @@
+// The seam cost's promises: 0 across a whole number of periods, growing
+// with a step or kink, blind to scale, and defined at the edges and on
+// silence; and zero crossings found or not found where they should be.
+
+#include "loop/TestTones.h"
+#include "loop/ZeroCrossing.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+std::vector<int16_t> Scaled(const std::vector<int16_t>& Samples, double Factor)
+{
+    std::vector<int16_t> scaled;
+    for (const int16_t sample : Samples)
+        scaled.push_back(static_cast<int16_t>(std::lround(sample * Factor)));
+    return scaled;
+}
+
+TEST(SeamCostTest, IsZeroOnlyAcrossWholePeriodsAndGrowsWithTheMismatch)
+{
+    const std::vector<int16_t> tone = MakeTone({.Period = 100, .Seconds = 0.2});
+    const TSamples wave(tone);
+    EXPECT_EQ(SeamCost(wave, 2000, 2300, 220), 0.0);
+    double previous = 0;
+    for (const int32_t off : {1, 2, 5, 25, 50}) {
+        const double cost = SeamCost(wave, 2000, 2300 + off, 220);
+        EXPECT_GT(cost, previous) << off;
+        previous = cost;
+    }
+    EXPECT_GT(previous, 0.5); // half a period out: far from clean
+    EXPECT_GE(SeamQualityOf(SeamCost(wave, 2000, 2301, 220)), TSeamQuality::Fair);
+}
+
+TEST(SeamCostTest, GrowsWithAStepOrAKinkAtTheSeam)
+{
+    // The lead-in to the loop end bent away from what precedes the loop
+    // start: the step or kink is what the seam plays.
+    struct TCase {
+        int Step;
+        int Slope;
+    };
+    const TCase cases[] = {{0, 0}, {100, 0}, {300, 0}, {1000, 0}, {0, 2}, {0, 10}};
+    const std::vector<int16_t> tone = MakeTone({.Period = 100, .Seconds = 0.2});
+    double previousStep = -1;
+    for (const TCase& c : cases) {
+        std::vector<int16_t> bent = tone;
+        for (int i = 1; i <= 220; ++i)
+            bent[2300 - i] = static_cast<int16_t>(bent[2300 - i] + c.Step + c.Slope * i);
+        const double cost = SeamCost(bent, 2000, 2300, 220);
+        if (c.Slope == 0) {
+            EXPECT_GT(cost, previousStep) << c.Step;
+            previousStep = cost;
+        } else {
+            EXPECT_GT(cost, 1e-4) << c.Slope;
+        }
+    }
+}
+
+TEST(SeamCostTest, IgnoresScale)
+{
+    const std::vector<int16_t> tone = MakeTone({.Period = 100.37, .Seconds = 0.2, .NoiseLevel = 0.05});
+    const std::vector<int16_t> quiet = Scaled(tone, 0.25);
+    for (const int32_t end : {2300, 2301, 2350})
+        EXPECT_NEAR(SeamCost(quiet, 2000, end, 220), SeamCost(tone, 2000, end, 220), 0.01) << end;
+}
+
+TEST(SeamCostTest, EdgesAndSilence)
+{
+    std::vector<int16_t> tone(4410);
+    for (std::size_t i = 0; i < tone.size(); ++i)
+        tone[i] = static_cast<int16_t>(std::lround(10000 * std::sin(0.02 * std::numbers::pi * static_cast<double>(i))));
+    const auto count = static_cast<int32_t>(tone.size());
+    EXPECT_EQ(SeamCost(tone, 0, count, 220), 1.0); // nothing on either side to compare
+    EXPECT_NEAR(SeamCost(tone, 0, 300, 220), 0.0, 1e-6);
+    EXPECT_NEAR(SeamCost(tone, count - 300, count, 220), 0.0, 1e-6);
+    EXPECT_EQ(SeamCost(std::vector<int16_t>(1000, 0), 100, 900, 220), 0.0);
+}
+
+TEST(ZeroCrossingTest, NearestOfTheSlopeWithinTheRadius)
+{
+    // Rising crossings at 4 and 12, falling ones at 8 and 16.
+    const std::vector<int16_t> square = {-5, -5, -5, -5, 5, 5, 5, 5, -5, -5, -5, -5, 5, 5, 5, 5, -5};
+    struct TCase {
+        int32_t Position;
+        TSlope Slope;
+        int32_t Radius;
+        std::optional<int32_t> Expected;
+    };
+    const TCase cases[] = {
+        {7, TSlope::Rising, 10, 4},   {9, TSlope::Rising, 10, 12},   {8, TSlope::Rising, 10, 4}, // tie: earlier
+        {0, TSlope::Rising, 4, 4},    {0, TSlope::Rising, 3, {}},    {17, TSlope::Falling, 1, 16},
+        {17, TSlope::Falling, 0, {}}, {-3, TSlope::Rising, 7, 4},    {11, TSlope::Falling, 2, {}},
+    };
+    for (const TCase& c : cases)
+        EXPECT_EQ(NearestZeroCrossing(square, c.Position, c.Slope, c.Radius), c.Expected) << c.Position;
+    EXPECT_EQ(SlopeAt(square, 4), TSlope::Rising);
+    EXPECT_EQ(SlopeAt(square, 8), TSlope::Falling);
+}
+
+TEST(ZeroCrossingTest, NoneOnSilenceOrDc)
+{
+    for (const int16_t level : {0, 300, -300})
+        for (const TSlope slope : {TSlope::Rising, TSlope::Falling})
+            EXPECT_FALSE(NearestZeroCrossing(std::vector<int16_t>(100, level), 50, slope, 1000)) << level;
+    EXPECT_FALSE(NearestZeroCrossing({}, 0, TSlope::Rising, 10));
+}
+
+} // namespace
