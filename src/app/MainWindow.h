@@ -172,6 +172,9 @@ private:
     void CreateLoopFinding();
     void ShowSeam(); // after any change of the shown wave or its loop
     bool ZoomSeamView(bool In); // false when the seam view has no focus
+    // The wave whose detail view a zoom command changes; null when the seam
+    // view took the command or no wave is shown.
+    TWaveInfo* DetailZoomTarget(bool In);
     int32_t SnappedLoopPoint(const TWaveInfo& Wave, int32_t Position, bool Start) const;
     void FindLoop(const TGraphImage* View, bool Wide);
 

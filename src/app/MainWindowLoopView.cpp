@@ -204,11 +204,14 @@ void TMainForm::ShowWholeWave()
 
 void TMainForm::MainMenu1_ViewAllClick() { ShowWholeWave(); }
 
+TWaveInfo* TMainForm::DetailZoomTarget(bool In)
+{
+    return ZoomSeamView(In) ? nullptr : SelectedWave();
+}
+
 void TMainForm::MainMenu1_ZoomInClick()
 {
-    if (ZoomSeamView(true))
-        return;
-    TWaveInfo* wave = SelectedWave();
+    TWaveInfo* wave = DetailZoomTarget(true);
     if (!wave)
         return;
     const int32_t vs = PartWaveGraphImage->ViewStart();
@@ -225,9 +228,7 @@ void TMainForm::MainMenu1_ZoomInClick()
 
 void TMainForm::MainMenu1_ZoomOutClick()
 {
-    if (ZoomSeamView(false))
-        return;
-    TWaveInfo* wave = SelectedWave();
+    TWaveInfo* wave = DetailZoomTarget(false);
     if (!wave)
         return;
     const int32_t vs = PartWaveGraphImage->ViewStart();
