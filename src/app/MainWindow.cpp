@@ -57,6 +57,9 @@ TMainForm::~TMainForm()
     if (LowLVPCM1)
         LowLVPCM1->Stop();
     LowLVPCM1.reset();
+    // The undo stack is a child: Qt deletes it after this destructor, and it
+    // still signals on the way out, when no handler of this window may run.
+    FUndoStack->disconnect(this);
 }
 
 bool TMainForm::RunCommand(const std::function<void()>& Command)

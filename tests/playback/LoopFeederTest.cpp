@@ -55,7 +55,8 @@ protected:
     {
         const std::vector<uint8_t> bytes = Device->Played();
         std::vector<int16_t> samples(bytes.size() / 2);
-        std::memcpy(samples.data(), bytes.data(), samples.size() * 2);
+        if (!samples.empty())
+            std::memcpy(samples.data(), bytes.data(), samples.size() * 2);
         return samples;
     }
 
