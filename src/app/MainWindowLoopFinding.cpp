@@ -3,6 +3,7 @@
 // loop search of the Edit menu and the views' pop-up menus.
 
 #include "app/MainWindow.h"
+#include "app/ProgramSettings.h"
 
 #include "common/Format.h"
 #include "common/ProgramInfo.h"
@@ -14,7 +15,6 @@
 #include <QAction>
 #include <QLabel>
 #include <QMenu>
-#include <QSettings>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QToolBar>
@@ -34,10 +34,6 @@ TSamples SamplesOf(const TWaveInfo& Wave)
 {
     return {Wave.Data().data(), static_cast<std::size_t>(Wave.SampleCount())};
 }
-
-bool HasSelection(const TGraphImage& View) { return View.SelectStart() < View.SelectEnd(); }
-
-QSettings Settings() { return QSettings(kProgramName, kProgramName); }
 
 // A flag raised for the lifetime of the object.
 class TRaisedFlag {
@@ -76,8 +72,8 @@ void TMainForm::CreateLoopFinding()
     MainMenu1_SnapToZero = NewAction("MainMenu1_SnapToZero", "ゼロクロスに合わせる(&Z)", "ゼロクロスに合わせる", -1, nullptr);
     MainMenu1_SnapToZero->setIcon(QIcon(":/icons/snap-zero.svg"));
     MainMenu1_SnapToZero->setCheckable(true);
-    MainMenu1_SnapToZero->setChecked(Settings().value(kSnapSetting, false).toBool());
-    connect(MainMenu1_SnapToZero, &QAction::toggled, this, [](bool On) { Settings().setValue(kSnapSetting, On); });
+    MainMenu1_SnapToZero->setChecked(ProgramSettings().value(kSnapSetting, false).toBool());
+    connect(MainMenu1_SnapToZero, &QAction::toggled, this, [](bool On) { ProgramSettings().setValue(kSnapSetting, On); });
 
     MainMenu1_Edit->addSeparator();
     MainMenu1_Edit->addActions({MainMenu1_FindLoop, MainMenu1_FindLoopWide, MainMenu1_SnapToZero});
@@ -160,10 +156,10 @@ void TMainForm::FindLoop(const TGraphImage* View, bool Wide)
     const TGraphImage* selected = View;
     if (!selected)
         for (const TGraphImage* view : {PartWaveGraphImage, AllWaveGraphImage})
-            if (!selected && HasSelection(*view))
+            if (!selected && view->HasSelection())
                 selected = view;
     std::vector<TLoopCandidate> found;
-    if (selected && HasSelection(*selected)) {
+    if (selected && selected->HasSelection()) {
         TAutoLoopOptions options;
         options.From = selected->SelectStart();
         options.To = selected->SelectEnd();

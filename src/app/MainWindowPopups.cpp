@@ -12,8 +12,6 @@
 
 namespace {
 
-bool HasSelection(const TGraphImage& View) { return View.SelectStart() < View.SelectEnd(); }
-
 } // namespace
 
 // Items are named Prefix + "_N" + their place in the menu, separator
@@ -69,7 +67,7 @@ void TMainForm::CreatePopupMenus()
 void TMainForm::EnablePopupItems(const TViewPopup& Popup, const TGraphImage& View) const
 {
     const TWaveInfo* wave = SelectedWave();
-    const bool selection = wave && HasSelection(View);
+    const bool selection = wave && View.HasSelection();
     const bool noSelection = wave && !selection;
     const bool loop = wave && (wave->LoopStart() != 0 || wave->LoopEnd() != 0);
     const std::pair<QAction*, bool> items[] = {

@@ -4,13 +4,13 @@
 
 #include "app/MainWindow.h"
 
+#include "app/ProgramSettings.h"
 #include "app/RecentFiles.h"
 
 #include <QAction>
 #include <QDir>
 #include <QFileInfo>
 #include <QMenu>
-#include <QSettings>
 #include <QSplitter>
 
 namespace {
@@ -19,17 +19,12 @@ const char* const kGeometry = "Window/Geometry";
 const char* const kListSplitter = "Window/ListSplitter";
 const char* const kViewSplitter = "Window/ViewSplitter";
 
-// The program's settings, under these names whatever the running
-// application calls itself (tests point QSettings at a folder of their own).
-const char* const kOrganization = "Vantrel";
-const char* const kApplication = "Vantrel";
-
 } // namespace
 
 // On the first run nothing is stored and the window keeps the form's layout.
 void TMainForm::RestoreSession()
 {
-    const QSettings settings(kOrganization, kApplication);
+    const QSettings settings = ProgramSettings();
     restoreGeometry(settings.value(kGeometry).toByteArray());
     Splitter1->restoreState(settings.value(kListSplitter).toByteArray());
     Splitter2->restoreState(settings.value(kViewSplitter).toByteArray());
@@ -39,7 +34,7 @@ void TMainForm::RestoreSession()
 
 void TMainForm::SaveSession() const
 {
-    QSettings settings(kOrganization, kApplication);
+    QSettings settings = ProgramSettings();
     settings.setValue(kGeometry, saveGeometry());
     settings.setValue(kListSplitter, Splitter1->saveState());
     settings.setValue(kViewSplitter, Splitter2->saveState());
@@ -54,7 +49,7 @@ void TMainForm::RememberFile(const QString& Path)
 // Rebuilds the menu and stores the list, so every change survives the run.
 void TMainForm::UpdateRecentMenu()
 {
-    QSettings settings(kOrganization, kApplication);
+    QSettings settings = ProgramSettings();
     FRecentFiles->Save(settings);
     MainMenu1_Recent->clear();
     int number = 0;

@@ -62,6 +62,7 @@ public:
     // [SelectStart, SelectEnd); 0, 0 is no selection.
     int32_t SelectStart() const { return FSelectStart; }
     int32_t SelectEnd() const { return FSelectEnd; }
+    bool HasSelection() const { return FSelectStart < FSelectEnd; }
 
     // True exactly while the cursor blinks. Enabling shows the cursor line at
     // once, disabling removes it at once.

@@ -1,7 +1,8 @@
 #include "AppFixture.h"
 
+#include "app/ProgramSettings.h"
+
 #include <QMimeData>
-#include <QSettings>
 #include <QTest>
 #include <QUrl>
 
@@ -70,7 +71,7 @@ void TScriptedPrompter::ShowError(QWidget*, const QString& Title, const QString&
 
 AppTest::AppTest() : Device(std::make_shared<TVirtualWaveOutDevice>())
 {
-    QSettings("Vantrel", "Vantrel").clear(); // every test starts as a first run
+    ProgramSettings().clear(); // every test starts as a first run
     auto prompter = std::make_unique<TScriptedPrompter>();
     Prompter = prompter.get();
     Form = std::make_unique<TMainForm>(std::move(prompter), Device);

@@ -4,14 +4,13 @@
 
 #include "AppFixture.h"
 
-#include "common/ProgramInfo.h"
+#include "app/ProgramSettings.h"
 #include "loop/TestTones.h"
 #include "loop/ZeroCrossing.h"
 #include "view/SeamView.h"
 
 #include <QLabel>
 #include <QMenu>
-#include <QSettings>
 
 class MainWindowLoopFindingTest : public AppTest {
 protected:
@@ -58,7 +57,7 @@ TEST_F(MainWindowLoopFindingTest, SnapsOnlyWhileSnappingIsOnAndRemembersIt)
     EXPECT_EQ(Wave().LoopStart(), 5003);
 
     snap->trigger();
-    EXPECT_TRUE(QSettings(kProgramName, kProgramName).value("Edit/SnapToZeroCrossings").toBool());
+    EXPECT_TRUE(ProgramSettings().value("Edit/SnapToZeroCrossings").toBool());
     MenuAt("MainMenu1_LoopStart", 5003); // the end is not set: a rising crossing
     EXPECT_TRUE(IsZeroCrossing(Samples(), Wave().LoopStart(), TSlope::Rising));
     EXPECT_LE(std::abs(Wave().LoopStart() - 5003), 100);
@@ -67,7 +66,7 @@ TEST_F(MainWindowLoopFindingTest, SnapsOnlyWhileSnappingIsOnAndRemembersIt)
     EXPECT_EQ(Cell(0, 5), QString::number(Wave().LoopEnd()));
 
     snap->trigger();
-    EXPECT_FALSE(QSettings(kProgramName, kProgramName).value("Edit/SnapToZeroCrossings").toBool());
+    EXPECT_FALSE(ProgramSettings().value("Edit/SnapToZeroCrossings").toBool());
     MenuAt("MainMenu1_LoopEnd", 9003);
     EXPECT_EQ(Wave().LoopEnd(), 9003);
 

@@ -5,7 +5,6 @@
 // to the user's.
 #include <QApplication>
 #include <QDir>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -35,8 +34,6 @@ int main(int argc, char** argv)
     const QTemporaryDir config(QDir::tempPath() + "/vantrel-test-config-XXXXXX");
     qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
     gDefaultHandler = qInstallMessageHandler(FilterMessages);
-    // Settings the window remembers go to a test folder, not the user's.
-    QStandardPaths::setTestModeEnabled(true);
     QApplication app(argc, argv);
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
