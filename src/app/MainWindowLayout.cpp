@@ -258,8 +258,8 @@ void TMainForm::CreateWidgets()
     Splitter1->setSizes({100, 275});
     setCentralWidget(Splitter1);
 
+    // The status bar shows the loop's seam cost: as high as its text needs.
     statusBar()->setObjectName("StatusBar1");
-    statusBar()->setFixedHeight(12);
 
     CursorTimer = new QTimer(this);
     CursorTimer->setObjectName("CursorTimer");

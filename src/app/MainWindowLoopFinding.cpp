@@ -60,9 +60,6 @@ void TMainForm::CreateLoopFinding()
 
     SeamCostLabel = new QLabel;
     SeamCostLabel->setObjectName("SeamCostLabel");
-    QFont small = SeamCostLabel->font(); // the status bar is 12 pixels high
-    small.setPixelSize(10);
-    SeamCostLabel->setFont(small);
     statusBar()->addWidget(SeamCostLabel);
 
     MainMenu1_FindLoop = NewAction("MainMenu1_FindLoop", "ループを自動検出(&F)", "ループを自動検出", -1, nullptr);
