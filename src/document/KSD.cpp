@@ -1,5 +1,6 @@
 #include "document/KSD.h"
 
+#include "common/AsciiCase.h"
 #include "common/File.h"
 #include "common/Format.h"
 #include "common/OpenFailure.h"
@@ -32,14 +33,6 @@ bool IsRegularFile(const std::string& FileName)
 
 // The list file is declared in this encoding and written as CP932.
 constexpr const char* kListFileEncoding = "Shift_JIS";
-
-// Element names of the list file compare without regard to ASCII case,
-// whatever the locale; other bytes compare exactly.
-bool SameNameIgnoringAsciiCase(std::string_view Name, std::string_view Expected)
-{
-    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-    return std::ranges::equal(Name, Expected, {}, lower, lower);
-}
 
 bool IsElementNamed(const xmlNode& Node, const char* Name)
 {

@@ -2,21 +2,9 @@
 
 #include "view/MarkerStatusMap.h"
 
+#include "common/AsciiCase.h"
+
 #include <algorithm>
-
-namespace {
-
-char FoldAsciiLetter(char C) { return C >= 'a' && C <= 'z' ? static_cast<char>(C - 'a' + 'A') : C; }
-
-// Whole names, byte by byte, with a..z taken as A..Z. Nothing is decoded, so
-// two different byte strings that are not UTF-8 stay two names.
-bool SameNameIgnoringAsciiCase(const std::string& A, const std::string& B)
-{
-    return std::equal(A.begin(), A.end(), B.begin(), B.end(),
-                      [](char a, char b) { return FoldAsciiLetter(a) == FoldAsciiLetter(b); });
-}
-
-} // namespace
 
 void TMarkerStatus::Assign(const TMarkerStatus& Source)
 {
