@@ -32,6 +32,46 @@ constexpr int32_t kFewestSlidLengths = 4;
 // Start positions all lengths may be measured at in all.
 constexpr int64_t kSlideBudget = 20'000'000;
 constexpr int32_t kLengthNeighbours = 3;
+// Positions nearby each polishing step ranks.
+constexpr int32_t kPolishChoices = 4;
+// The long comparison window of the rank.
+constexpr double kLongWindowMs = 30.0;
+
+// Loops are ranked by their seam costs with a short and a long window,
+// each relative to the best cost with that window among the candidates: the
+// worse of the two ratios. A loop must both join cleanly and continue the
+// sound; neither window alone may buy a clean seam at a poor one with the
+// other.
+class TSeamRank {
+public:
+    TSeamRank(int32_t Rate, double ShortMs)
+        : Short(SamplesOfMs(ShortMs, Rate)), Long(SamplesOfMs(std::max(ShortMs, kLongWindowMs), Rate))
+    {
+    }
+    const TSeamWindow Short;
+    const TSeamWindow Long;
+
+    // Sets the best costs the ranks are relative to: those of Candidates.
+    void Calibrate(TSamples Wave, const std::vector<TLoopCandidate>& Candidates)
+    {
+        for (const TLoopCandidate& loop : Candidates) {
+            FBestShort = std::min(FBestShort, Short.Cost(Wave, loop.Start, loop.End));
+            FBestLong = std::min(FBestLong, Long.Cost(Wave, loop.Start, loop.End));
+        }
+    }
+    // Loop with its rank as its cost.
+    TLoopCandidate Ranked(TSamples Wave, TLoopCandidate Loop) const
+    {
+        Loop.Cost = std::max(Short.Cost(Wave, Loop.Start, Loop.End) / (FBestShort + kRankFloor),
+                             Long.Cost(Wave, Loop.Start, Loop.End) / (FBestLong + kRankFloor));
+        return Loop;
+    }
+
+private:
+    static constexpr double kRankFloor = 1e-6;
+    double FBestShort = 1;
+    double FBestLong = 1;
+};
 
 // Mean-square level in dB of each whole frame of Region.
 std::vector<double> FrameLevels(TSamples Wave, TRegion Region, int32_t Frame)
@@ -127,19 +167,22 @@ TLoopSearchOptions SearchWithin(TRegion Part, int32_t MinLength, int32_t Window)
     return options;
 }
 
-// Moves start and end in turn to the best position nearby until neither moves.
-TLoopCandidate Polish(TSamples Wave, TLoopCandidate Loop, TLoopSearchOptions Options, int32_t Radius)
+// Moves start and end in turn to the best position nearby (by rank) until
+// neither moves.
+TLoopCandidate Polish(TSamples Wave, TLoopCandidate Loop, TLoopSearchOptions Options, int32_t Radius,
+                      const TSeamRank& Rank)
 {
     Options.Radius = Radius;
+    Options.Count = kPolishChoices;
     for (int32_t round = 0; round < kPolishRounds; ++round) {
         const TLoopCandidate before = Loop;
         Options.Target = Loop.Start;
-        for (const TLoopCandidate& better : BestLoopStarts(Wave, Loop.End, Options))
-            if (better.Cost < Loop.Cost)
+        for (const TLoopCandidate& moved : BestLoopStarts(Wave, Loop.End, Options))
+            if (const TLoopCandidate better = Rank.Ranked(Wave, moved); better.Cost < Loop.Cost)
                 Loop = better;
         Options.Target = Loop.End;
-        for (const TLoopCandidate& better : BestLoopEnds(Wave, Loop.Start, Options))
-            if (better.Cost < Loop.Cost)
+        for (const TLoopCandidate& moved : BestLoopEnds(Wave, Loop.Start, Options))
+            if (const TLoopCandidate better = Rank.Ranked(Wave, moved); better.Cost < Loop.Cost)
                 Loop = better;
         if (Loop.Start == before.Start && Loop.End == before.End)
             break;
@@ -249,19 +292,33 @@ std::vector<TLoopCandidate> AutoLoops(TSamples Wave, int32_t Rate, const TAutoLo
         return {};
     const TRegion region = *part;
     const int32_t loopLength = ShortestLoop(Rate, region.Length(), Options);
-    const TLoopSearchOptions search = SearchWithin(region, loopLength, SamplesOfMs(Options.WindowMs, Rate));
-
+    TSeamRank rank(Rate, Options.WindowMs);
     std::vector<TLoopCandidate> slid;
-    for (const int32_t length : PromisingLengths(Wave, region, search, Options))
-        for (int32_t near = -kLengthNeighbours; near <= kLengthNeighbours; ++near)
-            if (length + near >= loopLength)
-                if (const auto loop = BestStartForLength(Wave, length + near, region.From, region.To - length - near,
-                                                         search.Window))
-                    slid.push_back(*loop);
-    slid = BestSpaced(std::move(slid), std::max(kPolishedPairs, Options.Count), 1);
+    const int32_t count = static_cast<int32_t>(Wave.size());
+    for (const int32_t window : {rank.Short.Half(), rank.Long.Half()}) {
+        // Starts whose window runs past the wave's edges are measured one by
+        // one; with the long window only starts with whole windows are tried.
+        const int32_t edge = window == rank.Short.Half() ? 0 : window;
+        const TLoopSearchOptions search = SearchWithin(region, loopLength, window);
+        for (const int32_t length : PromisingLengths(Wave, region, search, Options))
+            for (int32_t near = -kLengthNeighbours; near <= kLengthNeighbours; ++near)
+                if (length + near >= loopLength)
+                    if (const auto loop = BestStartForLength(
+                            Wave, length + near, std::max(region.From, edge),
+                            std::min(region.To, count - edge) - length - near, window))
+                        slid.push_back(*loop);
+    }
+    rank.Calibrate(Wave, slid);
     for (TLoopCandidate& loop : slid)
-        loop = Polish(Wave, loop, search, SamplesOfMs(kPolishRadiusMs, Rate));
-    return BestSpaced(std::move(slid), Options.Count, SamplesOfMs(Options.MinSpacingMs, Rate));
+        loop = rank.Ranked(Wave, loop);
+    slid = BestSpaced(std::move(slid), std::max(kPolishedPairs, Options.Count), 1);
+    const TLoopSearchOptions search = SearchWithin(region, loopLength, rank.Short.Half());
+    for (TLoopCandidate& loop : slid)
+        loop = Polish(Wave, loop, search, SamplesOfMs(kPolishRadiusMs, Rate), rank);
+    slid = BestSpaced(std::move(slid), Options.Count, SamplesOfMs(Options.MinSpacingMs, Rate));
+    for (TLoopCandidate& loop : slid)
+        loop.Cost = rank.Short.Cost(Wave, loop.Start, loop.End);
+    return slid;
 }
 
 std::vector<TLoopCandidate> AutoLoopEnds(TSamples Wave, int32_t Rate, int32_t Start, const TAutoLoopOptions& Options)
