@@ -131,13 +131,11 @@ int32_t MinLengthIn(const TSound& Sound, TRegion Part)
     return std::max(1, std::min(SamplesOfMs(100, Sound.Rate), Part.Length() / 2));
 }
 
-// The best score under each of the measures d1 .. ncc30 over every loop in
-// the part (starts on every other sample), by running sums for each length.
-TScores BestScores(const TSound& Sound, TRegion Part)
+// Calls Visit(scores) for every loop in the part (starts on every other
+// sample) with its scores under d1 .. ncc30, by running sums for each length.
+template <class F>
+void ForEveryLoop(const TSound& Sound, TRegion Part, F Visit)
 {
-    TScores best;
-    best.fill(1e9);
-    best[5] = NAN;
     const int32_t minLength = MinLengthIn(Sound, Part);
     int32_t box[4];
     for (int m = 0; m < 4; ++m)
@@ -154,6 +152,7 @@ TScores BestScores(const TSound& Sound, TRegion Part)
         cxx[i + 1] = cxx[i] + x[i] * x[i];
     }
     std::vector<double> d(n + 1), e(n + 1), p(n + 1);
+    TScores scores{};
     for (int32_t length = minLength; length <= Part.Length(); ++length) {
         // d, e, p: running sums of (x[i+L] - x[i])^2, x[i+L]^2 + x[i]^2, x[i] x[i+L].
         const std::size_t pairs = n - static_cast<std::size_t>(length);
@@ -168,18 +167,47 @@ TScores BestScores(const TSound& Sound, TRegion Part)
             for (int m = 0; m < 4; ++m) {
                 const auto w = static_cast<std::size_t>(box[m]);
                 const double energy = e[s + w] - e[s - w];
-                const double cost = energy > 0 ? (d[s + w] - d[s - w]) / energy : 0;
-                best[m] = std::min(best[m], cost);
+                scores[m] = energy > 0 ? (d[s + w] - d[s - w]) / energy : 0;
             }
             const auto w = static_cast<std::size_t>(ncc);
             const std::size_t t = s + static_cast<std::size_t>(length);
             const double sa = cx[t] - cx[t - w], sb = cx[s] - cx[s - w];
             const double va = ncc * (cxx[t] - cxx[t - w]) - sa * sa, vb = ncc * (cxx[s] - cxx[s - w]) - sb * sb;
-            if (va > 0 && vb > 0)
-                best[4] = std::min(best[4], 1 - (ncc * (p[s] - p[s - w]) - sa * sb) / std::sqrt(va * vb));
+            scores[4] = va > 0 && vb > 0 ? 1 - (ncc * (p[s] - p[s - w]) - sa * sb) / std::sqrt(va * vb) : 1;
+            Visit(scores);
         }
     }
-    return best;
+}
+
+constexpr double kRatioFloor = 1e-4;
+
+// The worst ratio of Scores to Best over d1 .. ncc30.
+double WorstRatio(const TScores& Scores, const TScores& Best)
+{
+    double worst = 0;
+    for (int m = 0; m < 5; ++m)
+        worst = std::max(worst, (Scores[m] + kRatioFloor) / (Best[m] + kRatioFloor));
+    return worst;
+}
+
+// The best score under each measure over every loop of the part, and the
+// scores of the loop whose worst ratio to those is least.
+std::pair<TScores, TScores> BestScores(const TSound& Sound, TRegion Part)
+{
+    TScores best;
+    best.fill(1e9);
+    ForEveryLoop(Sound, Part, [&](const TScores& scores) {
+        for (int m = 0; m < 5; ++m)
+            best[m] = std::min(best[m], scores[m]);
+    });
+    TScores balanced;
+    double least = 1e9;
+    ForEveryLoop(Sound, Part, [&](const TScores& scores) {
+        if (const double worst = WorstRatio(scores, best); worst < least)
+            least = worst, balanced = scores;
+    });
+    best[5] = balanced[5] = NAN;
+    return {best, balanced};
 }
 
 // Rising zero crossing nearest to Position within Part (the sample after the crossing).
@@ -294,14 +322,16 @@ std::vector<TSound> SpokenVowels()
 
 constexpr const char* kBestFile = "/tmp/eval_loops_best.txt";
 
-std::map<std::string, TScores> ReadBest()
+std::map<std::string, std::pair<TScores, TScores>> ReadBest()
 {
-    std::map<std::string, TScores> best;
+    std::map<std::string, std::pair<TScores, TScores>> best;
     std::ifstream in(kBestFile);
     std::string key;
-    TScores scores;
-    while (in >> key >> scores[0] >> scores[1] >> scores[2] >> scores[3] >> scores[4])
-        best[key] = scores;
+    TScores a, b;
+    while (in >> key >> a[0] >> a[1] >> a[2] >> a[3] >> a[4] >> b[0] >> b[1] >> b[2] >> b[3] >> b[4]) {
+        a[5] = b[5] = NAN;
+        best[key] = {a, b};
+    }
     return best;
 }
 
@@ -321,7 +351,7 @@ int main(int argc, char** argv)
     std::vector<TSound> sounds = MadeTones();
     for (TSound& vowel : SpokenVowels())
         sounds.push_back(std::move(vowel));
-    std::map<std::string, TScores> best = ReadBest();
+    auto best = ReadBest();
     std::printf("%-11s", "");
     for (const char* name : kMeasureNames)
         std::printf(" %9s", name);
@@ -347,16 +377,20 @@ int main(int argc, char** argv)
             const std::string key = sound.Name + "@" + std::to_string(part.From) + "-" + std::to_string(part.To);
             if (withBest && !best.count(key) && part.Length() > 0) {
                 best[key] = BestScores(sound, part);
-                std::ofstream(kBestFile, std::ios::app) << key << ' ' << best[key][0] << ' ' << best[key][1] << ' '
-                                                       << best[key][2] << ' ' << best[key][3] << ' ' << best[key][4]
-                                                       << '\n';
+                std::ofstream out(kBestFile, std::ios::app);
+                out << key;
+                for (const TScores& scores : {best[key].first, best[key].second})
+                    for (int m = 0; m < 5; ++m)
+                        out << ' ' << scores[m];
+                out << '\n';
             }
             if (best.count(key)) {
-                TScores b = best[key];
-                b[5] = NAN;
-                PrintRow("best", b);
+                const auto& [each, balanced] = best[key];
+                PrintRow("best", each);
+                PrintRow("balanced", balanced, ("worst ratio " + std::to_string(WorstRatio(balanced, each))).c_str());
+                std::printf("  ours: worst ratio %.2f\n", WorstRatio(ours, each));
                 for (int m = 0; m < 5; ++m)
-                    worstRatio[m] = std::max(worstRatio[m], (ours[m] + 1e-4) / (b[m] + 1e-4));
+                    worstRatio[m] = std::max(worstRatio[m], (ours[m] + kRatioFloor) / (each[m] + kRatioFloor));
             }
         }
         if (part.Length() > 0) {

@@ -32,45 +32,52 @@ constexpr int32_t kFewestSlidLengths = 4;
 // Start positions all lengths may be measured at in all.
 constexpr int64_t kSlideBudget = 20'000'000;
 constexpr int32_t kLengthNeighbours = 3;
+constexpr int32_t kLongLengthNeighbours = 1;
+// The part of both budgets the search with a longer window takes (the work
+// of the slides is shared by all windows).
+constexpr int64_t kLongerShare = 4;
 // Positions nearby each polishing step ranks.
 constexpr int32_t kPolishChoices = 4;
-// The long comparison window of the rank.
-constexpr double kLongWindowMs = 30.0;
+// The longer comparison windows of the rank, besides the seam cost's own.
+constexpr double kLongWindowsMs[] = {30.0, 60.0};
+// The windows promising lengths are searched with: the short and the long.
+constexpr std::size_t kSearchedWindows = 2;
 
-// Loops are ranked by their seam costs with a short and a long window,
-// each relative to the best cost with that window among the candidates: the
-// worse of the two ratios. A loop must both join cleanly and continue the
-// sound; neither window alone may buy a clean seam at a poor one with the
-// other.
+// Loops are ranked by their seam costs with the short window of the seam
+// cost and longer ones, each relative to the best cost with that window
+// among the candidates: the worst of these ratios. A loop must both join
+// cleanly and continue the sound; no window alone may buy a clean seam at a
+// poor one with another.
 class TSeamRank {
 public:
     TSeamRank(int32_t Rate, double ShortMs)
-        : Short(SamplesOfMs(ShortMs, Rate)), Long(SamplesOfMs(std::max(ShortMs, kLongWindowMs), Rate))
     {
+        Windows.emplace_back(SamplesOfMs(ShortMs, Rate));
+        for (const double ms : kLongWindowsMs)
+            Windows.emplace_back(SamplesOfMs(std::max(ShortMs, ms), Rate));
+        FBest.assign(Windows.size(), 1.0);
     }
-    const TSeamWindow Short;
-    const TSeamWindow Long;
+    std::vector<TSeamWindow> Windows; // the seam cost's own first
 
     // Sets the best costs the ranks are relative to: those of Candidates.
     void Calibrate(TSamples Wave, const std::vector<TLoopCandidate>& Candidates)
     {
-        for (const TLoopCandidate& loop : Candidates) {
-            FBestShort = std::min(FBestShort, Short.Cost(Wave, loop.Start, loop.End));
-            FBestLong = std::min(FBestLong, Long.Cost(Wave, loop.Start, loop.End));
-        }
+        for (const TLoopCandidate& loop : Candidates)
+            for (std::size_t i = 0; i < Windows.size(); ++i)
+                FBest[i] = std::min(FBest[i], Windows[i].Cost(Wave, loop.Start, loop.End));
     }
     // Loop with its rank as its cost.
     TLoopCandidate Ranked(TSamples Wave, TLoopCandidate Loop) const
     {
-        Loop.Cost = std::max(Short.Cost(Wave, Loop.Start, Loop.End) / (FBestShort + kRankFloor),
-                             Long.Cost(Wave, Loop.Start, Loop.End) / (FBestLong + kRankFloor));
+        Loop.Cost = 0;
+        for (std::size_t i = 0; i < Windows.size(); ++i)
+            Loop.Cost = std::max(Loop.Cost, Windows[i].Cost(Wave, Loop.Start, Loop.End) / (FBest[i] + kRankFloor));
         return Loop;
     }
 
 private:
     static constexpr double kRankFloor = 1e-6;
-    double FBestShort = 1;
-    double FBestLong = 1;
+    std::vector<double> FBest;
 };
 
 // Mean-square level in dB of each whole frame of Region.
@@ -245,12 +252,12 @@ std::optional<TRegion> SearchRegion(TSamples Wave, int32_t Rate, const TAutoLoop
 // than the neighbourhoods measured around each. Fewer starts and lengths
 // for long parts, where each costs more.
 std::vector<int32_t> PromisingLengths(TSamples Wave, TRegion Part, const TLoopSearchOptions& Search,
-                                      const TAutoLoopOptions& Options)
+                                      const TAutoLoopOptions& Options, int64_t Share)
 {
     const int64_t room = int64_t{Part.Length()} - Search.MinLength;
-    const int64_t affordable = kStartWorkBudget / std::max<int64_t>(1, SearchWork(room, Search.Window));
-    const int64_t starts =
-        std::clamp<int64_t>(std::min<int64_t>(Options.Starts, std::max(affordable, kFewestStarts)), 1, room + 1);
+    const int64_t affordable = kStartWorkBudget / Share / std::max<int64_t>(1, SearchWork(room, Search.Window));
+    const int64_t starts = std::clamp<int64_t>(
+        std::min<int64_t>(Options.Starts, std::max(affordable, kFewestStarts / Share)), 1, room + 1);
     TLoopSearchOptions perStart = Search;
     perStart.Count = kLengthsPerStart;
     perStart.MinSpacing = 2 * kLengthNeighbours + 1;
@@ -263,7 +270,7 @@ std::vector<int32_t> PromisingLengths(TSamples Wave, TRegion Part, const TLoopSe
     std::sort(found.begin(), found.end(), [](const TLoopCandidate& a, const TLoopCandidate& b) {
         return std::tie(a.Cost, a.Start, a.End) < std::tie(b.Cost, b.Start, b.End);
     });
-    const int64_t slides = kSlideBudget / (int64_t{Part.Length()} * (2 * kLengthNeighbours + 1));
+    const int64_t slides = kSlideBudget / Share / (int64_t{Part.Length()} * (2 * kLengthNeighbours + 1));
     const auto wanted = static_cast<std::size_t>(std::clamp<int64_t>(slides, kFewestSlidLengths, kSlidLengths));
     std::vector<int32_t> lengths;
     for (const TLoopCandidate& loop : found) {
@@ -293,31 +300,37 @@ std::vector<TLoopCandidate> AutoLoops(TSamples Wave, int32_t Rate, const TAutoLo
     const TRegion region = *part;
     const int32_t loopLength = ShortestLoop(Rate, region.Length(), Options);
     TSeamRank rank(Rate, Options.WindowMs);
-    std::vector<TLoopCandidate> slid;
     const int32_t count = static_cast<int32_t>(Wave.size());
-    for (const int32_t window : {rank.Short.Half(), rank.Long.Half()}) {
-        // Starts whose window runs past the wave's edges are measured one by
-        // one; with the long window only starts with whole windows are tried.
-        const int32_t edge = window == rank.Short.Half() ? 0 : window;
-        const TLoopSearchOptions search = SearchWithin(region, loopLength, window);
-        for (const int32_t length : PromisingLengths(Wave, region, search, Options))
-            for (int32_t near = -kLengthNeighbours; near <= kLengthNeighbours; ++near)
-                if (length + near >= loopLength)
-                    if (const auto loop = BestStartForLength(
-                            Wave, length + near, std::max(region.From, edge),
-                            std::min(region.To, count - edge) - length - near, window))
+    std::vector<TLoopCandidate> slid;
+    for (std::size_t i = 0; i < kSearchedWindows; ++i) {
+        // The short window's lengths are slid with it; the long one's, with
+        // fewer neighbours, with it and the longer ones. Starts whose window
+        // runs past the wave's edges are measured one by one; with the longer
+        // windows only starts with whole windows are tried.
+        const int32_t neighbours = i == 0 ? kLengthNeighbours : kLongLengthNeighbours;
+        const TLoopSearchOptions search = SearchWithin(region, loopLength, rank.Windows[i].Half());
+        for (const int32_t length : PromisingLengths(Wave, region, search, Options, i == 0 ? 1 : kLongerShare))
+            for (int32_t near = -neighbours; near <= neighbours; ++near)
+                for (std::size_t w = i; w < (i == 0 ? 1 : rank.Windows.size()); ++w) {
+                    const int32_t edge = w == 0 ? 0 : rank.Windows[w].Half();
+                    if (length + near < loopLength)
+                        continue;
+                    if (const auto loop =
+                            BestStartForLength(Wave, length + near, std::max(region.From, edge),
+                                               std::min(region.To, count - edge) - length - near, rank.Windows[w].Half()))
                         slid.push_back(*loop);
+                }
     }
     rank.Calibrate(Wave, slid);
     for (TLoopCandidate& loop : slid)
         loop = rank.Ranked(Wave, loop);
     slid = BestSpaced(std::move(slid), std::max(kPolishedPairs, Options.Count), 1);
-    const TLoopSearchOptions search = SearchWithin(region, loopLength, rank.Short.Half());
+    const TLoopSearchOptions search = SearchWithin(region, loopLength, rank.Windows.front().Half());
     for (TLoopCandidate& loop : slid)
         loop = Polish(Wave, loop, search, SamplesOfMs(kPolishRadiusMs, Rate), rank);
     slid = BestSpaced(std::move(slid), Options.Count, SamplesOfMs(Options.MinSpacingMs, Rate));
     for (TLoopCandidate& loop : slid)
-        loop.Cost = rank.Short.Cost(Wave, loop.Start, loop.End);
+        loop.Cost = rank.Windows.front().Cost(Wave, loop.Start, loop.End);
     return slid;
 }
 
