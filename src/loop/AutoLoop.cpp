@@ -284,10 +284,10 @@ std::vector<int32_t> PromisingLengths(TSamples Wave, TRegion Part, const TLoopSe
 }
 
 // The shortest loop allowed in Room samples: the minimum length of Options,
-// but at most half the room.
+// but at most a quarter of the room.
 int32_t ShortestLoop(int32_t Rate, int32_t Room, const TAutoLoopOptions& Options)
 {
-    return std::max(1, std::min(SamplesOfMs(Options.MinLengthMs, Rate), Room / 2));
+    return std::max(1, std::min(SamplesOfMs(Options.MinLengthMs, Rate), Room / 4));
 }
 
 } // namespace
