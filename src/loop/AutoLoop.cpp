@@ -75,6 +75,17 @@ public:
         return Loop;
     }
 
+    // The best ranked of Ranked (ranks as costs), as BestSpaced picks them,
+    // with their seam costs.
+    std::vector<TLoopCandidate> BestWithSeamCosts(TSamples Wave, std::vector<TLoopCandidate> Ranked, int32_t Count,
+                                                  int32_t MinSpacing) const
+    {
+        std::vector<TLoopCandidate> best = BestSpaced(std::move(Ranked), Count, MinSpacing);
+        for (TLoopCandidate& loop : best)
+            loop.Cost = Windows.front().Cost(Wave, loop.Start, loop.End);
+        return best;
+    }
+
 private:
     static constexpr double kRankFloor = 1e-6;
     std::vector<double> FBest;
@@ -328,10 +339,7 @@ std::vector<TLoopCandidate> AutoLoops(TSamples Wave, int32_t Rate, const TAutoLo
     const TLoopSearchOptions search = SearchWithin(region, loopLength, rank.Windows.front().Half());
     for (TLoopCandidate& loop : slid)
         loop = Polish(Wave, loop, search, SamplesOfMs(kPolishRadiusMs, Rate), rank);
-    slid = BestSpaced(std::move(slid), Options.Count, SamplesOfMs(Options.MinSpacingMs, Rate));
-    for (TLoopCandidate& loop : slid)
-        loop.Cost = rank.Windows.front().Cost(Wave, loop.Start, loop.End);
-    return slid;
+    return rank.BestWithSeamCosts(Wave, std::move(slid), Options.Count, SamplesOfMs(Options.MinSpacingMs, Rate));
 }
 
 std::vector<TLoopCandidate> AutoLoopEnds(TSamples Wave, int32_t Rate, int32_t Start, const TAutoLoopOptions& Options)
@@ -349,9 +357,20 @@ std::vector<TLoopCandidate> AutoLoopEnds(TSamples Wave, int32_t Rate, int32_t St
     room.From = Start;
     if (room.Length() < 2)
         return {};
-    TLoopSearchOptions search = SearchWithin(room, ShortestLoop(Rate, room.Length(), Options),
-                                             SamplesOfMs(Options.WindowMs, Rate));
-    search.Count = Options.Count;
-    search.MinSpacing = SamplesOfMs(Options.MinSpacingMs, Rate);
-    return BestLoopEnds(Wave, Start, search);
+    // The best ends with the short and with the long window, ranked.
+    TSeamRank rank(Rate, Options.WindowMs);
+    const int32_t spacing = SamplesOfMs(Options.MinSpacingMs, Rate);
+    std::vector<TLoopCandidate> ends;
+    for (std::size_t i = 0; i < kSearchedWindows; ++i) {
+        TLoopSearchOptions search =
+            SearchWithin(room, ShortestLoop(Rate, room.Length(), Options), rank.Windows[i].Half());
+        search.Count = std::max(Options.Count, kPolishedPairs);
+        search.MinSpacing = spacing;
+        for (const TLoopCandidate& loop : BestLoopEnds(Wave, Start, search))
+            ends.push_back(loop);
+    }
+    rank.Calibrate(Wave, ends);
+    for (TLoopCandidate& loop : ends)
+        loop = rank.Ranked(Wave, loop);
+    return rank.BestWithSeamCosts(Wave, std::move(ends), Options.Count, spacing);
 }

@@ -76,6 +76,7 @@ std::vector<TLoopCandidate> AutoLoops(TSamples Wave, int32_t Rate, const TAutoLo
 
 // The best ends for a loop that starts at Start: after Start, up to the end
 // of the sustained part (of the region when Start lies past that part), at
-// least MinLengthMs long but at most a quarter of the room there. Options.Starts is
-// not used.
+// least MinLengthMs long but at most a quarter of the room there: the best
+// ends with the short and with the long window, ranked as above.
+// Options.Starts is not used.
 std::vector<TLoopCandidate> AutoLoopEnds(TSamples Wave, int32_t Rate, int32_t Start, const TAutoLoopOptions& Options);
