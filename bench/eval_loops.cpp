@@ -1,7 +1,9 @@
 // How clean the automatic loop is under seam measures other than our own,
 // on tones and spoken vowels of the kinds loops are made of, against two
-// simple loop finders and against the best loop that measuring every pair
-// of points in the sustained part finds under each measure ("best").
+// simple loop finders ("period", "crossing"), against the best loop that
+// measuring every pair of points in the sustained part finds under each
+// measure ("best", loops at least 100 ms or half the part long), and against
+// the one loop whose worst ratio to those bests is least ("balanced").
 //
 // Measures of a loop (S, E), each 0 for a perfect seam:
 //   d1 d5 d20 d50  sum (x[E+k] - x[S+k])^2 / sum (x[E+k]^2 + x[S+k]^2) over
@@ -11,8 +13,10 @@
 //   spec20         the difference of the magnitude spectra of 20 ms heard
 //                  across the seam and 20 ms of the wave around S and E
 //
-// Run: eval_loops [--no-best]. The exhaustive "best" takes a while; its
-// figures are kept in /tmp/eval_loops_best.txt between runs.
+// Run: eval_loops [--no-best]. The exhaustive search takes about a minute;
+// its figures are kept in /tmp/eval_loops_best.txt between runs (delete it
+// when the sounds or the sustained part change). The last line gives the
+// worst ratio of ours to the best over all sounds, per measure.
 
 #include "document/WaveInfo.h"
 #include "loop/AutoLoop.h"
