@@ -32,6 +32,64 @@ constexpr int32_t kFewestSlidLengths = 4;
 // Start positions all lengths may be measured at in all.
 constexpr int64_t kSlideBudget = 20'000'000;
 constexpr int32_t kLengthNeighbours = 3;
+constexpr int32_t kLongLengthNeighbours = 1;
+// The part of both budgets the search with a longer window takes (the work
+// of the slides is shared by all windows).
+constexpr int64_t kLongerShare = 4;
+// Positions nearby each polishing step ranks.
+constexpr int32_t kPolishChoices = 4;
+// The longer comparison windows of the rank, besides the seam cost's own.
+constexpr double kLongWindowsMs[] = {30.0, 60.0};
+// The windows promising lengths are searched with: the short and the long.
+constexpr std::size_t kSearchedWindows = 2;
+
+// Loops are ranked by their seam costs with the short window of the seam
+// cost and longer ones, each relative to the best cost with that window
+// among the candidates: the worst of these ratios. A loop must both join
+// cleanly and continue the sound; no window alone may buy a clean seam at a
+// poor one with another.
+class TSeamRank {
+public:
+    TSeamRank(int32_t Rate, double ShortMs)
+    {
+        Windows.emplace_back(SamplesOfMs(ShortMs, Rate));
+        for (const double ms : kLongWindowsMs)
+            Windows.emplace_back(SamplesOfMs(std::max(ShortMs, ms), Rate));
+        FBest.assign(Windows.size(), 1.0);
+    }
+    std::vector<TSeamWindow> Windows; // the seam cost's own first
+
+    // Sets the best costs the ranks are relative to: those of Candidates.
+    void Calibrate(TSamples Wave, const std::vector<TLoopCandidate>& Candidates)
+    {
+        for (const TLoopCandidate& loop : Candidates)
+            for (std::size_t i = 0; i < Windows.size(); ++i)
+                FBest[i] = std::min(FBest[i], Windows[i].Cost(Wave, loop.Start, loop.End));
+    }
+    // Loop with its rank as its cost.
+    TLoopCandidate Ranked(TSamples Wave, TLoopCandidate Loop) const
+    {
+        Loop.Cost = 0;
+        for (std::size_t i = 0; i < Windows.size(); ++i)
+            Loop.Cost = std::max(Loop.Cost, Windows[i].Cost(Wave, Loop.Start, Loop.End) / (FBest[i] + kRankFloor));
+        return Loop;
+    }
+
+    // The best ranked of Ranked (ranks as costs), as BestSpaced picks them,
+    // with their seam costs.
+    std::vector<TLoopCandidate> BestWithSeamCosts(TSamples Wave, std::vector<TLoopCandidate> Ranked, int32_t Count,
+                                                  int32_t MinSpacing) const
+    {
+        std::vector<TLoopCandidate> best = BestSpaced(std::move(Ranked), Count, MinSpacing);
+        for (TLoopCandidate& loop : best)
+            loop.Cost = Windows.front().Cost(Wave, loop.Start, loop.End);
+        return best;
+    }
+
+private:
+    static constexpr double kRankFloor = 1e-6;
+    std::vector<double> FBest;
+};
 
 // Mean-square level in dB of each whole frame of Region.
 std::vector<double> FrameLevels(TSamples Wave, TRegion Region, int32_t Frame)
@@ -127,19 +185,22 @@ TLoopSearchOptions SearchWithin(TRegion Part, int32_t MinLength, int32_t Window)
     return options;
 }
 
-// Moves start and end in turn to the best position nearby until neither moves.
-TLoopCandidate Polish(TSamples Wave, TLoopCandidate Loop, TLoopSearchOptions Options, int32_t Radius)
+// Moves start and end in turn to the best position nearby (by rank) until
+// neither moves.
+TLoopCandidate Polish(TSamples Wave, TLoopCandidate Loop, TLoopSearchOptions Options, int32_t Radius,
+                      const TSeamRank& Rank)
 {
     Options.Radius = Radius;
+    Options.Count = kPolishChoices;
     for (int32_t round = 0; round < kPolishRounds; ++round) {
         const TLoopCandidate before = Loop;
         Options.Target = Loop.Start;
-        for (const TLoopCandidate& better : BestLoopStarts(Wave, Loop.End, Options))
-            if (better.Cost < Loop.Cost)
+        for (const TLoopCandidate& moved : BestLoopStarts(Wave, Loop.End, Options))
+            if (const TLoopCandidate better = Rank.Ranked(Wave, moved); better.Cost < Loop.Cost)
                 Loop = better;
         Options.Target = Loop.End;
-        for (const TLoopCandidate& better : BestLoopEnds(Wave, Loop.Start, Options))
-            if (better.Cost < Loop.Cost)
+        for (const TLoopCandidate& moved : BestLoopEnds(Wave, Loop.Start, Options))
+            if (const TLoopCandidate better = Rank.Ranked(Wave, moved); better.Cost < Loop.Cost)
                 Loop = better;
         if (Loop.Start == before.Start && Loop.End == before.End)
             break;
@@ -202,12 +263,12 @@ std::optional<TRegion> SearchRegion(TSamples Wave, int32_t Rate, const TAutoLoop
 // than the neighbourhoods measured around each. Fewer starts and lengths
 // for long parts, where each costs more.
 std::vector<int32_t> PromisingLengths(TSamples Wave, TRegion Part, const TLoopSearchOptions& Search,
-                                      const TAutoLoopOptions& Options)
+                                      const TAutoLoopOptions& Options, int64_t Share)
 {
     const int64_t room = int64_t{Part.Length()} - Search.MinLength;
-    const int64_t affordable = kStartWorkBudget / std::max<int64_t>(1, SearchWork(room, Search.Window));
-    const int64_t starts =
-        std::clamp<int64_t>(std::min<int64_t>(Options.Starts, std::max(affordable, kFewestStarts)), 1, room + 1);
+    const int64_t affordable = kStartWorkBudget / Share / std::max<int64_t>(1, SearchWork(room, Search.Window));
+    const int64_t starts = std::clamp<int64_t>(
+        std::min<int64_t>(Options.Starts, std::max(affordable, kFewestStarts / Share)), 1, room + 1);
     TLoopSearchOptions perStart = Search;
     perStart.Count = kLengthsPerStart;
     perStart.MinSpacing = 2 * kLengthNeighbours + 1;
@@ -220,7 +281,7 @@ std::vector<int32_t> PromisingLengths(TSamples Wave, TRegion Part, const TLoopSe
     std::sort(found.begin(), found.end(), [](const TLoopCandidate& a, const TLoopCandidate& b) {
         return std::tie(a.Cost, a.Start, a.End) < std::tie(b.Cost, b.Start, b.End);
     });
-    const int64_t slides = kSlideBudget / (int64_t{Part.Length()} * (2 * kLengthNeighbours + 1));
+    const int64_t slides = kSlideBudget / Share / (int64_t{Part.Length()} * (2 * kLengthNeighbours + 1));
     const auto wanted = static_cast<std::size_t>(std::clamp<int64_t>(slides, kFewestSlidLengths, kSlidLengths));
     std::vector<int32_t> lengths;
     for (const TLoopCandidate& loop : found) {
@@ -234,10 +295,10 @@ std::vector<int32_t> PromisingLengths(TSamples Wave, TRegion Part, const TLoopSe
 }
 
 // The shortest loop allowed in Room samples: the minimum length of Options,
-// but at most half the room.
+// but at most a quarter of the room.
 int32_t ShortestLoop(int32_t Rate, int32_t Room, const TAutoLoopOptions& Options)
 {
-    return std::max(1, std::min(SamplesOfMs(Options.MinLengthMs, Rate), Room / 2));
+    return std::max(1, std::min(SamplesOfMs(Options.MinLengthMs, Rate), Room / 4));
 }
 
 } // namespace
@@ -249,19 +310,36 @@ std::vector<TLoopCandidate> AutoLoops(TSamples Wave, int32_t Rate, const TAutoLo
         return {};
     const TRegion region = *part;
     const int32_t loopLength = ShortestLoop(Rate, region.Length(), Options);
-    const TLoopSearchOptions search = SearchWithin(region, loopLength, SamplesOfMs(Options.WindowMs, Rate));
-
+    TSeamRank rank(Rate, Options.WindowMs);
+    const int32_t count = static_cast<int32_t>(Wave.size());
     std::vector<TLoopCandidate> slid;
-    for (const int32_t length : PromisingLengths(Wave, region, search, Options))
-        for (int32_t near = -kLengthNeighbours; near <= kLengthNeighbours; ++near)
-            if (length + near >= loopLength)
-                if (const auto loop = BestStartForLength(Wave, length + near, region.From, region.To - length - near,
-                                                         search.Window))
-                    slid.push_back(*loop);
-    slid = BestSpaced(std::move(slid), std::max(kPolishedPairs, Options.Count), 1);
+    for (std::size_t i = 0; i < kSearchedWindows; ++i) {
+        // The short window's lengths are slid with it; the long one's, with
+        // fewer neighbours, with it and the longer ones. Starts whose window
+        // runs past the wave's edges are measured one by one; with the longer
+        // windows only starts with whole windows are tried.
+        const int32_t neighbours = i == 0 ? kLengthNeighbours : kLongLengthNeighbours;
+        const TLoopSearchOptions search = SearchWithin(region, loopLength, rank.Windows[i].Half());
+        for (const int32_t length : PromisingLengths(Wave, region, search, Options, i == 0 ? 1 : kLongerShare))
+            for (int32_t near = -neighbours; near <= neighbours; ++near)
+                for (std::size_t w = i; w < (i == 0 ? 1 : rank.Windows.size()); ++w) {
+                    const int32_t edge = w == 0 ? 0 : rank.Windows[w].Half();
+                    if (length + near < loopLength)
+                        continue;
+                    if (const auto loop =
+                            BestStartForLength(Wave, length + near, std::max(region.From, edge),
+                                               std::min(region.To, count - edge) - length - near, rank.Windows[w].Half()))
+                        slid.push_back(*loop);
+                }
+    }
+    rank.Calibrate(Wave, slid);
     for (TLoopCandidate& loop : slid)
-        loop = Polish(Wave, loop, search, SamplesOfMs(kPolishRadiusMs, Rate));
-    return BestSpaced(std::move(slid), Options.Count, SamplesOfMs(Options.MinSpacingMs, Rate));
+        loop = rank.Ranked(Wave, loop);
+    slid = BestSpaced(std::move(slid), std::max(kPolishedPairs, Options.Count), 1);
+    const TLoopSearchOptions search = SearchWithin(region, loopLength, rank.Windows.front().Half());
+    for (TLoopCandidate& loop : slid)
+        loop = Polish(Wave, loop, search, SamplesOfMs(kPolishRadiusMs, Rate), rank);
+    return rank.BestWithSeamCosts(Wave, std::move(slid), Options.Count, SamplesOfMs(Options.MinSpacingMs, Rate));
 }
 
 std::vector<TLoopCandidate> AutoLoopEnds(TSamples Wave, int32_t Rate, int32_t Start, const TAutoLoopOptions& Options)
@@ -279,9 +357,20 @@ std::vector<TLoopCandidate> AutoLoopEnds(TSamples Wave, int32_t Rate, int32_t St
     room.From = Start;
     if (room.Length() < 2)
         return {};
-    TLoopSearchOptions search = SearchWithin(room, ShortestLoop(Rate, room.Length(), Options),
-                                             SamplesOfMs(Options.WindowMs, Rate));
-    search.Count = Options.Count;
-    search.MinSpacing = SamplesOfMs(Options.MinSpacingMs, Rate);
-    return BestLoopEnds(Wave, Start, search);
+    // The best ends with the short and with the long window, ranked.
+    TSeamRank rank(Rate, Options.WindowMs);
+    const int32_t spacing = SamplesOfMs(Options.MinSpacingMs, Rate);
+    std::vector<TLoopCandidate> ends;
+    for (std::size_t i = 0; i < kSearchedWindows; ++i) {
+        TLoopSearchOptions search =
+            SearchWithin(room, ShortestLoop(Rate, room.Length(), Options), rank.Windows[i].Half());
+        search.Count = std::max(Options.Count, kPolishedPairs);
+        search.MinSpacing = spacing;
+        for (const TLoopCandidate& loop : BestLoopEnds(Wave, Start, search))
+            ends.push_back(loop);
+    }
+    rank.Calibrate(Wave, ends);
+    for (TLoopCandidate& loop : ends)
+        loop = rank.Ranked(Wave, loop);
+    return rank.BestWithSeamCosts(Wave, std::move(ends), Options.Count, spacing);
 }

@@ -19,13 +19,25 @@
 // -70 dB of full scale is silence and gets no loop.
 //
 // The loop. Loops lie inside the part and are at least MinLengthMs long,
-// but at most half the part, so a short vowel still gets one. The best ends
-// are searched (LoopSearch.h) for starts spread evenly over the part (up to
-// Starts, fewer for long parts); the best loop lengths found, and lengths
-// within 3 samples of them, are then measured at every start in the part
-// (the best length drifts along a sound whose pitch drifts), and the best
-// pairs are polished by moving start and end in turn to their best position
-// nearby. The result depends only on the samples and the options.
+// but at most a quarter of the part, so a short vowel still gets one (a
+// few periods join more cleanly than a stretch across its changing pitch).
+// Promising loop lengths come from the best ends (LoopSearch.h) for starts
+// spread evenly over the part (up to Starts, fewer for long parts), searched
+// with the seam cost's window (WindowMs) and again with a long one (30 ms).
+// Each length, with its neighbours, is measured at every start in the part
+// (the best length drifts along a sound whose pitch drifts) with the window
+// it was found with, the long lengths also with a longer one (60 ms); with
+// the long windows only starts whose whole window lies in the wave count.
+//
+// Candidates are ranked by the worst of their seam costs with the three
+// windows, each relative to the best cost with that window among all of
+// them: a loop must join cleanly (short window) and continue the sound
+// (long windows); none may buy a clean seam at a poor one with another.
+// This also keeps the loop points a long window away from the attack and
+// the release where the part allows it. The best pairs are polished by
+// moving start and end in turn to the better ranked of their best positions
+// nearby. The results, best ranked first, carry their seam cost (with
+// WindowMs). The result depends only on the samples and the options.
 
 #include "loop/LoopSearch.h"
 
@@ -64,6 +76,7 @@ std::vector<TLoopCandidate> AutoLoops(TSamples Wave, int32_t Rate, const TAutoLo
 
 // The best ends for a loop that starts at Start: after Start, up to the end
 // of the sustained part (of the region when Start lies past that part), at
-// least MinLengthMs long but at most half the room there. Options.Starts is
-// not used.
+// least MinLengthMs long but at most a quarter of the room there: the best
+// ends with the short and with the long window, ranked as above.
+// Options.Starts is not used.
 std::vector<TLoopCandidate> AutoLoopEnds(TSamples Wave, int32_t Rate, int32_t Start, const TAutoLoopOptions& Options);

@@ -311,10 +311,13 @@ public:
         }
     }
 
+    // The weights are W times those of the seam cost; they add up to W (W + 1).
     double Cost() const
     {
         const TTerm sum = FRight + FLeft;
-        return sum.Energy > 0 ? static_cast<double>(sum.Diff) / static_cast<double>(sum.Energy) : 0.0;
+        const double level = static_cast<double>(sum.Sum);
+        return TSeamSums::SeamRatio(static_cast<double>(sum.Diff), static_cast<double>(sum.Energy),
+                                    level * level / (2.0 * FWindow * (FWindow + 1.0)));
     }
 
     void Step()
@@ -331,9 +334,16 @@ private:
     struct TTerm {
         int64_t Diff = 0;
         int64_t Energy = 0;
-        TTerm operator+(const TTerm& Other) const { return {Diff + Other.Diff, Energy + Other.Energy}; }
-        TTerm operator-(const TTerm& Other) const { return {Diff - Other.Diff, Energy - Other.Energy}; }
-        TTerm operator*(int64_t Factor) const { return {Diff * Factor, Energy * Factor}; }
+        int64_t Sum = 0;
+        TTerm operator+(const TTerm& Other) const
+        {
+            return {Diff + Other.Diff, Energy + Other.Energy, Sum + Other.Sum};
+        }
+        TTerm operator-(const TTerm& Other) const
+        {
+            return {Diff - Other.Diff, Energy - Other.Energy, Sum - Other.Sum};
+        }
+        TTerm operator*(int64_t Factor) const { return {Diff * Factor, Energy * Factor, Sum * Factor}; }
         TTerm& operator+=(const TTerm& Other) { return *this = *this + Other; }
     };
 
@@ -342,7 +352,7 @@ private:
     {
         const int64_t a = FWave[t + FLength];
         const int64_t b = FWave[t];
-        return {(a - b) * (a - b), a * a + b * b};
+        return {(a - b) * (a - b), a * a + b * b, a + b};
     }
 
     const int16_t* FWave;

@@ -9,8 +9,13 @@
 // the two samples beside the seam and falls by 1/W per sample away from it:
 //
 //     w(k)  = 1 - j(k) / W,  j(k) = k for k >= 0 and -1-k for k < 0
-//     cost  = sum w(k) (x[E+k] - x[S+k])^2 / sum w(k) (x[E+k]^2 + x[S+k]^2)
+//     m     = sum w(k) (x[E+k] + x[S+k]) / (2 sum w(k))
+//     cost  = sum w(k) (x[E+k] - x[S+k])^2
+//             / sum w(k) ((x[E+k] - m)^2 + (x[S+k] - m)^2)
 //
+// The energy is measured around m, the weighted mean level of both
+// stretches, so that a constant offset (DC) does not make a seam look
+// cleaner than it sounds.
 // (The triangle is the convolution of two boxes, so the cost of one loop
 // length at every start can be had in one pass over the wave; see
 // BestStartForLength in LoopSearch.h.)
@@ -19,14 +24,16 @@
 //   - 0 when the wave repeats exactly across the seam (an exactly periodic
 //     signal and a loop length that is a multiple of its period);
 //   - grows with any step or change of slope at the seam;
-//   - the same for a signal and a scaled copy of it (a ratio of energies);
+//   - the same for a signal and a scaled copy of it (a ratio of energies),
+//     and for a signal and a copy with an offset added;
 //   - between 0 and 2: 1 for unrelated stretches of equal level, 2 for a
-//     stretch against its own negation.
+//     stretch against its own negation (around the mean).
 // Near the wave's edges only the offsets k at which both x[S+k] and x[E+k]
 // lie inside the wave are compared. When no offset is left (a loop over
 // the whole wave with no samples outside it) the cost is 1: nothing shows
-// that the seam is clean. When both stretches are silent it is 0: a seam in
-// silence cannot be heard (the automatic loop never looks there).
+// that the seam is clean. When both stretches are the same (silent or
+// constant ones included) it is 0: such a seam cannot be heard (the
+// automatic loop never looks at silence).
 
 #include <cstdint>
 #include <span>
@@ -71,12 +78,26 @@ TSeamQuality SeamQualityOf(double Cost);
 const char* SeamQualityName(TSeamQuality Quality);
 
 // The sums of the cost over an aligned run of N pairs with weights W:
-// Diff = sum w (a - b)^2 and Energy = sum w (a^2 + b^2). The one inner loop
-// of every seam measure, written so that the compiler can vectorise it.
+// Diff = sum w (a - b)^2, Energy = sum w (a^2 + b^2), Sum = sum w (a + b)
+// and Weight = sum w. The one inner loop of every seam measure, written so
+// that the compiler can vectorise it.
 struct TSeamSums {
-    float Diff = 0;
-    float Energy = 0;
-    double Ratio() const { return Energy > 0 ? static_cast<double>(Diff) / Energy : 0.0; }
+    double Diff = 0;
+    double Energy = 0;
+    double Sum = 0;
+    double Weight = 0;
+    // Diff over the energy around the mean level m = Sum / (2 Weight):
+    // Energy - 2 Weight m^2.
+    double Ratio() const { return SeamRatio(Diff, Energy, Weight > 0 ? Sum * Sum / (2 * Weight) : 0.0); }
+    // Diff / (Energy - Offset), 0 when Diff is 0 and at most 2 (the bound
+    // rounding might break).
+    static double SeamRatio(double Diff, double Energy, double Offset)
+    {
+        const double centred = Energy - Offset;
+        if (!(Diff > 0))
+            return 0.0;
+        return Diff >= 2 * centred ? 2.0 : Diff / centred;
+    }
 };
 template <class A, class B>
 TSeamSums SeamSums(const A* First, const B* Second, const float* W, int32_t N)
@@ -84,6 +105,8 @@ TSeamSums SeamSums(const A* First, const B* Second, const float* W, int32_t N)
     constexpr int kLanes = 8;
     float diff[kLanes] = {};
     float energy[kLanes] = {};
+    float sum[kLanes] = {};
+    float weight[kLanes] = {};
     int32_t i = 0;
     for (; i + kLanes <= N; i += kLanes)
         for (int lane = 0; lane < kLanes; ++lane) {
@@ -92,17 +115,23 @@ TSeamSums SeamSums(const A* First, const B* Second, const float* W, int32_t N)
             const float d = a - b;
             diff[lane] += W[i + lane] * d * d;
             energy[lane] += W[i + lane] * (a * a + b * b);
+            sum[lane] += W[i + lane] * (a + b);
+            weight[lane] += W[i + lane];
         }
     for (; i < N; ++i) {
         const float a = static_cast<float>(First[i]);
         const float b = static_cast<float>(Second[i]);
         diff[0] += W[i] * (a - b) * (a - b);
         energy[0] += W[i] * (a * a + b * b);
+        sum[0] += W[i] * (a + b);
+        weight[0] += W[i];
     }
     TSeamSums sums;
     for (int lane = 0; lane < kLanes; ++lane) {
         sums.Diff += diff[lane];
         sums.Energy += energy[lane];
+        sums.Sum += sum[lane];
+        sums.Weight += weight[lane];
     }
     return sums;
 }

@@ -132,7 +132,7 @@ TEST(AutoLoopTest, NothingInSilenceAndOnlyInsideAGivenRegion)
     for (const TLoopCandidate& loop : loops) {
         EXPECT_GE(loop.Start, 30000);
         EXPECT_LE(loop.End, 36000);
-        EXPECT_GE(loop.Length(), 3000); // half the region, which is shorter than 0.2 s
+        EXPECT_GE(loop.Length(), 1500); // a quarter of the region, which is shorter than 0.4 s
     }
 }
 

@@ -1,5 +1,5 @@
 // The seam cost's promises: 0 across a whole number of periods, growing
-// with a step or kink, blind to scale, and defined at the edges and on
+// with a step or kink, blind to scale and offset, and defined at the edges and on
 // silence; and zero crossings found or not found where they should be.
 
 #include "loop/TestTones.h"
@@ -57,12 +57,18 @@ TEST(SeamCostTest, GrowsWithAStepOrAKinkAtTheSeam)
     }
 }
 
-TEST(SeamCostTest, IgnoresScale)
+TEST(SeamCostTest, IgnoresScaleAndOffset)
 {
     const std::vector<int16_t> tone = MakeTone({.Period = 100.37, .Seconds = 0.2, .NoiseLevel = 0.05});
     const std::vector<int16_t> quiet = Scaled(tone, 0.25);
-    for (const int32_t end : {2300, 2301, 2350})
-        EXPECT_NEAR(SeamCost(quiet, 2000, end, 220), SeamCost(tone, 2000, end, 220), 0.01) << end;
+    std::vector<int16_t> offset = quiet; // a DC offset must not hide the seam
+    for (int16_t& sample : offset)
+        sample = static_cast<int16_t>(sample + 20000);
+    for (const int32_t end : {2300, 2301, 2350}) {
+        const double cost = SeamCost(tone, 2000, end, 220);
+        EXPECT_NEAR(SeamCost(quiet, 2000, end, 220), cost, 0.01) << end;
+        EXPECT_NEAR(SeamCost(offset, 2000, end, 220), cost, 0.1 * cost) << end;
+    }
 }
 
 TEST(SeamCostTest, EdgesAndSilence)
