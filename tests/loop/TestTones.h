@@ -49,3 +49,27 @@ inline std::vector<int16_t> MakeTone(const TTone& Tone)
     }
     return samples;
 }
+
+// The made tones every loop test runs on, and whether a clean loop of each
+// must span a whole number of periods.
+struct TToneCase {
+    const char* Name;
+    TTone Tone;
+    bool Periodic; // the loop length must be a whole number of periods
+};
+
+inline const TToneCase kTones[] = {
+    {"whole period", {.Period = 100}, true},
+    {"fractional period", {.Period = 100.37}, true},
+    {"slow decay", {.Period = 90.3, .Seconds = 2, .DecaySeconds = 2}, true},
+    {"vibrato", {.Period = 120.1, .Seconds = 2, .VibratoHz = 5.5, .VibratoDepth = 0.01}, false},
+    {"noise", {.Period = 100.37, .NoiseLevel = 0.01}, true},
+    {"detuned pair", {.Period = 100, .Seconds = 2, .DetuneRatio = 1.004}, false},
+    {"16 kHz", {.Period = 60.3, .Rate = 16000}, true},
+};
+
+// How far Length lies from the nearest whole number of periods, in samples.
+inline double PeriodsOff(int32_t Length, double Period)
+{
+    return std::abs(Length - std::round(Length / Period) * Period);
+}

@@ -1,0 +1,96 @@
+// The automatic loop on made tones, in silence, inside a given region and on
+// spoken vowels.
+
+#include "document/WaveInfo.h"
+#include "loop/AutoLoop.h"
+#include "loop/TestTones.h"
+#include "support/TestFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+namespace {
+
+constexpr int32_t kRate = 44100;
+
+TEST(AutoLoopTest, LoopsTheSustainedPartOfMadeTonesCleanly)
+{
+    for (const TToneCase& c : kTones) {
+        const std::vector<int16_t> tone = MakeTone(c.Tone);
+        const int32_t rate = c.Tone.Rate;
+        const auto loops = AutoLoops(tone, rate, {});
+        ASSERT_EQ(loops.size(), 1u) << c.Name;
+        const TLoopCandidate& loop = loops[0];
+        EXPECT_GE(loop.Start, c.Tone.AttackSeconds * rate) << c.Name;
+        EXPECT_LE(loop.End, (c.Tone.Seconds - c.Tone.ReleaseSeconds) * rate) << c.Name;
+        EXPECT_GE(loop.Length(), rate / 10) << c.Name;
+        if (c.Periodic) {
+            EXPECT_LE(PeriodsOff(loop.Length(), c.Tone.Period), 1.0) << c.Name << " " << loop.Length();
+        }
+        const auto halfPeriod = static_cast<int32_t>(c.Tone.Period / 2);
+        const int32_t window = SamplesOfMs(kDefaultSeamWindowMs, rate);
+        EXPECT_LT(SeamCost(tone, loop.Start, loop.End, window), kGoodSeamCost) << c.Name;
+        EXPECT_GT(SeamCost(tone, loop.Start, loop.End + halfPeriod, window), kGoodSeamCost) << c.Name;
+    }
+}
+
+TEST(AutoLoopTest, NothingInSilenceAndOnlyInsideAGivenRegion)
+{
+    const std::vector<int16_t> silence(kRate, 0);
+    EXPECT_TRUE(AutoLoops(silence, kRate, {}).empty());
+    EXPECT_TRUE(AutoLoopEnds(silence, kRate, 100, {}).empty());
+    const std::vector<int16_t> tone = MakeTone({.Period = 100.37, .Seconds = 2});
+    // A sound too short for the steadiness rules still loops, inside its loud part.
+    const std::vector<int16_t> blip = MakeTone({.Period = 150.3, .Seconds = 0.06, .AttackSeconds = 0.01, .ReleaseSeconds = 0.02});
+    const auto blipLoops = AutoLoops(blip, kRate, {});
+    ASSERT_EQ(blipLoops.size(), 1u);
+    EXPECT_GE(blipLoops[0].Start, 441);
+    EXPECT_LE(blipLoops[0].End, 2646 - 441);
+    const auto ends = AutoLoopEnds(tone, kRate, 5000, {});
+    ASSERT_EQ(ends.size(), 1u);
+    EXPECT_EQ(ends[0].Start, 5000);
+    EXPECT_LE(PeriodsOff(ends[0].Length(), 100.37), 1.0);
+    const auto loops = AutoLoops(tone, kRate, {.From = 30000, .To = 36000, .FindSustainedPart = false, .Count = 3});
+    ASSERT_EQ(loops.size(), 3u);
+    for (const TLoopCandidate& loop : loops) {
+        EXPECT_GE(loop.Start, 30000);
+        EXPECT_LE(loop.End, 36000);
+        EXPECT_GE(loop.Length(), 1500); // a quarter of the region, which is shorter than 0.4 s
+    }
+}
+
+// Vowels spoken by espeak-ng: long ones must loop cleanly, a short one must
+// still get a loop inside the sound.
+TEST(AutoLoopTest, LoopsSpokenVowels)
+{
+    if (std::system("command -v espeak-ng >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "espeak-ng is not installed";
+    struct TVowel {
+        const char* Arguments;
+        bool Clean;
+    };
+    const TVowel vowels[] = {{"-s 60 -v en 'ooooooo,'", true}, {"-s 60 -v de uuuuuu", true}, {"-s 300 -v en ah", false}};
+    TTempDir dir;
+    for (const TVowel& vowel : vowels) {
+        const std::string path = dir.File("vowel.wav");
+        ASSERT_EQ(std::system(("espeak-ng -w '" + path + "' " + vowel.Arguments).c_str()), 0);
+        TWaveInfo wave;
+        wave.LoadFromFile(path);
+        const TSamples samples(wave.Data().data(), static_cast<std::size_t>(wave.SampleCount()));
+        const auto loops = AutoLoops(samples, wave.SamplesPerSec(), {});
+        ASSERT_EQ(loops.size(), 1u) << vowel.Arguments;
+        const TLoopCandidate& loop = loops[0];
+        const auto part = SustainedPart(samples, wave.SamplesPerSec(), {0, wave.SampleCount()},
+                                        SamplesOfMs(100, wave.SamplesPerSec()));
+        ASSERT_TRUE(part);
+        EXPECT_GE(loop.Start, part->From);
+        EXPECT_LE(loop.End, part->To);
+        if (vowel.Clean) {
+            EXPECT_LT(loop.Cost, kGoodSeamCost) << vowel.Arguments;
+            EXPECT_GT(SeamCost(samples, loop.Start, loop.End + 37, 110), loop.Cost) << vowel.Arguments;
+        }
+    }
+}
+
+} // namespace
