@@ -5,7 +5,9 @@
 #include "cli/Commands.h"
 #include "common/ErrorText.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <exception>
 #include <iostream>
 #include <string>
@@ -51,12 +53,24 @@ int Run(const std::vector<std::string>& args)
     return 0;
 }
 
+// A report that did not reach standard output (a full disk, a closed file)
+// fails the command like any other error. The system's reason is known when
+// the last write failed; an earlier failure leaves only the stream's flag.
+void RequireOutputWritten()
+{
+    errno = 0;
+    if (std::fflush(stdout) != 0 || std::ferror(stdout) || !std::cout)
+        throw ECliError(std::string("standard output: ") + (errno != 0 ? std::strerror(errno) : "write error"));
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     try {
-        return Run(std::vector<std::string>(argv + 1, argv + argc));
+        const int status = Run(std::vector<std::string>(argv + 1, argv + argc));
+        RequireOutputWritten();
+        return status;
     } catch (const Exception& e) {
         std::cout.flush();
         std::cerr << ErrorText(e) << '\n';

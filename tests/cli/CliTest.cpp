@@ -44,17 +44,18 @@ class CliTest : public testing::Test {
 protected:
     TTempDir dir;
 
-    TResult Run(const std::vector<std::string>& args) const
+    // Standard output goes to Output (a file the result then holds, unless given).
+    TResult Run(const std::vector<std::string>& args, const std::string& Output = {}) const
     {
         std::string command = Quoted(VANTREL_CLI_PATH);
         for (const auto& arg : args)
             command.append(" ").append(Quoted(arg));
-        command.append(" >").append(Quoted(dir.File("stdout.txt")));
+        command.append(" >").append(Quoted(Output.empty() ? dir.File("stdout.txt") : Output));
         command.append(" 2>").append(Quoted(dir.File("stderr.txt")));
         const int status = std::system(command.c_str());
         TResult result;
         result.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        result.Out = Slurp(dir.File("stdout.txt"));
+        result.Out = Output.empty() ? Slurp(dir.File("stdout.txt")) : std::string();
         result.Err = Slurp(dir.File("stderr.txt"));
         return result;
     }
@@ -326,6 +327,17 @@ TEST_F(CliTest, CommandsRefuseOutputsThatWouldDestroyAnInputOrCannotHoldAFile)
     EXPECT_EQ(Slurp(dir.File("status")), "1\n");
     EXPECT_EQ(Slurp(dir.File("piped.vbk")), "");
     EXPECT_EQ(files(), before);
+}
+
+// A report lost on a full disk is a failure, whatever the command.
+TEST_F(CliTest, OutputThatCannotBeWrittenFailsTheCommand)
+{
+    const std::string a = Wav("a.wav", 10);
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"--help"}, {"info", a}}) {
+        const TResult result = Run(args, "/dev/full");
+        EXPECT_EQ(result.Status, 1) << args[0];
+        EXPECT_EQ(result.Err, "standard output: No space left on device.\n") << args[0];
+    }
 }
 
 TEST_F(CliTest, UsageAndExitStatuses)
