@@ -58,18 +58,23 @@ TWaveArgument ParseWaveArgument(const std::string& Arg)
 // cleared, then the start and the end, each under the loop order rule; an
 // end of 0 leaves the loop end unset, as in the window. The points must also
 // lie where a list file may hold them, so that the list written opens again.
+// Among many waves a fault must say whose it is: "<wave name>:<reason>".
 void SetLoop(TWaveInfo& Wave, int32_t Start, int32_t End)
 {
     if (const std::string fault = LoopRangeFault(Wave, Start, End); !fault.empty())
         throw EKSDException(fault);
     Wave.SetLoopStart(0);
     Wave.SetLoopEnd(0);
-    CheckLoopStart(Wave, Start);
-    Wave.SetLoopStart(Start);
-    if (End == 0)
-        return;
-    CheckLoopEnd(Wave, End);
-    Wave.SetLoopEnd(End);
+    try {
+        CheckLoopStart(Wave, Start);
+        Wave.SetLoopStart(Start);
+        if (End == 0)
+            return;
+        CheckLoopEnd(Wave, End);
+        Wave.SetLoopEnd(End);
+    } catch (const ELoopOrderError& e) {
+        throw ELoopOrderError(Format("%s:%s", Wave.WaveName().c_str(), e.what()));
+    }
 }
 
 // The list holds absolute paths, as the window's file dialogs give them, so

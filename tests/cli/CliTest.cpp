@@ -209,8 +209,8 @@ TEST_F(CliTest, NewAppliesTheLoopRulesAndWritesNothingOnError)
         EXPECT_FALSE(std::filesystem::exists(PathFromUtf8(list))) << arg;
         return result.Err;
     };
-    EXPECT_EQ(refused(a + "@900:100"), "ループ終点がループ始点より前にあります.\n");
-    EXPECT_EQ(refused(a + "@500:500"), "ループ終点がループ始点より前にあります.\n");
+    EXPECT_EQ(refused(a + "@900:100"), "a.wav:ループ終点がループ始点より前にあります.\n");
+    EXPECT_EQ(refused(a + "@500:500"), "a.wav:ループ終点がループ始点より前にあります.\n");
     EXPECT_EQ(refused(a + "@1000:0"), "a.wav:ループ始点が不正です.\n");
     EXPECT_EQ(refused(a + "@0:1001"), "a.wav:ループ終点が不正です.\n");
     EXPECT_EQ(refused(a + "@1:99999999999"),
