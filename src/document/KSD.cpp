@@ -145,6 +145,21 @@ TListEntry ReadEntry(const xmlNode& WaveFile)
     return entry;
 }
 
+// Runs Read over the list's own text. Its faults (a number, the root, the
+// version) have fixed messages that name no file: the list file travels
+// beside them as the detail.
+template <class F>
+auto NamingListFile(const std::string& FileName, F Read)
+{
+    try {
+        return Read();
+    } catch (const ENumberFormatException& e) {
+        throw ENumberFormatException(e.Message(), FileName);
+    } catch (const EKSDException& e) {
+        throw EKSDException(e.Message(), FileName);
+    }
+}
+
 void CheckVersion(const xmlNode& Root)
 {
     const std::optional<std::string> major = XmlDom::AttributeOf(Root, "MajorVersion");
@@ -272,14 +287,16 @@ void TKSD::LoadFromFile(const std::string& FileName)
 {
     const XmlDom::TDocument doc = ReadListDocument(FileName);
     const xmlNode* root = xmlDocGetRootElement(doc.get());
-    if (root == nullptr || !IsListRoot(*root))
-        throw EKSDException("ファイル形式が異常です");
-    CheckVersion(*root);
+    NamingListFile(FileName, [&] {
+        if (root == nullptr || !IsListRoot(*root))
+            throw EKSDException("ファイル形式が異常です");
+        CheckVersion(*root);
+    });
 
     for (const xmlNode* child = root->children; child; child = child->next) {
         if (!IsElementNamed(*child, "WaveFile"))
             continue;
-        const TListEntry entry = ReadEntry(*child);
+        const TListEntry entry = NamingListFile(FileName, [&] { return ReadEntry(*child); });
         if (entry.FileName.empty())
             continue;
         FWaves.push_back(ReadFile(entry.FileName));

@@ -60,8 +60,9 @@ public:
     // wave does not. Loops are checked by StoredLoopFault (LoopRules.h): a
     // start without an end yet (end 0) is kept. Throws EKSDException
     // (unreadable or malformed file, or one over 64 MiB, with the reason as
-    // its detail; wrong root, unsupported version, loop outside the wave),
-    // ENumberFormatException, and the errors of AddWave.
+    // its detail; wrong root, unsupported version, with FileName as the
+    // detail; loop outside the wave), ENumberFormatException (FileName as
+    // the detail), and the errors of AddWave.
     void LoadFromFile(const std::string& FileName);
     // Writes the whole list; the old file is replaced only once the new one
     // is complete. Throws EKSDException and leaves the old file as it was,

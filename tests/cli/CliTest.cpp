@@ -274,6 +274,17 @@ TEST_F(CliTest, ExportReportsListAndBankErrors)
     const TResult uncreatable = Run({"export", dir.File("list.ksd"), dir.File("no/bank.vbk")});
     EXPECT_EQ(uncreatable.Status, 1);
     EXPECT_EQ(uncreatable.Err, "ファイルを作成できません: " + dir.File("no/bank.vbk") + ": No such file or directory.\n");
+
+    // A fault in a list edited by hand names the list file.
+    const std::string edited = dir.File("edited.ksd");
+    const std::string entry = "<WaveFile><FileName>" + Wav("a.wav", 10) + "</FileName><LoopStart>12z</LoopStart></WaveFile>";
+    for (const auto& [text, error] : {std::pair<std::string, std::string>{"<List MajorVersion=\"1\"/>", "ファイル形式が異常です"},
+                                      {"<KSDFile MajorVersion=\"2\"/>", "未対応のバージョンです"},
+                                      {"<KSDFile/>", "KSDFile に MajorVersion がありません"},
+                                      {"<KSDFile MajorVersion=\"1\">" + entry + "</KSDFile>", "'12z' は整数ではありません"}}) {
+        WriteBytes(edited, std::vector<uint8_t>(text.begin(), text.end()));
+        EXPECT_EQ(Run({"export", edited, dir.File("bank.vbk")}).Err, error + ": " + edited + ".\n");
+    }
 }
 
 // What the window can save, new writes and export reads back: a wave without
