@@ -6,6 +6,7 @@
 #include "common/ErrorText.h"
 #include "common/Format.h"
 #include "document/KSD.h"
+#include "document/LoopRules.h"
 #include "loop/AutoLoop.h"
 
 #include <charconv>
@@ -89,6 +90,15 @@ TSamples SamplesOf(const TWaveInfo& Wave)
     return {Wave.Data().data(), static_cast<std::size_t>(Wave.SampleCount())};
 }
 
+// A loop start given for a search must lie in the wave, as new and a list
+// file require it; searched from outside, nothing would be found without a
+// word why.
+void RequireStartInWave(const TWaveInfo& Wave, int32_t Start)
+{
+    if (const std::string fault = LoopRangeFault(Wave, Start, 0); !fault.empty())
+        throw EKSDException(fault);
+}
+
 // The loops the arguments ask for: near the given loop, or automatic.
 std::vector<TLoopCandidate> LoopsFor(const TWaveInfo& Wave, const TLoopArguments& Args)
 {
@@ -99,6 +109,7 @@ std::vector<TLoopCandidate> LoopsFor(const TWaveInfo& Wave, const TLoopArguments
         options.Count = Args.Count;
         return AutoLoops(SamplesOf(Wave), rate, options);
     }
+    RequireStartInWave(Wave, Args.Near->first);
     TLoopSearchOptions options;
     options.Target = Args.Near->second;
     options.Radius = Args.RadiusMs > 0 ? SamplesOfMs(Args.RadiusMs, rate) : 0;
@@ -141,6 +152,8 @@ bool LoopCommand(const TArguments& Args, std::ostream& Out, std::ostream& Err)
 
 std::pair<int32_t, int32_t> AutomaticLoop(const TWaveInfo& Wave, int32_t Start)
 {
+    if (Start != kAutomaticPoint)
+        RequireStartInWave(Wave, Start);
     const std::vector<TLoopCandidate> loops = Start == kAutomaticPoint
                                                   ? AutoLoops(SamplesOf(Wave), Wave.SamplesPerSec(), {})
                                                   : AutoLoopEnds(SamplesOf(Wave), Wave.SamplesPerSec(), Start, {});

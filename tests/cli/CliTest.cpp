@@ -213,6 +213,7 @@ TEST_F(CliTest, NewAppliesTheLoopRulesAndWritesNothingOnError)
     EXPECT_EQ(refused(a + "@500:500"), "a.wav:ループ終点がループ始点より前にあります.\n");
     EXPECT_EQ(refused(a + "@1000:0"), "a.wav:ループ始点が不正です.\n");
     EXPECT_EQ(refused(a + "@0:1001"), "a.wav:ループ終点が不正です.\n");
+    EXPECT_EQ(refused(a + "@1000:auto"), "a.wav:ループ始点が不正です.\n");
     EXPECT_EQ(refused(a + "@1:99999999999"),
               Format("loop \"1:99999999999\" of %s is not START:END in samples (see vantrel-cli --help)\n", a.c_str()));
     EXPECT_EQ(refused(dir.File("none.wav") + "@1:2"),
@@ -261,6 +262,7 @@ TEST_F(CliTest, LoopPrintsTheBestLoopsAndNewWritesThem)
     EXPECT_EQ(none.Out.rfind(tone + "\t", 0), 0u);
     EXPECT_EQ(Run({"new", list, silence + "@auto"}).Err, "no loop found in silence.wav.\n");
     EXPECT_EQ(Run({"loop", tone, "--count", "0"}).Err, "--count takes a count of at least 1 (see vantrel-cli --help)\n");
+    EXPECT_EQ(Run({"loop", tone, "--near", "88200:0"}).Err, "tone.wav:ループ始点が不正です.\n");
 }
 
 TEST_F(CliTest, ExportReportsListAndBankErrors)
