@@ -272,7 +272,11 @@ uint32_t TChecker::ChecksumAt(uint64_t Offset, uint32_t Size)
 TVBKContents ReadVBKFile(const std::string& FileName)
 {
     TFileSource source(FileName);
-    return TChecker(source).Run();
+    try {
+        return TChecker(source).Run();
+    } catch (const EVBKReaderException& e) {
+        throw EVBKReaderException(FileName + ": " + e.Message());
+    }
 }
 
 TVBKContents ReadVBK(const void* Data, std::size_t Size)

@@ -57,7 +57,8 @@ struct TVBKContents {
 };
 
 // Reads and verifies the file FileName. Throws EVBKReaderException with the
-// first fault, or "ファイル「%s」を開けません" when no regular file can be read there.
+// first fault after "FileName: ", or "ファイル「%s」を開けません" when no
+// regular file can be read there.
 TVBKContents ReadVBKFile(const std::string& FileName);
 
 // The same for a file held in memory.

@@ -129,7 +129,8 @@ TEST_F(CliTest, CheckRefusesDamagedBanksWithTheReason)
     const TResult crc = CheckDamaged(flipped);
     EXPECT_EQ(crc.Status, 1);
     EXPECT_EQ(crc.Out, "");
-    EXPECT_EQ(crc.Err.rfind(Format("chunk WAVE at offset %zu: checksum 0x%08X expected 0x", wave0, Le32(bank, wave0 + 8)),
+    const std::string damaged = dir.File("damaged.vbk") + ": ";
+    EXPECT_EQ(crc.Err.rfind(damaged + Format("chunk WAVE at offset %zu: checksum 0x%08X expected 0x", wave0, Le32(bank, wave0 + 8)),
                             0),
               0u)
         << crc.Err;
@@ -137,12 +138,12 @@ TEST_F(CliTest, CheckRefusesDamagedBanksWithTheReason)
 
     const TResult truncated = CheckDamaged(std::vector<uint8_t>(bank.begin(), bank.end() - 20));
     EXPECT_EQ(truncated.Status, 1);
-    EXPECT_EQ(truncated.Err, Format("chunk WAVE at offset %zu: size 128 runs past the end of the file (%zu bytes)\n",
+    EXPECT_EQ(truncated.Err, damaged + Format("chunk WAVE at offset %zu: size 128 runs past the end of the file (%zu bytes)\n",
                                     bank.size() - 16 - 144, bank.size() - 20));
 
     auto size = bank;
     size[48 + 4] = 71;
-    EXPECT_EQ(CheckDamaged(size).Err, "chunk TONE at offset 48: size 71 expected 72.\n");
+    EXPECT_EQ(CheckDamaged(size).Err, damaged + "chunk TONE at offset 48: size 71 expected 72.\n");
 
     // Another waveOffset with a checksum that matches it: only the record is wrong.
     const std::vector<uint8_t> wrongOffset = [&] {
@@ -162,7 +163,7 @@ TEST_F(CliTest, CheckRefusesDamagedBanksWithTheReason)
     }();
     const TResult offset = CheckDamaged(wrongOffset);
     EXPECT_EQ(offset.Status, 1);
-    EXPECT_EQ(offset.Err, Format("tone record 1: waveOffset %zu expected %zu, where its WAVE chunk lies.\n",
+    EXPECT_EQ(offset.Err, damaged + Format("tone record 1: waveOffset %zu expected %zu, where its WAVE chunk lies.\n",
                                  wave0 + 16 + 1998, wave0 + 16 + 2000));
 
     const TResult missing = Run({"check", dir.File("none.vbk")});

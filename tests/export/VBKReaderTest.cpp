@@ -205,7 +205,7 @@ TEST_F(VBKReaderTest, ATableClaimingGigabytesIsCheckedInLittleMemory)
     rusage before{}, after{};
     getrusage(RUSAGE_SELF, &before);
     EXPECT_EQ(::ErrorOf<EVBKReaderException>([&] { ReadVBKFile(file); }),
-              "chunk TONE at offset 48: the chunks after it need 15032385512 bytes, the file has 16 more");
+              file + ": chunk TONE at offset 48: the chunks after it need 15032385512 bytes, the file has 16 more");
     getrusage(RUSAGE_SELF, &after);
     EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 50 * 1024); // kilobytes
 }
