@@ -43,7 +43,8 @@ void SetAttribute(xmlNode& Element, const char* Name, const std::string& Value);
 std::string Serialise(const xmlDoc& Doc, const char* Encoding);
 
 // Parses a whole document. Throws EXmlException when it is not well-formed
-// (namespaces included) or cannot be decoded.
+// (namespaces included), cannot be decoded, or holds more "=" than any list
+// (libxml2's work grows with the square of a tag's attributes).
 TDocument Parse(std::string_view Bytes);
 
 // The node's name as written, with its namespace prefix if any.

@@ -188,4 +188,16 @@ TEST_F(KSDFileSafetyTest, RefusesDocumentsNestedTooDeeply)
     EXPECT_EQ(Load(Document("", deep)), -1);
 }
 
+// The parser's work grows with the square of a tag's attributes: a tag with
+// forty thousand (a file of 400 KB) takes seconds, a few MB hours.
+TEST_F(KSDFileSafetyTest, RefusesTagsWithVeryManyAttributesQuickly)
+{
+    std::string attributes = "MajorVersion=\"1\"";
+    for (int i = 0; i < 40000; ++i)
+        attributes += " a" + std::to_string(i) + "=\"\"";
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(Load(Document("", "a.wav", attributes)), -1);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
+}
+
 } // namespace
