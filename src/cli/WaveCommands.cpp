@@ -78,12 +78,20 @@ void SetLoop(TWaveInfo& Wave, int32_t Start, int32_t End)
 }
 
 // The list holds absolute paths, as the window's file dialogs give them, so
-// that the list opens from any working folder.
+// that the list opens from any working folder. "." parts go, ".." parts
+// stay: "link/.." is the folder above the link's target, not the folder the
+// link lies in, and dropping both would name another file.
 std::string AbsolutePath(const std::string& Path)
 {
     std::error_code error;
     const auto absolute = std::filesystem::absolute(PathFromUtf8(Path), error);
-    return error ? Path : Utf8FromPath(absolute.lexically_normal());
+    if (error)
+        return Path;
+    std::filesystem::path clean;
+    for (const auto& part : absolute)
+        if (!part.empty() && part != ".")
+            clean /= part;
+    return Utf8FromPath(clean);
 }
 
 // The list name is the first argument; forgotten, the first WAV file would

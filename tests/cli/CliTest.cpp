@@ -341,6 +341,22 @@ TEST_F(CliTest, CommandsRefuseOutputsThatWouldDestroyAnInputOrCannotHoldAFile)
     EXPECT_EQ(files(), before);
 }
 
+// A relative path is stored as the system reads it: through a link to a
+// folder, ".." leads out of the link's target, not back to the link's folder.
+TEST_F(CliTest, NewStoresTheFileARelativePathNames)
+{
+    std::filesystem::create_directories(dir.Path() / "real" / "sub");
+    std::filesystem::create_directory_symlink(dir.Path() / "real" / "sub", dir.Path() / "link");
+    Wav("real/x.wav", 20);
+    Wav("x.wav", 10); // where dropping "link/.." would lead
+    const std::string list = dir.File("list.ksd");
+    const std::string command = "cd " + Quoted(dir.File("")) + " && " + Quoted(VANTREL_CLI_PATH) + " new list.ksd ./link/../x.wav";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    const std::string exported = Run({"export", list, dir.File("bank.vbk")}).Out;
+    EXPECT_EQ(exported.substr(0, exported.find('\n')), "x.wav\t44100 Hz\t20 samples\tno loop");
+    EXPECT_NE(Slurp(list).find("<FileName>" + dir.File("link/../x.wav") + "</FileName>"), std::string::npos);
+}
+
 // A report lost on a full disk is a failure, whatever the command.
 TEST_F(CliTest, OutputThatCannotBeWrittenFailsTheCommand)
 {
