@@ -32,6 +32,7 @@ constexpr int32_t kFewestSlidLengths = 4;
 // Start positions all lengths may be measured at in all.
 constexpr int64_t kSlideBudget = 20'000'000;
 constexpr int32_t kLengthNeighbours = 3;
+constexpr int64_t kLongestSearchSeconds = 20;
 constexpr int32_t kLongLengthNeighbours = 1;
 // The part of both budgets the search with a longer window takes (the work
 // of the slides is shared by all windows).
@@ -294,6 +295,16 @@ std::vector<int32_t> PromisingLengths(TSamples Wave, TRegion Part, const TLoopSe
     return lengths;
 }
 
+// At most kLongestSearchSeconds of a part are searched, from its middle: in
+// a sound steady for that long a loop there is as good as anywhere, and the
+// search stays interactive however long the sound is.
+TRegion SearchedMiddle(TRegion Part, int32_t Rate)
+{
+    const auto longest = static_cast<int32_t>(std::min<int64_t>(Part.Length(), int64_t{Rate} * kLongestSearchSeconds));
+    const int32_t from = Part.From + (Part.Length() - longest) / 2;
+    return {from, from + longest};
+}
+
 // The shortest loop allowed in Room samples: the minimum length of Options,
 // but at most a quarter of the room.
 int32_t ShortestLoop(int32_t Rate, int32_t Room, const TAutoLoopOptions& Options)
@@ -308,7 +319,7 @@ std::vector<TLoopCandidate> AutoLoops(TSamples Wave, int32_t Rate, const TAutoLo
     const std::optional<TRegion> part = SearchRegion(Wave, Rate, Options);
     if (!part || part->Length() < 2)
         return {};
-    const TRegion region = *part;
+    const TRegion region = SearchedMiddle(*part, Rate);
     const int32_t loopLength = ShortestLoop(Rate, region.Length(), Options);
     TSeamRank rank(Rate, Options.WindowMs);
     const int32_t count = static_cast<int32_t>(Wave.size());
@@ -355,6 +366,7 @@ std::vector<TLoopCandidate> AutoLoopEnds(TSamples Wave, int32_t Rate, int32_t St
     if (const std::optional<TRegion> part = SearchRegion(Wave, Rate, Options); part && part->To > Start + 1)
         room.To = part->To;
     room.From = Start;
+    room.To = static_cast<int32_t>(std::min<int64_t>(room.To, Start + int64_t{Rate} * kLongestSearchSeconds));
     if (room.Length() < 2)
         return {};
     // The best ends with the short and with the long window, ranked.

@@ -18,6 +18,10 @@
 // loudest one, if there are at least 2. A sound whose loudest frame is below
 // -70 dB of full scale is silence and gets no loop.
 //
+// A part longer than 20 s is searched in its middle 20 s (ends for a given
+// start within 20 s of it), so the search takes well under a second
+// whatever the sound's length.
+//
 // The loop. Loops lie inside the part and are at least MinLengthMs long,
 // but at most a quarter of the part, so a short vowel still gets one (a
 // few periods join more cleanly than a stretch across its changing pitch).

@@ -35,6 +35,19 @@ TEST(AutoLoopTest, LoopsTheSustainedPartOfMadeTonesCleanly)
     }
 }
 
+// A long steady sound is searched in its middle only, so the search time
+// does not grow with the sound's length.
+TEST(AutoLoopTest, LongSoundsAreSearchedInTheirMiddle)
+{
+    const TTone tone{.Period = 100.37, .Seconds = 90};
+    const std::vector<int16_t> samples = MakeTone(tone);
+    const auto loops = AutoLoops(samples, kRate, {});
+    ASSERT_EQ(loops.size(), 1u);
+    EXPECT_GE(loops[0].Start, 35 * kRate);
+    EXPECT_LE(loops[0].End, 55 * kRate);
+    EXPECT_LE(PeriodsOff(loops[0].Length(), tone.Period), 1.0);
+}
+
 TEST(AutoLoopTest, NothingInSilenceAndOnlyInsideAGivenRegion)
 {
     const std::vector<int16_t> silence(kRate, 0);
