@@ -29,6 +29,10 @@ void TVBKFile::Export(const std::string& fileName, const TKSD& list)
         throw EVBKFileException("waveが登録されていません");
     if (ExportedSize(list) >= FileSizeLimit)
         throw EVBKFileException("VBKファイルが大きすぎます");
+    // Found before the file is created, so a bank already there stays whole.
+    for (int32_t i = 0; i < FNumWaves; ++i)
+        if (const TWaveInfo& wave = *list.GetWave(i); wave.LoopStart() > 0 && wave.LoopEnd() == 0)
+            throw EVBKFileException(Format("「%s」のループ終点が設定されていません", wave.WaveName().c_str()));
 
     try {
         OpenFile(fileName);
@@ -81,9 +85,6 @@ void TVBKFile::WriteWave(int32_t index, const TWaveInfo& wave)
         tone.loopFlag = 1;
         tone.loopStart = start;
         tone.loopEnd = end;
-    } else if (start > 0 && end == 0) {
-        throw EVBKFileException(
-            Format("「%s」のループ終点が設定されていません", wave.WaveName().c_str()));
     } else {
         tone.loopFlag = 0;
         tone.loopStart = 0;

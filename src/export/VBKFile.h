@@ -31,9 +31,9 @@ public:
     // not changed. Raises
     //   EVBKFileException "waveが登録されていません" for an empty list and
     //   "VBKファイルが大きすぎます" when the file would reach 2^31 bytes
-    //   (its offsets are 32-bit), both before any file is created;
-    //   EVBKFileException "「%s」のループ終点が設定されていません" (the wave's
-    //   file name) for a wave with a loop start but no loop end;
+    //   (its offsets are 32-bit), and "「%s」のループ終点が設定されていません"
+    //   (the wave's file name) for a wave with a loop start but no loop end,
+    //   all before any file is created or truncated;
     //   EFileError feCreate / feWrite from the chunk writer.
     // A file that was created is closed in every outcome and never deleted:
     // after a failure it keeps what was written (no "TERM", "TONE" still zero).

@@ -146,26 +146,24 @@ TEST_F(VBKFileTest, UncreatablePathLeavesNothing)
     EXPECT_FALSE(std::filesystem::exists(dir.Path() / "no such folder"));
 }
 
-TEST_F(VBKFileTest, LoopStartWithoutEndStopsAndLeavesTheIncompleteFile)
+TEST_F(VBKFileTest, LoopStartWithoutEndStopsBeforeTheOldBankIsTouched)
 {
     AddTestWave(list, dir, "a.wav", 100);
-    AddTestWave(list, dir, "b.wav", 200, 44100, 50, 0);
+    AddTestWave(list, dir, "b.wav", 200, 44100, 50, 150);
     AddTestWave(list, dir, "c.wav", 300);
-    EXPECT_EQ(ErrorOf<EVBKFileException>([&] { list.Export(out); }), "「b.wav」のループ終点が設定されていません");
+    list.Export(out);
+    const auto before = ReadBytes(out);
 
-    // Header, CTRL, zero TONE and NAME, wave a's WAVE chunk; no TERM.
-    const auto file = ReadBytes(out);
-    ASSERT_EQ(file.size(), 80u + 92 * 3 + 16 + 200);
-    EXPECT_EQ(std::vector<uint8_t>(file.begin() + 64, file.begin() + 64 + 72), std::vector<uint8_t>(72, 0));
-    EXPECT_EQ(std::string(file.begin() + 80 + 92 * 3, file.begin() + 84 + 92 * 3), "WAVE");
-    EXPECT_THROW(ReadVBKFile(out), EVBKReaderException);
+    list.GetWave(1)->SetLoopEnd(0);
+    EXPECT_EQ(ErrorOf<EVBKFileException>([&] { list.Export(out); }), "「b.wav」のループ終点が設定されていません");
+    EXPECT_EQ(ReadBytes(out), before);
     EXPECT_EQ(list.Count(), 3);
     EXPECT_EQ(list.GetWave(1)->LoopStart(), 50);
 
     // Once the loop is fixed, exporting to the same name succeeds.
-    list.GetWave(1)->SetLoopEnd(150);
+    list.GetWave(1)->SetLoopEnd(170);
     list.Export(out);
-    EXPECT_EQ(ReadVBKFile(out).Waves.at(1).LoopEnd, 150);
+    EXPECT_EQ(ReadVBKFile(out).Waves.at(1).LoopEnd, 170);
 }
 
 TEST_F(VBKFileTest, WriteFailureLeavesTheIncompleteFile)
