@@ -125,6 +125,20 @@ TEST_F(GraphImageDrawTest, CursorBlinksBlackOnWhiteOutsideAndWhiteOnBlackInsideT
     EXPECT_GE(clock.elapsed(), 300);
 }
 
+TEST_F(GraphImageDrawTest, AHiddenCursorGivesTheMarkerInItsColumnBack)
+{
+    for (int samples : {100, 1000}) { // one sample per column, and column extremes
+        SCOPED_TRACE(samples);
+        ShowFlat(samples);
+        const int32_t sample = samples / 10; // in column 10
+        view.SetMarker("LOOPEND", Marker(sample, kGreenMarker));
+        view.SetCursor(sample);
+        EXPECT_TRUE(ColumnIs(10, kBlack));
+        view.SetCursorEnabled(false);
+        EXPECT_TRUE(ColumnIs(10, kGreen));
+    }
+}
+
 TEST_F(GraphImageDrawTest, SetColorFillsAtOnceAndAResizeDrawsAgain)
 {
     ShowFlat();
