@@ -57,6 +57,19 @@ TEST_F(GraphImageMouseTest, ClickAtTheRightEdgePlacesTheCursorOnTheLastSample)
     EXPECT_TRUE(ColumnIs(90, kBlack));
 }
 
+TEST_F(GraphImageMouseTest, AClickLeavesNoLineBehindWhenItsCursorHides)
+{
+    for (int samples : {100, 1000}) { // one sample per column, and column extremes
+        SCOPED_TRACE(samples);
+        ShowFlat(samples);
+        Press(30);
+        Release(30);
+        EXPECT_TRUE(ColumnIs(30, kBlack));
+        view.SetCursorEnabled(false);
+        EXPECT_EQ(Px(30, 10), kWhite);
+    }
+}
+
 TEST_F(GraphImageMouseTest, LeftDragSelectsInBothDirectionsPaintingStripsOnTheWay)
 {
     Drag(20, {30, 45});
