@@ -139,6 +139,19 @@ TEST_F(GraphImageDrawTest, AHiddenCursorGivesTheMarkerInItsColumnBack)
     }
 }
 
+TEST_F(GraphImageDrawTest, SettingAMarkerHidesTheCursorItStops)
+{
+    for (int samples : {100, 1000}) {
+        SCOPED_TRACE(samples);
+        ShowFlat(samples);
+        view.SetCursor(samples * 3 / 10); // in column 30
+        view.SetMarker("LOOPEND", Marker(samples * 6 / 10, kGreenMarker));
+        EXPECT_FALSE(view.CursorEnabled());
+        EXPECT_EQ(Px(30, 10), kWhite);
+        EXPECT_TRUE(ColumnIs(60, kGreen));
+    }
+}
+
 TEST_F(GraphImageDrawTest, SetColorFillsAtOnceAndAResizeDrawsAgain)
 {
     ShowFlat();
