@@ -6,6 +6,7 @@
 #include "app/MainWindowConstants.h"
 #include "document/LoopRules.h"
 #include "view/GraphImage.h"
+#include "view/SeamView.h"
 #include "view/ViewSpan.h"
 
 #include <QTableWidget>
@@ -104,6 +105,10 @@ void TMainForm::GraphImageMouseDown(TGraphImage* Other)
         FSavedLoop = LoopOf(SelectedIndex());
     // At most one view shows a cursor, so the loop commands know which to take.
     Other->SetCursorEnabled(false);
+    // The waveform views take no focus: the seam view gives its zoom keys
+    // back here, and the list keeps the arrow keys.
+    if (SeamView->hasFocus())
+        WaveListView->setFocus(Qt::MouseFocusReason);
 }
 
 // A marker drag moves the loop live; on release the loop of the press comes
