@@ -220,7 +220,7 @@ private:
     TLoopState FSavedLoop; // the selected wave's loop when a mouse button went down
     bool FSelectingFromCode = false;
     bool FApplyingFoundLoop = false;
-    bool FSnappedDuringDrag = false;
+    bool FMarkerOffLoop = false; // a drag left a marker where the wave's loop point is not (snapped or refused)
 
     // The feeder runs on the player's worker thread. It is given the wave
     // and its loop when playback starts and never reads the list; the

@@ -6,6 +6,7 @@
 #include "app/MainWindowConstants.h"
 #include "document/LoopRules.h"
 #include "view/GraphImage.h"
+#include "view/SeamView.h"
 #include "view/ViewSpan.h"
 
 #include <QTableWidget>
@@ -104,6 +105,10 @@ void TMainForm::GraphImageMouseDown(TGraphImage* Other)
         FSavedLoop = LoopOf(SelectedIndex());
     // At most one view shows a cursor, so the loop commands know which to take.
     Other->SetCursorEnabled(false);
+    // The waveform views take no focus: the seam view gives its zoom keys
+    // back here, and the list keeps the arrow keys.
+    if (SeamView->hasFocus())
+        WaveListView->setFocus(Qt::MouseFocusReason);
 }
 
 // A marker drag moves the loop live; on release the loop of the press comes
@@ -113,7 +118,7 @@ void TMainForm::GraphImageMouseDown(TGraphImage* Other)
 // end".
 void TMainForm::GraphImageMouseUp()
 {
-    const bool snapped = std::exchange(FSnappedDuringDrag, false);
+    const bool markerOffLoop = std::exchange(FMarkerOffLoop, false);
     const TWaveInfo* wave = SelectedWave();
     if (!wave)
         return;
@@ -121,7 +126,7 @@ void TMainForm::GraphImageMouseUp()
     const int32_t start = wave->LoopStart();
     const int32_t end = wave->LoopEnd();
     if (start == FSavedLoop.Start && end == FSavedLoop.End) {
-        if (snapped) // the dragged view still shows its marker where the mouse left it
+        if (markerOffLoop) // the dragged view still shows its marker where the mouse left it
             ApplyLoop(index, FSavedLoop);
         return;
     }
@@ -142,17 +147,20 @@ void TMainForm::SyncMarker(TGraphImage* Source, TGraphImage* Target, TMarkerStat
     TMarkerStatus moved = *Marker;
     if (wave && (name == kLoopStart || name == kLoopEnd))
         moved.Position = SnappedLoopPoint(*wave, Marker->Position, name == kLoopStart);
-    FSnappedDuringDrag |= moved.Position != Marker->Position;
+    FMarkerOffLoop |= moved.Position != Marker->Position;
     Target->SetMarker(name, moved);
     if (!wave)
         return;
-    // The row shows what the wave holds (its setter keeps a start inside the wave).
+    // The row shows what the wave holds (its setter keeps a start inside the
+    // wave; a marker past the last sample is put back on release).
     // The drag becomes an undo step when the button is released.
     if (name == kLoopStart) {
         wave->SetLoopStart(moved.Position);
+        FMarkerOffLoop |= wave->LoopStart() != moved.Position;
         SetCell(SelectedIndex(), colLoopStart, QString::number(wave->LoopStart()));
     } else if (name == kLoopEnd) {
         wave->SetLoopEnd(moved.Position);
+        FMarkerOffLoop |= wave->LoopEnd() != moved.Position;
         SetCell(SelectedIndex(), colLoopEnd, QString::number(wave->LoopEnd()));
     }
     ShowSeam();

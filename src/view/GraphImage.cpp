@@ -112,8 +112,12 @@ void TGraphImage::SetMarker(const std::string& AName, const TMarkerStatus& AStat
     // being dragged as its new copy.
     if (dragged)
         FDragMarker = stored;
-    FBlinkTimer.stop();
     EnsureSurface();
+    // The cursor stops; a line left standing would look like one the loop
+    // commands still take.
+    if (FCursorShown)
+        HideCursor();
+    FBlinkTimer.stop();
     DrawMarker(stored);
 }
 

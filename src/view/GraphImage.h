@@ -79,7 +79,8 @@ public:
     void ClearSelection();
 
     // Stores a copy of AStatus under AName (last in the drawing order), wiping
-    // the line of a marker it replaces, draws it and stops the blinking.
+    // the line of a marker it replaces, draws it and stops the blinking
+    // (hiding the cursor line).
     void SetMarker(const std::string& AName, const TMarkerStatus& AStatus);
     bool RemoveMarker(const std::string& AName);
     void ClearMarkers();

@@ -204,13 +204,18 @@ void TGraphImage::ButtonUp(int X, bool Left)
         const int64_t s = SampleUnderMouse(X);
         FSelectEnd = static_cast<int32_t>(s);
         if (FSelectEnd == FSelectStart) {
-            // A click: the cursor goes there and blinks; no selection.
-            FCursor = FSelectEnd;
+            // A click: the cursor goes there and blinks; no selection. Near
+            // the right edge the nearest sample can be the one after the
+            // wave, which the cursor never takes: it stays on the last.
+            FCursor = std::min(FSelectEnd, std::max(SampleCount() - 1, 0));
+            FSelectStart = 0;
+            FSelectEnd = 0;
+            // The press drew its line beneath the wave, where a hidden
+            // cursor is wiped from (column extremes): draw it away first.
+            Redraw();
             FCursorShown = false;
             BlinkTimerTick();
             RestartBlinking();
-            FSelectStart = 0;
-            FSelectEnd = 0;
         } else {
             FBlinkTimer.stop();
             if (FSelectEnd < FSelectStart)

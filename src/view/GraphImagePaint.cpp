@@ -174,21 +174,25 @@ void TGraphImage::EraseMarker(const TMarkerStatus* Marker)
 
 // Shown: a black line (white inside the selection). Hidden: with one sample
 // per column, the background line with the wave's own piece of that column
-// drawn again; with column extremes, the column from the back buffer.
-// Markers in the column are not restored.
+// drawn again; with column extremes, the column from the back buffer; then
+// the markers, so a marker line the cursor covered shows again.
 void TGraphImage::DrawCursor(bool Shown)
 {
     if (FWaveInfo == nullptr || FCursor < FViewStart || FCursor >= FViewEnd)
         return;
-    if (!Shown && DrawsPeaks()) {
-        const int64_t x = Mapping().SampleToXRound(FCursor);
-        ShowBase(QRect(static_cast<int>(x), 0, 1, height()));
+    const bool selected = FSelectStart <= FCursor && FCursor < FSelectEnd;
+    if (Shown) {
+        DrawVLine(FCursor, selected ? kWhite : kBlack);
         return;
     }
-    const bool selected = FSelectStart <= FCursor && FCursor < FSelectEnd;
-    DrawVLine(FCursor, selected == Shown ? kWhite : kBlack);
-    if (!Shown)
+    if (DrawsPeaks()) {
+        const int64_t x = Mapping().SampleToXRound(FCursor);
+        ShowBase(QRect(static_cast<int>(x), 0, 1, height()));
+    } else {
+        DrawVLine(FCursor, selected ? kBlack : kWhite);
         Present(PaintWave(FSurface, FCursor, FCursor, selected ? TPenMode::NotCopy : TPenMode::Copy));
+    }
+    DrawMarkers();
 }
 
 void TGraphImage::paintEvent(QPaintEvent* Event)

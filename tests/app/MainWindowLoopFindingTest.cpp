@@ -11,6 +11,7 @@
 
 #include <QLabel>
 #include <QMenu>
+#include <QTest>
 
 class MainWindowLoopFindingTest : public AppTest {
 protected:
@@ -31,6 +32,23 @@ protected:
         Trigger(Action);
     }
 };
+
+// A click in a waveform view takes the focus from the seam view, so the zoom
+// commands go back to the detail view.
+TEST_F(MainWindowLoopFindingTest, ZoomGoesToTheSeamViewOnlyUntilAWaveformViewIsClicked)
+{
+    Add({Wav("a.wav", 1000)});
+    Form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Form.get()));
+    QTest::mouseClick(Seam(), Qt::LeftButton);
+    Trigger("MainMenu1_ZoomIn");
+    EXPECT_EQ(Seam()->Span(), TSeamView::kDefaultSpan / 2);
+    EXPECT_EQ(Detail()->ViewEnd() - Detail()->ViewStart(), 1000);
+    QTest::mouseClick(Detail(), Qt::LeftButton, {}, QPoint(10, 10));
+    Trigger("MainMenu1_ZoomIn");
+    EXPECT_EQ(Seam()->Span(), TSeamView::kDefaultSpan / 2);
+    EXPECT_EQ(Detail()->ViewEnd() - Detail()->ViewStart(), 500);
+}
 
 TEST_F(MainWindowLoopFindingTest, SeamViewAndCostFollowTheLoop)
 {

@@ -223,6 +223,17 @@ TEST_F(MainWindowLoopViewTest, MarkerDraggedPastTheOtherIsRestoredOnRelease)
     EXPECT_EQ(Cell(0, 5), "400");
 }
 
+// Past the last sample the wave keeps its loop start; the markers come back to it.
+TEST_F(MainWindowLoopViewTest, ALoopStartDraggedPastTheWaveReturnsToWhereTheWaveKeepsIt)
+{
+    AddOne(10);
+    MenuAt("MainMenu1_LoopStart", 9);
+    Drag(Detail(), 9, 10);
+    EXPECT_EQ(Wave().LoopStart(), 9);
+    for (TGraphImage* v : {Overview(), Detail()})
+        EXPECT_TRUE(HasMarkerLine(*v, 9, kRedLine));
+}
+
 TEST_F(MainWindowLoopViewTest, APressInOneViewSwitchesTheOtherViewsCursorOff)
 {
     AddOne(500);

@@ -125,6 +125,21 @@ TEST_F(GraphImageDrawTest, CursorBlinksBlackOnWhiteOutsideAndWhiteOnBlackInsideT
     EXPECT_GE(clock.elapsed(), 300);
 }
 
+TEST_F(GraphImageDrawTest, AStoppedOrHiddenCursorLeavesNoLineAndGivesMarkersBack)
+{
+    for (int samples : {100, 1000}) { // one sample per column, and column extremes
+        SCOPED_TRACE(samples);
+        ShowFlat(samples);
+        view.SetCursor(samples * 3 / 10);                              // in column 30
+        view.SetMarker("LOOPEND", Marker(samples / 10, kGreenMarker)); // in column 10; stops the cursor
+        EXPECT_EQ(Px(30, 10), kWhite);
+        view.SetCursor(samples / 10);
+        EXPECT_TRUE(ColumnIs(10, kBlack));
+        view.SetCursorEnabled(false);
+        EXPECT_TRUE(ColumnIs(10, kGreen));
+    }
+}
+
 TEST_F(GraphImageDrawTest, SetColorFillsAtOnceAndAResizeDrawsAgain)
 {
     ShowFlat();

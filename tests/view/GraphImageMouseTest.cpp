@@ -48,6 +48,28 @@ TEST_F(GraphImageMouseTest, ClickPlacesTheBlinkingCursorWithoutASelection)
     EXPECT_TRUE(ColumnIs(30, kBlack));
 }
 
+TEST_F(GraphImageMouseTest, ClickAtTheRightEdgePlacesTheCursorOnTheLastSample)
+{
+    ShowFlat(10); // the edge column lies nearest to sample 10, just past the wave
+    Press(99);
+    Release(99);
+    EXPECT_EQ(view.Cursor(), 9);
+    EXPECT_TRUE(ColumnIs(90, kBlack));
+}
+
+TEST_F(GraphImageMouseTest, AClickLeavesNoLineBehindWhenItsCursorHides)
+{
+    for (int samples : {100, 1000}) { // one sample per column, and column extremes
+        SCOPED_TRACE(samples);
+        ShowFlat(samples);
+        Press(30);
+        Release(30);
+        EXPECT_TRUE(ColumnIs(30, kBlack));
+        view.SetCursorEnabled(false);
+        EXPECT_EQ(Px(30, 10), kWhite);
+    }
+}
+
 TEST_F(GraphImageMouseTest, LeftDragSelectsInBothDirectionsPaintingStripsOnTheWay)
 {
     Drag(20, {30, 45});
