@@ -219,15 +219,13 @@ bool TMainForm::OpenKSDWithDialog()
     const QStringList chosen = FPrompter->ChooseFiles(this, KSDOpenDialog);
     if (chosen.isEmpty())
         return false;
-    ReadKSD(chosen.first());
+    OpenKSDFile(chosen.first());
     return true;
 }
 
-void TMainForm::OpenKSDFile(const QString& Path) { ReadKSD(Path); }
-
 // Replaces the document with the list file at Path, unmodified, with nothing
 // to undo; on failure the document is left empty, with no file name.
-void TMainForm::ReadKSD(const QString& Path)
+void TMainForm::OpenKSDFile(const QString& Path)
 {
     ClearDocument();
     FFileName = Path;

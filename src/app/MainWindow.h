@@ -115,7 +115,6 @@ private:
     void ShowWave(TWaveInfo* Wave);
     bool OpenKSDWithDialog();
     void OpenKSDFile(const QString& Path);
-    void ReadKSD(const QString& Path);
     bool SaveKSDAs();
     void SaveKSDTo(const QString& Path);
 
