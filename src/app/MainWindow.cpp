@@ -116,7 +116,7 @@ void TMainForm::SetRow(int Row, const TWaveInfo& Wave)
     const bool numbers = Wave.LoopStart() != 0 || Wave.LoopEnd() != 0;
     SetCell(Row, colLoopStart, numbers ? QString::number(Wave.LoopStart()) : "-");
     // A start without an end yet shows as the loop commands leave it: no end.
-    SetCell(Row, colLoopEnd, numbers && Wave.LoopEnd() != 0 ? QString::number(Wave.LoopEnd()) : "-");
+    SetCell(Row, colLoopEnd, Wave.LoopEnd() != 0 ? QString::number(Wave.LoopEnd()) : "-");
 }
 
 void TMainForm::AppendRow(const TWaveInfo& Wave)

@@ -6,7 +6,6 @@
 #include "app/ProgramSettings.h"
 
 #include "common/Format.h"
-#include "common/ProgramInfo.h"
 #include "loop/AutoLoop.h"
 #include "loop/ZeroCrossing.h"
 #include "view/GraphImage.h"
@@ -15,6 +14,7 @@
 #include <QAction>
 #include <QLabel>
 #include <QMenu>
+#include <QScopedValueRollback>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QToolBar>
@@ -34,18 +34,6 @@ TSamples SamplesOf(const TWaveInfo& Wave)
 {
     return {Wave.Data().data(), static_cast<std::size_t>(Wave.SampleCount())};
 }
-
-// A flag raised for the lifetime of the object.
-class TRaisedFlag {
-public:
-    explicit TRaisedFlag(bool& Flag) : FFlag(Flag) { FFlag = true; }
-    ~TRaisedFlag() { FFlag = false; }
-    TRaisedFlag(const TRaisedFlag&) = delete;
-    TRaisedFlag& operator=(const TRaisedFlag&) = delete;
-
-private:
-    bool& FFlag;
-};
 
 } // namespace
 
@@ -95,7 +83,6 @@ void TMainForm::CreateLoopFinding()
         for (QAction* action : {MainMenu1_FindLoop, MainMenu1_FindLoopWide, MainMenu1_SnapToZero})
             action->setEnabled(editing);
     });
-    ShowSeam();
 }
 
 // ---- The seam view and the seam cost ------------------------------------
@@ -150,13 +137,11 @@ void TMainForm::FindLoop(const TGraphImage* View, bool Wide)
         return;
     const TSamples samples = SamplesOf(*wave);
     const int32_t rate = wave->SamplesPerSec();
-    const TGraphImage* selected = View;
-    if (!selected)
-        for (const TGraphImage* view : {PartWaveGraphImage, AllWaveGraphImage})
-            if (!selected && view->HasSelection())
-                selected = view;
+    const TGraphImage* selected = View                              ? View
+                                  : PartWaveGraphImage->HasSelection() ? PartWaveGraphImage
+                                                                       : AllWaveGraphImage;
     std::vector<TLoopCandidate> found;
-    if (selected && selected->HasSelection()) {
+    if (selected->HasSelection()) {
         TAutoLoopOptions options;
         options.From = selected->SelectStart();
         options.To = selected->SelectEnd();
@@ -174,6 +159,6 @@ void TMainForm::FindLoop(const TGraphImage* View, bool Wide)
     if (found.empty())
         throw EVantrelError(kNoLoopFound);
     // The loop found is where it is best: snapping must not move it.
-    const TRaisedFlag applying(FApplyingFoundLoop);
+    const QScopedValueRollback<bool> applying(FApplyingFoundLoop, true);
     ChangeLoop(found.front().Start, found.front().End);
 }

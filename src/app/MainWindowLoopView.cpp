@@ -26,14 +26,12 @@ void TMainForm::SetMarkerInBoth(const char* Name, TBgrColor Color, int32_t Posit
     marker.Position = Position;
     AllWaveGraphImage->SetMarker(Name, marker);
     PartWaveGraphImage->SetMarker(Name, marker);
-    ShowSeam();
 }
 
 void TMainForm::RemoveMarkerInBoth(const char* Name)
 {
     AllWaveGraphImage->RemoveMarker(Name);
     PartWaveGraphImage->RemoveMarker(Name);
-    ShowSeam();
 }
 
 // The loop commands check the order rule, then change the loop through

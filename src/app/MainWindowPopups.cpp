@@ -10,10 +10,6 @@
 #include <QAction>
 #include <QMenu>
 
-namespace {
-
-} // namespace
-
 // Items are named Prefix + "_N" + their place in the menu, separator
 // included, as the window's form named them ("AGIPopupMenu_N4").
 TMainForm::TViewPopup TMainForm::CreatePopupMenu(TGraphImage* View, TGraphImage* Other, const char* Prefix,

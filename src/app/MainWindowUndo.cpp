@@ -139,6 +139,7 @@ void TMainForm::ApplyLoop(int32_t Index, const TLoopState& Loop)
     SelectWave(Index);
     ShowLoopMarker(kLoopStart, kRed, Loop.StartShown, wave->LoopStart());
     ShowLoopMarker(kLoopEnd, kGreen, Loop.EndShown, wave->LoopEnd());
+    ShowSeam();
 }
 
 void TMainForm::ShowLoopMarker(const char* Name, TBgrColor Color, bool Shown, int32_t Position)

@@ -54,6 +54,7 @@ public:
     // the blinking and draws nothing; markers stay until ClearMarkers.
     TWaveInfo* WaveInfo() const { return FWaveInfo; }
     void SetWaveInfo(TWaveInfo* Value);
+    int32_t SampleCount() const; // of the wave shown; 0 for none
 
     // Callers keep 0 <= ViewStart < ViewEnd <= SampleCount while a wave is
     // set; the view does not check it but never reads outside the samples.
@@ -131,7 +132,6 @@ private:
     // Draw* and ShowBase change what the window shows.
     TViewMapping Mapping() const;
     QRgb ToRgb(TBgrColor Color) const;
-    int32_t SampleCount() const;
     void EnsureSurface();
     void Present(const QRect& Rect);
     void ShowBase(const QRect& Rect);

@@ -17,8 +17,6 @@ namespace {
 constexpr int kNotch = 120;        // wheel angle of one notch, in eighths of a degree
 constexpr int kStepsPerSpan = 10;  // a notch or an arrow click moves a tenth of the span
 
-int32_t SampleCountOf(const TGraphImage& View) { return View.WaveInfo() ? View.WaveInfo()->SampleCount() : 0; }
-
 TViewSpan SpanOf(const TGraphImage& View) { return {View.ViewStart(), View.ViewEnd()}; }
 
 } // namespace
@@ -43,7 +41,7 @@ TScrolledGraphImage::TScrolledGraphImage(TGraphImage* View, QWidget* Parent)
 void TScrolledGraphImage::FollowView()
 {
     const TViewSpan span = SpanOf(*FView);
-    const int32_t count = SampleCountOf(*FView);
+    const int32_t count = FView->SampleCount();
     const bool scrollable = span.Length() > 0 && span.Length() < count;
     const QSignalBlocker quiet(FScrollBar);
     FScrollBar->setEnabled(scrollable);
@@ -55,7 +53,7 @@ void TScrolledGraphImage::FollowView()
 
 void TScrolledGraphImage::ScrollTo(int Value)
 {
-    const TViewSpan span = ScrollSpan(SpanOf(*FView), Value, SampleCountOf(*FView));
+    const TViewSpan span = ScrollSpan(SpanOf(*FView), Value, FView->SampleCount());
     if (span != SpanOf(*FView))
         emit OnViewRequest(span.Start, span.End);
 }
@@ -74,7 +72,7 @@ void TScrolledGraphImage::Wheel(const QWheelEvent& Event)
     FWheelRest += angle.y() != 0 ? angle.y() : angle.x();
     const int notches = FWheelRest / kNotch;
     FWheelRest %= kNotch;
-    const int32_t count = SampleCountOf(*FView);
+    const int32_t count = FView->SampleCount();
     TViewSpan span = SpanOf(*FView);
     if (notches == 0 || count == 0 || span.Length() <= 0)
         return;
