@@ -30,11 +30,6 @@ constexpr double kWideRadiusMs = 500.0;
 constexpr const char* kSnapSetting = "Edit/SnapToZeroCrossings";
 constexpr const char* kNoLoopFound = "適切なループが見つかりません";
 
-TSamples SamplesOf(const TWaveInfo& Wave)
-{
-    return {Wave.Data().data(), static_cast<std::size_t>(Wave.SampleCount())};
-}
-
 } // namespace
 
 void TMainForm::CreateLoopFinding()
@@ -96,7 +91,7 @@ void TMainForm::ShowSeam()
         return;
     }
     SeamView->SetSeam(wave, wave->LoopStart(), wave->LoopEnd());
-    const double cost = SeamCost(SamplesOf(*wave), wave->LoopStart(), wave->LoopEnd(),
+    const double cost = SeamCost(wave->Samples(), wave->LoopStart(), wave->LoopEnd(),
                                  SamplesOfMs(kDefaultSeamWindowMs, wave->SamplesPerSec()));
     SeamCostLabel->setText(
         QString::fromStdString(Format("ループの継ぎ目: %.4g %s", cost, SeamQualityName(SeamQualityOf(cost)))));
@@ -120,8 +115,8 @@ int32_t TMainForm::SnappedLoopPoint(const TWaveInfo& Wave, int32_t Position, boo
     if (!MainMenu1_SnapToZero->isChecked() || FApplyingFoundLoop)
         return Position;
     const int32_t other = Start ? Wave.LoopEnd() : Wave.LoopStart();
-    const TSlope slope = other != 0 ? SlopeAt(SamplesOf(Wave), other) : TSlope::Rising;
-    return NearestZeroCrossing(SamplesOf(Wave), Position, slope, SamplesOfMs(kSnapRadiusMs, Wave.SamplesPerSec()))
+    const TSlope slope = other != 0 ? SlopeAt(Wave.Samples(), other) : TSlope::Rising;
+    return NearestZeroCrossing(Wave.Samples(), Position, slope, SamplesOfMs(kSnapRadiusMs, Wave.SamplesPerSec()))
         .value_or(Position);
 }
 
@@ -135,7 +130,7 @@ void TMainForm::FindLoop(const TGraphImage* View, bool Wide)
     TWaveInfo* wave = SelectedWave();
     if (!wave)
         return;
-    const TSamples samples = SamplesOf(*wave);
+    const TSamples samples = wave->Samples();
     const int32_t rate = wave->SamplesPerSec();
     const TGraphImage* selected = View                              ? View
                                   : PartWaveGraphImage->HasSelection() ? PartWaveGraphImage

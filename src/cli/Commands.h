@@ -7,8 +7,11 @@
 #include "common/Exception.h"
 #include "document/WaveInfo.h"
 
+#include <charconv>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <utility>
@@ -18,6 +21,18 @@
 VANTREL_DECLARE_EXCEPTION(ECliError);
 
 using TArguments = std::vector<std::string>;
+
+// The whole of Text as a number >= 0 (and finite); none for anything else.
+template <class T>
+std::optional<T> ParseNonNegative(const std::string& Text)
+{
+    T value{};
+    const char* end = Text.data() + Text.size();
+    const auto [stop, error] = std::from_chars(Text.data(), end, value);
+    if (Text.empty() || error != std::errc() || stop != end || !(value >= 0) || !std::isfinite(static_cast<double>(value)))
+        return std::nullopt;
+    return value;
+}
 
 // Raises ECliError "COMMAND takes SHAPE (see vantrel-cli --help)" unless
 // Args holds Min to Max arguments.

@@ -9,9 +9,6 @@
 #include "document/LoopRules.h"
 #include "loop/AutoLoop.h"
 
-#include <charconv>
-#include <cmath>
-#include <limits>
 #include <optional>
 
 namespace {
@@ -26,17 +23,6 @@ struct TLoopArguments {
     std::optional<double> MinLengthMs;
     int32_t Count = 1;
 };
-
-template <class T>
-std::optional<T> ParseNumber(const std::string& Text)
-{
-    T value{};
-    const char* end = Text.data() + Text.size();
-    const auto [stop, error] = std::from_chars(Text.data(), end, value);
-    if (Text.empty() || error != std::errc() || stop != end || !(value >= 0) || !std::isfinite(static_cast<double>(value)))
-        return std::nullopt;
-    return value;
-}
 
 [[noreturn]] void WrongOption(const std::string& Option, const char* Shape)
 {
@@ -57,22 +43,22 @@ TLoopArguments ParseLoopArguments(const TArguments& Args)
         const std::string& value = Args[++i];
         if (arg == "--near") {
             const auto colon = value.find(':');
-            const auto start = ParseNumber<int32_t>(value.substr(0, colon));
-            const auto end = colon == std::string::npos ? std::nullopt : ParseNumber<int32_t>(value.substr(colon + 1));
+            const auto start = ParseNonNegative<int32_t>(value.substr(0, colon));
+            const auto end = colon == std::string::npos ? std::nullopt : ParseNonNegative<int32_t>(value.substr(colon + 1));
             if (!start || !end)
                 WrongOption(arg, "START:END in samples");
             parsed.Near = std::make_pair(*start, *end);
         } else if (arg == "--radius") {
-            const auto radius = ParseNumber<double>(value);
+            const auto radius = ParseNonNegative<double>(value);
             if (!radius)
                 WrongOption(arg, "milliseconds");
             parsed.RadiusMs = *radius;
         } else if (arg == "--min-length") {
-            parsed.MinLengthMs = ParseNumber<double>(value);
+            parsed.MinLengthMs = ParseNonNegative<double>(value);
             if (!parsed.MinLengthMs)
                 WrongOption(arg, "milliseconds");
         } else if (arg == "--count") {
-            const auto count = ParseNumber<int32_t>(value);
+            const auto count = ParseNonNegative<int32_t>(value);
             if (!count || *count < 1)
                 WrongOption(arg, "a count of at least 1");
             parsed.Count = *count;
@@ -83,11 +69,6 @@ TLoopArguments ParseLoopArguments(const TArguments& Args)
     if (parsed.Files.empty())
         throw ECliError(Format("loop takes %s (see vantrel-cli --help)", kLoopShape));
     return parsed;
-}
-
-TSamples SamplesOf(const TWaveInfo& Wave)
-{
-    return {Wave.Data().data(), static_cast<std::size_t>(Wave.SampleCount())};
 }
 
 // A loop start given for a search must lie in the wave, as new and a list
@@ -107,7 +88,7 @@ std::vector<TLoopCandidate> LoopsFor(const TWaveInfo& Wave, const TLoopArguments
         TAutoLoopOptions options;
         options.MinLengthMs = Args.MinLengthMs.value_or(options.MinLengthMs);
         options.Count = Args.Count;
-        return AutoLoops(SamplesOf(Wave), rate, options);
+        return AutoLoops(Wave.Samples(), rate, options);
     }
     RequireStartInWave(Wave, Args.Near->first);
     TLoopSearchOptions options;
@@ -117,7 +98,7 @@ std::vector<TLoopCandidate> LoopsFor(const TWaveInfo& Wave, const TLoopArguments
     options.Count = Args.Count;
     options.MinSpacing = SamplesOfMs(TAutoLoopOptions().MinSpacingMs, rate);
     options.Window = SamplesOfMs(kDefaultSeamWindowMs, rate);
-    return BestLoopEnds(SamplesOf(Wave), Args.Near->first, options);
+    return BestLoopEnds(Wave.Samples(), Args.Near->first, options);
 }
 
 } // namespace
@@ -127,14 +108,12 @@ bool LoopCommand(const TArguments& Args, std::ostream& Out, std::ostream& Err)
     const TLoopArguments args = ParseLoopArguments(Args);
     bool allFound = true;
     for (const std::string& path : args.Files) {
-        TKSD list;
         std::vector<TLoopCandidate> loops;
         try {
-            list.AddWave(path);
-            loops = LoopsFor(*list.GetWave(0), args);
+            loops = LoopsFor(*TKSD::ReadWave(path), args);
         } catch (const Exception& e) {
             Out.flush();
-            Err << ErrorText(e.Message()) << '\n';
+            Err << ErrorText(e) << '\n';
             allFound = false;
             continue;
         }
@@ -155,8 +134,8 @@ std::pair<int32_t, int32_t> AutomaticLoop(const TWaveInfo& Wave, int32_t Start)
     if (Start != kAutomaticPoint)
         RequireStartInWave(Wave, Start);
     const std::vector<TLoopCandidate> loops = Start == kAutomaticPoint
-                                                  ? AutoLoops(SamplesOf(Wave), Wave.SamplesPerSec(), {})
-                                                  : AutoLoopEnds(SamplesOf(Wave), Wave.SamplesPerSec(), Start, {});
+                                                  ? AutoLoops(Wave.Samples(), Wave.SamplesPerSec(), {})
+                                                  : AutoLoopEnds(Wave.Samples(), Wave.SamplesPerSec(), Start, {});
     if (loops.empty())
         throw ECliError(Format("no loop found in %s", Wave.WaveName().c_str()));
     return {loops.front().Start, loops.front().End};

@@ -20,16 +20,6 @@ struct TWaveArgument {
     std::optional<std::pair<int32_t, int32_t>> Loop;
 };
 
-std::optional<int32_t> ParseSamplePosition(const std::string& Text)
-{
-    int32_t value = 0;
-    const char* end = Text.data() + Text.size();
-    const auto [stop, error] = std::from_chars(Text.data(), end, value);
-    if (Text.empty() || error != std::errc() || stop != end || value < 0)
-        return std::nullopt;
-    return value;
-}
-
 // WAV or WAV@START:END. Only a last "@" followed by digits, ":" and digits
 // starts a loop, so other paths with "@" in them stay whole.
 TWaveArgument ParseWaveArgument(const std::string& Arg)
@@ -42,12 +32,12 @@ TWaveArgument ParseWaveArgument(const std::string& Arg)
         return {Arg.substr(0, at), std::make_pair(kAutomaticPoint, kAutomaticPoint)};
     const auto colon = loop.find(':');
     if (colon != std::string::npos && loop.substr(colon + 1) == "auto")
-        if (const auto start = ParseSamplePosition(loop.substr(0, colon)))
+        if (const auto start = ParseNonNegative<int32_t>(loop.substr(0, colon)))
             return {Arg.substr(0, at), std::make_pair(*start, kAutomaticPoint)};
     if (colon == std::string::npos || loop.find_first_not_of("0123456789:") != std::string::npos)
         return {Arg, std::nullopt};
-    const auto start = ParseSamplePosition(loop.substr(0, colon));
-    const auto end = ParseSamplePosition(loop.substr(colon + 1));
+    const auto start = ParseNonNegative<int32_t>(loop.substr(0, colon));
+    const auto end = ParseNonNegative<int32_t>(loop.substr(colon + 1));
     if (!start || !end)
         throw ECliError(Format("loop \"%s\" of %s is not START:END in samples (see vantrel-cli --help)",
                                loop.c_str(), Arg.substr(0, at).c_str()));

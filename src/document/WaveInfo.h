@@ -15,6 +15,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <span>
 #include <string>
 
 VANTREL_DECLARE_EXCEPTION(EWaveInfoException);
@@ -101,6 +102,8 @@ public:
     int64_t LengthMSec() const; // 0 when the header gives no byte rate
     int32_t SampleCount() const { return FHeader.dataSize / 2; }
     const TWaveData& Data() const { return FData; }
+    // The SampleCount samples, as the loop finder and other readers take them.
+    std::span<const int16_t> Samples() const { return {FData.data(), static_cast<std::size_t>(SampleCount())}; }
     // The block extremes of Data, built on the first call (from any thread)
     // and kept until the next load.
     const TWavePeaks& Peaks() const;

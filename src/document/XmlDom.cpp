@@ -3,7 +3,6 @@
 #include "document/CodePage932.h"
 #include "document/TextCodec.h"
 
-#include <libxml/encoding.h>
 #include <libxml/parser.h>
 #include <libxml/xmlerror.h>
 #include <libxml/xmlsave.h>

@@ -107,10 +107,9 @@ void TVBKLib::WriteChunk(const TVBKTag& Tag, const void* Data, uint32_t Size)
 
 void TVBKLib::FailWrite()
 {
-    const int error = errno;
-    const std::string fileName = FFileName;
+    const int error = errno; // close may change it
     Close();
-    throw EFileError(feWrite, fileName, error);
+    throw EFileError(feWrite, FFileName, error);
 }
 
 int32_t TVBKLib::Position() const

@@ -332,16 +332,17 @@ std::vector<TLoopCandidate> AutoLoops(TSamples Wave, int32_t Rate, const TAutoLo
         const int32_t neighbours = i == 0 ? kLengthNeighbours : kLongLengthNeighbours;
         const TLoopSearchOptions search = SearchWithin(region, loopLength, rank.Windows[i].Half());
         for (const int32_t length : PromisingLengths(Wave, region, search, Options, i == 0 ? 1 : kLongerShare))
-            for (int32_t near = -neighbours; near <= neighbours; ++near)
+            for (int32_t near = -neighbours; near <= neighbours; ++near) {
+                if (length + near < loopLength)
+                    continue;
                 for (std::size_t w = i; w < (i == 0 ? 1 : rank.Windows.size()); ++w) {
                     const int32_t edge = w == 0 ? 0 : rank.Windows[w].Half();
-                    if (length + near < loopLength)
-                        continue;
                     if (const auto loop =
                             BestStartForLength(Wave, length + near, std::max(region.From, edge),
                                                std::min(region.To, count - edge) - length - near, rank.Windows[w].Half()))
                         slid.push_back(*loop);
                 }
+            }
     }
     rank.Calibrate(Wave, slid);
     for (TLoopCandidate& loop : slid)
