@@ -61,8 +61,7 @@ public:
     TBlockLevel(TSamples Wave, int32_t Anchor, int32_t Window, int32_t Size)
         : FWave(Wave), FAnchor(Anchor), FSize(Size), FHalf((Window + Size - 1) / Size),
           FWeights(2 * FHalf), FAnchorBlocks(Wave, int64_t{Anchor} - int64_t{FHalf} * Size,
-                                             int64_t{Anchor} + int64_t{FHalf} * Size, Size, Anchor % Size),
-          FExact(Window)
+                                             int64_t{Anchor} + int64_t{FHalf} * Size, Size, Anchor % Size)
     {
         for (int32_t j = -FHalf; j < FHalf; ++j)
             FWeights[j + FHalf] = std::max(0.0f, 1.0f - std::abs((j + 0.5f) * Size) / static_cast<float>(Window));
@@ -75,9 +74,6 @@ public:
     {
         return TBlocks(FWave, From - int64_t{FHalf} * FSize, To + int64_t{FHalf} * FSize + FSize, FSize, Phase);
     }
-
-    // The seam cost itself (on the samples), for the finest level.
-    double ExactCost(int32_t Candidate) const { return FExact.Cost(FWave, FAnchor, Candidate); }
 
     double Cost(const TBlocks& Signal, int64_t Candidate) const
     {
@@ -100,7 +96,6 @@ private:
     int32_t FHalf;
     std::vector<float> FWeights;
     TBlocks FAnchorBlocks;
-    TSeamWindow FExact;
 };
 
 int32_t CoarsestBlock(int32_t Window)
@@ -169,10 +164,8 @@ struct TRange {
 };
 
 // One step down from a coarser level: the best of Branch and the positions
-// up to 2 steps either side, measured on Level's blocks (exactly, and kept in
-// Measured, at the finest level of one sample).
-int32_t FollowBranch(const TBlockLevel& Level, int32_t Branch, int32_t Step, TRange Range,
-                     std::vector<TScored>& Measured)
+// up to 2 steps either side, measured on Level's blocks.
+int32_t FollowBranch(const TBlockLevel& Level, int32_t Branch, int32_t Step, TRange Range)
 {
     const TBlocks signal =
         Level.BlocksFor(std::max(Range.Low, Branch - 2 * Step), std::min(Range.High, Branch + 2 * Step));
@@ -182,9 +175,7 @@ int32_t FollowBranch(const TBlockLevel& Level, int32_t Branch, int32_t Step, TRa
         const int32_t candidate = Branch + offset * Step;
         if (candidate < Range.Low || candidate > Range.High)
             continue;
-        const double cost = Step == 1 ? Level.ExactCost(candidate) : Level.Cost(signal, candidate);
-        if (Step == 1)
-            Measured.push_back({candidate, cost});
+        const double cost = Level.Cost(signal, candidate);
         if (cost < best) {
             best = cost;
             bestAt = candidate;
@@ -214,14 +205,20 @@ std::vector<TScored> SearchPartners(TSamples Wave, int32_t Anchor, int32_t Low, 
     std::vector<int32_t> branches =
         CoarseMinima(TBlockLevel(Wave, Anchor, Window, coarsest), first, High, coarsest, gridStep, Branches);
 
-    std::vector<TScored> measured;
-    for (int32_t step = gridStep / 2; step >= 1; step /= 2) {
+    for (int32_t step = gridStep / 2; step >= 2; step /= 2) {
         const TBlockLevel level(Wave, Anchor, Window, step);
         for (int32_t& branch : branches)
-            branch = FollowBranch(level, branch, step, {Low, High}, measured);
+            branch = FollowBranch(level, branch, step, {Low, High});
         std::sort(branches.begin(), branches.end());
         branches.erase(std::unique(branches.begin(), branches.end()), branches.end());
     }
+    // The last step, one sample: every position up to 2 either side of a
+    // branch measured exactly.
+    const TSeamWindow exact(Window);
+    std::vector<TScored> measured;
+    for (const int32_t branch : branches)
+        for (int32_t candidate = std::max(Low, branch - 2); candidate <= std::min(High, branch + 2); ++candidate)
+            measured.push_back({candidate, exact.Cost(Wave, Anchor, candidate)});
     std::sort(measured.begin(), measured.end(), [](const TScored& a, const TScored& b) { return a.Position < b.Position; });
     measured.erase(std::unique(measured.begin(), measured.end(),
                                [](const TScored& a, const TScored& b) { return a.Position == b.Position; }),
