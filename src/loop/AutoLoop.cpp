@@ -60,19 +60,29 @@ public:
     }
     std::vector<TSeamWindow> Windows; // the seam cost's own first
 
-    // Sets the best costs the ranks are relative to: those of Candidates.
-    void Calibrate(TSamples Wave, const std::vector<TLoopCandidate>& Candidates)
+    // Sets the best costs the ranks are relative to, those of Candidates,
+    // and gives each candidate its rank as its cost; each cost is measured
+    // once.
+    void RankAll(TSamples Wave, std::vector<TLoopCandidate>& Candidates)
     {
-        for (const TLoopCandidate& loop : Candidates)
-            for (std::size_t i = 0; i < Windows.size(); ++i)
-                FBest[i] = std::min(FBest[i], Windows[i].Cost(Wave, loop.Start, loop.End));
+        std::vector<std::vector<double>> costs;
+        for (const TLoopCandidate& loop : Candidates) {
+            std::vector<double>& cost = costs.emplace_back();
+            for (std::size_t i = 0; i < Windows.size(); ++i) {
+                cost.push_back(Windows[i].Cost(Wave, loop.Start, loop.End));
+                FBest[i] = std::min(FBest[i], cost.back());
+            }
+        }
+        for (std::size_t c = 0; c < Candidates.size(); ++c)
+            Candidates[c].Cost = RankOf(costs[c]);
     }
     // Loop with its rank as its cost.
     TLoopCandidate Ranked(TSamples Wave, TLoopCandidate Loop) const
     {
-        Loop.Cost = 0;
-        for (std::size_t i = 0; i < Windows.size(); ++i)
-            Loop.Cost = std::max(Loop.Cost, Windows[i].Cost(Wave, Loop.Start, Loop.End) / (FBest[i] + kRankFloor));
+        std::vector<double> cost;
+        for (const TSeamWindow& window : Windows)
+            cost.push_back(window.Cost(Wave, Loop.Start, Loop.End));
+        Loop.Cost = RankOf(cost);
         return Loop;
     }
 
@@ -88,6 +98,15 @@ public:
     }
 
 private:
+    // The worst of Costs (one per window) relative to the best with its window.
+    double RankOf(const std::vector<double>& Costs) const
+    {
+        double rank = 0;
+        for (std::size_t i = 0; i < Windows.size(); ++i)
+            rank = std::max(rank, Costs[i] / (FBest[i] + kRankFloor));
+        return rank;
+    }
+
     static constexpr double kRankFloor = 1e-6;
     std::vector<double> FBest;
 };
@@ -344,9 +363,7 @@ std::vector<TLoopCandidate> AutoLoops(TSamples Wave, int32_t Rate, const TAutoLo
                 }
             }
     }
-    rank.Calibrate(Wave, slid);
-    for (TLoopCandidate& loop : slid)
-        loop = rank.Ranked(Wave, loop);
+    rank.RankAll(Wave, slid);
     slid = BestSpaced(std::move(slid), std::max(kPolishedPairs, Options.Count), 1);
     const TLoopSearchOptions search = SearchWithin(region, loopLength, rank.Windows.front().Half());
     for (TLoopCandidate& loop : slid)
@@ -382,8 +399,6 @@ std::vector<TLoopCandidate> AutoLoopEnds(TSamples Wave, int32_t Rate, int32_t St
         for (const TLoopCandidate& loop : BestLoopEnds(Wave, Start, search))
             ends.push_back(loop);
     }
-    rank.Calibrate(Wave, ends);
-    for (TLoopCandidate& loop : ends)
-        loop = rank.Ranked(Wave, loop);
+    rank.RankAll(Wave, ends);
     return rank.BestWithSeamCosts(Wave, std::move(ends), Options.Count, spacing);
 }
