@@ -29,7 +29,6 @@
 #include <fstream>
 #include <map>
 #include <numbers>
-#include <sstream>
 #include <string>
 
 namespace {
@@ -121,11 +120,9 @@ TScores Score(const TSound& Sound, int32_t S, int32_t E)
     return scores;
 }
 
-TSamples SpanOf(const TSound& Sound) { return {Sound.Samples.data(), Sound.Samples.size()}; }
-
 TRegion PartOf(const TSound& Sound)
 {
-    const auto part = SustainedPart(SpanOf(Sound), Sound.Rate, {0, static_cast<int32_t>(Sound.Samples.size())},
+    const auto part = SustainedPart(Sound.Samples, Sound.Rate, {0, static_cast<int32_t>(Sound.Samples.size())},
                                     SamplesOfMs(100, Sound.Rate));
     return part ? *part : TRegion{};
 }
@@ -363,7 +360,7 @@ int main(int argc, char** argv)
     std::array<double, kMeasures> worstRatio{};
     for (const TSound& sound : sounds) {
         const auto began = std::chrono::steady_clock::now();
-        const auto loops = AutoLoops(SpanOf(sound), sound.Rate, {});
+        const auto loops = AutoLoops(sound.Samples, sound.Rate, {});
         const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - began).count();
         const TRegion part = PartOf(sound);
         std::printf("%s (%.2f s, part %d..%d)\n", sound.Name.c_str(),

@@ -64,6 +64,13 @@ protected:
     TGraphImage* View(const char* Name) const;
     TGraphImage* Overview() const { return View("AllWaveGraphImage"); }
     TGraphImage* Detail() const { return View("PartWaveGraphImage"); }
+    TWaveInfo& Wave(int Index = 0) const { return *Form->Document().GetWave(Index); }
+    // Places the detail view's cursor on Sample and runs a menu command.
+    void MenuAt(const char* Action, int32_t Sample)
+    {
+        Detail()->SetCursor(Sample);
+        Trigger(Action);
+    }
     QString Cell(int Row, int Column) const;
     std::vector<QString> RowTexts(int Row) const;
     int SelectedRow() const;

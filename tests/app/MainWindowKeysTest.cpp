@@ -2,7 +2,6 @@
 
 #include "AppFixture.h"
 
-#include <QMenu>
 #include <QSignalSpy>
 #include <QTest>
 

@@ -15,8 +15,7 @@
 
 class MainWindowLoopFindingTest : public AppTest {
 protected:
-    TWaveInfo& Wave() const { return *Form->Document().GetWave(0); }
-    TSamples Samples() const { return {Wave().Data().data(), static_cast<std::size_t>(Wave().SampleCount())}; }
+    TSamples Samples() const { return Wave().Samples(); }
     TSeamView* Seam() const { return Form->findChild<TSeamView*>("SeamView"); }
     QString SeamCostText() const { return Form->findChild<QLabel*>("SeamCostLabel")->text(); }
 
@@ -24,12 +23,6 @@ protected:
     {
         WriteWav(Dir.File("tone.wav"), Samples);
         Add({Dir.File("tone.wav")});
-    }
-
-    void MenuAt(const char* Action, int32_t Sample)
-    {
-        Detail()->SetCursor(Sample);
-        Trigger(Action);
     }
 };
 

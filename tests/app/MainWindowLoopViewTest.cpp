@@ -15,17 +15,8 @@ const QString kEndBeforeStart = "ループ終点がループ始点より前に�
 
 class MainWindowLoopViewTest : public AppTest {
 protected:
-    TWaveInfo& Wave() const { return *Form->Document().GetWave(0); }
-
     // A single wave, added and shown.
     void AddOne(std::size_t Samples, uint32_t Rate = 44100) { Add({Wav("w.wav", Samples, Rate)}); }
-
-    // Places the detail view's cursor on Sample and runs a loop menu command.
-    void MenuAt(const char* Action, int32_t Sample)
-    {
-        Detail()->SetCursor(Sample);
-        Trigger(Action);
-    }
 
     // The enabled pop-up items of a view's menu, as it opens.
     QStringList EnabledItems(const char* MenuName)

@@ -4,6 +4,7 @@
 #include "AppFixture.h"
 
 #include "playback/LowLVPCM.h"
+#include "playback/PlayerHarness.h"
 
 #include <QMenu>
 #include <QMimeData>
@@ -12,7 +13,6 @@
 #include <QTest>
 
 #include <chrono>
-#include <cstring>
 
 namespace {
 
@@ -22,7 +22,6 @@ constexpr std::size_t kBlock = 4096; // the player's default block size
 
 class MainWindowPlaybackTest : public AppTest {
 protected:
-    TWaveInfo& Wave(int Index = 0) const { return *Form->Document().GetWave(Index); }
 
     // Adds one ramp wave and gives it a loop.
     void AddLooped(std::size_t Samples, int32_t Start, int32_t End)
@@ -45,10 +44,7 @@ protected:
 
     std::vector<int16_t> Samples() const
     {
-        const std::vector<uint8_t> bytes = Device->Played();
-        std::vector<int16_t> samples(bytes.size() / 2);
-        std::memcpy(samples.data(), bytes.data(), samples.size() * 2);
-        return samples;
+        return Int16Samples(Device->Played());
     }
 
     // Handles the start and stop reports posted by the player.
@@ -97,12 +93,7 @@ TEST_F(MainWindowPlaybackTest, LoopedWaveRepeatsItsLoopExactly)
     AddLooped(1000, 100, 200);
     Trigger("MainMenu1_PlayStart");
     const std::vector<int16_t> played = PlayBlocks(60); // about 2.8 seconds
-    std::vector<int16_t> expected = Ramp(200);
-    while (expected.size() < played.size())
-        for (int16_t s = 100; s < 200; ++s)
-            expected.push_back(s);
-    expected.resize(played.size());
-    EXPECT_EQ(played, expected);
+    EXPECT_EQ(played, LoopStream(1000, 100, 200, played.size()));
     Trigger("MainMenu1_PlsyStop");
     ASSERT_TRUE(WaitForIdle());
 }

@@ -4,7 +4,6 @@
 #include "AppFixture.h"
 
 #include <QMenu>
-#include <QTest>
 
 #include <functional>
 
@@ -42,12 +41,6 @@ protected:
         emit menu->aboutToShow();
         menu->findChild<QAction*>(Item)->trigger();
     }
-
-    void At(const char* ActionName, int32_t Sample)
-    {
-        Detail()->SetCursor(Sample);
-        Trigger(ActionName);
-    }
 };
 
 TEST_F(MainWindowUndoTest, EveryKindOfChangeUndoesAndRedoesBackToTheSavedState)
@@ -68,8 +61,8 @@ TEST_F(MainWindowUndoTest, EveryKindOfChangeUndoesAndRedoesBackToTheSavedState)
         {"wav削除", [&] { ClickRow(0); Trigger("MainMenu1_DeleteWave"); }},
         {"上に移動", [&] { ClickRow(1); Trigger("MainMenu1_MoveUp"); }},
         {"下に移動", [&] { ClickRow(0); Trigger("MainMenu1_MoveDown"); }},
-        {"ループ始点の変更", [&] { ClickRow(0); At("MainMenu1_LoopStart", 50); }},
-        {"ループ終点の変更", [&] { ClickRow(1); At("MainMenu1_LoopEnd", 700); }},
+        {"ループ始点の変更", [&] { ClickRow(0); MenuAt("MainMenu1_LoopStart", 50); }},
+        {"ループ終点の変更", [&] { ClickRow(1); MenuAt("MainMenu1_LoopEnd", 700); }},
         {"ループの設定", [&] { ClickRow(2); Overview()->SetSelection(10, 2000);
                                Popup("AllWaveGraphImagePopupMenu", "AGIPopupMenu_N6"); }},
         {"ループクリア", [&] { ClickRow(0); Trigger("MainMenu1_LoopClear"); }},
@@ -105,8 +98,8 @@ TEST_F(MainWindowUndoTest, NewLeavesNothingToUndoAndRefusedOrEmptyChangesAreNoSt
     Add({Wav("a.wav", 1000)});
     Trigger("MainMenu1_LoopClear"); // no loop: nothing changes, no step
     EXPECT_EQ(Action("MainMenu1_Undo")->text(), "元に戻す(&U) wav追加");
-    At("MainMenu1_LoopStart", 300);
-    At("MainMenu1_LoopEnd", 400);
+    MenuAt("MainMenu1_LoopStart", 300);
+    MenuAt("MainMenu1_LoopEnd", 400);
     Drag(Detail(), 300, 450); // the start dragged past the end comes back
     EXPECT_EQ(TakeErrors().size(), 1u);
     EXPECT_EQ(Action("MainMenu1_Undo")->text(), "元に戻す(&U) ループ終点の変更");

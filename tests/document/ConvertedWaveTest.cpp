@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 #include <sndfile.h>
 
-#include <cmath>
 #include <filesystem>
 #include <limits>
 

@@ -90,7 +90,7 @@ TEST(AutoLoopTest, LoopsSpokenVowels)
         ASSERT_EQ(std::system(("espeak-ng -w '" + path + "' " + vowel.Arguments).c_str()), 0);
         TWaveInfo wave;
         wave.LoadFromFile(path);
-        const TSamples samples(wave.Data().data(), static_cast<std::size_t>(wave.SampleCount()));
+        const TSamples samples = wave.Samples();
         const auto loops = AutoLoops(samples, wave.SamplesPerSec(), {});
         ASSERT_EQ(loops.size(), 1u) << vowel.Arguments;
         const TLoopCandidate& loop = loops[0];

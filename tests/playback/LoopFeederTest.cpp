@@ -12,26 +12,11 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <cstring>
 #include <thread>
 
 namespace {
 
 constexpr std::size_t kBlock = 4096; // the player's default block size
-
-// Ramp(Count) as it plays: to the loop end, then the loop again and again,
-// cut to Samples; without a loop the whole ramp once.
-std::vector<int16_t> LoopStream(std::size_t Count, int32_t Start, int32_t End, std::size_t Samples)
-{
-    if (End == 0)
-        return Ramp(Count);
-    std::vector<int16_t> stream = Ramp(static_cast<std::size_t>(End));
-    while (stream.size() < Samples)
-        for (int32_t s = Start; s < End; ++s)
-            stream.push_back(static_cast<int16_t>(s));
-    stream.resize(Samples);
-    return stream;
-}
 
 class LoopFeederTest : public testing::Test {
 protected:
@@ -53,11 +38,7 @@ protected:
 
     std::vector<int16_t> Played() const
     {
-        const std::vector<uint8_t> bytes = Device->Played();
-        std::vector<int16_t> samples(bytes.size() / 2);
-        if (!samples.empty())
-            std::memcpy(samples.data(), bytes.data(), samples.size() * 2);
-        return samples;
+        return Int16Samples(Device->Played());
     }
 
     TTempDir Dir;

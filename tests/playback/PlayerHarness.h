@@ -5,10 +5,13 @@
 
 #include "playback/LowLVPCM.h"
 #include "playback/VirtualWaveOut.h"
+#include "support/TestFiles.h"
 
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
+#include <cstdint>
+#include <cstring>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -116,4 +119,27 @@ inline std::vector<uint8_t> ByteRamp(std::size_t Count)
     for (std::size_t i = 0; i < Count; ++i)
         bytes[i] = static_cast<uint8_t>(i % 251);
     return bytes;
+}
+
+// Bytes played or recorded as the 16-bit samples they hold.
+inline std::vector<int16_t> Int16Samples(const std::vector<uint8_t>& Bytes)
+{
+    std::vector<int16_t> samples(Bytes.size() / 2);
+    if (!samples.empty())
+        std::memcpy(samples.data(), Bytes.data(), samples.size() * 2);
+    return samples;
+}
+
+// Ramp(Count) as it plays: to the loop end, then the loop again and again,
+// cut to Samples; without a loop the whole ramp once.
+inline std::vector<int16_t> LoopStream(std::size_t Count, int32_t Start, int32_t End, std::size_t Samples)
+{
+    if (End == 0)
+        return Ramp(Count);
+    std::vector<int16_t> stream = Ramp(static_cast<std::size_t>(End));
+    while (stream.size() < Samples)
+        for (int32_t s = Start; s < End; ++s)
+            stream.push_back(static_cast<int16_t>(s));
+    stream.resize(Samples);
+    return stream;
 }

@@ -8,6 +8,7 @@
 #include "playback/AlsaTestConfig.h"
 #include "playback/LoopFeeder.h"
 #include "playback/LowLVPCM.h"
+#include "playback/PlayerHarness.h"
 #include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -19,7 +20,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <mutex>
@@ -190,10 +190,7 @@ public:
     std::vector<int16_t> Finish()
     {
         FParec->End();
-        const std::vector<uint8_t> bytes = ReadBytes(FPath);
-        std::vector<int16_t> samples(bytes.size() / 2);
-        std::memcpy(samples.data(), bytes.data(), samples.size() * 2);
-        return samples;
+        return Int16Samples(ReadBytes(FPath));
     }
 
 private:
