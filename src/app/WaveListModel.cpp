@@ -35,6 +35,7 @@ void TWaveListModel::Clear()
 void TWaveListModel::Load(const std::string& Path)
 {
     FUndoStack->clear();
+    FKSD.Clear(); // loading appends
     FShown.clear();
     try {
         FKSD.LoadFromFile(Path);
