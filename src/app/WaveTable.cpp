@@ -100,8 +100,8 @@ void TWaveTable::ShowRow(int32_t Row)
     const TWaveInfo& wave = *FModel.Wave(Row);
     // A converted file says what it held, e.g. "a.wav (24-bit 2ch から変換)".
     QString name = QString::fromStdString(wave.WaveName());
-    if (!wave.Source().empty())
-        name += tr(" (%1 から変換)").arg(QString::fromStdString(wave.Source()));
+    if (!wave.ConvertedFrom().empty())
+        name += tr(" (%1 から変換)").arg(QString::fromStdString(wave.ConvertedFrom()));
     SetCell(Row, colName, name);
     SetCell(Row, colRate, QString::number(wave.SamplesPerSec()));
     SetCell(Row, colLength, QString::number(wave.LengthMSec()));

@@ -42,7 +42,7 @@ inline constexpr const char* kLoopEndInvalid = "ループ終点が不正です";
 // both fit.
 std::string LoopRangeFault(const TWaveInfo& Wave, int32_t Start, int32_t End);
 
-// LoopRangeFault, then the order of a stored loop: a start after a set end is
+// LoopRangeFault, then the order of a loop as a list file stores it: a start after a set end is
 // a fault (kLoopStartAfterEnd). A start equal to its end, and any start with
 // an end of 0 (a half-set loop), are kept as stored.
-std::string StoredLoopFault(const TWaveInfo& Wave, int32_t Start, int32_t End);
+std::string ListedLoopFault(const TWaveInfo& Wave, int32_t Start, int32_t End);
