@@ -1,9 +1,11 @@
 #include "export/VBKFile.h"
 
 #include "common/Format.h"
+#include "document/FileReplace.h"
 #include "document/KSD.h"
 #include "document/WaveInfo.h"
 
+#include <system_error>
 
 namespace {
 
@@ -34,21 +36,31 @@ void TVBKFile::Export(const std::string& fileName, const TKSD& list)
         if (const TWaveInfo& wave = *list.GetWave(i); wave.LoopStart() > 0 && wave.LoopEnd() == 0)
             throw EVBKFileException(Format("「%s」のループ終点が設定されていません", wave.WaveName().c_str()));
 
+    bool created = false; // the temporary file exists: a system error now is a write error
     try {
-        OpenFile(fileName);
-        WriteTables();
-        for (int32_t i = 0; i < FNumWaves; ++i)
-            WriteWave(i, *list.GetWave(i));
-        Finish();
+        ReplaceFileWith(fileName, [&](const std::string& temporaryName) {
+            created = true;
+            Write(temporaryName, fileName, list);
+        });
+    } catch (const std::system_error& e) {
+        Reset();
+        throw EFileError(created ? feWrite : feCreate, fileName, e.code().value());
     } catch (...) {
-        // The incomplete file stays on disk for inspection; only the handle goes.
         Reset();
         throw;
     }
     Reset();
 }
 
-void TVBKFile::OpenFile(const std::string& fileName) { FLib.CreateNew(fileName); }
+void TVBKFile::Write(const std::string& temporaryName, const std::string& fileName, const TKSD& list)
+{
+    FLib.CreateNew(temporaryName, fileName);
+    WriteTables();
+    for (int32_t i = 0; i < FNumWaves; ++i)
+        WriteWave(i, *list.GetWave(i));
+    Finish();
+    FLib.Close();
+}
 
 void TVBKFile::WriteTables()
 {

@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
+#include <algorithm>
 #include <filesystem>
 #include <sys/resource.h>
 
@@ -166,21 +166,53 @@ TEST_F(VBKFileTest, LoopStartWithoutEndStopsBeforeTheOldBankIsTouched)
     EXPECT_EQ(ReadVBKFile(out).Waves.at(1).LoopEnd, 170);
 }
 
-TEST_F(VBKFileTest, WriteFailureLeavesTheIncompleteFile)
+// A failure part way through leaves the bank already there as it was, and
+// no other file in its folder; both faults are met after the first wave.
+TEST_F(VBKFileTest, FailurePartWayKeepsTheOldBankAndLeavesNoFile)
 {
     AddTestWave(list, dir, "a.wav", 1000);
+    AddTestWave(list, dir, "b.wav", 1000, 44100, 10, 900);
+    list.Export(out);
+    const auto before = ReadBytes(out);
+    const auto folder = [&] {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    };
+    AddTestWave(list, dir, "c.wav", 1000);
+    const auto withC = folder();
+
     rlimit saved{};
     getrlimit(RLIMIT_FSIZE, &saved);
-    const auto handler = std::signal(SIGXFSZ, SIG_IGN);
     rlimit limit = saved;
-    limit.rlim_cur = 1000;
+    limit.rlim_cur = 3000; // past the first wave, before the last
     setrlimit(RLIMIT_FSIZE, &limit);
-    const std::string message = ErrorOf<EFileError>([&] { list.Export(out); });
+    const std::string limited = ErrorOf<EFileError>([&] { list.Export(out); });
     setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, handler);
+    EXPECT_EQ(limited, "ファイルに書き込めません");
+    EXPECT_EQ(ReadBytes(out), before);
+    EXPECT_EQ(folder(), withC);
 
-    EXPECT_EQ(message, "ファイルに書き込めません");
-    EXPECT_EQ(ReadBytes(out).size(), 1000u);
+    list.GetWave(2)->SetLoopStart(5);
+    EXPECT_EQ(ErrorOf<EVBKFileException>([&] { list.Export(out); }), "「c.wav」のループ終点が設定されていません");
+    EXPECT_EQ(ReadBytes(out), before);
+    EXPECT_EQ(folder(), withC);
+}
+
+// The bank replaces the file a link points to, keeping the link and the
+// file's permissions.
+TEST_F(VBKFileTest, ReplacingFollowsLinksAndKeepsPermissions)
+{
+    AddTestWave(list, dir, "a.wav", 10);
+    WriteBytes(dir.File("real.vbk"), {'o', 'l', 'd'});
+    std::filesystem::permissions(dir.Path() / "real.vbk", std::filesystem::perms(0640));
+    std::filesystem::create_symlink("real.vbk", dir.Path() / "link.vbk");
+    list.Export(dir.File("link.vbk"));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.Path() / "link.vbk"));
+    EXPECT_EQ(static_cast<int64_t>(ReadBytes(dir.File("real.vbk")).size()), TVBKFile::ExportedSize(list));
+    EXPECT_EQ(std::filesystem::status(dir.Path() / "real.vbk").permissions(), std::filesystem::perms(0640));
 }
 
 TEST_F(VBKFileTest, FileOf2GiBIsRefusedBeforeCreation)
