@@ -95,12 +95,14 @@ void RequireNewOrListFile(const std::string& Path)
                                Path.c_str()));
 }
 
-// What info adds after the header values: the shape a converted file had,
-// and the file's stored loop (inclusive, as stored) beside the loop taken
-// from it.
+// What info adds after the header values: a file shorter than its header
+// claims, the shape a converted file had, and the file's stored loop
+// (inclusive, as stored) beside the loop taken from it.
 std::string ConversionAndStoredLoop(const TWaveInfo& Wave)
 {
     std::string text;
+    if (Wave.Truncated())
+        text += Format("\tshorter than its header claims (%lld samples)", static_cast<long long>(Wave.DeclaredSampleCount()));
     if (!Wave.Source().empty())
         text += "\tconverted from " + Wave.Source();
     if (const auto& stored = Wave.StoredLoop()) {

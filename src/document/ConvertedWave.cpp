@@ -173,12 +173,15 @@ std::optional<TConvertedWave> ReadConvertedWave(std::FILE* File)
     SF_VIRTUAL_IO io{StreamLength, StreamSeek, StreamRead, StreamWrite, StreamTell};
     SF_INFO info{};
     const TSndFile file(sf_open_virtual(&io, SFM_READ, &info, File));
-    if (!file || info.channels <= 0 || info.samplerate <= 0 || info.frames < 0 || info.frames > kMaxSampleCount)
+    if (!file || info.channels <= 0 || info.samplerate <= 0 || info.frames < 0)
         return std::nullopt;
 
     TConvertedWave wave;
     wave.SampleRate = info.samplerate;
     wave.Source = SourceText(info);
+    wave.DeclaredFrames = info.frames;
+    if (info.frames > kMaxSampleCount)
+        return wave;
     wave.Samples = TWaveData(static_cast<std::size_t>(info.frames));
     wave.Samples.Shrink(static_cast<std::size_t>(ReadAll(file.get(), info, wave.Samples.data())));
     return wave;

@@ -6,8 +6,11 @@
 #include "common/OpenFailure.h"
 #include "document/ConvertedWave.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <limits>
+#include <unistd.h>
 #include <new>
 #include <vector>
 
@@ -124,15 +127,49 @@ TWaveFileHeader ConvertedHeader(const TConvertedWave& wave)
     return header;
 }
 
-// The data chunk's bytes as they are, as 16-bit samples. A short read is no
-// error: samples past the end of the file stay 0.
-TWaveData ReadPlainSamples(std::FILE* f, const TChunkScan& scan)
+// The frames a PCM or float WAV file's data chunk declares (libsndfile
+// counts only those the file holds); 0 for other shapes.
+int64_t DeclaredPcmFrames(const TChunkScan& scan)
 {
-    const std::size_t count = scan.DataSize / 2;
-    TWaveData data(count);
-    if (count > 0 && fseeko(f, scan.DataPos, SEEK_SET) == 0)
-        std::fread(data.data(), 1, count * 2, f);
-    return data;
+    const uint16_t tag = GetLe16(scan.Fmt), blockAlign = GetLe16(scan.Fmt + 12);
+    const bool pcm = tag == 1 || tag == 3 || tag == 0xFFFE;
+    return scan.HaveFmt && scan.HaveData && pcm && blockAlign > 0 ? scan.DataSize / blockAlign : 0;
+}
+
+// How many bytes of the data chunk the file holds: its declared size, or
+// less when the file ends early.
+uint32_t PresentDataBytes(std::FILE* f, const TChunkScan& scan)
+{
+    if (fseeko(f, 0, SEEK_END) != 0)
+        return 0;
+    const long long present = ftello(f) - scan.DataPos;
+    return present <= 0 ? 0 : static_cast<uint32_t>(std::min<long long>(present, scan.DataSize));
+}
+
+// Reads Size bytes from Offset into Out (zeroed memory). Stretches the system
+// reports as holes of a sparse file read as zeros anyway: they are skipped,
+// so their memory is never touched.
+void ReadPresentBytes(std::FILE* f, long long Offset, std::size_t Size, char* Out)
+{
+    const long long end = Offset + static_cast<long long>(Size);
+    for (long long pos = Offset; pos < end;) {
+        long long data = pos, hole = end;
+#if defined(SEEK_DATA) && defined(SEEK_HOLE)
+        const int fd = fileno(f);
+        data = ::lseek(fd, pos, SEEK_DATA);
+        if (data < 0)
+            data = errno == ENXIO ? end : pos; // ENXIO: only a hole is left; else no support
+        if (data >= end)
+            return;
+        hole = std::min<long long>(std::max<long long>(::lseek(fd, data, SEEK_HOLE), data), end);
+        if (hole == data)
+            hole = end;
+#endif
+        if (fseeko(f, data, SEEK_SET) != 0)
+            return;
+        std::fread(Out + (data - Offset), 1, static_cast<std::size_t>(hole - data), f);
+        pos = hole;
+    }
 }
 
 } // namespace
@@ -162,6 +199,17 @@ std::string WaveNameOf(const std::string& Path)
     return cut == std::string::npos ? Path : Path.substr(cut + 1);
 }
 
+namespace {
+
+EWaveInfoException TooLong(const std::string& FileName, int64_t Samples)
+{
+    return EWaveInfoException(Format("ファイル「%s」は長すぎます", WaveNameOf(FileName).c_str()),
+                              Format("%lld サンプルあり、上限は %lld サンプルです", static_cast<long long>(Samples),
+                                     static_cast<long long>(kMaxSampleCount)));
+}
+
+} // namespace
+
 void TWaveInfo::LoadFromFile(const std::string& FileName)
 {
     TFileHandle file = OpenFile(FileName, "rb");
@@ -180,17 +228,28 @@ void TWaveInfo::LoadFromFile(const std::string& FileName)
     TWaveFileHeader header{};
     TWaveData data;
     std::string source;
+    int64_t declared = 0;
     try {
         if (plain) {
-            if (scan.DataSize > static_cast<uint32_t>(std::numeric_limits<int32_t>::max()))
+            // A rate of 0 or one negative as a signed 32-bit value is no sound.
+            if (GetLe32(scan.Fmt + 4) == 0 || GetLe32(scan.Fmt + 4) > uint32_t{INT32_MAX})
                 throw unsupported();
+            declared = scan.DataSize / 2;
+            const uint32_t present = PresentDataBytes(file.get(), scan);
+            if (present / 2 > kMaxSampleCount)
+                throw TooLong(FileName, present / 2);
             header = PlainHeader(riff, scan);
-            data = ReadPlainSamples(file.get(), scan);
+            header.dataSize = static_cast<int32_t>(present);
+            data = TWaveData(present / 2);
+            ReadPresentBytes(file.get(), scan.DataPos, data.size() * 2, reinterpret_cast<char*>(data.data()));
         } else {
             std::optional<TConvertedWave> converted = ReadConvertedWave(file.get());
             if (!converted)
                 throw unsupported();
+            if (converted->DeclaredFrames > kMaxSampleCount)
+                throw TooLong(FileName, converted->DeclaredFrames);
             header = ConvertedHeader(*converted);
+            declared = std::max(converted->DeclaredFrames, DeclaredPcmFrames(scan));
             data = std::move(converted->Samples);
             source = std::move(converted->Source);
         }
@@ -207,6 +266,7 @@ void TWaveInfo::LoadFromFile(const std::string& FileName)
     }
     FData = std::move(data);
     FSource = std::move(source);
+    FDeclaredSampleCount = std::max<int64_t>(declared, SampleCount());
     FStoredLoop = scan.Loop;
     FFilePath = FileName;
     FLoopStart = 0;

@@ -86,8 +86,8 @@ void TVBKFile::WriteWave(int32_t index, const TWaveInfo& wave)
     TVBKTone& tone = FTones[static_cast<std::size_t>(index)];
     tone.waveOffset = static_cast<uint32_t>(FLib.Position());
     tone.toneWord = 1;
-    // Modulo 2^32, as the signed difference of every rate below 2^31: a header
-    // rate at or above 2^31 (no real file has one) wraps instead of overflowing.
+    // Modulo 2^32, the signed difference of every rate the reader accepts
+    // (below 2^31) without a signed overflow.
     tone.rateOffset = static_cast<int32_t>(wave.Header().nSamplesPerSec - static_cast<uint32_t>(VBKBaseRate));
 
     // A loop end of 0 means no loop end; a loop from sample 0 goes out as no loop.

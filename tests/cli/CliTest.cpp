@@ -181,6 +181,10 @@ TEST_F(CliTest, InfoReportsEachFileAndFailsIfAnyFails)
     EXPECT_EQ(both.Err, Format("ファイル「bad.wav」は未対応フォーマットです.\nファイル「%s」を開けません.\n",
                                dir.File("none.wav").c_str()));
     EXPECT_EQ(Run({"info", good}).Status, 0);
+
+    TWavBuilder().Add("fmt ", TWavBuilder::Fmt(1, 1, 22050, 16)).Add("data", TWavBuilder::Samples(Ramp(441)), 88200).Write(dir.File("cut.wav"));
+    EXPECT_EQ(Run({"info", dir.File("cut.wav")}).Out,
+              "cut.wav\t22050 Hz\t20 ms\t441 samples\tshorter than its header claims (44100 samples)\n");
 }
 
 TEST_F(CliTest, InfoShowsConversionAndStoredLoopAndNewKeepsTheLoop)

@@ -227,6 +227,8 @@ TEST_F(KSDFileTest, RefusesLoopsOutsideTheWaveAndKeepsEarlierEntries)
     const std::string b = Wav("sub/b.wav", 100);
     const std::string empty = Wav("empty.wav", 0);
     const std::string first = Entry(a, "1", "2");
+    const std::string cut = dir.File("cut.wav"); // claims 1000 samples, holds 100
+    TWavBuilder().Add("fmt ", TWavBuilder::Fmt(1, 1, 44100, 16)).Add("data", TWavBuilder::Samples(Ramp(100)), 2000).Write(cut);
     struct TCase {
         std::string Entry;
         std::string Message;
@@ -238,6 +240,7 @@ TEST_F(KSDFileTest, RefusesLoopsOutsideTheWaveAndKeepsEarlierEntries)
         {Entry(b, "0x80000000", "0x80000000"), "b.wav:ループ始点が不正です"},
         {Entry(b, "51", "50"), "b.wav:ループ始点がループ終点より後にあります"},
         {Entry(empty, "0", "1"), "empty.wav:ループ終点が不正です"},
+        {Entry(cut, "10", "900"), "cut.wav:ループ終点が不正です"},
     };
     for (const TCase& c : cases) {
         TKSD one;

@@ -119,17 +119,17 @@ TEST_F(VBKFileTest, OddDataSizeContributesWholeSamples)
     EXPECT_TRUE(std::equal(samples.begin(), samples.begin() + 20, file.begin() + wave + 16));
 }
 
-// Header rates far beyond any real file's go out modulo 2^32 (sanitizer
-// builds catch the signed overflow of a plain subtraction).
-TEST_F(VBKFileTest, RatesNear2Pow31WrapInsteadOfOverflowing)
+// Rates up to 2^31 - 1 go out as offsets from the base rate without
+// overflowing (sanitizer builds catch a signed overflow); larger ones, negative
+// as signed 32-bit values, never reach the exporter.
+TEST_F(VBKFileTest, RatesUpTo2Pow31MinusOneGoOutAndLargerAreRefused)
 {
-    for (const uint32_t rate : {0x80000000u, 0x80000000u + 44099, 0xFFFFFFFFu})
-        AddTestWave(list, dir, std::to_string(rate) + ".wav", 4, rate);
+    AddTestWave(list, dir, "max.wav", 4, 0x7FFFFFFFu);
     list.Export(out);
-    const auto file = ReadBytes(out);
-    EXPECT_EQ(ToneAt(file, 0).rateOffset, static_cast<int32_t>(0x80000000u - 44100));
-    EXPECT_EQ(ToneAt(file, 1).rateOffset, INT32_MAX);
-    EXPECT_EQ(ToneAt(file, 2).rateOffset, static_cast<int32_t>(0xFFFFFFFFu - 44100));
+    EXPECT_EQ(ToneAt(ReadBytes(out), 0).rateOffset, 0x7FFFFFFF - 44100);
+    for (const uint32_t rate : {0x80000000u, 0x80000000u + 44099, 0xFFFFFFFFu})
+        EXPECT_THROW(AddTestWave(list, dir, std::to_string(rate) + ".wav", 4, rate), EWaveInfoException) << rate;
+    EXPECT_EQ(list.Count(), 1);
 }
 
 TEST_F(VBKFileTest, EmptyListCreatesNoFile)
@@ -224,12 +224,13 @@ TEST_F(VBKFileTest, FileOf2GiBIsRefusedBeforeCreation)
     GTEST_SKIP() << "a 2 GiB zeroed allocation is too slow under ThreadSanitizer";
 #endif
 #endif
-    // A WAV file whose data chunk claims far more bytes than it holds loads
-    // with the missing samples as zeros, which the system maps lazily.
+    // A sparse WAV file: its holes are not read, and the zeroed memory they
+    // stand for is mapped lazily.
     const auto bigWav = [&](const std::string& name, uint32_t dataBytes) {
         TWavBuilder wav;
         wav.Add("fmt ", TWavBuilder::Fmt(1, 1, 44100, 16)).Add("data", TWavBuilder::Samples(Ramp(4)), dataBytes);
         wav.Write(dir.File(name));
+        std::filesystem::resize_file(PathFromUtf8(dir.File(name)), 44 + uint64_t{dataBytes});
         list.AddWave(dir.File(name));
     };
     // One wave: 96 + 92 + 16 + data bytes; 2^31 - 204 bytes of data reach 2^31.
