@@ -4,6 +4,7 @@
 
 #include "cli/Commands.h"
 #include "common/ErrorText.h"
+#include "common/ProgramInfo.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -26,6 +27,7 @@ constexpr const char* kUsage =
     "                                          (@auto: the automatic loop; @START:auto: the best end)\n"
     "  vantrel-cli loop WAV... [--near START:END] [--radius MS] [--min-length MS] [--count N]\n"
     "                                          print the best loops with their seam costs\n"
+    "  vantrel-cli --version                   show the version\n"
     "  vantrel-cli --help | -h                 show this text\n";
 
 int Run(const std::vector<std::string>& args)
@@ -36,6 +38,10 @@ int Run(const std::vector<std::string>& args)
     const TArguments rest(args.begin() + 1, args.end());
     if (command == "--help" || command == "-h") {
         std::cout << kUsage;
+        return 0;
+    }
+    if (command == "--version") {
+        std::cout << VersionLine("vantrel-cli");
         return 0;
     }
     if (command == "export")

@@ -380,6 +380,9 @@ TEST_F(CliTest, UsageAndExitStatuses)
         EXPECT_EQ(result.Out.rfind("Usage:\n", 0), 0u);
         EXPECT_NE(result.Out.find("vantrel-cli check FILE.vbk"), std::string::npos);
     }
+    const TResult version = Run({"--version"});
+    EXPECT_EQ(version.Status, 0);
+    EXPECT_EQ(version.Out, "vantrel-cli (Vantrel) 1.00\n");
     EXPECT_EQ(Run({}).Status, 1);
     const TResult unknown = Run({"frobnicate"});
     EXPECT_EQ(unknown.Status, 1);
