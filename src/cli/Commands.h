@@ -34,6 +34,12 @@ std::optional<T> ParseNonNegative(const std::string& Text)
     return value;
 }
 
+// ECliError "unknown option OPTION (see vantrel-cli --help)".
+ECliError UnknownOption(const std::string& Option);
+// Args without the options in Known (given with a count of each found);
+// raises UnknownOption for any other argument that starts with "--".
+TArguments TakeOptions(const TArguments& Args, const std::vector<std::string>& Known, std::vector<int>* Found = nullptr);
+
 // Raises ECliError "COMMAND takes SHAPE (see vantrel-cli --help)" unless
 // Args holds Min to Max arguments.
 void RequireArguments(const TArguments& Args, std::size_t Min, std::size_t Max, const char* Command,

@@ -75,8 +75,10 @@ public:
     // (the list file this list came from, if any) or one of the waves' files.
     void Export(const std::string& FileName, const std::string& ListFile = {}) const;
 
-private:
+    // The waves' file paths, in list order.
     std::vector<std::string> WaveFiles() const;
+
+private:
     // ReadWave without the stored loop: a list file's own loop points win.
     static std::unique_ptr<TWaveInfo> ReadFile(const std::string& FileName);
 

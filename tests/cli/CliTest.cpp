@@ -102,9 +102,9 @@ TEST_F(CliTest, NewExportCheckRoundTrip)
 
     const TResult exported = Run({"export", list, bank});
     EXPECT_EQ(exported.Status, 0) << exported.Err;
-    EXPECT_EQ(exported.Out, "a.wav\t44100 Hz\t1000 samples\tloop 100..900\n"
+    EXPECT_EQ(exported.Out, "a.wav\t44100 Hz\t1000 samples\tloop 100:900\n"
                             "b.wav\t22050 Hz\t501 samples\tno loop\n"
-                            "c.wav\t48000 Hz\t64 samples\tloop 1..63\n" +
+                            "c.wav\t48000 Hz\t64 samples\tloop 1:63\n" +
                                 Format("%s: %d bytes\n", bank.c_str(), 96 + 92 * 3 + 16 * 3 + 2 * (1000 + 501 + 64)));
     EXPECT_EQ(exported.Err, "");
 
@@ -220,7 +220,8 @@ TEST_F(CliTest, NewAppliesTheLoopRulesAndWritesNothingOnError)
     EXPECT_EQ(refused(a + "@0:1001"), "a.wav:ループ終点が不正です.\n");
     EXPECT_EQ(refused(a + "@1000:auto"), "a.wav:ループ始点が不正です.\n");
     EXPECT_EQ(refused(a + "@1:99999999999"),
-              Format("loop \"1:99999999999\" of %s is not START:END in samples (see vantrel-cli --help)\n", a.c_str()));
+              a + "@1:99999999999: END \"99999999999\" is not a whole number of samples; a loop is WAV@START:END in "
+                  "samples, END exclusive (or WAV@auto, WAV@START:auto) (see vantrel-cli --help)\n");
     EXPECT_EQ(refused(dir.File("none.wav") + "@1:2"),
               Format("ファイル「%s」を開けません.\n", dir.File("none.wav").c_str()));
 
@@ -265,7 +266,7 @@ TEST_F(CliTest, LoopPrintsTheBestLoopsAndNewWritesThem)
     EXPECT_EQ(none.Status, 1);
     EXPECT_EQ(none.Err, silence + ": no loop found\n");
     EXPECT_EQ(none.Out.rfind(tone + "\t", 0), 0u);
-    EXPECT_EQ(Run({"new", list, silence + "@auto"}).Err, "no loop found in silence.wav.\n");
+    EXPECT_EQ(Run({"new", "--force", list, silence + "@auto"}).Err, "no loop found in silence.wav.\n");
     EXPECT_EQ(Run({"loop", tone, "--count", "0"}).Err, "--count takes a count of at least 1 (see vantrel-cli --help)\n");
     EXPECT_EQ(Run({"loop", tone, "--near", "88200:0"}).Err, "tone.wav:ループ始点が不正です.\n");
 }
@@ -303,11 +304,11 @@ TEST_F(CliTest, NewExportCheckRoundTripAnEmptyWaveAndAHalfSetLoop)
     ASSERT_EQ(Run({"export", list, bank}).Status, 0);
     EXPECT_EQ(Run({"check", bank}).Out.substr(59, 59), Format("    0 %10d    44100          0          -          -\n", 80 + 92));
 
-    ASSERT_EQ(Run({"new", list, Wav("a.wav", 100) + "@40:0"}).Status, 0);
+    ASSERT_EQ(Run({"new", "--force", list, Wav("a.wav", 100) + "@40:0"}).Status, 0);
     const TResult half = Run({"export", list, bank});
     EXPECT_EQ(half.Status, 1);
     EXPECT_EQ(half.Err, "「a.wav」のループ終点が設定されていません.\n");
-    EXPECT_EQ(Run({"new", list, Wav("a.wav", 100) + "@40:0"}).Status, 0); // the list still opens as a list
+    EXPECT_EQ(Run({"new", "--force", list, Wav("a.wav", 100) + "@40:0"}).Status, 0); // the list still opens as a list
 }
 
 // No command writes over a file it reads or into something that is no file;
@@ -343,6 +344,56 @@ TEST_F(CliTest, CommandsRefuseOutputsThatWouldDestroyAnInputOrCannotHoldAFile)
     EXPECT_EQ(Slurp(dir.File("status")), "1\n");
     EXPECT_EQ(Slurp(dir.File("piped.vbk")), "");
     EXPECT_EQ(files(), before);
+}
+
+// Each mistake gets an answer that says what was wrong, and changes no file.
+TEST_F(CliTest, MistakesGetAnswersAndClobberNothing)
+{
+    const std::string a = Wav("a.wav", 1000);
+    const std::string list = dir.File("voices.ksd");
+    const std::string bank = dir.File("voices.vbk");
+    ASSERT_EQ(Run({"new", list, a}).Status, 0);
+    ASSERT_EQ(Run({"export", list, bank}).Status, 0);
+    const std::string recording = Wav("recording.wav", 10);
+    const std::string notes = dir.File("notes.txt");
+    WriteBytes(notes, {'h', 'i'});
+    const auto files = [&] { return std::vector{ReadBytes(a), ReadBytes(list), ReadBytes(bank), ReadBytes(recording), ReadBytes(notes)}; };
+    const auto before = files();
+
+    const std::string loopSyntax = "; a loop is WAV@START:END in samples, END exclusive (or WAV@auto, WAV@START:auto) (see vantrel-cli --help)\n";
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"export", list, recording}, recording + ": export writes a voice bank, not a list file or a sound file: give a name ending in .vbk (see vantrel-cli --help)\n"},
+        {{"export", list, dir.File("copy.KSD")}, dir.File("copy.KSD") + ": export writes a voice bank, not a list file or a sound file: give a name ending in .vbk (see vantrel-cli --help)\n"},
+        {{"export", list, notes}, notes + " exists and is no voice bank: export replaces only a voice bank (see vantrel-cli --help)\n"},
+        {{"export", a, bank}, a + ": this is a sound file, not a list file: did you swap the arguments? (export takes LIST.ksd OUT.vbk)\n"},
+        {{"new", list, a}, list + " exists: new replaces a list file only with --force (see vantrel-cli --help)\n"},
+        {{"new", dir.File("v3.vbk"), a}, dir.File("v3.vbk") + ": new writes a list file, not a voice bank or a sound file: give a name ending in .ksd (see vantrel-cli --help)\n"},
+        {{"new", dir.File("b.flac"), a}, dir.File("b.flac") + ": new writes a list file, not a voice bank or a sound file: give a name ending in .ksd (see vantrel-cli --help)\n"},
+        {{"check", list}, list + ": this is a list file; use export to make a voice bank of it (see vantrel-cli --help)\n"},
+        {{"info", list}, list + ": this is a list file, not a sound file (export makes a voice bank of it)\n"},
+        {{"--foo"}, "unknown option --foo (see vantrel-cli --help)\n"},
+        {{"loop", a, "--foo"}, "unknown option --foo (see vantrel-cli --help)\n"},
+        {{"new", "--foo", dir.File("n.ksd"), a}, "unknown option --foo (see vantrel-cli --help)\n"},
+        {{"new", dir.File("n.ksd"), a + "@abc"}, a + "@abc: no \":\" between START and END" + loopSyntax},
+        {{"new", dir.File("n.ksd"), a + "@100-200"}, a + "@100-200: START and END are separated by \":\", not \"-\"" + loopSyntax},
+        {{"new", dir.File("n.ksd"), a + "@0.5s:1.0s"}, a + "@0.5s:1.0s: START \"0.5s\" is not a whole number of samples" + loopSyntax},
+        {{"new", dir.File("n.ksd"), a + "@10:1.0s"}, a + "@10:1.0s: END \"1.0s\" is not a whole number of samples" + loopSyntax},
+        {{"new", dir.File("n.ksd"), a + "@"}, a + "@: nothing after \"@\"" + loopSyntax},
+    };
+    for (const auto& [args, error] : cases) {
+        const TResult result = Run(args);
+        EXPECT_EQ(result.Status, 1) << args[0];
+        EXPECT_EQ(result.Err, error);
+        EXPECT_EQ(files(), before) << args[0];
+    }
+    EXPECT_FALSE(std::filesystem::exists(PathFromUtf8(dir.File("n.ksd"))));
+
+    // What stays allowed: replacing a bank, an empty file or, with --force, a list.
+    WriteBytes(dir.File("empty.vbk"), {});
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"export", list, bank}, {"export", list, dir.File("empty.vbk")},
+                                                 {"new", list, "--force", a + "@10:20"}})
+        EXPECT_EQ(Run(args).Status, 0) << args[2];
+    EXPECT_NE(Slurp(list).find("<LoopEnd>0x00000014</LoopEnd>"), std::string::npos);
 }
 
 // A relative path is stored as the system reads it: through a link to a
