@@ -79,7 +79,7 @@ void RequireArguments(const TArguments& Args, std::size_t Min, std::size_t Max, 
         throw ECliError(Format("%s takes %s (see vantrel-cli --help)", Command, Shape));
 }
 
-void ExportCommand(const TArguments& Arguments, std::ostream& Out)
+void ExportCommand(const TArguments& Arguments, std::ostream& Out, std::ostream& Err)
 {
     const TArguments Args = TakeOptions(Arguments, {});
     RequireArguments(Args, 2, 2, "export", "LIST.ksd OUT.vbk");
@@ -88,7 +88,8 @@ void ExportCommand(const TArguments& Arguments, std::ostream& Out)
     RequireListFileToRead(listFile);
 
     TKSD list;
-    list.LoadFromFile(listFile);
+    for (const TRelocatedWave& moved : list.LoadFromFile(listFile).Relocated)
+        Err << Format("note: %s is not there; using %s\n", moved.StoredPath.c_str(), moved.FoundPath.c_str());
     std::vector<std::string> inputs = list.WaveFiles();
     inputs.push_back(listFile);
     CheckOutputFile(bankFile, inputs); // before the name: writing over an input is the graver fault

@@ -275,6 +275,16 @@ void TWaveInfo::LoadFromFile(const std::string& FileName)
     FViewEnd = SampleCount();
 }
 
+std::unique_ptr<TWaveInfo> TWaveInfo::Missing(const std::string& StoredPath, int32_t LoopStart, int32_t LoopEnd)
+{
+    auto wave = std::make_unique<TWaveInfo>();
+    wave->FFilePath = StoredPath;
+    wave->FLoopStart = LoopStart;
+    wave->FLoopEnd = LoopEnd;
+    wave->FMissing = true;
+    return wave;
+}
+
 void TWaveInfo::UseStoredLoop()
 {
     if (!FStoredLoop)

@@ -90,6 +90,13 @@ public:
     // waves of a list file, whose own loop points win.
     void UseStoredLoop();
 
+    // A wave of a list file whose file could not be found and that the user
+    // chose to keep: no samples, the path and loop points as the list file
+    // stores them, so that saving the list keeps the entry as it was. The
+    // exporter refuses it.
+    static std::unique_ptr<TWaveInfo> Missing(const std::string& StoredPath, int32_t LoopStart, int32_t LoopEnd);
+    bool IsMissing() const { return FMissing; }
+
     const std::string& FilePath() const { return FFilePath; }
     // The file name part of FilePath: after the last "\", "/" or ":".
     std::string WaveName() const;
@@ -133,6 +140,7 @@ private:
     std::string FSource;
     std::optional<TStoredLoop> FStoredLoop;
     int64_t FDeclaredSampleCount = 0;
+    bool FMissing = false;
     int32_t FLoopStart = 0;
     int32_t FLoopEnd = 0;
     int32_t FViewStart = 0;

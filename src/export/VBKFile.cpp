@@ -32,9 +32,13 @@ void TVBKFile::Export(const std::string& fileName, const TKSD& list)
     if (ExportedSize(list) >= FileSizeLimit)
         throw EVBKFileException("VBKファイルが大きすぎます");
     // Found before the file is created, so a bank already there stays whole.
-    for (int32_t i = 0; i < FNumWaves; ++i)
-        if (const TWaveInfo& wave = *list.GetWave(i); wave.LoopStart() > 0 && wave.LoopEnd() == 0)
+    for (int32_t i = 0; i < FNumWaves; ++i) {
+        const TWaveInfo& wave = *list.GetWave(i);
+        if (wave.IsMissing())
+            throw EVBKFileException(Format("「%s」が見つかりません", wave.FilePath().c_str()));
+        if (wave.LoopStart() > 0 && wave.LoopEnd() == 0)
             throw EVBKFileException(Format("「%s」のループ終点が設定されていません", wave.WaveName().c_str()));
+    }
 
     bool created = false; // the temporary file exists: a system error now is a write error
     try {

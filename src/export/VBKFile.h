@@ -33,6 +33,7 @@ public:
     //   "VBKファイルが大きすぎます" when the file would reach 2^31 bytes
     //   (its offsets are 32-bit), and "「%s」のループ終点が設定されていません"
     //   (the wave's file name) for a wave with a loop start but no loop end,
+    //   "「%s」が見つかりません" (its stored path) for a missing wave,
     //   all before any file is created or truncated;
     //   EFileError feCreate when no file can be created beside fileName,
     //   feWrite when writing or putting it in place fails (a full disk, a

@@ -396,6 +396,27 @@ TEST_F(CliTest, MistakesGetAnswersAndClobberNothing)
     EXPECT_NE(Slurp(list).find("<LoopEnd>0x00000014</LoopEnd>"), std::string::npos);
 }
 
+// A list moved to another folder with its waves, and a list from Windows
+// with its wave beside it, export from there with a note per wave.
+TEST_F(CliTest, ListsThatMovedWithTheirWavesExportWithANote)
+{
+    std::filesystem::create_directory(dir.Path() / "old");
+    const std::string list = dir.File("old/voices.ksd");
+    ASSERT_EQ(Run({"new", list, Wav("old/a.wav", 100) + "@10:90", Wav("old/i.wav", 50)}).Status, 0);
+    std::filesystem::rename(dir.Path() / "old", dir.Path() / "new");
+    const TResult moved = Run({"export", dir.File("new/voices.ksd"), dir.File("new/voices.vbk")});
+    EXPECT_EQ(moved.Status, 0) << moved.Err;
+    EXPECT_EQ(moved.Err, "note: " + dir.File("old/a.wav") + " is not there; using " + dir.File("new/a.wav") + "\n" +
+                             "note: " + dir.File("old/i.wav") + " is not there; using " + dir.File("new/i.wav") + "\n");
+    EXPECT_EQ(moved.Out.substr(0, moved.Out.find('\n')), "a.wav\t44100 Hz\t100 samples\tloop 10:90");
+
+    const std::string windows = "<KSDFile MajorVersion=\"1\"><WaveFile><FileName>C:\\voices\\i.wav</FileName></WaveFile></KSDFile>";
+    WriteBytes(dir.File("new/windows.ksd"), std::vector<uint8_t>(windows.begin(), windows.end()));
+    const TResult fromWindows = Run({"export", dir.File("new/windows.ksd"), dir.File("new/w.vbk")});
+    EXPECT_EQ(fromWindows.Status, 0) << fromWindows.Err;
+    EXPECT_EQ(fromWindows.Err, "note: C:\\voices\\i.wav is not there; using " + dir.File("new/i.wav") + "\n");
+}
+
 // A relative path is stored as the system reads it: through a link to a
 // folder, ".." leads out of the link's target, not back to the link's folder.
 TEST_F(CliTest, NewStoresTheFileARelativePathNames)
