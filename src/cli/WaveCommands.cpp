@@ -122,8 +122,9 @@ void RequireListToWrite(const std::string& Path, bool Force)
 }
 
 // What info adds after the header values: a file shorter than its header
-// claims, the shape a converted file had, and the file's stored loop
-// (inclusive, as stored) beside the loop taken from it.
+// claims, the shape a converted file had, and the file's stored loop as
+// stored (a "smpl" loop's end inclusive, an AIFF sustain loop's as START:END)
+// beside the loop taken from it.
 std::string ConversionAndStoredLoop(const TWaveInfo& Wave)
 {
     std::string text;
@@ -134,7 +135,8 @@ std::string ConversionAndStoredLoop(const TWaveInfo& Wave)
     if (const auto& stored = Wave.StoredLoop()) {
         const char* const types[] = {"forward", "alternating", "backward"};
         const std::string type = stored->Type < 3 ? types[stored->Type] : Format("type %u", stored->Type);
-        text += Format("\tstored loop %u-%u %s", stored->Start, stored->End, type.c_str());
+        text += stored->EndExclusive ? Format("\tstored sustain loop %u:%u %s", stored->Start, stored->End, type.c_str())
+                                     : Format("\tstored loop %u-%u (inclusive) %s", stored->Start, stored->End, type.c_str());
         const auto used = LoopToUse(*stored, Wave.SampleCount());
         text += used ? Format(", used as %d:%d", used->first, used->second) : std::string(", not used");
     }

@@ -37,6 +37,8 @@ struct TConvertedWave {
     // The frames the file's header declares; more than Samples holds when
     // the file ends early.
     int64_t DeclaredFrames = 0;
+    // An AIFF or AIFC file's sustain loop (from its MARK and INST chunks).
+    std::optional<TStoredLoop> SustainLoop;
 };
 
 // Reads the whole of File (an open stream; read from its start) and converts

@@ -229,6 +229,7 @@ void TWaveInfo::LoadFromFile(const std::string& FileName)
     TWaveData data;
     std::string source;
     int64_t declared = 0;
+    std::optional<TStoredLoop> storedLoop = scan.Loop;
     try {
         if (plain) {
             // A rate of 0 or one negative as a signed 32-bit value is no sound.
@@ -252,6 +253,8 @@ void TWaveInfo::LoadFromFile(const std::string& FileName)
             declared = std::max(converted->DeclaredFrames, DeclaredPcmFrames(scan));
             data = std::move(converted->Samples);
             source = std::move(converted->Source);
+            if (!isWave)
+                storedLoop = converted->SustainLoop;
         }
     } catch (const std::bad_alloc&) {
         throw EWaveInfoException(
@@ -267,7 +270,7 @@ void TWaveInfo::LoadFromFile(const std::string& FileName)
     FData = std::move(data);
     FSource = std::move(source);
     FDeclaredSampleCount = std::max<int64_t>(declared, SampleCount());
-    FStoredLoop = scan.Loop;
+    FStoredLoop = storedLoop;
     FFilePath = FileName;
     FLoopStart = 0;
     FLoopEnd = 0;

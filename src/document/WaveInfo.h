@@ -82,8 +82,8 @@ public:
     // 2^31 - 1, and "ファイル「%s」は長すぎます" for one of more than
     // kMaxSampleCount samples. A file that ends before the samples its header
     // declares loads the samples it holds, no more, and is Truncated. The
-    // loop stays cleared; the first loop of a WAV file's "smpl" chunk is kept
-    // as StoredLoop.
+    // loop stays cleared; the first loop of a WAV file's "smpl" chunk, or an
+    // AIFF file's sustain loop, is kept as StoredLoop.
     void LoadFromFile(const std::string& FileName);
     // Sets the loop from StoredLoop when LoopToUse takes it; otherwise
     // leaves the loop as it is. For waves the user adds, never for the
@@ -103,7 +103,8 @@ public:
     const TWaveFileHeader& Header() const { return FHeader; }
     // What a converted file held ("24-bit 2ch"); empty for a file read as it is.
     const std::string& Source() const { return FSource; }
-    // The first loop of the file's "smpl" chunk, when it has a well-formed one.
+    // The first loop of a WAV file's "smpl" chunk, when it has a well-formed
+    // one, or an AIFF file's sustain loop.
     const std::optional<TStoredLoop>& StoredLoop() const { return FStoredLoop; }
 
     // The file ends before the samples its header declares: it holds only

@@ -194,14 +194,22 @@ TEST_F(CliTest, InfoShowsConversionAndStoredLoopAndNewKeepsTheLoop)
     const std::string pingPong = dir.File("pingpong.wav");
     TWavBuilder().Add("fmt ", TWavBuilder::Fmt(1, 1, 44100, 16)).Add("data", TWavBuilder::Samples(Ramp(441))).Add("smpl", TWavBuilder::Smpl(1, 5, 9)).Write(pingPong);
     EXPECT_EQ(Run({"info", stereo, pingPong}).Out,
-              "stereo.wav\t44100 Hz\t10 ms\t441 samples\tconverted from 24-bit 2ch\tstored loop 100-199 forward, used as 100:200\n"
-              "pingpong.wav\t44100 Hz\t10 ms\t441 samples\tstored loop 5-9 alternating, not used\n");
+              "stereo.wav\t44100 Hz\t10 ms\t441 samples\tconverted from 24-bit 2ch\tstored loop 100-199 (inclusive) forward, used as 100:200\n"
+              "pingpong.wav\t44100 Hz\t10 ms\t441 samples\tstored loop 5-9 (inclusive) alternating, not used\n");
 
     const std::string list = dir.File("list.ksd");
     ASSERT_EQ(Run({"new", list, stereo, stereo + "@0:0"}).Status, 0);
     const std::string text = Slurp(list);
     EXPECT_NE(text.find("<LoopStart>0x00000064</LoopStart><LoopEnd>0x000000C8</LoopEnd>"), std::string::npos) << text;
     EXPECT_NE(text.find("<LoopStart>0x00000000</LoopStart><LoopEnd>0x00000000</LoopEnd>"), std::string::npos) << text;
+
+    // An AIFF sustain loop between markers 1000 and 3000.
+    const std::string aiff = dir.File("sustain.aiff");
+    WriteAiffWithSustainLoop(aiff, 4410, 1000, 3000);
+    EXPECT_EQ(Run({"info", aiff}).Out,
+              "sustain.aiff\t44100 Hz\t100 ms\t4410 samples\tconverted from AIFF 16-bit 1ch\tstored sustain loop 1000:3000 forward, used as 1000:3000\n");
+    ASSERT_EQ(Run({"new", "--force", list, aiff}).Status, 0);
+    EXPECT_NE(Slurp(list).find("<LoopStart>0x000003E8</LoopStart><LoopEnd>0x00000BB8</LoopEnd>"), std::string::npos);
 }
 
 TEST_F(CliTest, NewAppliesTheLoopRulesAndWritesNothingOnError)
