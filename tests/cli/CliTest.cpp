@@ -425,6 +425,26 @@ TEST_F(CliTest, ListsThatMovedWithTheirWavesExportWithANote)
     EXPECT_EQ(fromWindows.Err, "note: C:\\voices\\i.wav is not there; using " + dir.File("new/i.wav") + "\n");
 }
 
+// An export stopped by a file-size limit fails; the bank that was there
+// keeps its bytes and the folder holds no stray file.
+TEST_F(CliTest, ExportStoppedByAFileSizeLimitKeepsTheOldBank)
+{
+    const std::string list = dir.File("list.ksd");
+    const std::string bank = dir.File("bank.vbk");
+    ASSERT_EQ(Run({"new", list, Wav("small.wav", 10)}).Status, 0);
+    ASSERT_EQ(Run({"export", list, bank}).Status, 0);
+    ASSERT_EQ(Run({"new", "--force", list, Wav("large.wav", 100000)}).Status, 0);
+    const auto before = ReadBytes(bank);
+    const auto entries = [&] { return std::distance(std::filesystem::directory_iterator(dir.Path()), {}); };
+    const auto count = entries();
+    const std::string command = "ulimit -f 64; " + Quoted(VANTREL_CLI_PATH) + " export " + Quoted(list) + " " + Quoted(bank) +
+                                " >/dev/null 2>/dev/null";
+    const int status = std::system(("sh -c " + Quoted(command)).c_str());
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
+    EXPECT_EQ(ReadBytes(bank), before);
+    EXPECT_EQ(entries(), count);
+}
+
 // A relative path is stored as the system reads it: through a link to a
 // folder, ".." leads out of the link's target, not back to the link's folder.
 TEST_F(CliTest, NewStoresTheFileARelativePathNames)
