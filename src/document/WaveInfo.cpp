@@ -10,9 +10,11 @@
 #include <cerrno>
 #include <cstring>
 #include <limits>
-#include <unistd.h>
 #include <new>
 #include <vector>
+#if __has_include(<unistd.h>)
+#include <unistd.h> // lseek, to skip the holes of sparse files
+#endif
 
 namespace {
 
@@ -127,6 +129,13 @@ TWaveFileHeader ConvertedHeader(const TConvertedWave& wave)
     return header;
 }
 
+EWaveInfoException TooLong(const std::string& FileName, int64_t Samples)
+{
+    return EWaveInfoException(Format("ファイル「%s」は長すぎます", WaveNameOf(FileName).c_str()),
+                              Format("%lld サンプルあり、上限は %lld サンプルです", static_cast<long long>(Samples),
+                                     static_cast<long long>(kMaxSampleCount)));
+}
+
 // The frames a PCM or float WAV file's data chunk declares (libsndfile
 // counts only those the file holds); 0 for other shapes.
 int64_t DeclaredPcmFrames(const TChunkScan& scan)
@@ -198,17 +207,6 @@ std::string WaveNameOf(const std::string& Path)
     const auto cut = Path.find_last_of("\\/:");
     return cut == std::string::npos ? Path : Path.substr(cut + 1);
 }
-
-namespace {
-
-EWaveInfoException TooLong(const std::string& FileName, int64_t Samples)
-{
-    return EWaveInfoException(Format("ファイル「%s」は長すぎます", WaveNameOf(FileName).c_str()),
-                              Format("%lld サンプルあり、上限は %lld サンプルです", static_cast<long long>(Samples),
-                                     static_cast<long long>(kMaxSampleCount)));
-}
-
-} // namespace
 
 void TWaveInfo::LoadFromFile(const std::string& FileName)
 {
