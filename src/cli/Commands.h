@@ -34,6 +34,12 @@ std::optional<T> ParseNonNegative(const std::string& Text)
     return value;
 }
 
+// ECliError "unknown option OPTION (see vantrel-cli --help)".
+ECliError UnknownOption(const std::string& Option);
+// Args without the options in Known (given with a count of each found);
+// raises UnknownOption for any other argument that starts with "--".
+TArguments TakeOptions(const TArguments& Args, const std::vector<std::string>& Known, std::vector<int>* Found = nullptr);
+
 // Raises ECliError "COMMAND takes SHAPE (see vantrel-cli --help)" unless
 // Args holds Min to Max arguments.
 void RequireArguments(const TArguments& Args, std::size_t Min, std::size_t Max, const char* Command,
@@ -41,8 +47,9 @@ void RequireArguments(const TArguments& Args, std::size_t Min, std::size_t Max, 
 
 // export LIST.ksd OUT.vbk: reads the list file as the window's open command
 // does and exports it as its export command does; one line per wave, then
-// the file's size.
-void ExportCommand(const TArguments& Args, std::ostream& Out);
+// the file's size. A wave found elsewhere than the list says gets a note on
+// Err naming both paths.
+void ExportCommand(const TArguments& Args, std::ostream& Out, std::ostream& Err);
 
 // check FILE.vbk: verifies the voice-bank file and prints its waves.
 void CheckCommand(const TArguments& Args, std::ostream& Out);

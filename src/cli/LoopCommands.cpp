@@ -38,6 +38,8 @@ TLoopArguments ParseLoopArguments(const TArguments& Args)
             parsed.Files.push_back(arg);
             continue;
         }
+        if (arg != "--near" && arg != "--radius" && arg != "--min-length" && arg != "--count")
+            throw UnknownOption(arg); // not "takes a value" when it comes last
         if (i + 1 == Args.size())
             WrongOption(arg, "a value");
         const std::string& value = Args[++i];
@@ -63,7 +65,7 @@ TLoopArguments ParseLoopArguments(const TArguments& Args)
                 WrongOption(arg, "a count of at least 1");
             parsed.Count = *count;
         } else {
-            throw ECliError("unknown option \"" + arg + "\" (see vantrel-cli --help)");
+            throw UnknownOption(arg);
         }
     }
     if (parsed.Files.empty())

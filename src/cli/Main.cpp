@@ -4,6 +4,7 @@
 
 #include "cli/Commands.h"
 #include "common/ErrorText.h"
+#include "common/ProgramInfo.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -20,12 +21,14 @@ constexpr const char* kUsage =
     "  vantrel-cli export LIST.ksd OUT.vbk     export a list file as a voice bank\n"
     "  vantrel-cli check FILE.vbk              verify a voice bank and list its waves\n"
     "  vantrel-cli info FILE.wav...            show what the WAV reader sees in each file\n"
-    "  vantrel-cli new LIST.ksd WAV[@START:END]...\n"
+    "  vantrel-cli new [--force] LIST.ksd WAV[@START:END]...\n"
     "                                          write a list file of WAV files with loops\n"
-    "                                          (an END of 0 leaves the loop end unset)\n"
+    "                                          (END exclusive; an END of 0 leaves the loop end unset;\n"
+    "                                          --force: replace an existing list file)\n"
     "                                          (@auto: the automatic loop; @START:auto: the best end)\n"
     "  vantrel-cli loop WAV... [--near START:END] [--radius MS] [--min-length MS] [--count N]\n"
     "                                          print the best loops with their seam costs\n"
+    "  vantrel-cli --version                   show the version\n"
     "  vantrel-cli --help | -h                 show this text\n";
 
 int Run(const std::vector<std::string>& args)
@@ -38,8 +41,12 @@ int Run(const std::vector<std::string>& args)
         std::cout << kUsage;
         return 0;
     }
+    if (command == "--version") {
+        std::cout << VersionLine("vantrel-cli");
+        return 0;
+    }
     if (command == "export")
-        ExportCommand(rest, std::cout);
+        ExportCommand(rest, std::cout, std::cerr);
     else if (command == "check")
         CheckCommand(rest, std::cout);
     else if (command == "info")
@@ -48,6 +55,8 @@ int Run(const std::vector<std::string>& args)
         return LoopCommand(rest, std::cout, std::cerr) ? 0 : 1;
     else if (command == "new")
         NewCommand(rest, std::cout);
+    else if (command.starts_with("-"))
+        throw UnknownOption(command);
     else
         throw ECliError("unknown command \"" + command + "\" (see vantrel-cli --help)");
     return 0;

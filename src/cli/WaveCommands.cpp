@@ -5,6 +5,7 @@
 #include "common/ErrorText.h"
 #include "common/Format.h"
 #include "common/Path.h"
+#include "document/FileKind.h"
 #include "document/KSD.h"
 #include "document/LoopRules.h"
 
@@ -20,28 +21,45 @@ struct TWaveArgument {
     std::optional<std::pair<int32_t, int32_t>> Loop;
 };
 
-// WAV or WAV@START:END. Only a last "@" followed by digits, ":" and digits
-// starts a loop, so other paths with "@" in them stay whole.
+[[noreturn]] void WrongLoop(const std::string& Arg, const std::string& What)
+{
+    throw ECliError(Format("%s: %s; a loop is WAV@START:END in samples, END exclusive (or WAV@auto, "
+                           "WAV@START:auto) (see vantrel-cli --help)",
+                           Arg.c_str(), What.c_str()));
+}
+
+// One end of a loop, a whole number of samples ("auto" where Auto allows it).
+int32_t LoopPoint(const std::string& Arg, const std::string& Text, const char* Name, bool Auto)
+{
+    if (Auto && Text == "auto")
+        return kAutomaticPoint;
+    const auto value = ParseNonNegative<int32_t>(Text);
+    if (!value || Text.find_first_not_of("0123456789") != std::string::npos)
+        WrongLoop(Arg, Format("%s \"%s\" is not a whole number of samples", Name, Text.c_str()));
+    return *value;
+}
+
+// WAV, WAV@START:END, WAV@START:auto or WAV@auto. A file whose name holds
+// the whole argument, or whose "@" is followed by a folder's name, is a path.
 TWaveArgument ParseWaveArgument(const std::string& Arg)
 {
     const auto at = Arg.rfind('@');
-    if (at == std::string::npos)
+    std::error_code error;
+    if (at == std::string::npos || std::filesystem::exists(PathFromUtf8(Arg), error))
         return {Arg, std::nullopt};
     const std::string loop = Arg.substr(at + 1);
-    if (loop == "auto")
-        return {Arg.substr(0, at), std::make_pair(kAutomaticPoint, kAutomaticPoint)};
-    const auto colon = loop.find(':');
-    if (colon != std::string::npos && loop.substr(colon + 1) == "auto")
-        if (const auto start = ParseNonNegative<int32_t>(loop.substr(0, colon)))
-            return {Arg.substr(0, at), std::make_pair(*start, kAutomaticPoint)};
-    if (colon == std::string::npos || loop.find_first_not_of("0123456789:") != std::string::npos)
+    if (loop.find_first_of("/\\") != std::string::npos)
         return {Arg, std::nullopt};
-    const auto start = ParseNonNegative<int32_t>(loop.substr(0, colon));
-    const auto end = ParseNonNegative<int32_t>(loop.substr(colon + 1));
-    if (!start || !end)
-        throw ECliError(Format("loop \"%s\" of %s is not START:END in samples (see vantrel-cli --help)",
-                               loop.c_str(), Arg.substr(0, at).c_str()));
-    return {Arg.substr(0, at), std::make_pair(*start, *end)};
+    const std::string path = Arg.substr(0, at);
+    if (loop == "auto")
+        return {path, std::make_pair(kAutomaticPoint, kAutomaticPoint)};
+    const auto colon = loop.find(':');
+    if (colon == std::string::npos)
+        WrongLoop(Arg, loop.empty()                            ? "nothing after \"@\""
+                       : loop.find('-') != std::string::npos ? "START and END are separated by \":\", not \"-\""
+                                                               : "no \":\" between START and END");
+    const int32_t start = LoopPoint(Arg, loop.substr(0, colon), "START", false);
+    return {path, std::make_pair(start, LoopPoint(Arg, loop.substr(colon + 1), "END", true))};
 }
 
 // Sets the loop as the window's "set loop start/end" command does: both
@@ -85,28 +103,40 @@ std::string AbsolutePath(const std::string& Path)
 }
 
 // The list name is the first argument; forgotten, the first WAV file would
-// take its place and be overwritten. Only a new file or a list file is.
-void RequireNewOrListFile(const std::string& Path)
+// take its place and be overwritten. Only a new file, or with --force a list
+// file, is written, and only under a list file's name.
+void RequireListToWrite(const std::string& Path, bool Force)
 {
-    std::error_code error;
-    if (std::filesystem::exists(PathFromUtf8(Path), error) && !IsListFile(Path))
+    const TFileKind kind = KindOfFile(Path);
+    if (kind != TFileKind::Missing && kind != TFileKind::ListFile)
         throw ECliError(Format("%s exists and is no list file: new writes only a new file or a list file "
                                "(see vantrel-cli --help)",
                                Path.c_str()));
+    if (HasSuffix(Path, ".vbk") || HasSoundFileSuffix(Path))
+        throw ECliError(Format("%s: new writes a list file, not a voice bank or a sound file: give a name "
+                               "ending in .ksd (see vantrel-cli --help)",
+                               Path.c_str()));
+    if (kind == TFileKind::ListFile && !Force)
+        throw ECliError(Format("%s exists: new replaces a list file only with --force (see vantrel-cli --help)",
+                               Path.c_str()));
 }
 
-// What info adds after the header values: the shape a converted file had,
-// and the file's stored loop (inclusive, as stored) beside the loop taken
-// from it.
+// What info adds after the header values: a file shorter than its header
+// claims, the shape a converted file had, and the file's stored loop as
+// stored (a "smpl" loop's end inclusive, an AIFF sustain loop's as START:END)
+// beside the loop taken from it.
 std::string ConversionAndStoredLoop(const TWaveInfo& Wave)
 {
     std::string text;
+    if (Wave.Truncated())
+        text += Format("\tshorter than its header claims (%lld samples)", static_cast<long long>(Wave.DeclaredSampleCount()));
     if (!Wave.ConvertedFrom().empty())
         text += "\tconverted from " + Wave.ConvertedFrom();
     if (const auto& stored = Wave.StoredLoop()) {
         const char* const types[] = {"forward", "alternating", "backward"};
         const std::string type = stored->Type < 3 ? types[stored->Type] : Format("type %u", stored->Type);
-        text += Format("\tstored loop %u-%u %s", stored->Start, stored->End, type.c_str());
+        text += stored->EndExclusive ? Format("\tstored sustain loop %u:%u %s", stored->Start, stored->End, type.c_str())
+                                     : Format("\tstored loop %u-%u (inclusive) %s", stored->Start, stored->End, type.c_str());
         const auto used = LoopToUse(*stored, Wave.SampleCount());
         text += used ? Format(", used as %d:%d", used->first, used->second) : std::string(", not used");
     }
@@ -115,14 +145,17 @@ std::string ConversionAndStoredLoop(const TWaveInfo& Wave)
 
 } // namespace
 
-bool InfoCommand(const TArguments& Args, std::ostream& Out, std::ostream& Err)
+bool InfoCommand(const TArguments& Arguments, std::ostream& Out, std::ostream& Err)
 {
+    const TArguments Args = TakeOptions(Arguments, {});
     RequireArguments(Args, 1, std::numeric_limits<std::size_t>::max(), "info", "FILE.wav...");
     bool allRead = true;
     for (const std::string& path : Args) {
         // Through the list, as the window adds a wave: only regular files are read.
         TKSD list;
         try {
+            if (KindOfFile(path) == TFileKind::ListFile)
+                throw ECliError(path + ": this is a list file, not a sound file (export makes a voice bank of it)");
             list.AddWave(path);
         } catch (const Exception& e) {
             Out.flush();
@@ -138,10 +171,12 @@ bool InfoCommand(const TArguments& Args, std::ostream& Out, std::ostream& Err)
     return allRead;
 }
 
-void NewCommand(const TArguments& Args, std::ostream& Out)
+void NewCommand(const TArguments& Arguments, std::ostream& Out)
 {
-    RequireArguments(Args, 2, std::numeric_limits<std::size_t>::max(), "new", "LIST.ksd WAV[@START:END]...");
-    RequireNewOrListFile(Args[0]);
+    std::vector<int> force;
+    const TArguments Args = TakeOptions(Arguments, {"--force"}, &force);
+    RequireArguments(Args, 2, std::numeric_limits<std::size_t>::max(), "new", "[--force] LIST.ksd WAV[@START:END]...");
+    RequireListToWrite(Args[0], force[0] > 0);
     TKSD list;
     for (std::size_t i = 1; i < Args.size(); ++i) {
         TWaveArgument arg = ParseWaveArgument(Args[i]);

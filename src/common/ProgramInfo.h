@@ -17,3 +17,9 @@ inline std::string ProgramVersionText()
     const auto [end, error] = std::to_chars(text, text + sizeof text, kProgramVersion, std::chars_format::fixed, 2);
     return std::string(text, error == std::errc() ? end : text);
 }
+
+// What "--version" prints for Command ("vantrel-cli"): "vantrel-cli (Vantrel) 1.00".
+inline std::string VersionLine(const std::string& Command)
+{
+    return Command + " (" + kProgramName + ") " + ProgramVersionText() + "\n";
+}

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <memory>
 #include <sys/stat.h>
 #include <vector>
@@ -164,6 +165,41 @@ std::string SourceText(const SF_INFO& Info)
     return text + " " + std::to_string(Info.channels) + "ch";
 }
 
+// The play mode of an AIFF file's sustain loop, read from its INST chunk:
+// libsndfile reports a forward-backward loop as forward. 0 (no loop) when
+// there is no such chunk.
+uint16_t SustainPlayMode(std::FILE* File)
+{
+    unsigned char bytes[20];
+    const auto read = [&](std::size_t Size) { return std::fread(bytes, 1, Size, File) == Size; };
+    const auto be32 = [&] { return uint32_t{bytes[4]} << 24 | uint32_t{bytes[5]} << 16 | uint32_t{bytes[6]} << 8 | bytes[7]; };
+    if (fseeko(File, 12, SEEK_SET) != 0)
+        return 0;
+    while (read(8)) {
+        const uint32_t size = be32();
+        if (std::memcmp(bytes, "INST", 4) == 0)
+            return size >= 20 && read(20) ? static_cast<uint16_t>(bytes[8] << 8 | bytes[9]) : 0;
+        if (fseeko(File, static_cast<off_t>(size) + (size & 1u), SEEK_CUR) != 0)
+            return 0;
+    }
+    return 0;
+}
+
+// An AIFF file's sustain loop: its markers as libsndfile reports them (the
+// first instrument loop), its play mode as the file stores it (1 forward, 2
+// forward-backward). None for other files, or when the loop does not play.
+std::optional<TStoredLoop> SustainLoopOf(SNDFILE* Sound, std::FILE* File, const SF_INFO& Info)
+{
+    SF_INSTRUMENT instrument{};
+    if ((Info.format & SF_FORMAT_TYPEMASK) != SF_FORMAT_AIFF ||
+        sf_command(Sound, SFC_GET_INSTRUMENT, &instrument, sizeof instrument) != SF_TRUE || instrument.loop_count < 1)
+        return std::nullopt;
+    const uint16_t mode = SustainPlayMode(File);
+    if (mode != 1 && mode != 2)
+        return std::nullopt;
+    return TStoredLoop{mode == 1 ? kForwardLoop : 1u, instrument.loops[0].start, instrument.loops[0].end, true};
+}
+
 } // namespace
 
 std::optional<TConvertedWave> ReadConvertedWave(std::FILE* File)
@@ -173,13 +209,17 @@ std::optional<TConvertedWave> ReadConvertedWave(std::FILE* File)
     SF_VIRTUAL_IO io{StreamLength, StreamSeek, StreamRead, StreamWrite, StreamTell};
     SF_INFO info{};
     const TSndFile file(sf_open_virtual(&io, SFM_READ, &info, File));
-    if (!file || info.channels <= 0 || info.samplerate <= 0 || info.frames < 0 || info.frames > kMaxSampleCount)
+    if (!file || info.channels <= 0 || info.samplerate <= 0 || info.frames < 0)
         return std::nullopt;
 
     TConvertedWave wave;
     wave.SampleRate = info.samplerate;
     wave.Source = SourceText(info);
+    wave.DeclaredFrames = info.frames;
+    if (info.frames > kMaxSampleCount)
+        return wave;
     wave.Samples = TWaveData(static_cast<std::size_t>(info.frames));
     wave.Samples.Shrink(static_cast<std::size_t>(ReadAll(file.get(), info, wave.Samples.data())));
+    wave.SustainLoop = SustainLoopOf(file.get(), File, info);
     return wave;
 }

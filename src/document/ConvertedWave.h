@@ -34,11 +34,17 @@ struct TConvertedWave {
     TWaveData Samples;
     // What the file held: "24-bit 2ch", "32-bit float 1ch", "AIFF 16-bit 2ch"...
     std::string Source;
+    // The frames the file's header declares; more than Samples holds when
+    // the file ends early.
+    int64_t DeclaredFrames = 0;
+    // An AIFF or AIFC file's sustain loop (from its MARK and INST chunks).
+    std::optional<TStoredLoop> SustainLoop;
 };
 
 // Reads the whole of File (an open stream; read from its start) and converts
 // it. The wave holds the frames libsndfile delivers; a file that ends early
-// gives a shorter wave. Nothing when libsndfile cannot read the file or it
-// has more than kMaxSampleCount frames. Throws std::bad_alloc when the
+// gives a shorter wave. Nothing when libsndfile cannot read the file or its
+// rate is not positive. A file of more than kMaxSampleCount frames is not
+// read: only its DeclaredFrames are set. Throws std::bad_alloc when the
 // samples do not fit in memory.
 std::optional<TConvertedWave> ReadConvertedWave(std::FILE* File);

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
+#include <csignal>
 #include <random>
 #include <system_error>
 
@@ -52,6 +53,8 @@ public:
         if (!FMoved)
             ::unlink(FPath.c_str());
     }
+
+    const fs::path& Path() const { return FPath; }
 
     TTemporaryFile(const TTemporaryFile&) = delete;
     TTemporaryFile& operator=(const TTemporaryFile&) = delete;
@@ -124,14 +127,44 @@ fs::path FollowLinks(fs::path Path)
     return Path;
 }
 
+// While it lives, a write past the file-size limit fails with EFBIG instead
+// of ending the process with SIGXFSZ, so the temporary file is removed and
+// the failure reported.
+class TFileSizeSignalIgnored {
+public:
+    TFileSizeSignalIgnored() { FPrevious = std::signal(SIGXFSZ, SIG_IGN); }
+    ~TFileSizeSignalIgnored()
+    {
+        if (FPrevious != SIG_ERR)
+            std::signal(SIGXFSZ, FPrevious);
+    }
+    TFileSizeSignalIgnored(const TFileSizeSignalIgnored&) = delete;
+    TFileSizeSignalIgnored& operator=(const TFileSizeSignalIgnored&) = delete;
+
+private:
+    void (*FPrevious)(int) = SIG_ERR;
+};
+
+template <class F>
+void Replace(const std::string& Utf8Path, F Write)
+{
+    const TFileSizeSignalIgnored sizeLimitFails;
+    const fs::path target = FollowLinks(PathFromUtf8(Utf8Path));
+    TTemporaryFile temporary(target);
+    Write(temporary);
+    temporary.CopyModeFrom(target);
+    temporary.MoveOver(target);
+    SyncFolderOf(target);
+}
+
 } // namespace
 
 void ReplaceFileContents(const std::string& Utf8Path, std::string_view Bytes)
 {
-    const fs::path target = FollowLinks(PathFromUtf8(Utf8Path));
-    TTemporaryFile temporary(target);
-    temporary.Write(Bytes);
-    temporary.CopyModeFrom(target);
-    temporary.MoveOver(target);
-    SyncFolderOf(target);
+    Replace(Utf8Path, [Bytes](TTemporaryFile& Temporary) { Temporary.Write(Bytes); });
+}
+
+void ReplaceFileWith(const std::string& Utf8Path, const std::function<void(const std::string& TemporaryPath)>& Write)
+{
+    Replace(Utf8Path, [&Write](TTemporaryFile& Temporary) { Write(Utf8FromPath(Temporary.Path())); });
 }

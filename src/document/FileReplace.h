@@ -4,6 +4,7 @@
 // take its place in one rename. Until that rename the old file is untouched;
 // after it the new one is complete.
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -14,3 +15,10 @@
 // std::system_error (the system's error code) on failure, leaving no
 // temporary file and the old file as it was.
 void ReplaceFileContents(const std::string& Utf8Path, std::string_view Bytes);
+
+// The same for contents too large to hold in memory: Write writes the new
+// file at the temporary path it is given (creating or truncating it) and
+// returns only when it is complete; its exceptions pass through. During
+// Write a file-size limit makes writes fail instead of ending the process.
+// Throws std::system_error as above; either way no temporary file stays.
+void ReplaceFileWith(const std::string& Utf8Path, const std::function<void(const std::string& TemporaryPath)>& Write);

@@ -9,6 +9,7 @@
 #include "document/FileReplace.h"
 #include "document/LoopRules.h"
 #include "document/OutputFile.h"
+#include "document/WaveLocator.h"
 #include "document/XmlDom.h"
 #include "export/VBKFile.h"
 
@@ -169,6 +170,32 @@ void CheckVersion(const xmlNode& Root)
         throw EKSDException("未対応のバージョンです");
 }
 
+// The file to read for Entry: its stored path when that exists, else where
+// Locator or Resolve finds it (recorded in Report); nothing for a wave kept
+// as missing. Abort reads the stored path, whose error stops the load.
+std::optional<std::string> WhereToRead(const TListEntry& Entry, TWaveLocator& Locator,
+                                       const TMissingWaveResolver& Resolve, TLoadReport& Report)
+{
+    if (PathExists(Entry.FileName))
+        return Entry.FileName;
+    std::optional<std::string> found = Locator.Find(Entry.FileName);
+    if (!found && Resolve) {
+        const TMissingWaveAnswer answer = Resolve(Entry.FileName);
+        if (answer.Choice == TMissingWaveAnswer::Skip) {
+            Report.Skipped.push_back(Entry.FileName);
+            return std::nullopt;
+        }
+        if (answer.Choice == TMissingWaveAnswer::Use) {
+            found = answer.Path;
+            Locator.AddFolderOf(answer.Path);
+        }
+    }
+    if (!found)
+        return Entry.FileName;
+    Report.Relocated.push_back({Entry.FileName, *found});
+    return found;
+}
+
 } // namespace
 
 bool IsListFile(const std::string& FileName)
@@ -283,7 +310,7 @@ void TKSD::MovePrev(int32_t Index)
 
 void TKSD::Clear() { FWaves.clear(); }
 
-void TKSD::LoadFromFile(const std::string& FileName)
+TLoadReport TKSD::LoadFromFile(const std::string& FileName, const TMissingWaveResolver& Resolve)
 {
     const XmlDom::TDocument doc = ReadListDocument(FileName);
     const xmlNode* root = xmlDocGetRootElement(doc.get());
@@ -293,13 +320,20 @@ void TKSD::LoadFromFile(const std::string& FileName)
         CheckVersion(*root);
     });
 
+    TLoadReport report;
+    TWaveLocator locator(FileName);
     for (const xmlNode* child = root->children; child; child = child->next) {
         if (!IsElementNamed(*child, "WaveFile"))
             continue;
         const TListEntry entry = NamingListFile(FileName, [&] { return ReadEntry(*child); });
         if (entry.FileName.empty())
             continue;
-        FWaves.push_back(ReadFile(entry.FileName));
+        const std::optional<std::string> path = WhereToRead(entry, locator, Resolve, report);
+        if (!path) {
+            FWaves.push_back(TWaveInfo::Missing(entry.FileName, entry.LoopStart, entry.LoopEnd));
+            continue;
+        }
+        FWaves.push_back(ReadFile(*path));
         TWaveInfo& wave = *FWaves.back();
         const std::string fault = ListedLoopFault(wave, entry.LoopStart, entry.LoopEnd);
         if (!fault.empty()) {
@@ -309,6 +343,7 @@ void TKSD::LoadFromFile(const std::string& FileName)
         wave.SetLoopStart(entry.LoopStart);
         wave.SetLoopEnd(entry.LoopEnd);
     }
+    return report;
 }
 
 std::vector<std::string> TKSD::WaveFiles() const

@@ -8,11 +8,38 @@
 #include "document/WaveInfo.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 VANTREL_DECLARE_EXCEPTION(EKSDException);
+
+// A wave of a list file found elsewhere than its stored path; the list now
+// holds FoundPath, and saving it writes that path: the list has changed.
+struct TRelocatedWave {
+    std::string StoredPath;
+    std::string FoundPath;
+};
+
+// What becomes of a wave still missing after the automatic looks of
+// TWaveLocator: read from Path instead (whose folder is then also searched
+// for the waves after it), kept in the list as missing (TWaveInfo::Missing),
+// or the load stops with the error of the missing file.
+struct TMissingWaveAnswer {
+    enum TChoice { Abort, Skip, Use };
+    TChoice Choice = Abort;
+    std::string Path; // for Use
+};
+// Asked with the stored path of each wave still missing.
+using TMissingWaveResolver = std::function<TMissingWaveAnswer(const std::string& StoredPath)>;
+
+struct TLoadReport {
+    std::vector<TRelocatedWave> Relocated; // in list order
+    std::vector<std::string> Skipped;      // stored paths of the waves kept as missing
+    // Saving the list would write something else than the file holds.
+    bool Changed() const { return !Relocated.empty(); }
+};
 // A text that should hold an integer does not: "'%s' は整数ではありません".
 VANTREL_DECLARE_EXCEPTION(ENumberFormatException);
 
@@ -63,7 +90,11 @@ public:
     // its detail; wrong root, unsupported version, with FileName as the
     // detail; loop outside the wave), ENumberFormatException (FileName as
     // the detail), and the errors of AddWave.
-    void LoadFromFile(const std::string& FileName);
+    // A wave whose stored path does not exist is looked for by TWaveLocator,
+    // then, if still missing, Resolve is asked; without one, the load stops
+    // with the error of the stored path. The report names what moved or was
+    // kept as missing.
+    TLoadReport LoadFromFile(const std::string& FileName, const TMissingWaveResolver& Resolve = {});
     // Writes the whole list; the old file is replaced only once the new one
     // is complete. Throws EKSDException and leaves the old file as it was,
     // also when FileName is no regular file or is one of the waves' files
@@ -75,8 +106,10 @@ public:
     // (the list file this list came from, if any) or one of the waves' files.
     void Export(const std::string& FileName, const std::string& ListFile = {}) const;
 
-private:
+    // The waves' file paths, in list order.
     std::vector<std::string> WaveFiles() const;
+
+private:
     // ReadWave without the stored loop: a list file's own loop points win.
     static std::unique_ptr<TWaveInfo> ReadFile(const std::string& FileName);
 

@@ -24,8 +24,9 @@ std::optional<TStoredLoop> ParseSampleChunk(std::span<const unsigned char> Body)
 
 std::optional<std::pair<int32_t, int32_t>> LoopToUse(const TStoredLoop& Loop, int32_t SampleCount)
 {
+    const uint64_t end = uint64_t{Loop.End} + (Loop.EndExclusive ? 0 : 1);
     if (Loop.Type != kForwardLoop || Loop.Start >= Loop.End || SampleCount <= 0 ||
-        Loop.End >= static_cast<uint32_t>(SampleCount))
+        end > static_cast<uint64_t>(SampleCount))
         return std::nullopt;
-    return std::make_pair(static_cast<int32_t>(Loop.Start), static_cast<int32_t>(Loop.End) + 1);
+    return std::make_pair(static_cast<int32_t>(Loop.Start), static_cast<int32_t>(end));
 }

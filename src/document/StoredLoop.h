@@ -1,18 +1,22 @@
 #pragma once
-// The loop a WAV file brings along in its "smpl" chunk, and the rule that
-// turns it into a Vantrel loop. A stored loop end is inclusive (the last
-// sample played); Vantrel's loop end is exclusive, so the end moves by one.
+// The loop a sound file brings along, and the rule that turns it into a
+// Vantrel loop: the first loop of a WAV file's "smpl" chunk, whose end is
+// inclusive (the last sample played; Vantrel's loop end is exclusive, so the
+// end moves by one), or the sustain loop of an AIFF or AIFC file, whose
+// markers lie between samples (the end is the first sample after the loop,
+// as in Vantrel).
 
 #include <cstdint>
 #include <optional>
 #include <span>
 #include <utility>
 
-// The first loop of a "smpl" chunk, as stored.
+// A stored loop, as stored.
 struct TStoredLoop {
     uint32_t Type = 0; // 0 forward, 1 alternating, 2 backward, others vendor-defined
     uint32_t Start = 0;
-    uint32_t End = 0; // inclusive
+    uint32_t End = 0; // inclusive, unless EndExclusive
+    bool EndExclusive = false; // an AIFF sustain loop
 };
 
 inline constexpr uint32_t kForwardLoop = 0;
@@ -24,5 +28,6 @@ std::optional<TStoredLoop> ParseSampleChunk(std::span<const unsigned char> Body)
 
 // The loop Vantrel takes from Loop in a wave of SampleCount samples: a
 // forward loop with Start < End and End inside the wave gives LoopStart =
-// Start and LoopEnd = End + 1. Any other loop gives nothing.
+// Start and LoopEnd = End + 1 (End when EndExclusive, which may then equal
+// SampleCount). Any other loop gives nothing.
 std::optional<std::pair<int32_t, int32_t>> LoopToUse(const TStoredLoop& Loop, int32_t SampleCount);

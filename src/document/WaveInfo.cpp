@@ -6,10 +6,15 @@
 #include "common/OpenFailure.h"
 #include "document/ConvertedWave.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <limits>
 #include <new>
 #include <vector>
+#if __has_include(<unistd.h>)
+#include <unistd.h> // lseek, to skip the holes of sparse files
+#endif
 
 namespace {
 
@@ -124,15 +129,56 @@ TWaveFileHeader ConvertedHeader(const TConvertedWave& wave)
     return header;
 }
 
-// The data chunk's bytes as they are, as 16-bit samples. A short read is no
-// error: samples past the end of the file stay 0.
-TWaveData ReadPlainSamples(std::FILE* f, const TChunkScan& scan)
+EWaveInfoException TooLong(const std::string& FileName, int64_t Samples)
 {
-    const std::size_t count = scan.DataSize / 2;
-    TWaveData data(count);
-    if (count > 0 && fseeko(f, scan.DataPos, SEEK_SET) == 0)
-        std::fread(data.data(), 1, count * 2, f);
-    return data;
+    return EWaveInfoException(Format("ファイル「%s」は長すぎます", WaveNameOf(FileName).c_str()),
+                              Format("%lld サンプルあり、上限は %lld サンプルです", static_cast<long long>(Samples),
+                                     static_cast<long long>(kMaxSampleCount)));
+}
+
+// The frames a PCM or float WAV file's data chunk declares (libsndfile
+// counts only those the file holds); 0 for other shapes.
+int64_t DeclaredPcmFrames(const TChunkScan& scan)
+{
+    const uint16_t tag = GetLe16(scan.Fmt), blockAlign = GetLe16(scan.Fmt + 12);
+    const bool pcm = tag == 1 || tag == 3 || tag == 0xFFFE;
+    return scan.HaveFmt && scan.HaveData && pcm && blockAlign > 0 ? scan.DataSize / blockAlign : 0;
+}
+
+// How many bytes of the data chunk the file holds: its declared size, or
+// less when the file ends early.
+uint32_t PresentDataBytes(std::FILE* f, const TChunkScan& scan)
+{
+    if (fseeko(f, 0, SEEK_END) != 0)
+        return 0;
+    const long long present = ftello(f) - scan.DataPos;
+    return present <= 0 ? 0 : static_cast<uint32_t>(std::min<long long>(present, scan.DataSize));
+}
+
+// Reads Size bytes from Offset into Out (zeroed memory). Stretches the system
+// reports as holes of a sparse file read as zeros anyway: they are skipped,
+// so their memory is never touched.
+void ReadPresentBytes(std::FILE* f, long long Offset, std::size_t Size, char* Out)
+{
+    const long long end = Offset + static_cast<long long>(Size);
+    for (long long pos = Offset; pos < end;) {
+        long long data = pos, hole = end;
+#if defined(SEEK_DATA) && defined(SEEK_HOLE)
+        const int fd = fileno(f);
+        data = ::lseek(fd, pos, SEEK_DATA);
+        if (data < 0)
+            data = errno == ENXIO ? end : pos; // ENXIO: only a hole is left; else no support
+        if (data >= end)
+            return;
+        hole = std::min<long long>(std::max<long long>(::lseek(fd, data, SEEK_HOLE), data), end);
+        if (hole == data)
+            hole = end;
+#endif
+        if (fseeko(f, data, SEEK_SET) != 0)
+            return;
+        std::fread(Out + (data - Offset), 1, static_cast<std::size_t>(hole - data), f);
+        pos = hole;
+    }
 }
 
 } // namespace
@@ -180,19 +226,33 @@ void TWaveInfo::LoadFromFile(const std::string& FileName)
     TWaveFileHeader header{};
     TWaveData data;
     std::string source;
+    int64_t declared = 0;
+    std::optional<TStoredLoop> storedLoop = scan.Loop;
     try {
         if (plain) {
-            if (scan.DataSize > static_cast<uint32_t>(std::numeric_limits<int32_t>::max()))
+            // A rate of 0 or one negative as a signed 32-bit value is no sound.
+            if (GetLe32(scan.Fmt + 4) == 0 || GetLe32(scan.Fmt + 4) > uint32_t{INT32_MAX})
                 throw unsupported();
+            declared = scan.DataSize / 2;
+            const uint32_t present = PresentDataBytes(file.get(), scan);
+            if (present / 2 > kMaxSampleCount)
+                throw TooLong(FileName, present / 2);
             header = PlainHeader(riff, scan);
-            data = ReadPlainSamples(file.get(), scan);
+            header.dataSize = static_cast<int32_t>(present);
+            data = TWaveData(present / 2);
+            ReadPresentBytes(file.get(), scan.DataPos, data.size() * 2, reinterpret_cast<char*>(data.data()));
         } else {
             std::optional<TConvertedWave> converted = ReadConvertedWave(file.get());
             if (!converted)
                 throw unsupported();
+            if (converted->DeclaredFrames > kMaxSampleCount)
+                throw TooLong(FileName, converted->DeclaredFrames);
             header = ConvertedHeader(*converted);
+            declared = std::max(converted->DeclaredFrames, DeclaredPcmFrames(scan));
             data = std::move(converted->Samples);
             source = std::move(converted->Source);
+            if (!isWave)
+                storedLoop = converted->SustainLoop;
         }
     } catch (const std::bad_alloc&) {
         throw EWaveInfoException(
@@ -207,12 +267,23 @@ void TWaveInfo::LoadFromFile(const std::string& FileName)
     }
     FData = std::move(data);
     FSource = std::move(source);
-    FStoredLoop = scan.Loop;
+    FDeclaredSampleCount = std::max<int64_t>(declared, SampleCount());
+    FStoredLoop = storedLoop;
     FFilePath = FileName;
     FLoopStart = 0;
     FLoopEnd = 0;
     FViewStart = 0;
     FViewEnd = SampleCount();
+}
+
+std::unique_ptr<TWaveInfo> TWaveInfo::Missing(const std::string& StoredPath, int32_t LoopStart, int32_t LoopEnd)
+{
+    auto wave = std::make_unique<TWaveInfo>();
+    wave->FFilePath = StoredPath;
+    wave->FLoopStart = LoopStart;
+    wave->FLoopEnd = LoopEnd;
+    wave->FMissing = true;
+    return wave;
 }
 
 void TWaveInfo::UseStoredLoop()

@@ -22,8 +22,7 @@ VANTREL_DECLARE_EXCEPTION(EWaveInfoException);
 
 // The samples: one contiguous array of signed 16-bit values in sample order.
 // Its memory comes zeroed from calloc, so sizing it writes nothing: the
-// system hands out large zeroed pages lazily, the reader fills them with one
-// read, and samples past the end of a short file stay 0.
+// system hands out large zeroed pages lazily and the reader fills them.
 class TWaveData {
 public:
     TWaveData() = default;
@@ -79,15 +78,24 @@ public:
     // (ConvertedWave.h). Throws EWaveInfoException "ファイル「%s」を開けません"
     // (path as passed) when the file cannot be opened, and
     // "ファイル「%s」は未対応フォーマットです" (file name without directory)
-    // for a file that cannot be read or has more than kMaxSampleCount samples.
-    // A 16-bit mono data chunk that is shorter than its declared size loads
-    // with the missing samples as 0. The loop stays cleared; the first loop
-    // of a WAV file's "smpl" chunk is kept as StoredLoop.
+    // for a file that cannot be read or whose sample rate is 0 or above
+    // 2^31 - 1, and "ファイル「%s」は長すぎます" for one of more than
+    // kMaxSampleCount samples. A file that ends before the samples its header
+    // declares loads the samples it holds, no more, and is Truncated. The
+    // loop stays cleared; the first loop of a WAV file's "smpl" chunk, or an
+    // AIFF file's sustain loop, is kept as StoredLoop.
     void LoadFromFile(const std::string& FileName);
     // Sets the loop from StoredLoop when LoopToUse takes it; otherwise
     // leaves the loop as it is. For waves the user adds, never for the
     // waves of a list file, whose own loop points win.
     void UseStoredLoop();
+
+    // A wave of a list file whose file could not be found and that the user
+    // chose to keep: no samples, the path and loop points as the list file
+    // stores them, so that saving the list keeps the entry as it was. The
+    // exporter refuses it.
+    static std::unique_ptr<TWaveInfo> Missing(const std::string& StoredPath, int32_t LoopStart, int32_t LoopEnd);
+    bool IsMissing() const { return FMissing; }
 
     const std::string& FilePath() const { return FFilePath; }
     // The file name part of FilePath: after the last "\", "/" or ":".
@@ -95,8 +103,14 @@ public:
     const TWaveFileHeader& Header() const { return FHeader; }
     // What a converted file held ("24-bit 2ch"); empty for a file read as it is.
     const std::string& ConvertedFrom() const { return FSource; }
-    // The first loop of the file's "smpl" chunk, when it has a well-formed one.
+    // The first loop of a WAV file's "smpl" chunk, when it has a well-formed
+    // one, or an AIFF file's sustain loop.
     const std::optional<TStoredLoop>& StoredLoop() const { return FStoredLoop; }
+
+    // The file ends before the samples its header declares: it holds only
+    // SampleCount of DeclaredSampleCount.
+    bool Truncated() const { return FDeclaredSampleCount > SampleCount(); }
+    int64_t DeclaredSampleCount() const { return FDeclaredSampleCount; }
 
     int32_t SamplesPerSec() const { return static_cast<int32_t>(FHeader.nSamplesPerSec); }
     int64_t LengthMSec() const; // 0 when the header gives no byte rate
@@ -126,6 +140,8 @@ private:
     TWaveFileHeader FHeader{};
     std::string FSource;
     std::optional<TStoredLoop> FStoredLoop;
+    int64_t FDeclaredSampleCount = 0;
+    bool FMissing = false;
     int32_t FLoopStart = 0;
     int32_t FLoopEnd = 0;
     int32_t FViewStart = 0;

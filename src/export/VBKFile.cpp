@@ -1,9 +1,11 @@
 #include "export/VBKFile.h"
 
 #include "common/Format.h"
+#include "document/FileReplace.h"
 #include "document/KSD.h"
 #include "document/WaveInfo.h"
 
+#include <system_error>
 
 namespace {
 
@@ -30,25 +32,39 @@ void TVBKFile::Export(const std::string& fileName, const TKSD& list)
     if (ExportedSize(list) >= FileSizeLimit)
         throw EVBKFileException("VBKファイルが大きすぎます");
     // Found before the file is created, so a bank already there stays whole.
-    for (int32_t i = 0; i < FNumWaves; ++i)
-        if (const TWaveInfo& wave = *list.GetWave(i); wave.LoopStart() > 0 && wave.LoopEnd() == 0)
+    for (int32_t i = 0; i < FNumWaves; ++i) {
+        const TWaveInfo& wave = *list.GetWave(i);
+        if (wave.IsMissing())
+            throw EVBKFileException(Format("「%s」が見つかりません", wave.FilePath().c_str()));
+        if (wave.LoopStart() > 0 && wave.LoopEnd() == 0)
             throw EVBKFileException(Format("「%s」のループ終点が設定されていません", wave.WaveName().c_str()));
+    }
 
+    bool created = false; // the temporary file exists: a system error now is a write error
     try {
-        OpenFile(fileName);
-        WriteTables();
-        for (int32_t i = 0; i < FNumWaves; ++i)
-            WriteWave(i, *list.GetWave(i));
-        Finish();
+        ReplaceFileWith(fileName, [&](const std::string& temporaryName) {
+            created = true;
+            Write(temporaryName, fileName, list);
+        });
+    } catch (const std::system_error& e) {
+        Reset();
+        throw EFileError(created ? feWrite : feCreate, fileName, e.code().value());
     } catch (...) {
-        // The incomplete file stays on disk for inspection; only the handle goes.
         Reset();
         throw;
     }
     Reset();
 }
 
-void TVBKFile::OpenFile(const std::string& fileName) { FLib.CreateNew(fileName); }
+void TVBKFile::Write(const std::string& temporaryName, const std::string& fileName, const TKSD& list)
+{
+    FLib.CreateNew(temporaryName, fileName);
+    WriteTables();
+    for (int32_t i = 0; i < FNumWaves; ++i)
+        WriteWave(i, *list.GetWave(i));
+    Finish();
+    FLib.Close();
+}
 
 void TVBKFile::WriteTables()
 {
@@ -74,8 +90,8 @@ void TVBKFile::WriteWave(int32_t index, const TWaveInfo& wave)
     TVBKTone& tone = FTones[static_cast<std::size_t>(index)];
     tone.waveOffset = static_cast<uint32_t>(FLib.Position());
     tone.toneWord = 1;
-    // Modulo 2^32, as the signed difference of every rate below 2^31: a header
-    // rate at or above 2^31 (no real file has one) wraps instead of overflowing.
+    // Modulo 2^32, the signed difference of every rate the reader accepts
+    // (below 2^31) without a signed overflow.
     tone.rateOffset = static_cast<int32_t>(wave.Header().nSamplesPerSec - static_cast<uint32_t>(VBKBaseRate));
 
     // A loop end of 0 means no loop end; a loop from sample 0 goes out as no loop.

@@ -33,17 +33,21 @@ public:
     //   "VBKファイルが大きすぎます" when the file would reach 2^31 bytes
     //   (its offsets are 32-bit), and "「%s」のループ終点が設定されていません"
     //   (the wave's file name) for a wave with a loop start but no loop end,
+    //   "「%s」が見つかりません" (its stored path) for a missing wave,
     //   all before any file is created or truncated;
-    //   EFileError feCreate / feWrite from the chunk writer.
-    // A file that was created is closed in every outcome and never deleted:
-    // after a failure it keeps what was written (no "TERM", "TONE" still zero).
+    //   EFileError feCreate when no file can be created beside fileName,
+    //   feWrite when writing or putting it in place fails (a full disk, a
+    //   file-size limit), both naming fileName.
+    // The bank is written to a temporary file in fileName's folder and takes
+    // fileName's place (ReplaceFileWith) only once complete: after a failure
+    // a bank already there keeps its bytes and no other file is left.
     void Export(const std::string& fileName, const TKSD& list);
 
     // The size of the file Export would write for list.
     static int64_t ExportedSize(const TKSD& list);
 
 private:
-    void OpenFile(const std::string& fileName);
+    void Write(const std::string& temporaryName, const std::string& fileName, const TKSD& list);
     void WriteTables();
     void WriteWave(int32_t index, const TWaveInfo& wave);
     void Finish();

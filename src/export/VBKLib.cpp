@@ -70,13 +70,13 @@ bool WriteAll(int fd, const void* data, std::size_t size)
 
 TVBKLib::~TVBKLib() { Close(); }
 
-void TVBKLib::CreateNew(const std::string& FileName)
+void TVBKLib::CreateNew(const std::string& FileName, const std::string& ShownName)
 {
     Close();
+    FFileName = ShownName.empty() ? FileName : ShownName;
     FFileHandle = ::open(PathFromUtf8(FileName).c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (FFileHandle == -1)
-        throw EFileError(feCreate, FileName, errno);
-    FFileName = FileName;
+        throw EFileError(feCreate, FFileName, errno);
 
     TVBKFileHeader header;
     header.magic = VBKTags[vtMagic];

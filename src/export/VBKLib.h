@@ -55,8 +55,9 @@ public:
     // file header "VBK0", 1, ten zero bytes. A file still open is closed
     // first. EFileError feCreate when the file cannot be created (the writer
     // stays closed); feWrite when the header cannot be written (the file is
-    // closed and left as it is).
-    void CreateNew(const std::string& FileName);
+    // closed and left as it is). Errors name ShownName when it is given (the
+    // file a temporary FileName is to replace), else FileName.
+    void CreateNew(const std::string& FileName, const std::string& ShownName = {});
 
     // Writes one chunk at the current position: its header, whose checksum
     // covers the Size bytes at Data (0 for an empty payload), then the

@@ -187,6 +187,24 @@ protected:
     TDisplay FDisplay;
 };
 
+// --help and --version answer on standard output and end with 0 without a
+// display: no window was made.
+TEST(Program, AnswersHelpAndVersionWithoutAWindow)
+{
+    for (const auto& [argument, start] : {std::pair{"--version", "vantrel (Vantrel) 1.00\n"}, {"--help", "Usage:\n"}}) {
+        QProcess program;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove("DISPLAY");
+        environment.remove("WAYLAND_DISPLAY");
+        environment.insert("QT_QPA_PLATFORM", "xcb");
+        program.setProcessEnvironment(environment);
+        program.start(VANTREL_APP_PATH, {argument});
+        ASSERT_TRUE(program.waitForFinished(10000)) << argument;
+        EXPECT_EQ(program.exitCode(), 0) << argument;
+        EXPECT_TRUE(program.readAllStandardOutput().startsWith(start)) << argument;
+    }
+}
+
 TEST_F(Smoke, ProgramStartsShowsItsWindowAndEndsWithZeroWhenClosed)
 {
     EXPECT_FALSE(RunProgram(FServer, FDisplay.get(), {}, "vantrel-screenshot.png").isNull());

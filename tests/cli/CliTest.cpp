@@ -102,9 +102,9 @@ TEST_F(CliTest, NewExportCheckRoundTrip)
 
     const TResult exported = Run({"export", list, bank});
     EXPECT_EQ(exported.Status, 0) << exported.Err;
-    EXPECT_EQ(exported.Out, "a.wav\t44100 Hz\t1000 samples\tloop 100..900\n"
+    EXPECT_EQ(exported.Out, "a.wav\t44100 Hz\t1000 samples\tloop 100:900\n"
                             "b.wav\t22050 Hz\t501 samples\tno loop\n"
-                            "c.wav\t48000 Hz\t64 samples\tloop 1..63\n" +
+                            "c.wav\t48000 Hz\t64 samples\tloop 1:63\n" +
                                 Format("%s: %d bytes\n", bank.c_str(), 96 + 92 * 3 + 16 * 3 + 2 * (1000 + 501 + 64)));
     EXPECT_EQ(exported.Err, "");
 
@@ -181,6 +181,10 @@ TEST_F(CliTest, InfoReportsEachFileAndFailsIfAnyFails)
     EXPECT_EQ(both.Err, Format("ファイル「bad.wav」は未対応フォーマットです.\nファイル「%s」を開けません.\n",
                                dir.File("none.wav").c_str()));
     EXPECT_EQ(Run({"info", good}).Status, 0);
+
+    TWavBuilder().Add("fmt ", TWavBuilder::Fmt(1, 1, 22050, 16)).Add("data", TWavBuilder::Samples(Ramp(441)), 88200).Write(dir.File("cut.wav"));
+    EXPECT_EQ(Run({"info", dir.File("cut.wav")}).Out,
+              "cut.wav\t22050 Hz\t20 ms\t441 samples\tshorter than its header claims (44100 samples)\n");
 }
 
 TEST_F(CliTest, InfoShowsConversionAndStoredLoopAndNewKeepsTheLoop)
@@ -190,14 +194,22 @@ TEST_F(CliTest, InfoShowsConversionAndStoredLoopAndNewKeepsTheLoop)
     const std::string pingPong = dir.File("pingpong.wav");
     TWavBuilder().Add("fmt ", TWavBuilder::Fmt(1, 1, 44100, 16)).Add("data", TWavBuilder::Samples(Ramp(441))).Add("smpl", TWavBuilder::Smpl(1, 5, 9)).Write(pingPong);
     EXPECT_EQ(Run({"info", stereo, pingPong}).Out,
-              "stereo.wav\t44100 Hz\t10 ms\t441 samples\tconverted from 24-bit 2ch\tstored loop 100-199 forward, used as 100:200\n"
-              "pingpong.wav\t44100 Hz\t10 ms\t441 samples\tstored loop 5-9 alternating, not used\n");
+              "stereo.wav\t44100 Hz\t10 ms\t441 samples\tconverted from 24-bit 2ch\tstored loop 100-199 (inclusive) forward, used as 100:200\n"
+              "pingpong.wav\t44100 Hz\t10 ms\t441 samples\tstored loop 5-9 (inclusive) alternating, not used\n");
 
     const std::string list = dir.File("list.ksd");
     ASSERT_EQ(Run({"new", list, stereo, stereo + "@0:0"}).Status, 0);
     const std::string text = Slurp(list);
     EXPECT_NE(text.find("<LoopStart>0x00000064</LoopStart><LoopEnd>0x000000C8</LoopEnd>"), std::string::npos) << text;
     EXPECT_NE(text.find("<LoopStart>0x00000000</LoopStart><LoopEnd>0x00000000</LoopEnd>"), std::string::npos) << text;
+
+    // An AIFF sustain loop between markers 1000 and 3000.
+    const std::string aiff = dir.File("sustain.aiff");
+    WriteAiffWithSustainLoop(aiff, 4410, 1000, 3000);
+    EXPECT_EQ(Run({"info", aiff}).Out,
+              "sustain.aiff\t44100 Hz\t100 ms\t4410 samples\tconverted from AIFF 16-bit 1ch\tstored sustain loop 1000:3000 forward, used as 1000:3000\n");
+    ASSERT_EQ(Run({"new", "--force", list, aiff}).Status, 0);
+    EXPECT_NE(Slurp(list).find("<LoopStart>0x000003E8</LoopStart><LoopEnd>0x00000BB8</LoopEnd>"), std::string::npos);
 }
 
 TEST_F(CliTest, NewAppliesTheLoopRulesAndWritesNothingOnError)
@@ -216,7 +228,8 @@ TEST_F(CliTest, NewAppliesTheLoopRulesAndWritesNothingOnError)
     EXPECT_EQ(refused(a + "@0:1001"), "a.wav:ループ終点が不正です.\n");
     EXPECT_EQ(refused(a + "@1000:auto"), "a.wav:ループ始点が不正です.\n");
     EXPECT_EQ(refused(a + "@1:99999999999"),
-              Format("loop \"1:99999999999\" of %s is not START:END in samples (see vantrel-cli --help)\n", a.c_str()));
+              a + "@1:99999999999: END \"99999999999\" is not a whole number of samples; a loop is WAV@START:END in "
+                  "samples, END exclusive (or WAV@auto, WAV@START:auto) (see vantrel-cli --help)\n");
     EXPECT_EQ(refused(dir.File("none.wav") + "@1:2"),
               Format("ファイル「%s」を開けません.\n", dir.File("none.wav").c_str()));
 
@@ -261,7 +274,7 @@ TEST_F(CliTest, LoopPrintsTheBestLoopsAndNewWritesThem)
     EXPECT_EQ(none.Status, 1);
     EXPECT_EQ(none.Err, silence + ": no loop found\n");
     EXPECT_EQ(none.Out.rfind(tone + "\t", 0), 0u);
-    EXPECT_EQ(Run({"new", list, silence + "@auto"}).Err, "no loop found in silence.wav.\n");
+    EXPECT_EQ(Run({"new", "--force", list, silence + "@auto"}).Err, "no loop found in silence.wav.\n");
     EXPECT_EQ(Run({"loop", tone, "--count", "0"}).Err, "--count takes a count of at least 1 (see vantrel-cli --help)\n");
     EXPECT_EQ(Run({"loop", tone, "--near", "88200:0"}).Err, "tone.wav:ループ始点が不正です.\n");
 }
@@ -299,11 +312,11 @@ TEST_F(CliTest, NewExportCheckRoundTripAnEmptyWaveAndAHalfSetLoop)
     ASSERT_EQ(Run({"export", list, bank}).Status, 0);
     EXPECT_EQ(Run({"check", bank}).Out.substr(59, 59), Format("    0 %10d    44100          0          -          -\n", 80 + 92));
 
-    ASSERT_EQ(Run({"new", list, Wav("a.wav", 100) + "@40:0"}).Status, 0);
+    ASSERT_EQ(Run({"new", "--force", list, Wav("a.wav", 100) + "@40:0"}).Status, 0);
     const TResult half = Run({"export", list, bank});
     EXPECT_EQ(half.Status, 1);
     EXPECT_EQ(half.Err, "「a.wav」のループ終点が設定されていません.\n");
-    EXPECT_EQ(Run({"new", list, Wav("a.wav", 100) + "@40:0"}).Status, 0); // the list still opens as a list
+    EXPECT_EQ(Run({"new", "--force", list, Wav("a.wav", 100) + "@40:0"}).Status, 0); // the list still opens as a list
 }
 
 // No command writes over a file it reads or into something that is no file;
@@ -341,6 +354,97 @@ TEST_F(CliTest, CommandsRefuseOutputsThatWouldDestroyAnInputOrCannotHoldAFile)
     EXPECT_EQ(files(), before);
 }
 
+// Each mistake gets an answer that says what was wrong, and changes no file.
+TEST_F(CliTest, MistakesGetAnswersAndClobberNothing)
+{
+    const std::string a = Wav("a.wav", 1000);
+    const std::string list = dir.File("voices.ksd");
+    const std::string bank = dir.File("voices.vbk");
+    ASSERT_EQ(Run({"new", list, a}).Status, 0);
+    ASSERT_EQ(Run({"export", list, bank}).Status, 0);
+    const std::string recording = Wav("recording.wav", 10);
+    const std::string notes = dir.File("notes.txt");
+    WriteBytes(notes, {'h', 'i'});
+    const auto files = [&] { return std::vector{ReadBytes(a), ReadBytes(list), ReadBytes(bank), ReadBytes(recording), ReadBytes(notes)}; };
+    const auto before = files();
+
+    const std::string loopSyntax = "; a loop is WAV@START:END in samples, END exclusive (or WAV@auto, WAV@START:auto) (see vantrel-cli --help)\n";
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"export", list, recording}, recording + ": export writes a voice bank, not a list file or a sound file: give a name ending in .vbk (see vantrel-cli --help)\n"},
+        {{"export", list, dir.File("copy.KSD")}, dir.File("copy.KSD") + ": export writes a voice bank, not a list file or a sound file: give a name ending in .vbk (see vantrel-cli --help)\n"},
+        {{"export", list, notes}, notes + " exists and is no voice bank: export replaces only a voice bank (see vantrel-cli --help)\n"},
+        {{"export", a, bank}, a + ": this is a sound file, not a list file: did you swap the arguments? (export takes LIST.ksd OUT.vbk)\n"},
+        {{"new", list, a}, list + " exists: new replaces a list file only with --force (see vantrel-cli --help)\n"},
+        {{"new", dir.File("v3.vbk"), a}, dir.File("v3.vbk") + ": new writes a list file, not a voice bank or a sound file: give a name ending in .ksd (see vantrel-cli --help)\n"},
+        {{"new", dir.File("b.flac"), a}, dir.File("b.flac") + ": new writes a list file, not a voice bank or a sound file: give a name ending in .ksd (see vantrel-cli --help)\n"},
+        {{"check", list}, list + ": this is a list file; use export to make a voice bank of it (see vantrel-cli --help)\n"},
+        {{"info", list}, list + ": this is a list file, not a sound file (export makes a voice bank of it)\n"},
+        {{"--foo"}, "unknown option --foo (see vantrel-cli --help)\n"},
+        {{"loop", a, "--foo"}, "unknown option --foo (see vantrel-cli --help)\n"},
+        {{"new", "--foo", dir.File("n.ksd"), a}, "unknown option --foo (see vantrel-cli --help)\n"},
+        {{"new", dir.File("n.ksd"), a + "@abc"}, a + "@abc: no \":\" between START and END" + loopSyntax},
+        {{"new", dir.File("n.ksd"), a + "@100-200"}, a + "@100-200: START and END are separated by \":\", not \"-\"" + loopSyntax},
+        {{"new", dir.File("n.ksd"), a + "@0.5s:1.0s"}, a + "@0.5s:1.0s: START \"0.5s\" is not a whole number of samples" + loopSyntax},
+        {{"new", dir.File("n.ksd"), a + "@10:1.0s"}, a + "@10:1.0s: END \"1.0s\" is not a whole number of samples" + loopSyntax},
+        {{"new", dir.File("n.ksd"), a + "@"}, a + "@: nothing after \"@\"" + loopSyntax},
+    };
+    for (const auto& [args, error] : cases) {
+        const TResult result = Run(args);
+        EXPECT_EQ(result.Status, 1) << args[0];
+        EXPECT_EQ(result.Err, error);
+        EXPECT_EQ(files(), before) << args[0];
+    }
+    EXPECT_FALSE(std::filesystem::exists(PathFromUtf8(dir.File("n.ksd"))));
+
+    // What stays allowed: replacing a bank, an empty file or, with --force, a list.
+    WriteBytes(dir.File("empty.vbk"), {});
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"export", list, bank}, {"export", list, dir.File("empty.vbk")},
+                                                 {"new", list, "--force", a + "@10:20"}})
+        EXPECT_EQ(Run(args).Status, 0) << args[2];
+    EXPECT_NE(Slurp(list).find("<LoopEnd>0x00000014</LoopEnd>"), std::string::npos);
+}
+
+// A list moved to another folder with its waves, and a list from Windows
+// with its wave beside it, export from there with a note per wave.
+TEST_F(CliTest, ListsThatMovedWithTheirWavesExportWithANote)
+{
+    std::filesystem::create_directory(dir.Path() / "old");
+    const std::string list = dir.File("old/voices.ksd");
+    ASSERT_EQ(Run({"new", list, Wav("old/a.wav", 100) + "@10:90", Wav("old/i.wav", 50)}).Status, 0);
+    std::filesystem::rename(dir.Path() / "old", dir.Path() / "new");
+    const TResult moved = Run({"export", dir.File("new/voices.ksd"), dir.File("new/voices.vbk")});
+    EXPECT_EQ(moved.Status, 0) << moved.Err;
+    EXPECT_EQ(moved.Err, "note: " + dir.File("old/a.wav") + " is not there; using " + dir.File("new/a.wav") + "\n" +
+                             "note: " + dir.File("old/i.wav") + " is not there; using " + dir.File("new/i.wav") + "\n");
+    EXPECT_EQ(moved.Out.substr(0, moved.Out.find('\n')), "a.wav\t44100 Hz\t100 samples\tloop 10:90");
+
+    const std::string windows = "<KSDFile MajorVersion=\"1\"><WaveFile><FileName>C:\\voices\\i.wav</FileName></WaveFile></KSDFile>";
+    WriteBytes(dir.File("new/windows.ksd"), std::vector<uint8_t>(windows.begin(), windows.end()));
+    const TResult fromWindows = Run({"export", dir.File("new/windows.ksd"), dir.File("new/w.vbk")});
+    EXPECT_EQ(fromWindows.Status, 0) << fromWindows.Err;
+    EXPECT_EQ(fromWindows.Err, "note: C:\\voices\\i.wav is not there; using " + dir.File("new/i.wav") + "\n");
+}
+
+// An export stopped by a file-size limit fails; the bank that was there
+// keeps its bytes and the folder holds no stray file.
+TEST_F(CliTest, ExportStoppedByAFileSizeLimitKeepsTheOldBank)
+{
+    const std::string list = dir.File("list.ksd");
+    const std::string bank = dir.File("bank.vbk");
+    ASSERT_EQ(Run({"new", list, Wav("small.wav", 10)}).Status, 0);
+    ASSERT_EQ(Run({"export", list, bank}).Status, 0);
+    ASSERT_EQ(Run({"new", "--force", list, Wav("large.wav", 100000)}).Status, 0);
+    const auto before = ReadBytes(bank);
+    const auto entries = [&] { return std::distance(std::filesystem::directory_iterator(dir.Path()), {}); };
+    const auto count = entries();
+    const std::string command = "ulimit -f 64; " + Quoted(VANTREL_CLI_PATH) + " export " + Quoted(list) + " " + Quoted(bank) +
+                                " >/dev/null 2>/dev/null";
+    const int status = std::system(("sh -c " + Quoted(command)).c_str());
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
+    EXPECT_EQ(ReadBytes(bank), before);
+    EXPECT_EQ(entries(), count);
+}
+
 // A relative path is stored as the system reads it: through a link to a
 // folder, ".." leads out of the link's target, not back to the link's folder.
 TEST_F(CliTest, NewStoresTheFileARelativePathNames)
@@ -376,6 +480,9 @@ TEST_F(CliTest, UsageAndExitStatuses)
         EXPECT_EQ(result.Out.rfind("Usage:\n", 0), 0u);
         EXPECT_NE(result.Out.find("vantrel-cli check FILE.vbk"), std::string::npos);
     }
+    const TResult version = Run({"--version"});
+    EXPECT_EQ(version.Status, 0);
+    EXPECT_EQ(version.Out, "vantrel-cli (Vantrel) 1.00\n");
     EXPECT_EQ(Run({}).Status, 1);
     const TResult unknown = Run({"frobnicate"});
     EXPECT_EQ(unknown.Status, 1);

@@ -138,6 +138,11 @@ TEST(ConvertedWave, FilesOverTheSizeLimitAreRefusedUnread)
     TWaveInfo wave;
     EXPECT_THROW(wave.LoadFromFile(path), EWaveInfoException);
     EXPECT_EQ(wave.SampleCount(), 0);
+    try {
+        wave.LoadFromFile(path);
+    } catch (const EWaveInfoException& e) {
+        EXPECT_EQ(e.Message(), "ファイル「vast.wav」は長すぎます");
+    }
 }
 
 } // namespace

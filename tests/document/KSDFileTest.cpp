@@ -1,5 +1,6 @@
 #include "common/Path.h"
 #include "document/KSD.h"
+#include "export/VBKFile.h"
 #include "support/ErrorOf.h"
 #include "support/TestFiles.h"
 
@@ -227,6 +228,8 @@ TEST_F(KSDFileTest, RefusesLoopsOutsideTheWaveAndKeepsEarlierEntries)
     const std::string b = Wav("sub/b.wav", 100);
     const std::string empty = Wav("empty.wav", 0);
     const std::string first = Entry(a, "1", "2");
+    const std::string cut = dir.File("cut.wav"); // claims 1000 samples, holds 100
+    TWavBuilder().Add("fmt ", TWavBuilder::Fmt(1, 1, 44100, 16)).Add("data", TWavBuilder::Samples(Ramp(100)), 2000).Write(cut);
     struct TCase {
         std::string Entry;
         std::string Message;
@@ -238,6 +241,7 @@ TEST_F(KSDFileTest, RefusesLoopsOutsideTheWaveAndKeepsEarlierEntries)
         {Entry(b, "0x80000000", "0x80000000"), "b.wav:ループ始点が不正です"},
         {Entry(b, "51", "50"), "b.wav:ループ始点がループ終点より後にあります"},
         {Entry(empty, "0", "1"), "empty.wav:ループ終点が不正です"},
+        {Entry(cut, "10", "900"), "cut.wav:ループ終点が不正です"},
     };
     for (const TCase& c : cases) {
         TKSD one;
@@ -279,6 +283,72 @@ TEST_F(KSDFileTest, StopsAtAFailingEntryAndKeepsTheOnesBefore)
     // Loading appends to what the list already holds.
     third.LoadFromFile(ListFile(Document(Entry(b))));
     EXPECT_EQ(third.Count(), 2);
+}
+
+// A wave whose stored path is gone is looked for beside the list: under its
+// relative path, then by its name (after "/" or "\\"); found, it is read from
+// there and reported as moved.
+TEST_F(KSDFileTest, FindsWavesThatMovedWithTheList)
+{
+    fs::create_directories(dir.Path() / "moved" / "sub");
+    const std::string here = Wav("moved/i.wav", 10), below = Wav("moved/sub/e.wav", 20);
+    const struct {
+        std::string Stored;
+        std::string Found;
+    } cases[] = {
+        {"/nowhere/old/i.wav", here},
+        {"C:\\voices\\i.wav", here},
+        {"sub/e.wav", below},
+        {"old\\sub\\e.wav", ""}, // only the name is looked for, and e.wav is one folder down
+        {dir.File("x.wav"), ""},
+    };
+    for (const auto& c : cases) {
+        TKSD one;
+        const std::string file = ListFile(Document(Entry(c.Stored, "1", "5")), "moved/list.ksd");
+        if (c.Found.empty()) {
+            EXPECT_EQ(ErrorOf<EKSDException>([&] { one.LoadFromFile(file); }), "ファイル「" + c.Stored + "」を開けません");
+            continue;
+        }
+        const TLoadReport report = one.LoadFromFile(file);
+        ASSERT_EQ(report.Relocated.size(), 1u) << c.Stored;
+        EXPECT_EQ(report.Relocated[0].StoredPath, c.Stored);
+        EXPECT_EQ(report.Relocated[0].FoundPath, c.Found);
+        EXPECT_TRUE(report.Changed());
+        EXPECT_EQ(one.GetWave(0)->FilePath(), c.Found);
+        EXPECT_EQ(one.GetWave(0)->LoopEnd(), 5);
+    }
+    EXPECT_FALSE(list.LoadFromFile(ListFile(Document(Entry(here)))).Changed());
+}
+
+// What is still missing goes to the resolver: a file found by hand (whose
+// folder then serves the waves after it), a wave kept as missing (saved as
+// it was, refused by export by name), or the load's end.
+TEST_F(KSDFileTest, AsksTheResolverForWhatIsStillMissing)
+{
+    fs::create_directory(dir.Path() / "found");
+    const std::string a = Wav("found/a.wav", 10), b = Wav("found/b.wav", 10);
+    const std::string entries = Entry("/gone/a.wav") + Entry("/gone/b.wav") + Entry("/gone/c.wav", "3", "0x00000007");
+    const std::string file = ListFile(Document(entries));
+    std::vector<std::string> asked;
+    const TLoadReport report = list.LoadFromFile(file, [&](const std::string& stored) {
+        asked.push_back(stored);
+        return stored == "/gone/a.wav" ? TMissingWaveAnswer{TMissingWaveAnswer::Use, a} : TMissingWaveAnswer{TMissingWaveAnswer::Skip, {}};
+    });
+    EXPECT_EQ(asked, (std::vector<std::string>{"/gone/a.wav", "/gone/c.wav"}));
+    EXPECT_EQ(Paths(), (std::vector<std::string>{a, b, "/gone/c.wav"}));
+    EXPECT_EQ(report.Relocated.size(), 2u);
+    EXPECT_EQ(report.Skipped, std::vector<std::string>{"/gone/c.wav"});
+    EXPECT_TRUE(list.GetWave(2)->IsMissing());
+    EXPECT_EQ(Loops().back(), (std::pair{3, 7}));
+
+    list.SaveToFile(dir.File("saved.ksd"));
+    EXPECT_NE(FileText(dir.File("saved.ksd")).find(Entry("/gone/c.wav", "0x00000003", "0x00000007")), std::string::npos);
+    EXPECT_EQ(ErrorOf<EVBKFileException>([&] { list.Export(dir.File("bank.vbk")); }), "「/gone/c.wav」が見つかりません");
+    EXPECT_FALSE(fs::exists(dir.Path() / "bank.vbk"));
+
+    TKSD aborted;
+    EXPECT_EQ(ErrorOf<EKSDException>([&] { aborted.LoadFromFile(file, [](const std::string&) { return TMissingWaveAnswer{}; }); }),
+              "ファイル「/gone/a.wav」を開けません");
 }
 
 // Bytes as the Windows program writes them: the declared Shift_JIS is the

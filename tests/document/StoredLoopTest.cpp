@@ -86,4 +86,41 @@ TEST_F(StoredLoopTest, ListFileLoopPointsWinOverTheStoredLoop)
     EXPECT_EQ(opened.GetWave(1)->LoopEnd(), 20);
 }
 
+// An AIFF file's sustain loop comes along as [begin, end): the markers lie
+// between samples. Only forward loops inside the wave are taken, and a list
+// file's own points win on open.
+TEST_F(StoredLoopTest, AiffSustainLoopIsTakenBetweenItsMarkers)
+{
+    const struct {
+        const char* name;
+        uint32_t begin, end;
+        uint16_t mode;
+        int32_t loopStart, loopEnd;
+    } cases[] = {
+        {"forward.aiff", 1000, 3000, 1, 1000, 3000},
+        {"to-the-end.aiff", 10, 5000, 1, 10, 5000},
+        {"past-the-end.aiff", 10, 5001, 1, 0, 0},
+        {"alternating.aiff", 1000, 3000, 2, 0, 0},
+        {"reversed.aiff", 3000, 1000, 1, 0, 0},
+    };
+    for (const auto& c : cases) {
+        WriteAiffWithSustainLoop(dir.File(c.name), 5000, c.begin, c.end, c.mode);
+        TKSD list;
+        list.AddWave(dir.File(c.name));
+        EXPECT_EQ(list.GetWave(0)->LoopStart(), c.loopStart) << c.name;
+        EXPECT_EQ(list.GetWave(0)->LoopEnd(), c.loopEnd) << c.name;
+        ASSERT_TRUE(list.GetWave(0)->StoredLoop()) << c.name;
+        EXPECT_TRUE(list.GetWave(0)->StoredLoop()->EndExclusive);
+    }
+
+    TKSD saved;
+    saved.AddWave(dir.File("forward.aiff"));
+    saved.GetWave(0)->SetLoopStart(0);
+    saved.GetWave(0)->SetLoopEnd(0);
+    saved.SaveToFile(dir.File("list.ksd"));
+    TKSD opened;
+    opened.LoadFromFile(dir.File("list.ksd"));
+    EXPECT_EQ(opened.GetWave(0)->LoopEnd(), 0);
+}
+
 } // namespace

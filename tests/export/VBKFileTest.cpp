@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
+#include <algorithm>
 #include <filesystem>
 #include <sys/resource.h>
 
@@ -119,17 +119,17 @@ TEST_F(VBKFileTest, OddDataSizeContributesWholeSamples)
     EXPECT_TRUE(std::equal(samples.begin(), samples.begin() + 20, file.begin() + wave + 16));
 }
 
-// Header rates far beyond any real file's go out modulo 2^32 (sanitizer
-// builds catch the signed overflow of a plain subtraction).
-TEST_F(VBKFileTest, RatesNear2Pow31WrapInsteadOfOverflowing)
+// Rates up to 2^31 - 1 go out as offsets from the base rate without
+// overflowing (sanitizer builds catch a signed overflow); larger ones, negative
+// as signed 32-bit values, never reach the exporter.
+TEST_F(VBKFileTest, RatesUpTo2Pow31MinusOneGoOutAndLargerAreRefused)
 {
-    for (const uint32_t rate : {0x80000000u, 0x80000000u + 44099, 0xFFFFFFFFu})
-        AddTestWave(list, dir, std::to_string(rate) + ".wav", 4, rate);
+    AddTestWave(list, dir, "max.wav", 4, 0x7FFFFFFFu);
     list.Export(out);
-    const auto file = ReadBytes(out);
-    EXPECT_EQ(ToneAt(file, 0).rateOffset, static_cast<int32_t>(0x80000000u - 44100));
-    EXPECT_EQ(ToneAt(file, 1).rateOffset, INT32_MAX);
-    EXPECT_EQ(ToneAt(file, 2).rateOffset, static_cast<int32_t>(0xFFFFFFFFu - 44100));
+    EXPECT_EQ(ToneAt(ReadBytes(out), 0).rateOffset, 0x7FFFFFFF - 44100);
+    for (const uint32_t rate : {0x80000000u, 0x80000000u + 44099, 0xFFFFFFFFu})
+        EXPECT_THROW(AddTestWave(list, dir, std::to_string(rate) + ".wav", 4, rate), EWaveInfoException) << rate;
+    EXPECT_EQ(list.Count(), 1);
 }
 
 TEST_F(VBKFileTest, EmptyListCreatesNoFile)
@@ -166,21 +166,53 @@ TEST_F(VBKFileTest, LoopStartWithoutEndStopsBeforeTheOldBankIsTouched)
     EXPECT_EQ(ReadVBKFile(out).Waves.at(1).LoopEnd, 170);
 }
 
-TEST_F(VBKFileTest, WriteFailureLeavesTheIncompleteFile)
+// A failure part way through leaves the bank already there as it was, and
+// no other file in its folder; both faults are met after the first wave.
+TEST_F(VBKFileTest, FailurePartWayKeepsTheOldBankAndLeavesNoFile)
 {
     AddTestWave(list, dir, "a.wav", 1000);
+    AddTestWave(list, dir, "b.wav", 1000, 44100, 10, 900);
+    list.Export(out);
+    const auto before = ReadBytes(out);
+    const auto folder = [&] {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    };
+    AddTestWave(list, dir, "c.wav", 1000);
+    const auto withC = folder();
+
     rlimit saved{};
     getrlimit(RLIMIT_FSIZE, &saved);
-    const auto handler = std::signal(SIGXFSZ, SIG_IGN);
     rlimit limit = saved;
-    limit.rlim_cur = 1000;
+    limit.rlim_cur = 3000; // past the first wave, before the last
     setrlimit(RLIMIT_FSIZE, &limit);
-    const std::string message = ErrorOf<EFileError>([&] { list.Export(out); });
+    const std::string limited = ErrorOf<EFileError>([&] { list.Export(out); });
     setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, handler);
+    EXPECT_EQ(limited, "ファイルに書き込めません");
+    EXPECT_EQ(ReadBytes(out), before);
+    EXPECT_EQ(folder(), withC);
 
-    EXPECT_EQ(message, "ファイルに書き込めません");
-    EXPECT_EQ(ReadBytes(out).size(), 1000u);
+    list.GetWave(2)->SetLoopStart(5);
+    EXPECT_EQ(ErrorOf<EVBKFileException>([&] { list.Export(out); }), "「c.wav」のループ終点が設定されていません");
+    EXPECT_EQ(ReadBytes(out), before);
+    EXPECT_EQ(folder(), withC);
+}
+
+// The bank replaces the file a link points to, keeping the link and the
+// file's permissions.
+TEST_F(VBKFileTest, ReplacingFollowsLinksAndKeepsPermissions)
+{
+    AddTestWave(list, dir, "a.wav", 10);
+    WriteBytes(dir.File("real.vbk"), {'o', 'l', 'd'});
+    std::filesystem::permissions(dir.Path() / "real.vbk", std::filesystem::perms(0640));
+    std::filesystem::create_symlink("real.vbk", dir.Path() / "link.vbk");
+    list.Export(dir.File("link.vbk"));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.Path() / "link.vbk"));
+    EXPECT_EQ(static_cast<int64_t>(ReadBytes(dir.File("real.vbk")).size()), TVBKFile::ExportedSize(list));
+    EXPECT_EQ(std::filesystem::status(dir.Path() / "real.vbk").permissions(), std::filesystem::perms(0640));
 }
 
 TEST_F(VBKFileTest, FileOf2GiBIsRefusedBeforeCreation)
@@ -192,12 +224,13 @@ TEST_F(VBKFileTest, FileOf2GiBIsRefusedBeforeCreation)
     GTEST_SKIP() << "a 2 GiB zeroed allocation is too slow under ThreadSanitizer";
 #endif
 #endif
-    // A WAV file whose data chunk claims far more bytes than it holds loads
-    // with the missing samples as zeros, which the system maps lazily.
+    // A sparse WAV file: its holes are not read, and the zeroed memory they
+    // stand for is mapped lazily.
     const auto bigWav = [&](const std::string& name, uint32_t dataBytes) {
         TWavBuilder wav;
         wav.Add("fmt ", TWavBuilder::Fmt(1, 1, 44100, 16)).Add("data", TWavBuilder::Samples(Ramp(4)), dataBytes);
         wav.Write(dir.File(name));
+        std::filesystem::resize_file(PathFromUtf8(dir.File(name)), 44 + uint64_t{dataBytes});
         list.AddWave(dir.File(name));
     };
     // One wave: 96 + 92 + 16 + data bytes; 2^31 - 204 bytes of data reach 2^31.

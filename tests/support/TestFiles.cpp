@@ -129,6 +129,49 @@ void WriteStereo24WithLoop(const std::string& path, std::size_t frames, uint32_t
         .Write(path);
 }
 
+void WriteAiffWithSustainLoop(const std::string& path, uint32_t frames, uint32_t begin, uint32_t end, uint16_t playMode)
+{
+    std::vector<uint8_t> body;
+    body.reserve(128 + 2 * std::size_t{frames});
+    body.insert(body.end(), {'A', 'I', 'F', 'F'});
+    const auto be = [&](uint64_t value, int bytes) {
+        for (int i = bytes - 1; i >= 0; --i)
+            body.push_back(static_cast<uint8_t>(value >> (8 * i)));
+    };
+    const auto chunk = [&](const char* id, uint32_t size) {
+        body.insert(body.end(), id, id + 4);
+        be(size, 4);
+    };
+    chunk("COMM", 18);
+    be(1, 2);
+    be(frames, 4);
+    be(16, 2);
+    be(0x400EAC44, 4); // 44100 as an 80-bit extended float
+    be(0, 6);
+    chunk("MARK", 2 + 2 * 8);
+    be(2, 2);
+    for (const uint32_t position : {begin, end}) {
+        be(position == begin ? 1 : 2, 2); // marker id
+        be(position, 4);
+        be(0, 2); // empty name, padded
+    }
+    chunk("INST", 20);
+    be(0x3C00007F, 4); // base note, detune, low and high note
+    be(0x007F, 2);     // velocities
+    be(0, 2);          // gain
+    be(playMode, 2);
+    be(0x00010002, 4); // sustain loop from marker 1 to marker 2
+    be(0, 6);          // no release loop
+    chunk("SSND", 8 + 2 * frames);
+    be(0, 8);
+    body.resize(body.size() + 2 * std::size_t{frames}, 0);
+    std::vector<uint8_t> file{'F', 'O', 'R', 'M'};
+    for (int i = 3; i >= 0; --i)
+        file.push_back(static_cast<uint8_t>(body.size() >> (8 * i)));
+    file.insert(file.end(), body.begin(), body.end());
+    WriteBytes(path, file);
+}
+
 void WriteWav(const std::string& path, const std::vector<int16_t>& samples, uint32_t rate)
 {
     TWavBuilder().Add("fmt ", TWavBuilder::Fmt(1, 1, rate, 16)).Add("data", TWavBuilder::Samples(samples)).Write(path);

@@ -55,6 +55,10 @@ struct TWavBuilder {
 // A 24-bit stereo file of Frames silent frames whose "smpl" chunk holds one
 // forward loop from Start to End (inclusive, as stored).
 void WriteStereo24WithLoop(const std::string& path, std::size_t frames, uint32_t start, uint32_t end);
+// A 16-bit mono AIFF file of Frames silent frames whose INST chunk's sustain
+// loop (PlayMode 1 forward, 2 alternating, 0 none) runs between the MARK
+// chunk's markers at positions Begin and End.
+void WriteAiffWithSustainLoop(const std::string& path, uint32_t frames, uint32_t begin, uint32_t end, uint16_t playMode = 1);
 // A canonical 16-bit mono PCM file (44-byte header, then the samples).
 void WriteWav(const std::string& path, const std::vector<int16_t>& samples, uint32_t rate = 44100);
 // Samples 0, 1, 2, ... (wrapping at 16 bits) so that every position is recognisable.

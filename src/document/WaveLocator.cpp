@@ -1,0 +1,67 @@
+#include "document/WaveLocator.h"
+
+#include "common/Path.h"
+
+#include <algorithm>
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string FolderOf(const std::string& File)
+{
+    std::error_code error;
+    const fs::path absolute = fs::absolute(PathFromUtf8(File), error);
+    return Utf8FromPath((error ? PathFromUtf8(File) : absolute).parent_path());
+}
+
+bool IsRegularFile(const std::string& Path)
+{
+    std::error_code error;
+    return fs::is_regular_file(PathFromUtf8(Path), error);
+}
+
+// Relative on every system the list may come from: not "/...", not a
+// Windows drive ("C:...") and not a Windows share or root ("\...").
+bool IsRelative(const std::string& Path)
+{
+    return !Path.empty() && Path[0] != '/' && Path[0] != '\\' && !(Path.size() >= 2 && Path[1] == ':');
+}
+
+std::string Join(const std::string& Folder, const std::string& Name)
+{
+    return Utf8FromPath(PathFromUtf8(Folder) / PathFromUtf8(Name));
+}
+
+} // namespace
+
+bool PathExists(const std::string& Path)
+{
+    std::error_code error;
+    return fs::exists(PathFromUtf8(Path), error);
+}
+
+TWaveLocator::TWaveLocator(const std::string& ListFile) : FFolders{FolderOf(ListFile)} {}
+
+std::optional<std::string> TWaveLocator::Find(const std::string& StoredPath) const
+{
+    if (IsRelative(StoredPath))
+        if (const std::string beside = Join(FFolders.front(), StoredPath); IsRegularFile(beside))
+            return beside;
+    const auto cut = StoredPath.find_last_of("/\\");
+    const std::string name = cut == std::string::npos ? StoredPath : StoredPath.substr(cut + 1);
+    if (name.empty())
+        return std::nullopt;
+    for (const std::string& folder : FFolders)
+        if (const std::string candidate = Join(folder, name); IsRegularFile(candidate))
+            return candidate;
+    return std::nullopt;
+}
+
+void TWaveLocator::AddFolderOf(const std::string& File)
+{
+    const std::string folder = FolderOf(File);
+    if (std::find(FFolders.begin(), FFolders.end(), folder) == FFolders.end())
+        FFolders.push_back(folder);
+}
