@@ -22,7 +22,6 @@ TMainForm::TMainForm(std::unique_ptr<TPrompter> Prompter, std::shared_ptr<TWaveO
 {
     Q_INIT_RESOURCE(Icons);
     setObjectName("MainForm");
-    setWindowTitle(kTitle);
     setWindowIcon(QIcon(":/icons/vantrel.svg"));
     resize(686, 441);
     setAcceptDrops(true);
@@ -87,8 +86,12 @@ void TMainForm::ConnectModel()
 
     const QUndoStack* stack = &FModel->UndoStack();
     connect(stack, &QUndoStack::indexChanged, this, [this] { UpdateUndoActions(); });
-    connect(stack, &QUndoStack::cleanChanged, this, [this] { UpdateUndoActions(); });
+    connect(stack, &QUndoStack::cleanChanged, this, [this] {
+        UpdateUndoActions();
+        UpdateTitle();
+    });
     UpdateUndoActions();
+    UpdateTitle();
 }
 
 const TWaveInfo* TMainForm::SelectedWave() const { return FModel->Wave(WaveListView->SelectedIndex()); }

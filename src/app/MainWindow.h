@@ -100,6 +100,11 @@ private:
     void SetPlayingState(bool Playing);
     void UpdateUndoActions();
 
+    // The title names the list file, or 無題, and marks unsaved changes
+    // (MainWindowTitle.cpp).
+    void SetFileName(const QString& Path);
+    void UpdateTitle();
+
     // The file commands (MainWindowFiles.cpp).
     void MainMenu1_NewClick();
     void MainMenu1_OpenKSDClick();

@@ -51,7 +51,7 @@ void TMainForm::ClearDocument()
     FModel->Clear();
     FViews->Show(nullptr);
     FLoops->ShowSeam();
-    FFileName.clear();
+    SetFileName({});
 }
 
 void TMainForm::MainMenu1_NewClick()
@@ -76,7 +76,7 @@ void TMainForm::OpenKSDFile(const QString& Path)
 {
     ClearDocument();
     FModel->Load(Utf8(Path));
-    FFileName = Path;
+    SetFileName(Path);
     RememberFile(Path);
 }
 
@@ -93,7 +93,7 @@ bool TMainForm::SaveKSDAs()
 void TMainForm::SaveKSDTo(const QString& Path)
 {
     FModel->Save(Utf8(Path));
-    FFileName = Path;
+    SetFileName(Path);
     RememberFile(Path);
 }
 

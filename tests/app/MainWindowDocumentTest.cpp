@@ -30,7 +30,7 @@ const QString kNoWave = "waveが登録されていません.";
 
 TEST_F(MainWindowDocumentTest, LayoutCaptionsAndToolbar)
 {
-    EXPECT_EQ(Form->windowTitle(), "Vantrel");
+    EXPECT_EQ(Form->windowTitle(), "無題[*] - Vantrel");
     EXPECT_EQ(Form->size(), QSize(686, 441));
     const QStringList titles = {"ファイル名", "周波数(Hz)", "長さ(msec)", "サンプル数", "ループ始点", "ループ終点"};
     const int widths[] = {150, 80, 80, 80, 80, 80};

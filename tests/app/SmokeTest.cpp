@@ -64,8 +64,34 @@ private:
     QString FName;
 };
 
-// Every viewable window titled Title under Parent.
-void FindWindows(Display* display, Window parent, const char* title, std::vector<Window>& found)
+// Every viewable window of the program under Parent.
+// The program's windows: its main window ("... - Vantrel") and its message boxes ("Vantrel").
+bool IsProgramTitle(const std::string& Title)
+{
+    const std::string program = "Vantrel", suffix = " - " + program;
+    return Title == program || Title.ends_with(suffix);
+}
+
+// A window's title as UTF-8 (_NET_WM_NAME: the old WM_NAME holds Latin-1 only).
+std::string WindowName(Display* display, Window window)
+{
+    Atom type = 0;
+    int format = 0;
+    unsigned long items = 0, after = 0;
+    unsigned char* data = nullptr;
+    std::string name;
+    if (XGetWindowProperty(display, window, XInternAtom(display, "_NET_WM_NAME", False), 0, 1024, False,
+                           XInternAtom(display, "UTF8_STRING", False), &type, &format, &items, &after,
+                           &data) == Success &&
+        data) {
+        if (format == 8)
+            name.assign(reinterpret_cast<const char*>(data), items);
+        XFree(data);
+    }
+    return name;
+}
+
+void FindWindows(Display* display, Window parent, std::vector<Window>& found)
 {
     Window root = 0, up = 0;
     Window* children = nullptr;
@@ -73,15 +99,11 @@ void FindWindows(Display* display, Window parent, const char* title, std::vector
     if (!XQueryTree(display, parent, &root, &up, &children, &count))
         return;
     for (unsigned int i = 0; i < count; ++i) {
-        char* name = nullptr;
-        if (XFetchName(display, children[i], &name) && name) {
-            XWindowAttributes attributes;
-            if (std::string(name) == title && XGetWindowAttributes(display, children[i], &attributes) &&
-                attributes.map_state == IsViewable)
-                found.push_back(children[i]);
-            XFree(name);
-        }
-        FindWindows(display, children[i], title, found);
+        XWindowAttributes attributes;
+        if (IsProgramTitle(WindowName(display, children[i])) && XGetWindowAttributes(display, children[i], &attributes) &&
+            attributes.map_state == IsViewable)
+            found.push_back(children[i]);
+        FindWindows(display, children[i], found);
     }
     if (children)
         XFree(children);
@@ -144,7 +166,7 @@ QImage RunProgram(const TXvfb& Server, Display* display, const QStringList& Argu
 
     std::vector<Window> windows;
     for (int i = 0; i < 200 && windows.empty(); ++i) {
-        FindWindows(display, DefaultRootWindow(display), "Vantrel", windows);
+        FindWindows(display, DefaultRootWindow(display), windows);
         if (windows.empty())
             std::this_thread::sleep_for(50ms);
     }
@@ -156,7 +178,7 @@ QImage RunProgram(const TXvfb& Server, Display* display, const QStringList& Argu
     }
     std::this_thread::sleep_for(500ms); // let it paint, and any message box appear
     windows.clear();
-    FindWindows(display, DefaultRootWindow(display), "Vantrel", windows);
+    FindWindows(display, DefaultRootWindow(display), windows);
     EXPECT_EQ(windows.size(), 1u) << "a message box beside the window";
     const QImage shot = ::Screenshot(display);
     if (Screenshot) {

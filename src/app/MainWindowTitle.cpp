@@ -1,0 +1,26 @@
+// The window's title: the list file's name, or 無題 for a list not yet saved,
+// then the program's name, with the platform's mark of unsaved changes. The
+// mark follows the undo stack's clean state, so undoing back to the saved
+// list takes it away again.
+
+#include "app/MainWindow.h"
+
+#include "app/MainWindowConstants.h"
+
+#include <QFileInfo>
+
+using namespace mainform;
+
+void TMainForm::SetFileName(const QString& Path)
+{
+    FFileName = Path;
+    UpdateTitle();
+}
+
+void TMainForm::UpdateTitle()
+{
+    QString name = FFileName.isEmpty() ? tr("無題") : QFileInfo(FFileName).fileName();
+    name.replace("[*]", "[*][*]"); // Qt's escape: a file's own "[*]" is no mark
+    setWindowTitle(QStringLiteral("%1[*] - %2").arg(name, QLatin1String(kTitle)));
+    setWindowModified(Modified());
+}
