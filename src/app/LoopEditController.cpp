@@ -225,9 +225,20 @@ void TLoopEditController::ShowSeam()
     FParts.SeamView->SetSeam(wave, wave->LoopStart(), wave->LoopEnd());
     const double cost = SeamCost(wave->Samples(), wave->LoopStart(), wave->LoopEnd(),
                                  SamplesOfMs(kDefaultSeamWindowMs, wave->SamplesPerSec()));
+    // The quality in the window's language; the command-line tool keeps the core's words.
+    const auto quality = [](TSeamQuality Quality) {
+        switch (Quality) {
+        case TSeamQuality::Good:
+            return tr("良好");
+        case TSeamQuality::Fair:
+            return tr("可");
+        case TSeamQuality::Poor:
+            break;
+        }
+        return tr("不良");
+    };
     FParts.SeamCostLabel->setText(
-        tr("ループの継ぎ目: %1 %2")
-            .arg(QString::fromStdString(Format("%.4g", cost)), QString::fromUtf8(SeamQualityName(SeamQualityOf(cost)))));
+        tr("ループの継ぎ目: %1 %2").arg(QString::fromStdString(Format("%.4g", cost)), quality(SeamQualityOf(cost))));
 }
 
 bool TLoopEditController::ZoomSeamView(bool In)

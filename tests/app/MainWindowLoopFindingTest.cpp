@@ -51,9 +51,9 @@ TEST_F(MainWindowLoopFindingTest, SeamViewAndCostFollowTheLoop)
     MenuAt("MainMenu1_LoopStart", 5000);
     MenuAt("MainMenu1_LoopEnd", 9000);
     EXPECT_FALSE(Seam()->Empty());
-    EXPECT_TRUE(SeamCostText().endsWith(" good")) << SeamCostText().toStdString();
+    EXPECT_TRUE(SeamCostText().endsWith(" 良好")) << SeamCostText().toStdString();
     MenuAt("MainMenu1_LoopEnd", 9050);
-    EXPECT_TRUE(SeamCostText().endsWith(" poor")) << SeamCostText().toStdString();
+    EXPECT_TRUE(SeamCostText().endsWith(" 不良")) << SeamCostText().toStdString();
     Trigger("MainMenu1_LoopClear");
     EXPECT_TRUE(Seam()->Empty());
     EXPECT_TRUE(SeamCostText().isEmpty());
@@ -108,7 +108,7 @@ TEST_F(MainWindowLoopFindingTest, AutomaticLoopAppliesItsLoopOrSaysThereIsNone)
     MenuAt("MainMenu1_LoopEnd", Wave().LoopEnd() + 40); // a loop: the best end near its end
     Trigger("MainMenu1_FindLoop");
     EXPECT_LT(SeamCost(Samples(), Wave().LoopStart(), Wave().LoopEnd(), 220), kGoodSeamCost);
-    EXPECT_TRUE(SeamCostText().endsWith(" good"));
+    EXPECT_TRUE(SeamCostText().endsWith(" 良好"));
 
     Trigger("MainMenu1_LoopClear");
     Detail()->SetSelection(0, 2000); // silence: nothing to loop there
