@@ -1,9 +1,11 @@
 #include "app/WaveTable.h"
 
 #include "app/WaveListModel.h"
+#include "document/WaveInfo.h"
 
 #include <QHeaderView>
 #include <QScopedValueRollback>
+#include <QStyle>
 
 namespace {
 
@@ -32,6 +34,7 @@ TWaveTable::TWaveTable(const TWaveListModel& Model, QWidget* Parent)
     setSelectionMode(QAbstractItemView::SingleSelection);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setTextElideMode(Qt::ElideMiddle); // a long name keeps its start and its end
     verticalHeader()->hide();
     // Rows as high as the font, so the list shows all the rows its height holds.
     verticalHeader()->setMinimumSectionSize(1);
@@ -107,6 +110,21 @@ void TWaveTable::ShowRow(int32_t Row)
     SetCell(Row, colLength, QString::number(wave.LengthMSec()));
     SetCell(Row, colSamples, QString::number(wave.SampleCount()));
     ShowLoop(Row);
+    ShowFileState(Row, wave);
+}
+
+// The whole path as the row's tooltip, and a file shorter than its header
+// claims marked with the warning sign and said in the tooltip.
+void TWaveTable::ShowFileState(int32_t Row, const TWaveInfo& Wave)
+{
+    QString tip = QString::fromStdString(Wave.FilePath());
+    if (Wave.Truncated())
+        tip += "\n" + tr("ファイルがヘッダの示す長さより短いため、%1 サンプルのうち %2 サンプルだけを読み込みました")
+                          .arg(Wave.DeclaredSampleCount())
+                          .arg(Wave.SampleCount());
+    for (int c = 0; c < columnCount(); ++c)
+        item(Row, c)->setToolTip(tip);
+    item(Row, colName)->setIcon(Wave.Truncated() ? style()->standardIcon(QStyle::SP_MessageBoxWarning) : QIcon());
 }
 
 void TWaveTable::ShowLoop(int32_t Row)

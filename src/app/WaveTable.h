@@ -2,7 +2,9 @@
 // TWaveTable: the window's list of waves, a view of the list model. Row i
 // always shows wave i: its name (with what a converted file held), rate,
 // length, sample count and loop points, each point as a number when the
-// model's loop state shows it and as "-" otherwise. It follows the model's
+// model's loop state shows it and as "-" otherwise. A long name is elided in
+// the middle; the row's tooltip gives the whole path, and a file shorter than
+// its header claims is marked and says so there. It follows the model's
 // signals by itself; selecting a row is the window's business.
 
 #include <QTableWidget>
@@ -28,6 +30,7 @@ signals:
 private:
     void ShowRow(int32_t Row);
     void ShowLoop(int32_t Row);
+    void ShowFileState(int32_t Row, const TWaveInfo& Wave);
     void SetCell(int32_t Row, int Column, const QString& Text);
     void Rebuild();
 

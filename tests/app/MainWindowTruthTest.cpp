@@ -39,3 +39,25 @@ TEST_F(MainWindowTruthTest, TitleNamesTheListAndMarksUnsavedChanges)
     Trigger("MainMenu1_New");
     EXPECT_EQ(shown(), "無題 - Vantrel");
 }
+
+TEST_F(MainWindowTruthTest, RowsGiveTheWholePathAndMarkFilesShorterThanTheirHeaders)
+{
+    const std::string whole = Wav(std::string(120, 'n') + ".wav", 100);
+    const std::string shortFile = Dir.File("short.wav");
+    TWavBuilder()
+        .Add("fmt ", TWavBuilder::Fmt(1, 1, 44100, 16))
+        .Add("data", TWavBuilder::Samples({5, 6, 7}), 2000)
+        .Write(shortFile);
+    Add({whole, shortFile});
+    EXPECT_EQ(List()->textElideMode(), Qt::ElideMiddle);
+    const struct {
+        std::string path;
+        bool marked;
+    } rows[] = {{whole, false}, {shortFile, true}};
+    for (int row = 0; row < 2; ++row) {
+        const QString tip = List()->item(row, 3)->toolTip();
+        EXPECT_TRUE(tip.startsWith(QString::fromStdString(rows[row].path))) << row;
+        EXPECT_EQ(tip.contains("1000 サンプルのうち 3 サンプル"), rows[row].marked) << tip.toStdString();
+        EXPECT_EQ(!List()->item(row, 0)->icon().isNull(), rows[row].marked) << row;
+    }
+}
