@@ -4,6 +4,7 @@
 
 #include "app/MainWindow.h"
 
+#include "app/LanguageMenu.h"
 #include "app/LoopEditController.h"
 #include "app/PlaybackController.h"
 #include "app/SoundFiles.h"
@@ -158,6 +159,11 @@ void TMainForm::CreateMenus()
     view->addSeparator();
     for (QAction* span : FViewSpanActions)
         view->addAction(span);
+    view->addSeparator();
+    auto* language = new TLanguageMenu(view);
+    view->addMenu(language);
+    connect(language, &TLanguageMenu::Chosen, this,
+            [this] { statusBar()->showMessage(tr("表示言語は次回の起動から切り替わります")); });
 
     QMenu* play = menuBar()->addMenu(tr("演奏(&P)"));
     play->setObjectName("MainMenu1_Play");

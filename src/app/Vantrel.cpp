@@ -1,6 +1,7 @@
-// Start-up: --help and --version answered without a window; else the application with Qt's dialogs in Japanese, the main window
-// (the About box is created with it, hidden), the files named on the command
-// line once the window shows, and the event loop until the window has closed.
+// Start-up: --help and --version answered without a window; else the
+// application in the chosen language (Translation.h), the main window (the
+// About box is created with it, hidden), the files named on the command line
+// once the window shows, and the event loop until the window has closed.
 
 #include "app/MainWindow.h"
 #include "app/Prompter.h"
@@ -9,6 +10,7 @@
 #include "playback/PortAudioWaveOut.h"
 
 #include <QApplication>
+#include <QLocale>
 #include <QTimer>
 
 #include <cstdio>
@@ -46,7 +48,7 @@ int main(int argc, char** argv)
     QApplication application(argc, argv);
     application.setApplicationName("Vantrel");
     application.setDesktopFileName("vantrel");
-    InstallQtJapanese(application);
+    InstallLanguage(ChosenLanguage(QLocale::system()));
     TMainForm form(std::make_unique<TDialogPrompter>(), MakeSystemWaveOutDevice());
     form.show();
     const QStringList arguments = application.arguments().mid(1);

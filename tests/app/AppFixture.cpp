@@ -1,6 +1,7 @@
 #include "AppFixture.h"
 
 #include "app/ProgramSettings.h"
+#include "app/Translation.h"
 
 #include <QMimeData>
 #include <QTest>
@@ -72,6 +73,7 @@ void TScriptedPrompter::ShowError(QWidget*, const QString& Title, const QString&
 AppTest::AppTest() : Device(std::make_shared<TVirtualWaveOutDevice>())
 {
     ProgramSettings().clear(); // every test starts as a first run
+    InstallLanguage(TLanguage::Japanese); // the tests read the window's Japanese texts
     auto prompter = std::make_unique<TScriptedPrompter>();
     Prompter = prompter.get();
     Form = std::make_unique<TMainForm>(std::move(prompter), Device);

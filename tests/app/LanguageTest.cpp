@@ -1,0 +1,55 @@
+// The window's language: the locale's unless one was chosen, the English
+// window, and the choice in the View menu.
+
+#include "AppFixture.h"
+
+#include "app/ProgramSettings.h"
+#include "app/Translation.h"
+
+#include <QLocale>
+#include <QMenuBar>
+#include <QScopeGuard>
+
+#include <optional>
+
+TEST(Language, FollowsTheLocaleUnlessOneWasChosen)
+{
+    const std::optional<TLanguage> none;
+    const struct {
+        const char* locale;
+        std::optional<TLanguage> chosen;
+        TLanguage expected;
+    } cases[] = {
+        {"ja_JP", none, TLanguage::Japanese},         {"en_US", none, TLanguage::English},
+        {"de_DE", none, TLanguage::English},          {"C", none, TLanguage::English},
+        {"ja_JP", TLanguage::English, TLanguage::English}, {"en_GB", TLanguage::Japanese, TLanguage::Japanese},
+    };
+    for (const auto& c : cases) {
+        ProgramSettings().clear();
+        if (c.chosen)
+            RememberLanguage(*c.chosen);
+        EXPECT_EQ(ChosenLanguage(QLocale(c.locale)), c.expected) << c.locale;
+    }
+    ProgramSettings().clear();
+}
+
+using LanguageTest = AppTest;
+
+// The window made under an English locale speaks English; the menu item
+// chosen in the Japanese window is what the next start installs.
+TEST_F(LanguageTest, EnglishLocaleGivesTheEnglishWindowAndTheMenuChoiceIsRemembered)
+{
+    Trigger("MainMenu1_LanguageEnglish");
+    EXPECT_EQ(ChosenLanguage(QLocale("ja_JP")), TLanguage::English);
+    ProgramSettings().clear();
+
+    const auto japaneseAgain = qScopeGuard([] { InstallLanguage(TLanguage::Japanese); });
+    ASSERT_TRUE(InstallLanguage(ChosenLanguage(QLocale("en_US"))));
+    const TMainForm english(std::make_unique<TScriptedPrompter>(), Device);
+    QStringList menus;
+    for (QAction* menu : english.menuBar()->actions())
+        menus << menu->text().remove('&');
+    EXPECT_EQ(menus, QStringList({"File", "Edit", "View", "Play", "Help"}));
+    EXPECT_EQ(english.windowTitle(), "Untitled[*] - Vantrel");
+    EXPECT_TRUE(english.findChild<QAction*>("MainMenu1_LanguageEnglish")->isChecked());
+}

@@ -1,0 +1,433 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en" sourcelanguage="ja">
+<context>
+    <name>TLanguageMenu</name>
+    <message>
+        <source>言語(&amp;L)</source>
+        <translation>&amp;Language</translation>
+    </message>
+</context>
+<context>
+    <name>TLoopEditController</name>
+    <message>
+        <source>ループ始点の変更</source>
+        <translation>Change Loop Start</translation>
+    </message>
+    <message>
+        <source>ループ終点の変更</source>
+        <translation>Change Loop End</translation>
+    </message>
+    <message>
+        <source>ループの設定</source>
+        <translation>Set Loop</translation>
+    </message>
+    <message>
+        <source>ループクリア</source>
+        <translation>Clear Loop</translation>
+    </message>
+    <message>
+        <source>適切なループが見つかりません</source>
+        <translation>No suitable loop was found</translation>
+    </message>
+    <message>
+        <source>ループマーカーの移動</source>
+        <translation>Move Loop Marker</translation>
+    </message>
+    <message>
+        <source>良好</source>
+        <translation>good</translation>
+    </message>
+    <message>
+        <source>可</source>
+        <translation>fair</translation>
+    </message>
+    <message>
+        <source>不良</source>
+        <translation>poor</translation>
+    </message>
+    <message>
+        <source>ループの継ぎ目: %1 %2</source>
+        <translation>Loop seam: %1 %2</translation>
+    </message>
+</context>
+<context>
+    <name>TMainForm</name>
+    <message>
+        <source>元に戻す(&amp;U)</source>
+        <translation>&amp;Undo</translation>
+    </message>
+    <message>
+        <source>やり直し(&amp;R)</source>
+        <translation>&amp;Redo</translation>
+    </message>
+    <message>
+        <source>確認</source>
+        <translation>Confirm</translation>
+    </message>
+    <message>
+        <source>KSDを保存しますか？</source>
+        <translation>Save the KSD file?</translation>
+    </message>
+    <message>
+        <source>waveが登録されていません</source>
+        <translation>No waves in the list</translation>
+    </message>
+    <message>
+        <source>新規作成(&amp;N)</source>
+        <translation>&amp;New</translation>
+    </message>
+    <message>
+        <source>新規作成</source>
+        <translation>New</translation>
+    </message>
+    <message>
+        <source>KSDを開く(&amp;L)...</source>
+        <translation>&amp;Open KSD...</translation>
+    </message>
+    <message>
+        <source>KSDを開く</source>
+        <translation>Open KSD</translation>
+    </message>
+    <message>
+        <source>KSDを上書き保存(&amp;S)...</source>
+        <translation>&amp;Save KSD...</translation>
+    </message>
+    <message>
+        <source>KSDを上書き保存</source>
+        <translation>Save KSD</translation>
+    </message>
+    <message>
+        <source>KSDを名前をつけて保存(&amp;A)...</source>
+        <translation>Save KSD &amp;As...</translation>
+    </message>
+    <message>
+        <source>KSDを名前をつけて保存</source>
+        <translation>Save KSD As</translation>
+    </message>
+    <message>
+        <source>VBKのエクスポート(&amp;E)...</source>
+        <translation>&amp;Export VBK...</translation>
+    </message>
+    <message>
+        <source>VBKのエクスポート</source>
+        <translation>Export VBK</translation>
+    </message>
+    <message>
+        <source>終了(&amp;X)</source>
+        <translation>E&amp;xit</translation>
+    </message>
+    <message>
+        <source>wav追加(&amp;A)...</source>
+        <translation>&amp;Add Wave...</translation>
+    </message>
+    <message>
+        <source>wav追加</source>
+        <translation>Add Wave</translation>
+    </message>
+    <message>
+        <source>wav削除(&amp;D)...</source>
+        <translation>&amp;Delete Wave</translation>
+    </message>
+    <message>
+        <source>wav削除</source>
+        <translation>Delete Wave</translation>
+    </message>
+    <message>
+        <source>上に移動(&amp;U)</source>
+        <translation>Move &amp;Up</translation>
+    </message>
+    <message>
+        <source>上に移動</source>
+        <translation>Move Up</translation>
+    </message>
+    <message>
+        <source>下に移動(&amp;D)</source>
+        <translation>Move &amp;Down</translation>
+    </message>
+    <message>
+        <source>下に移動</source>
+        <translation>Move Down</translation>
+    </message>
+    <message>
+        <source>ループ始点(&amp;S)</source>
+        <translation>Loop &amp;Start</translation>
+    </message>
+    <message>
+        <source>ループ始点</source>
+        <translation>Loop Start</translation>
+    </message>
+    <message>
+        <source>ループ終点(&amp;E)</source>
+        <translation>Loop &amp;End</translation>
+    </message>
+    <message>
+        <source>ループ終点</source>
+        <translation>Loop End</translation>
+    </message>
+    <message>
+        <source>ループクリア(&amp;C)</source>
+        <translation>&amp;Clear Loop</translation>
+    </message>
+    <message>
+        <source>ループクリア</source>
+        <translation>Clear Loop</translation>
+    </message>
+    <message>
+        <source>ループを自動検出(&amp;F)</source>
+        <translation>&amp;Find Loop</translation>
+    </message>
+    <message>
+        <source>ループを自動検出</source>
+        <translation>Find Loop</translation>
+    </message>
+    <message>
+        <source>ループ終点を広く検索(&amp;W)</source>
+        <translation>Find Loop End &amp;Widely</translation>
+    </message>
+    <message>
+        <source>ゼロクロスに合わせる(&amp;Z)</source>
+        <translation>Snap to &amp;Zero Crossings</translation>
+    </message>
+    <message>
+        <source>ゼロクロスに合わせる</source>
+        <translation>Snap to Zero Crossings</translation>
+    </message>
+    <message>
+        <source>全体表示(&amp;A)</source>
+        <translation>Whole &amp;Wave</translation>
+    </message>
+    <message>
+        <source>全体表示</source>
+        <translation>Whole Wave</translation>
+    </message>
+    <message>
+        <source>ズームイン(&amp;I)</source>
+        <translation>Zoom &amp;In</translation>
+    </message>
+    <message>
+        <source>ズームイン</source>
+        <translation>Zoom In</translation>
+    </message>
+    <message>
+        <source>ズームアウト(&amp;O)</source>
+        <translation>Zoom &amp;Out</translation>
+    </message>
+    <message>
+        <source>ズームアウト</source>
+        <translation>Zoom Out</translation>
+    </message>
+    <message>
+        <source>再生(&amp;P)</source>
+        <translation>&amp;Play</translation>
+    </message>
+    <message>
+        <source>再生</source>
+        <translation>Play</translation>
+    </message>
+    <message>
+        <source>停止(&amp;S)</source>
+        <translation>&amp;Stop</translation>
+    </message>
+    <message>
+        <source>停止</source>
+        <translation>Stop</translation>
+    </message>
+    <message>
+        <source>バージョン情報(&amp;A)...</source>
+        <translation>&amp;About Vantrel...</translation>
+    </message>
+    <message>
+        <source>0.01秒表示(&amp;1)</source>
+        <translation>0.01 Seconds (&amp;1)</translation>
+    </message>
+    <message>
+        <source>0.05秒表示(&amp;2)</source>
+        <translation>0.05 Seconds (&amp;2)</translation>
+    </message>
+    <message>
+        <source>0.1秒表示(&amp;3)</source>
+        <translation>0.1 Seconds (&amp;3)</translation>
+    </message>
+    <message>
+        <source>0.5秒表示(&amp;4)</source>
+        <translation>0.5 Seconds (&amp;4)</translation>
+    </message>
+    <message>
+        <source>1秒表示(&amp;5)</source>
+        <translation>1 Second (&amp;5)</translation>
+    </message>
+    <message>
+        <source>5秒表示(&amp;6)</source>
+        <translation>5 Seconds (&amp;6)</translation>
+    </message>
+    <message>
+        <source>ファイル(&amp;F)</source>
+        <translation>&amp;File</translation>
+    </message>
+    <message>
+        <source>最近使ったファイル(&amp;R)</source>
+        <translation>&amp;Recent Files</translation>
+    </message>
+    <message>
+        <source>編集(&amp;E)</source>
+        <translation>&amp;Edit</translation>
+    </message>
+    <message>
+        <source>表示(&amp;V)</source>
+        <translation>&amp;View</translation>
+    </message>
+    <message>
+        <source>表示言語は次回の起動から切り替わります</source>
+        <translation>The language changes the next time Vantrel starts</translation>
+    </message>
+    <message>
+        <source>演奏(&amp;P)</source>
+        <translation>&amp;Play</translation>
+    </message>
+    <message>
+        <source>ヘルプ(&amp;H)</source>
+        <translation>&amp;Help</translation>
+    </message>
+    <message>
+        <source>すべてのファイル</source>
+        <translation>All files</translation>
+    </message>
+    <message>
+        <source>サウンドファイル</source>
+        <translation>Sound files</translation>
+    </message>
+    <message>
+        <source>waveファイル</source>
+        <translation>Wave files</translation>
+    </message>
+    <message>
+        <source>ksdファイル(*.ksd);;すべてのファイル(*)</source>
+        <translation>KSD files (*.ksd);;All files (*)</translation>
+    </message>
+    <message>
+        <source>KSDファイル(*.ksd);;すべてのファイル(*)</source>
+        <translation>KSD files (*.ksd);;All files (*)</translation>
+    </message>
+    <message>
+        <source>VBKファイル(*.vbk);;すべてのファイル(*)</source>
+        <translation>VBK files (*.vbk);;All files (*)</translation>
+    </message>
+    <message>
+        <source>選択範囲を別ウィンドウで拡大表示</source>
+        <translation>Zoom to Selection in the Detail View</translation>
+    </message>
+    <message>
+        <source>選択範囲を拡大表示</source>
+        <translation>Zoom to Selection</translation>
+    </message>
+    <message>
+        <source>無題</source>
+        <translation>Untitled</translation>
+    </message>
+</context>
+<context>
+    <name>TVersionForm</name>
+    <message>
+        <source>About</source>
+        <translation>About</translation>
+    </message>
+    <message>
+        <source>Vantrel ボイスバンク作成ツール</source>
+        <translation>Vantrel voice bank builder</translation>
+    </message>
+    <message>
+        <source>ご利用いただきありがとうございます。</source>
+        <translation>Thank you for using Vantrel.</translation>
+    </message>
+    <message>
+        <source>OK(&amp;O)</source>
+        <translation>&amp;OK</translation>
+    </message>
+</context>
+<context>
+    <name>TViewPopupMenu</name>
+    <message>
+        <source>全体表示</source>
+        <translation>Whole Wave</translation>
+    </message>
+    <message>
+        <source>選択解除</source>
+        <translation>Clear Selection</translation>
+    </message>
+    <message>
+        <source>ループ始点に設定</source>
+        <translation>Set Loop Start</translation>
+    </message>
+    <message>
+        <source>ループ終点に設定</source>
+        <translation>Set Loop End</translation>
+    </message>
+    <message>
+        <source>ループ始点／終点に設定</source>
+        <translation>Set Loop to Selection</translation>
+    </message>
+    <message>
+        <source>ループクリア</source>
+        <translation>Clear Loop</translation>
+    </message>
+    <message>
+        <source>ループを自動検出(&amp;F)</source>
+        <translation>&amp;Find Loop</translation>
+    </message>
+</context>
+<context>
+    <name>TWaveListModel</name>
+    <message>
+        <source>wav追加</source>
+        <translation>Add Wave</translation>
+    </message>
+    <message>
+        <source>wav削除</source>
+        <translation>Delete Wave</translation>
+    </message>
+    <message>
+        <source>上に移動</source>
+        <translation>Move Up</translation>
+    </message>
+    <message>
+        <source>下に移動</source>
+        <translation>Move Down</translation>
+    </message>
+</context>
+<context>
+    <name>TWaveTable</name>
+    <message>
+        <source>ファイル名</source>
+        <translation>File name</translation>
+    </message>
+    <message>
+        <source>周波数(Hz)</source>
+        <translation>Rate (Hz)</translation>
+    </message>
+    <message>
+        <source>長さ(msec)</source>
+        <translation>Length (ms)</translation>
+    </message>
+    <message>
+        <source>サンプル数</source>
+        <translation>Samples</translation>
+    </message>
+    <message>
+        <source>ループ始点</source>
+        <translation>Loop Start</translation>
+    </message>
+    <message>
+        <source>ループ終点</source>
+        <translation>Loop End</translation>
+    </message>
+    <message>
+        <source> (%1 から変換)</source>
+        <translation> (converted from %1)</translation>
+    </message>
+    <message>
+        <source>ファイルがヘッダの示す長さより短いため、%1 サンプルのうち %2 サンプルだけを読み込みました</source>
+        <translation>The file is shorter than its header claims: %2 of %1 samples were read</translation>
+    </message>
+</context>
+</TS>
