@@ -1,11 +1,12 @@
 #include "document/ConvertedWave.h"
 
+#include "common/Platform.h"
+
 #include <sndfile.h>
 
 #include <algorithm>
 #include <cmath>
 #include <memory>
-#include <sys/stat.h>
 #include <vector>
 
 namespace {
@@ -14,14 +15,13 @@ namespace {
 // opened once, by the same path rules as every other file.
 sf_count_t StreamLength(void* Stream)
 {
-    struct stat status {};
-    return fstat(fileno(static_cast<std::FILE*>(Stream)), &status) == 0 ? status.st_size : -1;
+    return Platform::StreamSize(static_cast<std::FILE*>(Stream));
 }
 
 sf_count_t StreamSeek(sf_count_t Offset, int Whence, void* Stream)
 {
     auto* f = static_cast<std::FILE*>(Stream);
-    return fseeko(f, Offset, Whence) == 0 ? ftello(f) : -1;
+    return Platform::SeekStream(f, Offset, Whence) ? Platform::StreamPosition(f) : -1;
 }
 
 sf_count_t StreamRead(void* Buffer, sf_count_t Count, void* Stream)
@@ -33,7 +33,7 @@ sf_count_t StreamRead(void* Buffer, sf_count_t Count, void* Stream)
 
 sf_count_t StreamWrite(const void*, sf_count_t, void*) { return 0; }
 
-sf_count_t StreamTell(void* Stream) { return ftello(static_cast<std::FILE*>(Stream)); }
+sf_count_t StreamTell(void* Stream) { return Platform::StreamPosition(static_cast<std::FILE*>(Stream)); }
 
 struct TSndFileCloser {
     void operator()(SNDFILE* File) const noexcept { sf_close(File); }
@@ -168,7 +168,7 @@ std::string SourceText(const SF_INFO& Info)
 
 std::optional<TConvertedWave> ReadConvertedWave(std::FILE* File)
 {
-    if (fseeko(File, 0, SEEK_SET) != 0)
+    if (!Platform::SeekStream(File, 0, SEEK_SET))
         return std::nullopt;
     SF_VIRTUAL_IO io{StreamLength, StreamSeek, StreamRead, StreamWrite, StreamTell};
     SF_INFO info{};

@@ -4,6 +4,7 @@
 #include "common/File.h"
 #include "common/Format.h"
 #include "common/OpenFailure.h"
+#include "common/Platform.h"
 #include "document/ConvertedWave.h"
 
 #include <cstring>
@@ -55,7 +56,7 @@ bool ScanChunks(std::FILE* f, TChunkScan& scan)
         if (!ReadExact(f, chunk, sizeof chunk))
             break;
         const uint32_t size = GetLe32(chunk + 4);
-        const long long body = ftello(f);
+        const long long body = Platform::StreamPosition(f);
         if (IsId(chunk, "fmt ") && !scan.HaveFmt) {
             if (size < sizeof scan.Fmt || !ReadExact(f, scan.Fmt, sizeof scan.Fmt))
                 return false;
@@ -70,7 +71,7 @@ bool ScanChunks(std::FILE* f, TChunkScan& scan)
             scan.Loop = ReadSampleChunk(f, size);
         }
         const long long next = body + static_cast<long long>(size) + (size & 1u);
-        if (fseeko(f, next, SEEK_SET) != 0)
+        if (!Platform::SeekStream(f, next, SEEK_SET))
             break;
     }
     return true;
@@ -130,7 +131,7 @@ TWaveData ReadPlainSamples(std::FILE* f, const TChunkScan& scan)
 {
     const std::size_t count = scan.DataSize / 2;
     TWaveData data(count);
-    if (count > 0 && fseeko(f, scan.DataPos, SEEK_SET) == 0)
+    if (count > 0 && Platform::SeekStream(f, scan.DataPos, SEEK_SET))
         std::fread(data.data(), 1, count * 2, f);
     return data;
 }
