@@ -48,7 +48,8 @@ bool SyncFile(int Fd);
 // system keeps such bits (not on Windows). Best effort.
 void CopyPermissions(int Fd, const std::filesystem::path& Source);
 
-// Puts From in To's place in one step, replacing To. False on failure.
+// Puts From in To's place in one step, replacing To. False on failure;
+// Windows refuses a To that is read-only or open in another program.
 bool MoveOver(const std::filesystem::path& From, const std::filesystem::path& To);
 
 // Asks the folder to record a rename on disk, where the system can (not on

@@ -110,6 +110,14 @@ void CopyPermissions(int, const std::filesystem::path&) {}
 
 bool MoveOver(const std::filesystem::path& From, const std::filesystem::path& To)
 {
+    // Windows refuses to replace a read-only file; asked here, so that every
+    // system running this build (wine maps the mark to permission bits and
+    // would replace it) refuses alike.
+    const DWORD attributes = GetFileAttributesW(To.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+        errno = EACCES;
+        return false;
+    }
     if (MoveFileExW(From.c_str(), To.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return true;
     errno = ErrnoFromWindows(GetLastError());

@@ -1,6 +1,7 @@
 #include "export/VBKFile.h"
 
 #include "VBKTestFiles.h"
+#include "support/Posix.h"
 #include "common/Path.h"
 #include "export/VBKReader.h"
 #include "support/ErrorOf.h"
@@ -9,7 +10,6 @@
 
 #include <csignal>
 #include <filesystem>
-#include <sys/resource.h>
 
 namespace {
 
@@ -168,6 +168,7 @@ TEST_F(VBKFileTest, LoopStartWithoutEndStopsBeforeTheOldBankIsTouched)
 
 TEST_F(VBKFileTest, WriteFailureLeavesTheIncompleteFile)
 {
+    VANTREL_POSIX_ONLY("the file size limit");
     AddTestWave(list, dir, "a.wav", 1000);
     rlimit saved{};
     getrlimit(RLIMIT_FSIZE, &saved);
