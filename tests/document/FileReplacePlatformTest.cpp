@@ -29,6 +29,17 @@ std::string Text(const std::string& path)
     return std::string(bytes.begin(), bytes.end());
 }
 
+// Replaces the file's contents with "new"; false when that was refused.
+bool Replaced(const std::string& target)
+{
+    try {
+        ReplaceFileContents(target, "new");
+        return true;
+    } catch (const std::system_error&) {
+        return false;
+    }
+}
+
 TEST(FileReplace, AnOpenOrReadOnlyTargetIsReplacedWholeOrLeftWhole)
 {
     struct TCase {
@@ -39,13 +50,7 @@ TEST(FileReplace, AnOpenOrReadOnlyTargetIsReplacedWholeOrLeftWhole)
         {"open", [](const std::string& target) {
              const TFileHandle reader = OpenFile(target, "rb");
              ASSERT_TRUE(reader);
-             bool replaced = true;
-             try {
-                 ReplaceFileContents(target, "new");
-             } catch (const std::system_error&) {
-                 replaced = false;
-             }
-             EXPECT_EQ(replaced, kReplacesHeldFiles);
+             EXPECT_EQ(Replaced(target), kReplacesHeldFiles);
              char old[3] = {};
              EXPECT_EQ(std::fread(old, 1, 3, reader.get()), 3u);
              EXPECT_EQ(std::string(old, 3), "old"); // the reader's file is unchanged either way
@@ -53,13 +58,7 @@ TEST(FileReplace, AnOpenOrReadOnlyTargetIsReplacedWholeOrLeftWhole)
         {"read-only", [](const std::string& target) {
              fs::permissions(PathFromUtf8(target), fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                              fs::perm_options::remove);
-             bool replaced = true;
-             try {
-                 ReplaceFileContents(target, "new");
-             } catch (const std::system_error&) {
-                 replaced = false;
-             }
-             EXPECT_EQ(replaced, kReplacesHeldFiles);
+             EXPECT_EQ(Replaced(target), kReplacesHeldFiles);
              EXPECT_EQ(fs::status(PathFromUtf8(target)).permissions() & fs::perms::owner_write, fs::perms::none);
              fs::permissions(PathFromUtf8(target), fs::perms::owner_write, fs::perm_options::add);
          }},
