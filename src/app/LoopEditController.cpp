@@ -138,8 +138,8 @@ void TLoopEditController::MouseDown(TGraphImage* View)
         FSavedLoop = FModel.LoopOf(index);
     // At most one view shows a cursor, so the loop commands know which to take.
     OtherView(View)->SetCursorEnabled(false);
-    // The waveform views take no focus: the seam view gives its zoom keys
-    // back, and the list keeps the arrow keys.
+    // The overview takes no focus, the detail view takes it for its cursor
+    // keys (CursorKeys.h): either way the seam view gives its zoom keys back.
     if (FParts.SeamView->hasFocus())
         FParts.FocusHome->setFocus(Qt::MouseFocusReason);
 }

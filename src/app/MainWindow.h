@@ -38,6 +38,7 @@ class QLabel;
 class QMenu;
 class QSplitter;
 class QToolBar;
+class TCursorKeys;
 class TGraphImage;
 class TLoopEditController;
 class TLowLVPCM;
@@ -140,6 +141,7 @@ private:
     std::unique_ptr<TWaveViews> FViews;
     TPlaybackController* FPlayback = nullptr;
     TLoopEditController* FLoops = nullptr;
+    TCursorKeys* FCursorKeys = nullptr;
 
     QToolBar* ToolBar1 = nullptr;
     TWaveTable* WaveListView = nullptr;

@@ -4,6 +4,7 @@
 
 #include "app/MainWindow.h"
 
+#include "app/CursorKeys.h"
 #include "app/LanguageMenu.h"
 #include "app/LoopEditController.h"
 #include "app/PlaybackController.h"
@@ -148,6 +149,7 @@ void TMainForm::CreateMenus()
     MainMenu1_Edit->addActions({MainMenu1_MoveUp, MainMenu1_MoveDown});
     MainMenu1_Edit->addSeparator();
     MainMenu1_Edit->addActions({MainMenu1_LoopStart, MainMenu1_LoopEnd, MainMenu1_LoopClear});
+    MainMenu1_Edit->addMenu(FCursorKeys->Menu());
     MainMenu1_Edit->addSeparator();
     MainMenu1_Edit->addActions({MainMenu1_FindLoop, MainMenu1_FindLoopWide, MainMenu1_SnapToZero});
 
@@ -283,6 +285,7 @@ void TMainForm::CreateControllers(std::shared_ptr<TWaveOutDevice> Device)
     connect(FPlayback, &TPlaybackController::PlayingChanged, this, [this](bool Playing) { SetPlayingState(Playing); });
     connect(FPlayback, &TPlaybackController::ErrorOccurred, this,
             [this](const QString& Title, const QString& Text) { FPrompter->ShowError(this, Title, Text); });
+    FCursorKeys = new TCursorKeys(*FViews, this);
     FLoops = new TLoopEditController(
         *FModel, *FViews,
         {SeamView, SeamCostLabel, MainMenu1_SnapToZero, WaveListView, [this] { return WaveListView->SelectedIndex(); }},

@@ -2,6 +2,9 @@
 
 #include "AppFixture.h"
 
+#include "loop/TestTones.h"
+#include "loop/ZeroCrossing.h"
+
 #include <QSignalSpy>
 #include <QTest>
 
@@ -57,4 +60,53 @@ TEST_F(MainWindowKeysTest, SpacePlaysAndStopsAndUndoRestsWhilePlaying)
     EXPECT_FALSE(Device->IsOpen());
     EXPECT_TRUE(Action("MainMenu1_Undo")->isEnabled());
     EXPECT_EQ(Action("MainMenu1_PlayStart")->shortcut(), QKeySequence("Space"));
+}
+
+// In the detail view the cursor moves by key to where "[" and "]" set the loop.
+TEST_F(MainWindowKeysTest, KeysMoveTheDetailViewsCursorToSetTheLoop)
+{
+    WriteWav(Dir.File("tone.wav"), MakeTone({.Period = 100}));
+    Add({Dir.File("tone.wav")});
+    Form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Form.get()));
+    Detail()->setFocus();
+    ASSERT_TRUE(Detail()->hasFocus());
+    const int32_t span = Detail()->ViewEnd() - Detail()->ViewStart();
+    const int32_t column = std::max(1, span / Detail()->width());
+    const auto crossingAfter = [this](int32_t From) {
+        int32_t p = From + 1;
+        while (!IsZeroCrossing(Wave().Samples(), p, TSlope::Rising) && !IsZeroCrossing(Wave().Samples(), p, TSlope::Falling))
+            ++p;
+        return p;
+    };
+    const int32_t firstCrossing = crossingAfter(1000);
+    const struct {
+        QKeyCombination key;
+        int32_t cursor;
+    } steps[] = {
+        {Qt::Key_Home, 0},
+        {Qt::Key_Right, column},
+        {Qt::Key_Left, 0},
+        {Qt::Key_Left, 0}, // stays on the wave
+        {Qt::SHIFT | Qt::Key_Right, span / 10},
+        {Qt::SHIFT | Qt::Key_Right, 2 * (span / 10)},
+        {Qt::Key_End, span - 1},
+    };
+    for (const auto& step : steps) {
+        QTest::keySequence(Detail(), QKeySequence(step.key));
+        EXPECT_EQ(Detail()->Cursor(), step.cursor) << QKeySequence(step.key).toString().toStdString();
+    }
+    Detail()->SetCursor(1000);
+    QTest::keySequence(Detail(), QKeySequence(Qt::CTRL | Qt::Key_Right));
+    EXPECT_EQ(Detail()->Cursor(), firstCrossing);
+    QTest::keySequence(Detail(), QKeySequence("["));
+    QTest::keySequence(Detail(), QKeySequence(Qt::CTRL | Qt::Key_Right));
+    QTest::keySequence(Detail(), QKeySequence(Qt::CTRL | Qt::Key_Right));
+    EXPECT_EQ(Detail()->Cursor(), crossingAfter(crossingAfter(firstCrossing)));
+    QTest::keySequence(Detail(), QKeySequence(Qt::CTRL | Qt::Key_Left));
+    EXPECT_EQ(Detail()->Cursor(), crossingAfter(firstCrossing));
+    QTest::keySequence(Detail(), QKeySequence("]"));
+    EXPECT_EQ(Wave().LoopStart(), firstCrossing);
+    EXPECT_EQ(Wave().LoopEnd(), crossingAfter(firstCrossing));
+    EXPECT_EQ(Action("MainMenu1_CursorZeroRight")->shortcut(), QKeySequence("Ctrl+Right")); // the menu shows it
 }
