@@ -68,6 +68,20 @@ void SyncFolder(const std::filesystem::path& Folder);
 
 void RemoveFile(const std::filesystem::path& Path) noexcept;
 
+// While it lives, a write past the process's file-size limit fails with
+// EFBIG instead of ending the process (SIGXFSZ), so a writer can clean up and
+// report. Windows has no such limit. Not for use from several threads.
+class TFileSizeLimitAsError {
+public:
+    TFileSizeLimitAsError();
+    ~TFileSizeLimitAsError();
+    TFileSizeLimitAsError(const TFileSizeLimitAsError&) = delete;
+    TFileSizeLimitAsError& operator=(const TFileSizeLimitAsError&) = delete;
+
+private:
+    void (*FPrevious)(int);
+};
+
 // The tool's arguments (without the program name) as UTF-8; on Windows
 // taken from the wide command line, whatever the console's code page.
 std::vector<std::string> Utf8Arguments(int Argc, char** Argv);

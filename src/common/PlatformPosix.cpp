@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/uio.h>
@@ -39,6 +40,14 @@ TExtent NextDataExtent(std::FILE* Stream, int64_t From, int64_t To)
     (void)Stream;
     return {From, To};
 #endif
+}
+
+TFileSizeLimitAsError::TFileSizeLimitAsError() : FPrevious(std::signal(SIGXFSZ, SIG_IGN)) {}
+
+TFileSizeLimitAsError::~TFileSizeLimitAsError()
+{
+    if (FPrevious != SIG_ERR)
+        std::signal(SIGXFSZ, FPrevious);
 }
 
 int OpenForWriting(const std::filesystem::path& Path, bool Exclusive)

@@ -79,6 +79,10 @@ int64_t StreamSize(std::FILE* Stream)
 
 TExtent NextDataExtent(std::FILE*, int64_t From, int64_t To) { return {From, To}; }
 
+TFileSizeLimitAsError::TFileSizeLimitAsError() : FPrevious(nullptr) {}
+
+TFileSizeLimitAsError::~TFileSizeLimitAsError() = default;
+
 int OpenForWriting(const std::filesystem::path& Path, bool Exclusive)
 {
     const int how = Exclusive ? _O_WRONLY | _O_CREAT | _O_EXCL : _O_RDWR | _O_CREAT | _O_TRUNC;

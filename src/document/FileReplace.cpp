@@ -6,7 +6,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
-#include <csignal>
 #include <random>
 #include <system_error>
 
@@ -103,28 +102,10 @@ fs::path FollowLinks(fs::path Path)
     return Path;
 }
 
-// While it lives, a write past the file-size limit fails with EFBIG instead
-// of ending the process with SIGXFSZ, so the temporary file is removed and
-// the failure reported.
-class TFileSizeSignalIgnored {
-public:
-    TFileSizeSignalIgnored() { FPrevious = std::signal(SIGXFSZ, SIG_IGN); }
-    ~TFileSizeSignalIgnored()
-    {
-        if (FPrevious != SIG_ERR)
-            std::signal(SIGXFSZ, FPrevious);
-    }
-    TFileSizeSignalIgnored(const TFileSizeSignalIgnored&) = delete;
-    TFileSizeSignalIgnored& operator=(const TFileSizeSignalIgnored&) = delete;
-
-private:
-    void (*FPrevious)(int) = SIG_ERR;
-};
-
 template <class F>
 void Replace(const std::string& Utf8Path, F Write)
 {
-    const TFileSizeSignalIgnored sizeLimitFails;
+    const Platform::TFileSizeLimitAsError sizeLimitFails;
     const fs::path target = FollowLinks(PathFromUtf8(Utf8Path));
     TTemporaryFile temporary(target);
     Write(temporary);
