@@ -5,6 +5,7 @@
 #include "common/Format.h"
 #include "common/Path.h"
 #include "document/KSD.h"
+#include "document/LoopRules.h"
 #include "export/VBKReader.h"
 
 #include <filesystem>
@@ -25,7 +26,7 @@ void RequireArguments(const TArguments& Args, std::size_t Min, std::size_t Max, 
         throw ECliError(Format("%s takes %s (see vantrel-cli --help)", Command, Shape));
 }
 
-void ExportCommand(const TArguments& Args, std::ostream& Out)
+void ExportCommand(const TArguments& Args, std::ostream& Out, std::ostream& Err)
 {
     RequireArguments(Args, 2, 2, "export", "LIST.ksd OUT.vbk");
     const std::string& listFile = Args[0];
@@ -37,10 +38,12 @@ void ExportCommand(const TArguments& Args, std::ostream& Out)
 
     for (int32_t i = 0; i < list.Count(); ++i) {
         const TWaveInfo& wave = *list.GetWave(i);
-        // A loop from sample 0 goes into the bank as no loop.
-        const bool loops = wave.LoopStart() != 0 && wave.LoopEnd() != 0;
         Out << Format("%s\t%d Hz\t%d samples\t%s\n", wave.WaveName().c_str(), wave.SamplesPerSec(),
-                      wave.SampleCount(), LoopText(loops, wave.LoopStart(), wave.LoopEnd()).c_str());
+                      wave.SampleCount(), LoopText(wave.Loop().InBank(), wave.LoopStart(), wave.LoopEnd()).c_str());
+        if (const std::string dropped = BankDropsLoop(wave); !dropped.empty()) {
+            Out.flush();
+            Err << "warning: " << dropped << '\n';
+        }
     }
     std::error_code error;
     const auto size = std::filesystem::file_size(PathFromUtf8(bankFile), error);

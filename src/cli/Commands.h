@@ -41,8 +41,9 @@ void RequireArguments(const TArguments& Args, std::size_t Min, std::size_t Max, 
 
 // export LIST.ksd OUT.vbk: reads the list file as the window's open command
 // does and exports it as its export command does; one line per wave, then
-// the file's size.
-void ExportCommand(const TArguments& Args, std::ostream& Out);
+// the file's size. A loop the bank does not hold (from sample 0) is written
+// as no loop and warned of on Err, naming the wave.
+void ExportCommand(const TArguments& Args, std::ostream& Out, std::ostream& Err);
 
 // check FILE.vbk: verifies the voice-bank file and prints its waves.
 void CheckCommand(const TArguments& Args, std::ostream& Out);

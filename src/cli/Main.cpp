@@ -39,7 +39,7 @@ int Run(const std::vector<std::string>& args)
         return 0;
     }
     if (command == "export")
-        ExportCommand(rest, std::cout);
+        ExportCommand(rest, std::cout, std::cerr);
     else if (command == "check")
         CheckCommand(rest, std::cout);
     else if (command == "info")

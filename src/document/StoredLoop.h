@@ -3,10 +3,11 @@
 // turns it into a Vantrel loop. A stored loop end is inclusive (the last
 // sample played); Vantrel's loop end is exclusive, so the end moves by one.
 
+#include "document/WaveLoop.h"
+
 #include <cstdint>
 #include <optional>
 #include <span>
-#include <utility>
 
 // The first loop of a "smpl" chunk, as stored.
 struct TStoredLoop {
@@ -23,6 +24,13 @@ inline constexpr uint32_t kForwardLoop = 0;
 std::optional<TStoredLoop> ParseSampleChunk(std::span<const unsigned char> Body);
 
 // The loop Vantrel takes from Loop in a wave of SampleCount samples: a
-// forward loop with Start < End and End inside the wave gives LoopStart =
-// Start and LoopEnd = End + 1. Any other loop gives nothing.
-std::optional<std::pair<int32_t, int32_t>> LoopToUse(const TStoredLoop& Loop, int32_t SampleCount);
+// forward loop with 0 < Start < End and End inside the wave gives LoopStart
+// = Start and LoopEnd = End + 1. Any other loop gives nothing. A loop from
+// sample 0 would play in the window but the bank has no such loop, so it is
+// not taken, and StoredLoopNotUsed says so rather than dropping it unsaid.
+std::optional<TWaveLoop> LoopToUse(const TStoredLoop& Loop, int32_t SampleCount);
+
+// Why LoopToUse does not take Loop, for the ones a user would expect to be
+// taken (a forward loop from sample 0: kLoopFromZeroNotInBank); null for any
+// other loop.
+const char* StoredLoopNotUsed(const TStoredLoop& Loop, int32_t SampleCount);

@@ -31,7 +31,7 @@ void TVBKFile::Export(const std::string& fileName, const TKSD& list)
         throw EVBKFileException("VBKファイルが大きすぎます");
     // Found before the file is created, so a bank already there stays whole.
     for (int32_t i = 0; i < FNumWaves; ++i)
-        if (const TWaveInfo& wave = *list.GetWave(i); wave.LoopStart() > 0 && wave.LoopEnd() == 0)
+        if (const TWaveInfo& wave = *list.GetWave(i); wave.Loop().IsHalfSet())
             throw EVBKFileException(Format("「%s」のループ終点が設定されていません", wave.WaveName().c_str()));
 
     try {
@@ -78,13 +78,11 @@ void TVBKFile::WriteWave(int32_t index, const TWaveInfo& wave)
     // rate at or above 2^31 (no real file has one) wraps instead of overflowing.
     tone.rateOffset = static_cast<int32_t>(wave.Header().nSamplesPerSec - static_cast<uint32_t>(VBKBaseRate));
 
-    // A loop end of 0 means no loop end; a loop from sample 0 goes out as no loop.
-    const int32_t start = wave.LoopStart();
-    const int32_t end = wave.LoopEnd();
-    if (start != 0 && end != 0) {
+    // A loop from sample 0 goes out as no loop (the caller warns of it).
+    if (const TWaveLoop loop = wave.Loop(); loop.InBank()) {
         tone.loopFlag = 1;
-        tone.loopStart = start;
-        tone.loopEnd = end;
+        tone.loopStart = loop.Start;
+        tone.loopEnd = loop.End;
     } else {
         tone.loopFlag = 0;
         tone.loopStart = 0;
