@@ -92,12 +92,12 @@ std::vector<TLoopCandidate> LoopsFor(const TWaveInfo& Wave, const TLoopArguments
     }
     RequireStartInWave(Wave, Args.Near->first);
     TLoopSearchOptions options;
-    options.Target = Args.Near->second;
-    options.Radius = Args.RadiusMs > 0 ? SamplesOfMs(Args.RadiusMs, rate) : 0;
-    options.MinLength = Args.MinLengthMs ? SamplesOfMs(*Args.MinLengthMs, rate) : 1;
+    options.TargetSample = Args.Near->second;
+    options.RadiusSamples = Args.RadiusMs > 0 ? SamplesOfMs(Args.RadiusMs, rate) : 0;
+    options.MinLengthSamples = Args.MinLengthMs ? SamplesOfMs(*Args.MinLengthMs, rate) : 1;
     options.Count = Args.Count;
-    options.MinSpacing = SamplesOfMs(TAutoLoopOptions().MinSpacingMs, rate);
-    options.Window = SamplesOfMs(kDefaultSeamWindowMs, rate);
+    options.MinSpacingSamples = SamplesOfMs(TAutoLoopOptions().MinSpacingMs, rate);
+    options.HalfWindowSamples = SamplesOfMs(kDefaultSeamWindowMs, rate);
     return BestLoopEnds(Wave.Samples(), Args.Near->first, options);
 }
 
