@@ -19,7 +19,7 @@
 namespace {
 
 // Longer waves only make each run slower; short ones reach every path.
-constexpr std::size_t kMaxSamples = 1 << 14;
+constexpr std::size_t kMaxSamples = 1 << 10;
 constexpr std::size_t kHeaderBytes = 4 + 1 + 4 + 4 + 4 + 4 + 1;
 
 struct TReader {

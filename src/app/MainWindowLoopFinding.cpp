@@ -144,9 +144,9 @@ void TMainForm::FindLoop(const TGraphImage* View, bool Wide)
         found = AutoLoops(samples, rate, options);
     } else if (wave->LoopEnd() > wave->LoopStart()) {
         TLoopSearchOptions options;
-        options.Target = wave->LoopEnd();
-        options.Radius = SamplesOfMs(Wide ? kWideRadiusMs : kNearRadiusMs, rate);
-        options.Window = SamplesOfMs(kDefaultSeamWindowMs, rate);
+        options.TargetSample = wave->LoopEnd();
+        options.RadiusSamples = SamplesOfMs(Wide ? kWideRadiusMs : kNearRadiusMs, rate);
+        options.HalfWindowSamples = SamplesOfMs(kDefaultSeamWindowMs, rate);
         found = BestLoopEnds(samples, wave->LoopStart(), options);
     } else {
         found = AutoLoops(samples, rate, {});

@@ -194,12 +194,12 @@ TRegion PeakPart(const std::vector<double>& Level, double Peak, TRegion Region, 
 TLoopSearchOptions SearchWithin(TRegion Part, int32_t MinLength, int32_t Window)
 {
     TLoopSearchOptions options;
-    options.Target = Part.From + Part.Length() / 2;
-    options.Radius = Part.Length();
-    options.Lowest = Part.From;
-    options.Highest = Part.To;
-    options.MinLength = MinLength;
-    options.Window = Window;
+    options.TargetSample = Part.From + Part.Length() / 2;
+    options.RadiusSamples = Part.Length();
+    options.LowestSample = Part.From;
+    options.HighestSample = Part.To;
+    options.MinLengthSamples = MinLength;
+    options.HalfWindowSamples = Window;
     options.Count = 1;
     options.Branches = kAutoBranches;
     return options;
@@ -210,15 +210,15 @@ TLoopSearchOptions SearchWithin(TRegion Part, int32_t MinLength, int32_t Window)
 TLoopCandidate Polish(TSamples Wave, TLoopCandidate Loop, TLoopSearchOptions Options, int32_t Radius,
                       const TSeamRank& Rank)
 {
-    Options.Radius = Radius;
+    Options.RadiusSamples = Radius;
     Options.Count = kPolishChoices;
     for (int32_t round = 0; round < kPolishRounds; ++round) {
         const TLoopCandidate before = Loop;
-        Options.Target = Loop.Start;
+        Options.TargetSample = Loop.Start;
         for (const TLoopCandidate& moved : BestLoopStarts(Wave, Loop.End, Options))
             if (const TLoopCandidate better = Rank.Ranked(Wave, moved); better.Cost < Loop.Cost)
                 Loop = better;
-        Options.Target = Loop.End;
+        Options.TargetSample = Loop.End;
         for (const TLoopCandidate& moved : BestLoopEnds(Wave, Loop.Start, Options))
             if (const TLoopCandidate better = Rank.Ranked(Wave, moved); better.Cost < Loop.Cost)
                 Loop = better;
@@ -285,13 +285,13 @@ std::optional<TRegion> SearchRegion(TSamples Wave, int32_t Rate, const TAutoLoop
 std::vector<int32_t> PromisingLengths(TSamples Wave, TRegion Part, const TLoopSearchOptions& Search,
                                       const TAutoLoopOptions& Options, int64_t Share)
 {
-    const int64_t room = int64_t{Part.Length()} - Search.MinLength;
-    const int64_t affordable = kStartWorkBudget / Share / std::max<int64_t>(1, SearchWork(room, Search.Window));
+    const int64_t room = int64_t{Part.Length()} - Search.MinLengthSamples;
+    const int64_t affordable = kStartWorkBudget / Share / std::max<int64_t>(1, SearchWork(room, Search.HalfWindowSamples));
     const int64_t starts = std::clamp<int64_t>(
         std::min<int64_t>(Options.Starts, std::max(affordable, kFewestStarts / Share)), 1, room + 1);
     TLoopSearchOptions perStart = Search;
     perStart.Count = kLengthsPerStart;
-    perStart.MinSpacing = 2 * kLengthNeighbours + 1;
+    perStart.MinSpacingSamples = 2 * kLengthNeighbours + 1;
     std::vector<TLoopCandidate> found;
     for (int64_t i = 0; i < starts; ++i) {
         const auto start = static_cast<int32_t>(Part.From + (room * (2 * i + 1)) / (2 * starts));
@@ -395,7 +395,7 @@ std::vector<TLoopCandidate> AutoLoopEnds(TSamples Wave, int32_t Rate, int32_t St
         TLoopSearchOptions search =
             SearchWithin(room, ShortestLoop(Rate, room.Length(), Options), rank.Windows[i].Half());
         search.Count = std::max(Options.Count, kPolishedPairs);
-        search.MinSpacing = spacing;
+        search.MinSpacingSamples = spacing;
         for (const TLoopCandidate& loop : BestLoopEnds(Wave, Start, search))
             ends.push_back(loop);
     }

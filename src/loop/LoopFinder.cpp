@@ -49,12 +49,12 @@ TFoundLoops TLoopFinder::BestEndsNear(int32_t Start, int32_t TargetEnd, double R
         throw ELoopFinderError(kLoopTooShort);
 
     TLoopSearchOptions options;
-    options.Target = TargetEnd;
-    options.Radius = radius;
-    options.MinLength = shortest;
+    options.TargetSample = TargetEnd;
+    options.RadiusSamples = radius;
+    options.MinLengthSamples = shortest;
     options.Count = std::clamp(Request.Count, 1, kMostLoops);
-    options.MinSpacing = SamplesOfMs(kResultSpacingMs, FRateHz);
-    options.Window = SamplesOfMs(kDefaultSeamWindowMs, FRateHz);
+    options.MinSpacingSamples = SamplesOfMs(kResultSpacingMs, FRateHz);
+    options.HalfWindowSamples = SamplesOfMs(kDefaultSeamWindowMs, FRateHz);
     return Found(BestLoopEnds(FWave, Start, options), Request);
 }
 

@@ -60,11 +60,12 @@ class TBlockLevel {
 public:
     TBlockLevel(TSamples Wave, int32_t Anchor, int32_t Window, int32_t Size)
         : FWave(Wave), FAnchor(Anchor), FSize(Size), FHalf((Window + Size - 1) / Size),
-          FWeights(2 * FHalf), FAnchorBlocks(Wave, int64_t{Anchor} - int64_t{FHalf} * Size,
-                                             int64_t{Anchor} + int64_t{FHalf} * Size, Size, Anchor % Size)
+          FWeights(FHalf), FAnchorBlocks(Wave, int64_t{Anchor} - int64_t{FHalf} * Size, Anchor, Size, Anchor % Size)
     {
-        for (int32_t j = -FHalf; j < FHalf; ++j)
-            FWeights[j + FHalf] = std::max(0.0f, 1.0f - std::abs((j + 0.5f) * Size) / static_cast<float>(Window));
+        // The ramp of the seam cost at the middle of each block before the seam.
+        for (int32_t j = -FHalf; j < 0; ++j)
+            FWeights[j + FHalf] =
+                std::max(0.0f, 1.0f + ((j + 0.5f) * Size + 0.5f) / static_cast<float>(Window));
     }
 
     // Blocks covering the windows of the candidates From .. To that lie at
@@ -72,7 +73,7 @@ public:
     TBlocks BlocksFor(int64_t From, int64_t To) const { return BlocksFor(From, To, FAnchor % FSize); }
     TBlocks BlocksFor(int64_t From, int64_t To, int64_t Phase) const
     {
-        return TBlocks(FWave, From - int64_t{FHalf} * FSize, To + int64_t{FHalf} * FSize + FSize, FSize, Phase);
+        return TBlocks(FWave, From - int64_t{FHalf} * FSize, To + FSize, FSize, Phase);
     }
 
     double Cost(const TBlocks& Signal, int64_t Candidate) const
@@ -80,8 +81,7 @@ public:
         const TBlocks& anchor = FAnchorBlocks;
         const int64_t low = std::max({int64_t{-FHalf}, (anchor.First - FAnchor) / FSize,
                                       (Signal.First - Candidate) / FSize});
-        const int64_t high =
-            std::min({int64_t{FHalf}, (anchor.End() - FAnchor) / FSize, (Signal.End() - Candidate) / FSize});
+        const int64_t high = std::min({int64_t{0}, (anchor.End() - FAnchor) / FSize, (Signal.End() - Candidate) / FSize});
         if (low >= high)
             return 1.0;
         const float* signal = Signal.Mean.data() + (Candidate + low * FSize - Signal.First) / FSize;
@@ -229,8 +229,8 @@ std::vector<TScored> SearchPartners(TSamples Wave, int32_t Anchor, int32_t Low, 
 // Target +- Radius within Lowest .. Highest and within Low .. High.
 TRange RangeOf(const TLoopSearchOptions& Options, int64_t Low, int64_t High)
 {
-    Low = std::max({Low, int64_t{Options.Target} - Options.Radius, int64_t{Options.Lowest}});
-    High = std::min({High, int64_t{Options.Target} + Options.Radius, int64_t{Options.Highest}});
+    Low = std::max({Low, int64_t{Options.TargetSample} - Options.RadiusSamples, int64_t{Options.LowestSample}});
+    High = std::min({High, int64_t{Options.TargetSample} + Options.RadiusSamples, int64_t{Options.HighestSample}});
     if (Low > High)
         return {1, 0};
     return {static_cast<int32_t>(Low), static_cast<int32_t>(High)};
@@ -238,7 +238,8 @@ TRange RangeOf(const TLoopSearchOptions& Options, int64_t Low, int64_t High)
 
 TRange EndRange(TSamples Wave, int32_t Start, const TLoopSearchOptions& Options)
 {
-    return RangeOf(Options, int64_t{Start} + std::max(1, Options.MinLength), static_cast<int64_t>(Wave.size()));
+    return RangeOf(Options, int64_t{Start} + std::max(kShortestLoopSamples, Options.MinLengthSamples),
+                   static_cast<int64_t>(Wave.size()));
 }
 
 std::vector<TLoopCandidate> EndsOf(int32_t Start, const std::vector<TScored>& Scored, const TLoopSearchOptions& Options)
@@ -246,7 +247,7 @@ std::vector<TLoopCandidate> EndsOf(int32_t Start, const std::vector<TScored>& Sc
     std::vector<TLoopCandidate> loops;
     for (const TScored& scored : Scored)
         loops.push_back({Start, scored.Position, scored.Cost});
-    return BestSpaced(std::move(loops), Options.Count, Options.MinSpacing);
+    return BestSpaced(std::move(loops), Options.Count, Options.MinSpacingSamples);
 }
 
 std::size_t BranchesFor(const TLoopSearchOptions& Options)
@@ -262,7 +263,7 @@ std::vector<TLoopCandidate> BestLoopEnds(TSamples Wave, int32_t Start, const TLo
     if (Start < 0 || Start >= static_cast<int32_t>(Wave.size()))
         return {};
     const TRange range = EndRange(Wave, Start, Options);
-    return EndsOf(Start, SearchPartners(Wave, Start, range.Low, range.High, Options.Window, BranchesFor(Options)),
+    return EndsOf(Start, SearchPartners(Wave, Start, range.Low, range.High, Options.HalfWindowSamples, BranchesFor(Options)),
                   Options);
 }
 
@@ -271,59 +272,53 @@ std::vector<TLoopCandidate> SearchEndsExhaustively(TSamples Wave, int32_t Start,
     if (Start < 0 || Start >= static_cast<int32_t>(Wave.size()))
         return {};
     const TRange range = EndRange(Wave, Start, Options);
-    return EndsOf(Start, MeasureAll(Wave, Start, range.Low, range.High, Options.Window), Options);
+    return EndsOf(Start, MeasureAll(Wave, Start, range.Low, range.High, Options.HalfWindowSamples), Options);
 }
 
 std::vector<TLoopCandidate> BestLoopStarts(TSamples Wave, int32_t End, const TLoopSearchOptions& Options)
 {
     if (End < 1 || End > static_cast<int32_t>(Wave.size()))
         return {};
-    const TRange range = RangeOf(Options, 0, int64_t{End} - std::max(1, Options.MinLength));
+    const TRange range = RangeOf(Options, 0, int64_t{End} - std::max(kShortestLoopSamples, Options.MinLengthSamples));
     std::vector<TLoopCandidate> loops;
     for (const TScored& scored :
-         SearchPartners(Wave, End, range.Low, range.High, Options.Window, BranchesFor(Options)))
+         SearchPartners(Wave, End, range.Low, range.High, Options.HalfWindowSamples, BranchesFor(Options)))
         loops.push_back({scored.Position, End, scored.Cost});
-    return BestSpaced(std::move(loops), Options.Count, Options.MinSpacing);
+    return BestSpaced(std::move(loops), Options.Count, Options.MinSpacingSamples);
 }
 
 namespace {
 
-// The two weighted sums of the seam cost (differences and energies) of the
-// loops (s, s + Length) with a full window, kept as running sums while s
-// steps along the wave. Right and Left are the triangle-weighted sums of
-// the W terms from s on and of the W terms before s (times W, as integers,
-// so that stepping adds no rounding); the boxes are their plain sums.
+// The weighted sums of the seam cost (differences, energies and levels) of
+// the loops (s, s + Length) with a full window, kept as running sums while
+// s steps along the wave: the ramp-weighted sum of the W terms before s
+// (times W, as integers, so that stepping adds no rounding) and their plain
+// sum.
 class TSlidingSeam {
 public:
     TSlidingSeam(TSamples Wave, int32_t Length, int32_t Window, int32_t Start)
         : FWave(Wave.data()), FLength(Length), FWindow(Window), FStart(Start)
     {
         for (int32_t j = 0; j < Window; ++j) {
-            const TTerm right = Term(Start + j);
-            const TTerm left = Term(Start - 1 - j);
-            FRight += right * (Window - j);
-            FLeft += left * (Window - j);
-            FRightBox += right;
-            FLeftBox += left;
+            const TTerm term = Term(Start - 1 - j);
+            FRamp += term * (Window - j);
+            FBox += term;
         }
     }
 
-    // The weights are W times those of the seam cost; they add up to W (W + 1).
+    // The weights are W times those of the seam cost; they add up to W (W + 1) / 2.
     double Cost() const
     {
-        const TTerm sum = FRight + FLeft;
-        const double level = static_cast<double>(sum.Sum);
-        return TSeamSums::SeamRatio(static_cast<double>(sum.Diff), static_cast<double>(sum.Energy),
-                                    level * level / (2.0 * FWindow * (FWindow + 1.0)));
+        const double level = static_cast<double>(FRamp.Sum);
+        return TSeamSums::SeamRatio(static_cast<double>(FRamp.Diff), static_cast<double>(FRamp.Energy),
+                                    level * level / (FWindow * (FWindow + 1.0)));
     }
 
     void Step()
     {
-        const TTerm leaving = Term(FStart); // moves from the right side to the left
-        FRightBox = FRightBox - leaving + Term(FStart + FWindow);
-        FRight = FRight - leaving * FWindow + FRightBox;
-        FLeft = FLeft + leaving * FWindow - FLeftBox;
-        FLeftBox = FLeftBox + leaving - Term(FStart - FWindow);
+        const TTerm entering = Term(FStart);
+        FRamp = FRamp + entering * FWindow - FBox;
+        FBox = FBox + entering - Term(FStart - FWindow);
         ++FStart;
     }
 
@@ -356,7 +351,7 @@ private:
     int32_t FLength;
     int32_t FWindow;
     int32_t FStart;
-    TTerm FRight, FLeft, FRightBox, FLeftBox;
+    TTerm FRamp, FBox;
 };
 
 } // namespace
@@ -364,8 +359,8 @@ private:
 int64_t SearchWork(int64_t Candidates, int32_t Window)
 {
     const int64_t block = CoarsestBlock(Window);
-    const int64_t coarse = block < 4 ? Candidates * 2 * Window : Candidates / (block / 2) * 2 * Window / block;
-    return coarse + static_cast<int64_t>(kMinBranches) * 10 * Window;
+    const int64_t coarse = block < 4 ? Candidates * Window : Candidates / (block / 2) * Window / block;
+    return coarse + static_cast<int64_t>(kMinBranches) * 5 * Window;
 }
 
 std::optional<TLoopCandidate> BestStartForLength(TSamples Wave, int32_t Length, int32_t From, int32_t To,
@@ -374,11 +369,12 @@ std::optional<TLoopCandidate> BestStartForLength(TSamples Wave, int32_t Length, 
     const int64_t count = static_cast<int64_t>(Wave.size());
     From = std::max(From, 0);
     To = static_cast<int32_t>(std::min<int64_t>(To, count - Length));
-    if (Length < 1 || From > To)
+    if (Length < kShortestLoopSamples || From > To)
         return std::nullopt;
-    // Starts whose window runs past an edge are measured one by one.
-    const int32_t firstFull = std::max(From, Window);
-    const int32_t lastFull = static_cast<int32_t>(std::min<int64_t>(To, count - Length - Window));
+    // Starts whose window runs past the wave's start, and every start of a
+    // loop shorter than the window, are measured one by one.
+    const int32_t firstFull = Length < Window ? To + 1 : std::max(From, Window);
+    const int32_t lastFull = To;
     const TSeamWindow window(Window);
     std::optional<TLoopCandidate> best;
     const auto consider = [&](int32_t Start, double Cost) {
