@@ -4,6 +4,7 @@
 #include "app/RecentFiles.h"
 #include "app/Version.h"
 #include "common/ErrorText.h"
+#include "document/LoopRules.h"
 #include "playback/LowLVPCM.h"
 #include "view/GraphImage.h"
 
@@ -113,8 +114,7 @@ void TMainForm::SetRow(int Row, const TWaveInfo& Wave)
     SetCell(Row, colRate, QString::number(Wave.SamplesPerSec()));
     SetCell(Row, colLength, QString::number(Wave.LengthMSec()));
     SetCell(Row, colSamples, QString::number(Wave.SampleCount()));
-    const bool numbers = Wave.LoopStart() != 0 || Wave.LoopEnd() != 0;
-    SetCell(Row, colLoopStart, numbers ? QString::number(Wave.LoopStart()) : "-");
+    SetCell(Row, colLoopStart, Wave.Loop().IsSet() ? QString::number(Wave.LoopStart()) : "-");
     // A start without an end yet shows as the loop commands leave it: no end.
     SetCell(Row, colLoopEnd, Wave.LoopEnd() != 0 ? QString::number(Wave.LoopEnd()) : "-");
 }
@@ -274,8 +274,16 @@ void TMainForm::MainMenu1_ExportVBKClick()
     if (FKSD.Count() < 1)
         throw EVantrelError("waveが登録されていません");
     const QStringList chosen = FPrompter->ChooseFiles(this, ExportVBKDialog);
-    if (!chosen.isEmpty())
-        FKSD.Export(Utf8(chosen.first()), Utf8(FFileName)); // never over the list it came from
+    if (chosen.isEmpty())
+        return;
+    FKSD.Export(Utf8(chosen.first()), Utf8(FFileName)); // never over the list it came from
+    // The bank is written as the format allows; the loops it could not hold are said.
+    QStringList dropped;
+    for (int32_t i = 0; i < FKSD.Count(); ++i)
+        if (const std::string text = BankDropsLoop(*FKSD.GetWave(i)); !text.empty())
+            dropped << QString::fromStdString(text);
+    if (!dropped.isEmpty())
+        FPrompter->ShowWarning(this, kTitle, dropped.join('\n'));
 }
 
 void TMainForm::MainMenu1_ExitClick() { close(); }

@@ -1,13 +1,14 @@
 // The main window's loop finding: the seam view and the seam cost in the
-// status bar, snapping loop points to zero crossings, and the automatic
-// loop search of the Edit menu and the views' pop-up menus.
+// status bar (with a word when the bank will not hold the loop), snapping
+// loop points to zero crossings, and the automatic loop search of the Edit
+// menu and the views' pop-up menus, all through the loop finder the
+// command-line tool uses (LoopFinder.h).
 
 #include "app/MainWindow.h"
 #include "app/ProgramSettings.h"
 
 #include "common/Format.h"
-#include "loop/AutoLoop.h"
-#include "loop/ZeroCrossing.h"
+#include "loop/LoopFinder.h"
 #include "view/GraphImage.h"
 #include "view/SeamView.h"
 
@@ -21,14 +22,9 @@
 
 namespace {
 
-// How far a snapped loop point may move to reach a zero crossing.
-constexpr double kSnapRadiusMs = 20.0;
-// How far the automatic search looks for a better loop end around the
-// current one, and how far the wider search does.
-constexpr double kNearRadiusMs = 50.0;
-constexpr double kWideRadiusMs = 500.0;
 constexpr const char* kSnapSetting = "Edit/SnapToZeroCrossings";
-constexpr const char* kNoLoopFound = "適切なループが見つかりません";
+
+TLoopFinder FinderOf(const TWaveInfo& Wave) { return TLoopFinder(Wave.Samples(), Wave.SamplesPerSec()); }
 
 } // namespace
 
@@ -44,6 +40,9 @@ void TMainForm::CreateLoopFinding()
     SeamCostLabel = new QLabel;
     SeamCostLabel->setObjectName("SeamCostLabel");
     statusBar()->addWidget(SeamCostLabel);
+    BankLoopLabel = new QLabel;
+    BankLoopLabel->setObjectName("BankLoopLabel");
+    statusBar()->addWidget(BankLoopLabel);
 
     MainMenu1_FindLoop = NewAction("MainMenu1_FindLoop", "ループを自動検出(&F)", "ループを自動検出", -1, nullptr);
     connect(MainMenu1_FindLoop, &QAction::triggered, this, [this] { RunCommand([this] { FindLoop(nullptr, false); }); });
@@ -85,16 +84,15 @@ void TMainForm::CreateLoopFinding()
 void TMainForm::ShowSeam()
 {
     const TWaveInfo* wave = PartWaveGraphImage->WaveInfo();
-    if (!wave || wave->LoopEnd() <= wave->LoopStart()) {
+    BankLoopLabel->setText(wave && wave->Loop().DroppedByBank() ? kLoopFromZeroNotInBank : "");
+    if (!wave || !wave->Loop().Plays()) {
         SeamView->SetSeam(nullptr, 0, 0);
         SeamCostLabel->clear();
         return;
     }
     SeamView->SetSeam(wave, wave->LoopStart(), wave->LoopEnd());
-    const double cost = SeamCost(wave->Samples(), wave->LoopStart(), wave->LoopEnd(),
-                                 SamplesOfMs(kDefaultSeamWindowMs, wave->SamplesPerSec()));
-    SeamCostLabel->setText(
-        QString::fromStdString(Format("ループの継ぎ目: %.4g %s", cost, SeamQualityName(SeamQualityOf(cost)))));
+    const TSeamMeasure seam = FinderOf(*wave).Measure(wave->LoopStart(), wave->LoopEnd());
+    SeamCostLabel->setText(QString::fromStdString("ループの継ぎ目: " + SeamCostText(seam.Cost)));
 }
 
 bool TMainForm::ZoomSeamView(bool In)
@@ -114,10 +112,7 @@ int32_t TMainForm::SnappedLoopPoint(const TWaveInfo& Wave, int32_t Position, boo
 {
     if (!MainMenu1_SnapToZero->isChecked() || FApplyingFoundLoop)
         return Position;
-    const int32_t other = Start ? Wave.LoopEnd() : Wave.LoopStart();
-    const TSlope slope = other != 0 ? SlopeAt(Wave.Samples(), other) : TSlope::Rising;
-    return NearestZeroCrossing(Wave.Samples(), Position, slope, SamplesOfMs(kSnapRadiusMs, Wave.SamplesPerSec()))
-        .value_or(Position);
+    return FinderOf(Wave).Snap(Position, Start ? Wave.LoopEnd() : Wave.LoopStart());
 }
 
 // ---- The automatic loop -------------------------------------------------
@@ -130,30 +125,16 @@ void TMainForm::FindLoop(const TGraphImage* View, bool Wide)
     TWaveInfo* wave = SelectedWave();
     if (!wave)
         return;
-    const TSamples samples = wave->Samples();
-    const int32_t rate = wave->SamplesPerSec();
     const TGraphImage* selected = View                              ? View
                                   : PartWaveGraphImage->HasSelection() ? PartWaveGraphImage
                                                                        : AllWaveGraphImage;
-    std::vector<TLoopCandidate> found;
-    if (selected->HasSelection()) {
-        TAutoLoopOptions options;
-        options.From = selected->SelectStart();
-        options.To = selected->SelectEnd();
-        options.FindSustainedPart = false;
-        found = AutoLoops(samples, rate, options);
-    } else if (wave->LoopEnd() > wave->LoopStart()) {
-        TLoopSearchOptions options;
-        options.TargetSample = wave->LoopEnd();
-        options.RadiusSamples = SamplesOfMs(Wide ? kWideRadiusMs : kNearRadiusMs, rate);
-        options.HalfWindowSamples = SamplesOfMs(kDefaultSeamWindowMs, rate);
-        found = BestLoopEnds(samples, wave->LoopStart(), options);
-    } else {
-        found = AutoLoops(samples, rate, {});
-    }
-    if (found.empty())
-        throw EVantrelError(kNoLoopFound);
+    const TLoopFinder finder = FinderOf(*wave);
+    const TFoundLoops found =
+        selected->HasSelection() ? finder.LoopsIn(selected->SelectStart(), selected->SelectEnd(), {})
+        : wave->Loop().Plays()   ? finder.BestEndsNear(wave->LoopStart(), wave->LoopEnd(),
+                                                       Wide ? kWideRadiusMs : kNearRadiusMs, {})
+                                 : finder.WholeWave({});
     // The loop found is where it is best: snapping must not move it.
     const QScopedValueRollback<bool> applying(FApplyingFoundLoop, true);
-    ChangeLoop(found.front().Start, found.front().End);
+    ChangeLoop(found.Loops.front().Start, found.Loops.front().End);
 }

@@ -65,7 +65,7 @@ void TMainForm::EnablePopupItems(const TViewPopup& Popup, const TGraphImage& Vie
     const TWaveInfo* wave = SelectedWave();
     const bool selection = wave && View.HasSelection();
     const bool noSelection = wave && !selection;
-    const bool loop = wave && (wave->LoopStart() != 0 || wave->LoopEnd() != 0);
+    const bool loop = wave && wave->Loop().IsSet();
     const std::pair<QAction*, bool> items[] = {
         {Popup.Enlarge, selection},        {Popup.WholeWave, noSelection}, {Popup.ClearSelection, selection},
         {Popup.SetLoopStart, noSelection}, {Popup.SetLoopEnd, noSelection}, {Popup.SetLoop, selection},

@@ -59,16 +59,18 @@ bool InfoCommand(const TArguments& Args, std::ostream& Out, std::ostream& Err);
 // AutomaticLoop.
 void NewCommand(const TArguments& Args, std::ostream& Out);
 
-// loop WAV... [--near START:END] [--radius MS] [--min-length MS] [--count N]:
-// the best loops of each file, best first, one line each: file, start, end,
-// seam cost and its word (good/fair/poor), tab-separated. Automatic loops,
-// or with --near the best ends for START within --radius (50 ms) of END. A
-// file that cannot be read or has no loop is reported on Err and the next
-// file is taken. Returns false when any file failed.
+// loop WAV... [--near START:END [--radius MS]] [--min-length MS] [--count N]:
+// the best loops of each file from the loop finder (LoopFinder.h), best
+// first, one line each: file, start, end, seam cost and its word
+// (good/fair/poor), tab-separated. Automatic loops, or with --near the best
+// ends for START within --radius (50 ms) of END. A file that cannot be read,
+// a request that cannot be met and a file without a loop are reported on Err
+// naming the wave, and the next file is taken; so are loops shorter than
+// --min-length. Returns false when any file failed.
 bool LoopCommand(const TArguments& Args, std::ostream& Out, std::ostream& Err);
 
 // The loop that new writes for WAV@auto (Start kAutomaticPoint: the
-// automatic loop) and WAV@START:auto (the best end for Start). Raises
-// ECliError "no loop found in NAME" when there is none.
+// automatic loop) and WAV@START:auto (the best end for Start). Raises the
+// finder's ELoopFinderError "NAME:reason" when there is none.
 inline constexpr int32_t kAutomaticPoint = -1;
 std::pair<int32_t, int32_t> AutomaticLoop(const TWaveInfo& Wave, int32_t Start);

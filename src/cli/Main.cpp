@@ -24,7 +24,7 @@ constexpr const char* kUsage =
     "                                          write a list file of WAV files with loops\n"
     "                                          (an END of 0 leaves the loop end unset)\n"
     "                                          (@auto: the automatic loop; @START:auto: the best end)\n"
-    "  vantrel-cli loop WAV... [--near START:END] [--radius MS] [--min-length MS] [--count N]\n"
+    "  vantrel-cli loop WAV... [--near START:END [--radius MS]] [--min-length MS] [--count N]\n"
     "                                          print the best loops with their seam costs\n"
     "  vantrel-cli --help | -h                 show this text\n";
 

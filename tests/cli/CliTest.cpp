@@ -264,6 +264,14 @@ TEST_F(CliTest, LoopPrintsTheBestLoopsAndNewWritesThem)
 
     EXPECT_EQ(none.Out.rfind(tone + "\t", 0), 0u);
     EXPECT_EQ(Run({"new", list, silence + "@auto"}).Err, "silence.wav:適切なループが見つかりません.\n");
+    // Found on all cores, reported as one by one: the first fault in argument
+    // order, and the list in argument order.
+    EXPECT_EQ(Run({"new", list, tone + "@auto", silence + "@auto", tone + "@auto", dir.File("none.wav")}).Err,
+              "silence.wav:適切なループが見つかりません.\n");
+    ASSERT_EQ(Run({"new", list, tone + "@auto", silence, tone + "@5000:auto"}).Status, 0);
+    const std::string many = Slurp(list);
+    EXPECT_LT(many.find("tone.wav"), many.find("silence.wav"));
+    EXPECT_LT(many.find("silence.wav"), many.find(Format("<LoopStart>0x%08X</LoopStart>", 5000)));
     EXPECT_EQ(Run({"loop", tone, "--count", "0"}).Err, "--count takes a count of at least 1 (see vantrel-cli --help)\n");
     EXPECT_EQ(Run({"loop", tone, "--near", "88200:0"}).Err, "tone.wav:ループ始点が不正です.\n");
 }
