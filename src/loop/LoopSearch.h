@@ -41,7 +41,9 @@ struct TLoopSearchOptions {
     int32_t MinLengthSamples = 1;   // loops shorter than this are not considered
     int32_t Count = 1;              // at most this many results
     int32_t MinSpacingSamples = 1;  // no two results closer than this
-    int32_t HalfWindowSamples = 220; // seam comparison window (SeamCost.h)
+    // The seam comparison window (SeamCost.h). No default: it is a time, and
+    // only the caller knows the rate (LoopFinder.h sets kDefaultSeamWindowMs).
+    int32_t HalfWindowSamples = 0;
     // Bounds on the searched positions besides TargetSample +- RadiusSamples.
     int32_t LowestSample = 0;
     int32_t HighestSample = INT32_MAX;

@@ -24,7 +24,8 @@ TEST(LoopSearchTest, FindsTheExhaustiveBestEnd)
 TEST(LoopSearchTest, KeepsCountSpacingRangeAndMinimumLength)
 {
     const std::vector<int16_t> tone = MakeTone({.Period = 100.37});
-    const TLoopSearchOptions options{.TargetSample = 9000, .RadiusSamples = 3000, .MinLengthSamples = 5000, .Count = 6, .MinSpacingSamples = 150};
+    const TLoopSearchOptions options{.TargetSample = 9000, .RadiusSamples = 3000, .MinLengthSamples = 5000, .Count = 6, .MinSpacingSamples = 150,
+                                     .HalfWindowSamples = SamplesOfMs(kDefaultSeamWindowMs, 44100)};
     const auto ends = BestLoopEnds(tone, 4000, options);
     ASSERT_EQ(ends.size(), 6u);
     for (std::size_t i = 0; i < ends.size(); ++i) {
@@ -36,7 +37,7 @@ TEST(LoopSearchTest, KeepsCountSpacingRangeAndMinimumLength)
             EXPECT_GE(std::abs(ends[j].End - ends[i].End), 150);
         }
     }
-    const auto starts = BestLoopStarts(tone, 20000, {.TargetSample = 12000, .RadiusSamples = 500, .MinLengthSamples = 7900, .Count = 3});
+    const auto starts = BestLoopStarts(tone, 20000, {.TargetSample = 12000, .RadiusSamples = 500, .MinLengthSamples = 7900, .Count = 3, .HalfWindowSamples = 220});
     ASSERT_EQ(starts.size(), 3u);
     for (const TLoopCandidate& loop : starts) {
         EXPECT_LE(loop.Start, 12100);
