@@ -85,7 +85,8 @@ void Evaluate(const char* Library, const std::vector<TInstrumentSample>& Sounds,
     for (const TInstrumentSample& sound : Sounds) {
         const auto began = std::chrono::steady_clock::now();
         const auto loops = AutoLoops(sound.Samples, sound.Rate, {});
-        seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
+        const double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
+        seconds += took;
         const double loudest = LoudestFrame(sound);
         const double maker = Measure(sound, sound.LoopStart, sound.LoopEnd, loudest);
         const double our = loops.empty() ? kNoAnswer : Measure(sound, loops.front().Start, loops.front().End, loudest);
@@ -101,12 +102,15 @@ void Evaluate(const char* Library, const std::vector<TInstrumentSample>& Sounds,
             ratedGood += SeamQualityOf(makerCost) == TSeamQuality::Good;
             ratedPoor += SeamQualityOf(makerCost) == TSeamQuality::Poor;
         }
-        if (List)
-            std::printf("%-28s %6.2f s %6d Hz  maker %8d..%-8d %.4f (cost %.4f)  ours %8d..%-8d %.4f (cost %.4f)%s\n",
+        if (List) {
+            const auto part = SustainedPart(sound.Samples, sound.Rate, {1, static_cast<int32_t>(sound.Samples.size())},
+                                            SamplesOfMs(100, sound.Rate));
+            std::printf("%-28s %6.2f s %6d Hz  maker %8d..%-8d %.4f (cost %.4f)  ours %8d..%-8d %.4f (cost %.4f) %4.0f ms part %d..%d%s\n",
                         sound.Name.c_str(), static_cast<double>(sound.Samples.size()) / sound.Rate, sound.Rate,
                         sound.LoopStart, sound.LoopEnd, maker, makerCost, loops.empty() ? 0 : loops.front().Start,
                         loops.empty() ? 0 : loops.front().End, our, loops.empty() ? 0.0 : loops.front().Cost,
-                        clean ? "" : "  WORSE");
+                        1000 * took, part ? part->From : 0, part ? part->To : 0, clean ? "" : "  WORSE");
+        }
     }
     const auto share = [&](int Count, int Of) { return Of > 0 ? 100.0 * Count / Of : 0.0; };
     const int count = static_cast<int>(Sounds.size());

@@ -246,7 +246,7 @@ std::vector<TLoopCandidate> EndsOf(int32_t Start, const std::vector<TScored>& Sc
 {
     std::vector<TLoopCandidate> loops;
     for (const TScored& scored : Scored)
-        loops.push_back({Start, scored.Position, scored.Cost});
+        loops.push_back({Start, scored.Position, scored.Cost, scored.Cost});
     return BestSpaced(std::move(loops), Options.Count, Options.MinSpacingSamples);
 }
 
@@ -283,7 +283,7 @@ std::vector<TLoopCandidate> BestLoopStarts(TSamples Wave, int32_t End, const TLo
     std::vector<TLoopCandidate> loops;
     for (const TScored& scored :
          SearchPartners(Wave, End, range.Low, range.High, Options.HalfWindowSamples, BranchesFor(Options)))
-        loops.push_back({scored.Position, End, scored.Cost});
+        loops.push_back({scored.Position, End, scored.Cost, scored.Cost});
     return BestSpaced(std::move(loops), Options.Count, Options.MinSpacingSamples);
 }
 
@@ -395,14 +395,14 @@ std::optional<TLoopCandidate> BestStartForLength(TSamples Wave, int32_t Length, 
         consider(start, window.Cost(Wave, start, start + Length));
     }
     // Reported with the same arithmetic as every other seam cost.
-    best->Cost = window.Cost(Wave, best->Start, best->End);
+    best->Cost = best->Rank = window.Cost(Wave, best->Start, best->End);
     return best;
 }
 
 std::vector<TLoopCandidate> BestSpaced(std::vector<TLoopCandidate> Candidates, int32_t Count, int32_t MinSpacing)
 {
     std::sort(Candidates.begin(), Candidates.end(), [](const TLoopCandidate& a, const TLoopCandidate& b) {
-        return std::tie(a.Cost, a.Start, a.End) < std::tie(b.Cost, b.Start, b.End);
+        return std::tie(a.Rank, a.Start, a.End) < std::tie(b.Rank, b.Start, b.End);
     });
     std::vector<TLoopCandidate> chosen;
     for (const TLoopCandidate& candidate : Candidates) {
