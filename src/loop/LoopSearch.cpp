@@ -293,7 +293,7 @@ namespace {
 // the loops (s, s + Length) with a full window, kept as running sums while
 // s steps along the wave: the ramp-weighted sum of the W terms before s
 // (times W, as integers, so that stepping adds no rounding) and their plain
-// sum.
+// sum, and the same for the level of the W samples played from s on.
 class TSlidingSeam {
 public:
     TSlidingSeam(TSamples Wave, int32_t Length, int32_t Window, int32_t Start)
@@ -303,15 +303,24 @@ public:
             const TTerm term = Term(Start - 1 - j);
             FRamp += term * (Window - j);
             FBox += term;
+            const TTerm following = Following(Start + j);
+            FAfter += following * (Window - j);
+            FAfterBox += following;
         }
     }
 
-    // The weights are W times those of the seam cost; they add up to W (W + 1) / 2.
+    // The weights are W times those of the seam cost; they add up to
+    // W (W + 1) / 2 on either side of the seam.
     double Cost() const
     {
+        const double weight = FWindow * (FWindow + 1.0) / 2;
         const double level = static_cast<double>(FRamp.Sum);
-        return TSeamSums::SeamRatio(static_cast<double>(FRamp.Diff), static_cast<double>(FRamp.Energy),
-                                    level * level / (FWindow * (FWindow + 1.0)));
+        const double mean = level / (2 * weight);
+        const double following = static_cast<double>(FAfter.Energy) - 2 * mean * static_cast<double>(FAfter.Sum) +
+                                 mean * mean * weight;
+        const double offset = level * level / (2 * weight);
+        return TSeamSums::SeamRatio(static_cast<double>(FRamp.Diff),
+                                    std::max(static_cast<double>(FRamp.Energy), 2 * following + offset), offset);
     }
 
     void Step()
@@ -319,6 +328,9 @@ public:
         const TTerm entering = Term(FStart);
         FRamp = FRamp + entering * FWindow - FBox;
         FBox = FBox + entering - Term(FStart - FWindow);
+        const TTerm leaving = Following(FStart);
+        FAfterBox = FAfterBox - leaving + Following(FStart + FWindow);
+        FAfter = FAfter - leaving * FWindow + FAfterBox;
         ++FStart;
     }
 
@@ -347,11 +359,19 @@ private:
         return {(a - b) * (a - b), a * a + b * b, a + b};
     }
 
+    // The sample played after the seam at t: only its level counts.
+    TTerm Following(int64_t t) const
+    {
+        const int64_t b = FWave[t];
+        return {0, b * b, b};
+    }
+
     const int16_t* FWave;
     int32_t FLength;
     int32_t FWindow;
     int32_t FStart;
     TTerm FRamp, FBox;
+    TTerm FAfter, FAfterBox; // the ramp mirrored over the samples from s on, and their plain sum
 };
 
 } // namespace
