@@ -1,10 +1,7 @@
 // How clean the automatic loop is on sampled instruments whose loops their
 // makers set by hand (the SoundFont and the GUS patches Debian installs),
-// by a measure independent of our seam cost: the RMS of the difference
-// between the stretch played before the loop end and the stretch before the
-// loop start, over 2 ms and over 10 ms (the larger counts), relative to the
-// loop's RMS. A loop quieter than a quarter of the sound's loudest 20 ms
-// (in power) is no answer.
+// by a measure independent of our seam cost (JoinMismatch in
+// tests/support/InstrumentSamples.h).
 //
 // For each library: the share of samples whose automatic loop is as clean
 // as the maker's (within 0.005, or below 0.01), the median measure of both,
@@ -27,48 +24,6 @@
 
 namespace {
 
-double At(const TInstrumentSample& Sound, int64_t I)
-{
-    return I >= 0 && I < static_cast<int64_t>(Sound.Samples.size()) ? Sound.Samples[static_cast<std::size_t>(I)] : 0.0;
-}
-
-double MeanSquare(const TInstrumentSample& Sound, int64_t From, int64_t To)
-{
-    double sum = 0;
-    for (int64_t i = From; i < To; ++i)
-        sum += At(Sound, i) * At(Sound, i);
-    return To > From ? sum / static_cast<double>(To - From) : 0.0;
-}
-
-double LoudestFrame(const TInstrumentSample& Sound)
-{
-    const int32_t frame = SamplesOfMs(20, Sound.Rate);
-    const auto count = static_cast<int64_t>(Sound.Samples.size());
-    double loudest = MeanSquare(Sound, 0, std::min<int64_t>(frame, count));
-    for (int64_t from = 0; from + frame <= count; from += frame / 2)
-        loudest = std::max(loudest, MeanSquare(Sound, from, from + frame));
-    return loudest;
-}
-
-constexpr double kNoAnswer = 9.99;
-
-// The independent measure of the loop Start .. End-1; kNoAnswer for a quiet one.
-double Measure(const TInstrumentSample& Sound, int32_t Start, int32_t End, double Loudest)
-{
-    const double level = MeanSquare(Sound, Start, End);
-    if (End <= Start || level <= 0 || level < 0.25 * Loudest)
-        return kNoAnswer;
-    double worst = 0;
-    for (const double ms : {2.0, 10.0}) {
-        const int32_t w = SamplesOfMs(ms, Sound.Rate);
-        double diff = 0;
-        for (int32_t k = -w; k < 0; ++k)
-            diff += (At(Sound, End + k) - At(Sound, Start + k)) * (At(Sound, End + k) - At(Sound, Start + k));
-        worst = std::max(worst, std::sqrt(diff / w / level));
-    }
-    return worst;
-}
-
 double Median(std::vector<double> Values)
 {
     if (Values.empty())
@@ -85,10 +40,10 @@ void Evaluate(const char* Library, const std::vector<TInstrumentSample>& Sounds,
     for (const TInstrumentSample& sound : Sounds) {
         const auto began = std::chrono::steady_clock::now();
         const auto loops = AutoLoops(sound.Samples, sound.Rate, {});
-        seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
-        const double loudest = LoudestFrame(sound);
-        const double maker = Measure(sound, sound.LoopStart, sound.LoopEnd, loudest);
-        const double our = loops.empty() ? kNoAnswer : Measure(sound, loops.front().Start, loops.front().End, loudest);
+        const double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
+        seconds += took;
+        const double maker = JoinMismatch(sound, sound.LoopStart, sound.LoopEnd);
+        const double our = loops.empty() ? kNoAnswer : JoinMismatch(sound, loops.front().Start, loops.front().End);
         const bool clean = our <= maker + 0.005 || our < 0.01;
         asClean += clean;
         answered += our < kNoAnswer;
@@ -101,12 +56,15 @@ void Evaluate(const char* Library, const std::vector<TInstrumentSample>& Sounds,
             ratedGood += SeamQualityOf(makerCost) == TSeamQuality::Good;
             ratedPoor += SeamQualityOf(makerCost) == TSeamQuality::Poor;
         }
-        if (List)
-            std::printf("%-28s %6.2f s %6d Hz  maker %8d..%-8d %.4f (cost %.4f)  ours %8d..%-8d %.4f (cost %.4f)%s\n",
+        if (List) {
+            const auto part = SustainedPart(sound.Samples, sound.Rate, {1, static_cast<int32_t>(sound.Samples.size())},
+                                            SamplesOfMs(100, sound.Rate));
+            std::printf("%-28s %6.2f s %6d Hz  maker %8d..%-8d %.4f (cost %.4f)  ours %8d..%-8d %.4f (cost %.4f) %4.0f ms part %d..%d%s\n",
                         sound.Name.c_str(), static_cast<double>(sound.Samples.size()) / sound.Rate, sound.Rate,
                         sound.LoopStart, sound.LoopEnd, maker, makerCost, loops.empty() ? 0 : loops.front().Start,
                         loops.empty() ? 0 : loops.front().End, our, loops.empty() ? 0.0 : loops.front().Cost,
-                        clean ? "" : "  WORSE");
+                        1000 * took, part ? part->From : 0, part ? part->To : 0, clean ? "" : "  WORSE");
+        }
     }
     const auto share = [&](int Count, int Of) { return Of > 0 ? 100.0 * Count / Of : 0.0; };
     const int count = static_cast<int>(Sounds.size());

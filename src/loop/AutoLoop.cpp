@@ -11,7 +11,8 @@ constexpr double kFrameMs = 20.0;
 constexpr double kSilenceDb = 20.3; // -70 dB of full scale, as a mean square in dB
 constexpr double kAttackDb = 6.0;
 constexpr double kReleaseDb = 15.0;
-constexpr double kLoudDb = 20.0;
+constexpr double kLoudDb = 10.0;
+constexpr int64_t kLoudFrames = 5;
 constexpr double kSteadyDbPerFrame = 0.5;
 constexpr int32_t kFewestFrames = 3;
 constexpr int32_t kFewestPeakFrames = 2;
@@ -27,7 +28,7 @@ constexpr int64_t kFewestStarts = 16;
 // Sample pairs the searches from spread starts may compare in all: more
 // starts for short sounds, at least kFewestStarts for long ones.
 constexpr int64_t kStartWorkBudget = 100'000'000;
-constexpr int32_t kSlidLengths = 64;
+constexpr int32_t kSlidLengths = 24;
 constexpr int32_t kFewestSlidLengths = 4;
 // Start positions all lengths may be measured at in all.
 constexpr int64_t kSlideBudget = 20'000'000;
@@ -40,9 +41,63 @@ constexpr int64_t kLongerShare = 4;
 // Positions nearby each polishing step ranks.
 constexpr int32_t kPolishChoices = 4;
 // The longer comparison windows of the rank, besides the seam cost's own.
-constexpr double kLongWindowsMs[] = {30.0, 60.0};
+constexpr double kLongWindowsMs[] = {10.0, 30.0};
 // The windows promising lengths are searched with: the short and the long.
 constexpr std::size_t kSearchedWindows = 2;
+
+// A loop holds the sound at about its full level: one whose mean square is
+// below a quarter of the loudest frame's (6 dB down) makes a held note fade
+// audibly before it holds, and comes after every louder loop.
+class TLoudness {
+public:
+    // Loops inside Searched, against the loudest of the frames of Whole.
+    TLoudness(TSamples Wave, TRegion Searched, TRegion Whole, int32_t Frame)
+        : FFrom(Searched.From), FSquares(1, 0.0)
+    {
+        for (int32_t i = Searched.From; i < Searched.To; ++i)
+            FSquares.push_back(FSquares.back() + Square(Wave, i));
+        for (int32_t from = Whole.From; Frame > 0 && from + Frame <= Whole.To; from += Frame) {
+            double sum = 0;
+            for (int32_t i = from; i < from + Frame; ++i)
+                sum += Square(Wave, i);
+            FLoudest = std::max(FLoudest, sum / Frame);
+        }
+    }
+    bool Quiet(const TLoopCandidate& Loop) const { return MeanSquare(Loop.Start, Loop.End) < kQuietShare * FLoudest; }
+
+    // The first and last starts in From .. To of loud loops of Length
+    // samples; From .. To itself when none is loud.
+    TRegion LoudStarts(int32_t Length, int32_t From, int32_t To) const
+    {
+        const auto loud = [&](int32_t Start) { return !Quiet({Start, Start + Length}); };
+        int32_t first = From;
+        while (first <= To && !loud(first))
+            ++first;
+        if (first > To)
+            return {From, To};
+        int32_t last = To;
+        while (!loud(last))
+            --last;
+        return {first, last};
+    }
+
+private:
+    double MeanSquare(int32_t From, int32_t To) const
+    {
+        const auto last = static_cast<int64_t>(FSquares.size()) - 1;
+        const int64_t from = std::clamp<int64_t>(From - FFrom, 0, last), to = std::clamp<int64_t>(To - FFrom, 0, last);
+        return to > from ? (FSquares[static_cast<std::size_t>(to)] - FSquares[static_cast<std::size_t>(from)]) /
+                               static_cast<double>(to - from)
+                         : 0.0;
+    }
+
+    static double Square(TSamples Wave, int32_t I) { return double{Wave[static_cast<std::size_t>(I)]} * Wave[static_cast<std::size_t>(I)]; }
+
+    static constexpr double kQuietShare = 0.25;
+    int32_t FFrom;
+    std::vector<double> FSquares; // running sum of squares from FFrom
+    double FLoudest = 0;
+};
 
 // Loops are ranked by their seam costs with the short window of the seam
 // cost and longer ones, each relative to the best cost with that window
@@ -51,7 +106,7 @@ constexpr std::size_t kSearchedWindows = 2;
 // poor one with another.
 class TSeamRank {
 public:
-    TSeamRank(int32_t Rate, double ShortMs)
+    TSeamRank(int32_t Rate, double ShortMs, TLoudness Loudness) : FLoudness(std::move(Loudness))
     {
         Windows.emplace_back(SamplesOfMs(ShortMs, Rate));
         for (const double ms : kLongWindowsMs)
@@ -59,10 +114,11 @@ public:
         FBest.assign(Windows.size(), 1.0);
     }
     std::vector<TSeamWindow> Windows; // the seam cost's own first
+    const TLoudness& Loudness() const { return FLoudness; }
 
     // Sets the best costs the ranks are relative to, those of Candidates,
-    // and gives each candidate its rank as its cost; each cost is measured
-    // once.
+    // and gives each candidate its seam cost and rank; each cost is
+    // measured once.
     void RankAll(TSamples Wave, std::vector<TLoopCandidate>& Candidates)
     {
         std::vector<std::vector<double>> costs;
@@ -73,43 +129,62 @@ public:
                 FBest[i] = std::min(FBest[i], cost.back());
             }
         }
-        for (std::size_t c = 0; c < Candidates.size(); ++c)
-            Candidates[c].Cost = RankOf(costs[c]);
+        for (std::size_t c = 0; c < Candidates.size(); ++c) {
+            Candidates[c].Cost = costs[c].front();
+            Candidates[c].Rank = RankOf(Candidates[c], costs[c]);
+        }
     }
-    // Loop with its rank as its cost.
+    // Loop with its seam cost and rank.
     TLoopCandidate Ranked(TSamples Wave, TLoopCandidate Loop) const
     {
         std::vector<double> cost;
         for (const TSeamWindow& window : Windows)
             cost.push_back(window.Cost(Wave, Loop.Start, Loop.End));
-        Loop.Cost = RankOf(cost);
+        Loop.Cost = cost.front();
+        Loop.Rank = RankOf(Loop, cost);
         return Loop;
     }
 
-    // The best ranked of Ranked (ranks as costs), as BestSpaced picks them,
-    // with their seam costs.
-    std::vector<TLoopCandidate> BestWithSeamCosts(TSamples Wave, std::vector<TLoopCandidate> Ranked, int32_t Count,
-                                                  int32_t MinSpacing) const
+    // The best of Ranked, as BestSpaced picks them, ordered first by the
+    // quality word of their seam costs (no loop comes before one whose
+    // seam cost is rated better), quiet loops after all others. Their ranks
+    // become the quality's index (plus 3 for a quiet loop) plus the rank
+    // above mapped into 0 .. 1.
+    std::vector<TLoopCandidate> Best(std::vector<TLoopCandidate> Ranked, int32_t Count, int32_t MinSpacing) const
     {
-        std::vector<TLoopCandidate> best = BestSpaced(std::move(Ranked), Count, MinSpacing);
-        for (TLoopCandidate& loop : best)
-            loop.Cost = Windows.front().Cost(Wave, loop.Start, loop.End);
-        return best;
+        for (TLoopCandidate& loop : Ranked) {
+            const double ratio = std::fmod(loop.Rank, kQuietRank);
+            loop.Rank = (loop.Rank >= kQuietRank ? 3.0 : 0.0) + static_cast<double>(SeamQualityOf(loop.Cost)) +
+                        ratio / (1.0 + ratio);
+        }
+        return BestSpaced(std::move(Ranked), Count, MinSpacing);
     }
 
 private:
-    // The worst of Costs (one per window) relative to the best with its window.
-    double RankOf(const std::vector<double>& Costs) const
+    // The worst of Costs (one per window) relative to the best with its
+    // window; kQuietRank more for a quiet loop.
+    double RankOf(const TLoopCandidate& Loop, const std::vector<double>& Costs) const
     {
-        double rank = 0;
+        double ratio = 0;
         for (std::size_t i = 0; i < Windows.size(); ++i)
-            rank = std::max(rank, Costs[i] / (FBest[i] + kRankFloor));
-        return rank;
+            ratio = std::max(ratio, Costs[i] / (FBest[i] + kRankFloor));
+        return ratio + (FLoudness.Quiet(Loop) ? kQuietRank : 0.0);
     }
 
     static constexpr double kRankFloor = 1e-6;
+    static constexpr double kQuietRank = 1e9; // above any ratio (at most 2 / kRankFloor)
+    TLoudness FLoudness;
     std::vector<double> FBest;
 };
+
+// The level is measured in frames of kFrameMs, shorter in a region of
+// fewer than kFewestFrames * 3 of them (a sampled instrument's single
+// cycles); 0 when the region is too short for frames of kShortestLoopSamples.
+int32_t FrameOf(int32_t Rate, TRegion Region)
+{
+    const int32_t frame = std::min(SamplesOfMs(kFrameMs, std::max(Rate, 1)), Region.Length() / (3 * kFewestFrames));
+    return frame < kShortestLoopSamples ? 0 : frame;
+}
 
 // Mean-square level in dB of each whole frame of Region.
 std::vector<double> FrameLevels(TSamples Wave, TRegion Region, int32_t Frame)
@@ -125,12 +200,29 @@ std::vector<double> FrameLevels(TSamples Wave, TRegion Region, int32_t Frame)
     return levels;
 }
 
-// The frames first .. last (inclusive) as samples of the wave.
-TRegion FramesAsRegion(TRegion Region, int32_t Frame, int64_t First, int64_t Last)
+// The frames first .. last (inclusive) as samples of the wave; a part that
+// reaches the last whole frame runs on to the region's end (a sound that
+// stops without a release, often right after its maker's loop).
+TRegion FramesAsRegion(TRegion Region, int32_t Frame, int64_t First, int64_t Last, int64_t Frames)
 {
     if (Last < First)
         return {Region.From, Region.From};
-    return {static_cast<int32_t>(Region.From + First * Frame), static_cast<int32_t>(Region.From + (Last + 1) * Frame)};
+    return {static_cast<int32_t>(Region.From + First * Frame),
+            Last + 1 >= Frames ? Region.To : static_cast<int32_t>(Region.From + (Last + 1) * Frame)};
+}
+
+std::vector<double> Smoothed(const std::vector<double>& Level)
+{
+    std::vector<double> smoothed(Level.size());
+    const auto count = static_cast<int64_t>(Level.size());
+    for (int64_t f = 0; f < count; ++f) {
+        const int64_t from = std::max<int64_t>(0, f - kLoudFrames / 2), to = std::min(count, f + kLoudFrames / 2 + 1);
+        double power = 0;
+        for (int64_t g = from; g < to; ++g)
+            power += std::pow(10.0, Level[static_cast<std::size_t>(g)] / 10);
+        smoothed[static_cast<std::size_t>(f)] = 10 * std::log10(power / static_cast<double>(to - from));
+    }
+    return smoothed;
 }
 
 TRegion SteadyPart(const std::vector<double>& Level, double Peak, TRegion Region, int32_t Frame)
@@ -146,16 +238,20 @@ TRegion SteadyPart(const std::vector<double>& Level, double Peak, TRegion Region
         --release;
     while (release > attack && Level[release - 1] - Level[release] > kSteadyDbPerFrame)
         --release;
-    // The longest run of loud frames between the two, less a frame either side.
+    // The longest run of loud frames between the two, less a frame either
+    // side; loud by the level over kLoudFrames around each frame, so that
+    // the swell of a held note does not break the run.
+    const std::vector<double> loud = Smoothed(Level);
+    const double loudest = *std::max_element(loud.begin(), loud.end());
     int64_t bestFirst = 0;
     int64_t bestLast = -1;
     for (int64_t f = attack; f <= release;) {
-        if (Level[f] < Peak - kLoudDb) {
+        if (loud[f] < loudest - kLoudDb) {
             ++f;
             continue;
         }
         int64_t last = f;
-        while (last + 1 <= release && Level[last + 1] >= Peak - kLoudDb)
+        while (last + 1 <= release && loud[last + 1] >= loudest - kLoudDb)
             ++last;
         if (last - f > bestLast - bestFirst) {
             bestFirst = f;
@@ -163,7 +259,9 @@ TRegion SteadyPart(const std::vector<double>& Level, double Peak, TRegion Region
         }
         f = last + 1;
     }
-    return FramesAsRegion(Region, Frame, bestFirst + 1, bestLast - 1);
+    // A run reaching the last frame is kept whole there: the sound stops loud.
+    const int64_t last = bestLast + 1 >= count ? bestLast : bestLast - 1;
+    return FramesAsRegion(Region, Frame, bestFirst + 1, last, count);
 }
 
 TRegion LoosePart(const std::vector<double>& Level, double Peak, TRegion Region, int32_t Frame)
@@ -174,7 +272,7 @@ TRegion LoosePart(const std::vector<double>& Level, double Peak, TRegion Region,
     int64_t last = static_cast<int64_t>(Level.size()) - 1;
     while (last > first && Level[last] < Peak - kLoudDb)
         --last;
-    return FramesAsRegion(Region, Frame, first + 1, last);
+    return FramesAsRegion(Region, Frame, first + 1, last, static_cast<int64_t>(Level.size()));
 }
 
 // The frames within 6 dB of the peak on either side of the loudest one, for
@@ -188,7 +286,7 @@ TRegion PeakPart(const std::vector<double>& Level, double Peak, TRegion Region, 
         --first;
     while (last + 1 < static_cast<int64_t>(Level.size()) && Level[last + 1] >= Peak - kAttackDb)
         ++last;
-    return FramesAsRegion(Region, Frame, first, last);
+    return FramesAsRegion(Region, Frame, first, last, static_cast<int64_t>(Level.size()));
 }
 
 TLoopSearchOptions SearchWithin(TRegion Part, int32_t MinLength, int32_t Window)
@@ -216,11 +314,11 @@ TLoopCandidate Polish(TSamples Wave, TLoopCandidate Loop, TLoopSearchOptions Opt
         const TLoopCandidate before = Loop;
         Options.TargetSample = Loop.Start;
         for (const TLoopCandidate& moved : BestLoopStarts(Wave, Loop.End, Options))
-            if (const TLoopCandidate better = Rank.Ranked(Wave, moved); better.Cost < Loop.Cost)
+            if (const TLoopCandidate better = Rank.Ranked(Wave, moved); better.Rank < Loop.Rank)
                 Loop = better;
         Options.TargetSample = Loop.End;
         for (const TLoopCandidate& moved : BestLoopEnds(Wave, Loop.Start, Options))
-            if (const TLoopCandidate better = Rank.Ranked(Wave, moved); better.Cost < Loop.Cost)
+            if (const TLoopCandidate better = Rank.Ranked(Wave, moved); better.Rank < Loop.Rank)
                 Loop = better;
         if (Loop.Start == before.Start && Loop.End == before.End)
             break;
@@ -232,7 +330,9 @@ TLoopCandidate Polish(TSamples Wave, TLoopCandidate Loop, TLoopSearchOptions Opt
 
 std::optional<TRegion> SustainedPart(TSamples Wave, int32_t Rate, TRegion Region, int32_t MinLength)
 {
-    const int32_t frame = SamplesOfMs(kFrameMs, Rate);
+    const int32_t frame = FrameOf(Rate, Region);
+    if (frame < 1)
+        return std::nullopt;
     const std::vector<double> level = FrameLevels(Wave, Region, frame);
     if (static_cast<int32_t>(level.size()) < kFewestPeakFrames)
         return std::nullopt;
@@ -266,13 +366,20 @@ bool Audible(TSamples Wave, int32_t Rate, TRegion Region)
     return !level.empty() && *std::max_element(level.begin(), level.end()) >= kSilenceDb;
 }
 
-// The region of Options within the wave, and within it the sustained part
-// when asked for; none when there is no such part.
-std::optional<TRegion> SearchRegion(TSamples Wave, int32_t Rate, const TAutoLoopOptions& Options)
+// The region of Options within the wave from sample 1 on (a loop starting
+// at 0 is no loop in a bank), and within it the sustained part when asked
+// for; none when there is no such part, or no rate to measure time by.
+TRegion WholeRegion(TSamples Wave, const TAutoLoopOptions& Options)
 {
     const int32_t count = static_cast<int32_t>(Wave.size());
-    const TRegion region{std::clamp(Options.From, 0, count),
-                         Options.To > Options.From ? std::min(Options.To, count) : count};
+    return {std::clamp(Options.From, 1, std::max(1, count)), Options.To > Options.From ? std::min(Options.To, count) : count};
+}
+
+std::optional<TRegion> SearchRegion(TSamples Wave, int32_t Rate, const TAutoLoopOptions& Options)
+{
+    const TRegion region = WholeRegion(Wave, Options);
+    if (Rate < 1 || region.Length() < 2 * kShortestLoopSamples)
+        return std::nullopt;
     if (!Options.FindSustainedPart)
         return Audible(Wave, Rate, region) ? std::optional(region) : std::nullopt;
     return SustainedPart(Wave, Rate, region, SamplesOfMs(Options.MinLengthMs, Rate));
@@ -328,7 +435,7 @@ TRegion SearchedMiddle(TRegion Part, int32_t Rate)
 // but at most a quarter of the room.
 int32_t ShortestLoop(int32_t Rate, int32_t Room, const TAutoLoopOptions& Options)
 {
-    return std::max(1, std::min(SamplesOfMs(Options.MinLengthMs, Rate), Room / 4));
+    return std::max(kShortestLoopSamples, std::min(SamplesOfMs(Options.MinLengthMs, Rate), Room / 8));
 }
 
 } // namespace
@@ -336,11 +443,11 @@ int32_t ShortestLoop(int32_t Rate, int32_t Room, const TAutoLoopOptions& Options
 std::vector<TLoopCandidate> AutoLoops(TSamples Wave, int32_t Rate, const TAutoLoopOptions& Options)
 {
     const std::optional<TRegion> part = SearchRegion(Wave, Rate, Options);
-    if (!part || part->Length() < 2)
+    if (!part || part->Length() < 2 * kShortestLoopSamples)
         return {};
     const TRegion region = SearchedMiddle(*part, Rate);
     const int32_t loopLength = ShortestLoop(Rate, region.Length(), Options);
-    TSeamRank rank(Rate, Options.WindowMs);
+    TSeamRank rank(Rate, Options.WindowMs, TLoudness(Wave, region, WholeRegion(Wave, Options), FrameOf(Rate, *part)));
     const int32_t count = static_cast<int32_t>(Wave.size());
     std::vector<TLoopCandidate> slid;
     for (std::size_t i = 0; i < kSearchedWindows; ++i) {
@@ -355,10 +462,15 @@ std::vector<TLoopCandidate> AutoLoops(TSamples Wave, int32_t Rate, const TAutoLo
                 if (length + near < loopLength)
                     continue;
                 for (std::size_t w = i; w < (i == 0 ? 1 : rank.Windows.size()); ++w) {
+                    // A loop shorter than a window is ranked with it, but not
+                    // slid with it: each start would be measured one by one.
+                    if (w > 0 && length + near < rank.Windows[w].Half())
+                        continue;
                     const int32_t edge = w == 0 ? 0 : rank.Windows[w].Half();
-                    if (const auto loop =
-                            BestStartForLength(Wave, length + near, std::max(region.From, edge),
-                                               std::min(region.To, count - edge) - length - near, rank.Windows[w].Half()))
+                    const TRegion starts = rank.Loudness().LoudStarts(
+                        length + near, std::max(region.From, edge), std::min(region.To, count - edge) - length - near);
+                    if (const auto loop = BestStartForLength(Wave, length + near, starts.From, starts.To,
+                                                             rank.Windows[w].Half()))
                         slid.push_back(*loop);
                 }
             }
@@ -368,7 +480,7 @@ std::vector<TLoopCandidate> AutoLoops(TSamples Wave, int32_t Rate, const TAutoLo
     const TLoopSearchOptions search = SearchWithin(region, loopLength, rank.Windows.front().Half());
     for (TLoopCandidate& loop : slid)
         loop = Polish(Wave, loop, search, SamplesOfMs(kPolishRadiusMs, Rate), rank);
-    return rank.BestWithSeamCosts(Wave, std::move(slid), Options.Count, SamplesOfMs(Options.MinSpacingMs, Rate));
+    return rank.Best(std::move(slid), Options.Count, SamplesOfMs(Options.MinSpacingMs, Rate));
 }
 
 std::vector<TLoopCandidate> AutoLoopEnds(TSamples Wave, int32_t Rate, int32_t Start, const TAutoLoopOptions& Options)
@@ -388,7 +500,7 @@ std::vector<TLoopCandidate> AutoLoopEnds(TSamples Wave, int32_t Rate, int32_t St
     if (room.Length() < 2)
         return {};
     // The best ends with the short and with the long window, ranked.
-    TSeamRank rank(Rate, Options.WindowMs);
+    TSeamRank rank(Rate, Options.WindowMs, TLoudness(Wave, room, *region, FrameOf(Rate, *region)));
     const int32_t spacing = SamplesOfMs(Options.MinSpacingMs, Rate);
     std::vector<TLoopCandidate> ends;
     for (std::size_t i = 0; i < kSearchedWindows; ++i) {
@@ -400,5 +512,5 @@ std::vector<TLoopCandidate> AutoLoopEnds(TSamples Wave, int32_t Rate, int32_t St
             ends.push_back(loop);
     }
     rank.RankAll(Wave, ends);
-    return rank.BestWithSeamCosts(Wave, std::move(ends), Options.Count, spacing);
+    return rank.Best(std::move(ends), Options.Count, spacing);
 }

@@ -61,7 +61,7 @@ struct TAutoLoopOptions {
     double WindowMs = kDefaultSeamWindowMs;
     int32_t Count = 1;
     double MinSpacingMs = 1.0; // between the results
-    int32_t Starts = 64; // loop starts tried across the part, fewer for long parts
+    int32_t Starts = 16; // loop starts tried across the part, fewer for long parts
 };
 
 struct TRegion {

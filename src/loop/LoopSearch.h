@@ -76,6 +76,6 @@ int64_t SearchWork(int64_t Candidates, int32_t Window);
 std::optional<TLoopCandidate> BestStartForLength(TSamples Wave, int32_t Length, int32_t From, int32_t To,
                                                  int32_t Window);
 
-// Picks from Candidates, best first, at most Count with no two starts and
-// no two ends both within MinSpacing of each other.
+// Picks from Candidates, best (lowest rank) first, at most Count with no two
+// starts and no two ends both within MinSpacing of each other.
 std::vector<TLoopCandidate> BestSpaced(std::vector<TLoopCandidate> Candidates, int32_t Count, int32_t MinSpacing);

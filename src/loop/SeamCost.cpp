@@ -40,14 +40,30 @@ double TSeamWindow::Cost(TSamples Wave, int32_t Start, int32_t End) const
     if (low >= 0)
         return CostAtWaveStart(Wave, End);
     const float* weights = FWeights.data() + FHalf + low;
-    if (-low <= length)
-        return SeamSums(Wave.data() + End + low, Wave.data() + Start + low, weights, -low).Ratio();
-    // The loop is shorter than the window: before its end the listener
-    // hears the loop again.
-    std::vector<int16_t> played(static_cast<std::size_t>(-low));
-    for (int32_t k = low; k < 0; ++k)
-        played[static_cast<std::size_t>(k - low)] = Wave[static_cast<std::size_t>(Start + ((k % length) + length) % length)];
-    return SeamSums(played.data(), Wave.data() + Start + low, weights, -low).Ratio();
+    TSeamSums sums;
+    if (-low <= length) {
+        sums = SeamSums(Wave.data() + End + low, Wave.data() + Start + low, weights, -low);
+    } else {
+        // The loop is shorter than the window: before its end the listener
+        // hears the loop again.
+        std::vector<int16_t> played(static_cast<std::size_t>(-low));
+        for (int32_t k = low; k < 0; ++k)
+            played[static_cast<std::size_t>(k - low)] =
+                Wave[static_cast<std::size_t>(Start + ((k % length) + length) % length)];
+        sums = SeamSums(played.data(), Wave.data() + Start + low, weights, -low);
+    }
+    return sums.Ratio(FollowingLevel(Wave, Start, length, sums.Mean()));
+}
+
+double TSeamWindow::FollowingLevel(TSamples Wave, int32_t Start, int32_t Length, double Mean) const
+{
+    const int32_t count = std::min({FHalf, Length, static_cast<int32_t>(Wave.size()) - Start});
+    double level = 0;
+    for (int32_t j = 0; j < count; ++j) {
+        const double centred = Wave[static_cast<std::size_t>(Start + j)] - Mean;
+        level += FWeights[static_cast<std::size_t>(FHalf - 1 - j)] * centred * centred;
+    }
+    return 2 * level;
 }
 
 double SeamCost(TSamples Wave, int32_t Start, int32_t End, int32_t HalfWindowSamples)

@@ -44,6 +44,8 @@ TEST(LoopSearchTest, KeepsCountSpacingRangeAndMinimumLength)
         EXPECT_LE(PeriodsOff(loop.Length(), 100.37), 1.0);
     }
     EXPECT_TRUE(BestLoopEnds(tone, 4000, {.TargetSample = 100, .RadiusSamples = 10, .MinLengthSamples = 1}).empty());
+    // Nothing shorter than the shortest loop, whatever the minimum asked for.
+    EXPECT_TRUE(BestLoopEnds(tone, 1000, {.TargetSample = 1001, .RadiusSamples = 1, .MinLengthSamples = 1}).empty());
 }
 
 TEST(LoopSearchTest, SlidingALengthMeasuresEveryStartLikeTheSeamCost)

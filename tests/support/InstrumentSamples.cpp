@@ -1,6 +1,7 @@
 #include "InstrumentSamples.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -127,4 +128,52 @@ std::vector<TInstrumentSample> ReadPatchSamples(const std::string& Folder)
     for (const auto& path : paths)
         ReadPatch(path, samples);
     return samples;
+}
+
+namespace {
+
+double At(const TInstrumentSample& Sound, int64_t I)
+{
+    return I >= 0 && I < static_cast<int64_t>(Sound.Samples.size()) ? Sound.Samples[static_cast<std::size_t>(I)] : 0.0;
+}
+
+double MeanSquare(const TInstrumentSample& Sound, int64_t From, int64_t To)
+{
+    double sum = 0;
+    for (int64_t i = From; i < To; ++i)
+        sum += At(Sound, i) * At(Sound, i);
+    return To > From ? sum / static_cast<double>(To - From) : 0.0;
+}
+
+int32_t SamplesIn(double Ms, int32_t Rate)
+{
+    return std::max(1, static_cast<int32_t>(std::lround(Ms * Rate / 1000)));
+}
+
+double LoudestFrame(const TInstrumentSample& Sound)
+{
+    const int32_t frame = SamplesIn(20, Sound.Rate);
+    const auto count = static_cast<int64_t>(Sound.Samples.size());
+    double loudest = MeanSquare(Sound, 0, std::min<int64_t>(frame, count));
+    for (int64_t from = 0; from + frame <= count; from += std::max(1, frame / 2))
+        loudest = std::max(loudest, MeanSquare(Sound, from, from + frame));
+    return loudest;
+}
+
+} // namespace
+
+double JoinMismatch(const TInstrumentSample& Sound, int32_t Start, int32_t End)
+{
+    const double level = MeanSquare(Sound, Start, End);
+    if (End <= Start || level <= 0 || level < 0.25 * LoudestFrame(Sound))
+        return kNoAnswer;
+    double worst = 0;
+    for (const double ms : {2.0, 10.0}) {
+        const int32_t w = SamplesIn(ms, Sound.Rate);
+        double diff = 0;
+        for (int32_t k = -w; k < 0; ++k)
+            diff += (At(Sound, End + k) - At(Sound, Start + k)) * (At(Sound, End + k) - At(Sound, Start + k));
+        worst = std::max(worst, std::sqrt(diff / w / level));
+    }
+    return worst;
 }

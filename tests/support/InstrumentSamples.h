@@ -27,3 +27,11 @@ std::vector<TInstrumentSample> ReadSoundFontSamples(const std::string& Path);
 // The looping (forward, not ping-pong) waves of every .pat file under
 // Folder, in path order; empty when the folder is missing.
 std::vector<TInstrumentSample> ReadPatchSamples(const std::string& Folder);
+
+// An independent judge of a loop Start .. End-1 (not our seam cost): the
+// RMS of the difference between the stretch played before the loop end and
+// the stretch before the loop start, over 2 ms and over 10 ms (the larger
+// counts), relative to the loop's RMS. kNoAnswer for a loop whose mean
+// square is below a quarter of the sound's loudest 20 ms.
+inline constexpr double kNoAnswer = 9.99;
+double JoinMismatch(const TInstrumentSample& Sound, int32_t Start, int32_t End);
