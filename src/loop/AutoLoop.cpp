@@ -91,7 +91,7 @@ private:
                          : 0.0;
     }
 
-    static double Square(TSamples Wave, int32_t I) { return double{Wave[static_cast<std::size_t>(I)]} * Wave[static_cast<std::size_t>(I)]; }
+    static double Square(TSamples Wave, int32_t I) { return static_cast<double>(Wave[static_cast<std::size_t>(I)]) * Wave[static_cast<std::size_t>(I)]; }
 
     static constexpr double kQuietShare = 0.25;
     int32_t FFrom;
