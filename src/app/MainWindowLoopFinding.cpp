@@ -7,7 +7,6 @@
 #include "app/MainWindow.h"
 #include "app/ProgramSettings.h"
 
-#include "common/Format.h"
 #include "loop/LoopFinder.h"
 #include "view/GraphImage.h"
 #include "view/SeamView.h"
