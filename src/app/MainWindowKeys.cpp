@@ -1,5 +1,6 @@
 // The keys of the main window's commands. Where the platform has a standard
 // key for a command it is used; the menus show every key beside its item.
+// The play key is the playback controller's.
 
 #include "app/MainWindow.h"
 
@@ -7,8 +8,6 @@
 #include <QKeySequence>
 
 namespace {
-
-const QKeySequence kPlayKey(Qt::Key_Space);
 
 // All the platform's bindings of a standard key (Redo has two on some
 // desktops), or Fallback where the platform has none (save as on some).
@@ -41,18 +40,7 @@ void TMainForm::AssignShortcuts()
         {MainMenu1_ViewAll, Key(Qt::CTRL | Qt::Key_0)},
         {MainMenu1_ZoomIn, Standard(QKeySequence::ZoomIn, "Ctrl++")},
         {MainMenu1_ZoomOut, Standard(QKeySequence::ZoomOut, "Ctrl+-")},
-        {MainMenu1_PlayStart, {kPlayKey}},
     };
     for (const auto& [action, key] : keys)
         action->setShortcuts(key);
-}
-
-// The play key plays when idle and stops while a wave plays; the menu shows
-// it beside whichever of the two it does. Undo and redo rest while playing.
-void TMainForm::PlayingChanged(bool Playing)
-{
-    FPlaying = Playing;
-    MainMenu1_PlayStart->setShortcut(Playing ? QKeySequence() : kPlayKey);
-    MainMenu1_PlsyStop->setShortcut(Playing ? kPlayKey : QKeySequence());
-    UpdateUndoActions();
 }

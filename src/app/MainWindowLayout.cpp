@@ -1,25 +1,30 @@
 // The main window as its form lays it out: components and their settings, the
-// main menu, the toolbar, the wave list's columns, the four file dialogs and
-// the keys of the commands. Behaviour lives in MainWindow.cpp and its
-// companions; the views' pop-up menus in MainWindowPopups.cpp.
+// main menu, the toolbar, the views' pop-up menus and the four file dialogs,
+// and the wiring of the commands to the parts that carry them out.
 
 #include "app/MainWindow.h"
 
+#include "app/LoopEditController.h"
+#include "app/PlaybackController.h"
+#include "app/SoundFiles.h"
 #include "app/Version.h"
-#include "playback/LowLVPCM.h"
+#include "app/ViewPopupMenu.h"
+#include "app/WaveListModel.h"
+#include "app/WaveTable.h"
+#include "app/WaveViews.h"
 #include "view/GraphImage.h"
 #include "view/ScrolledGraphImage.h"
+#include "view/SeamView.h"
 
 #include <QAction>
-#include <QHeaderView>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QSplitter>
 #include <QStatusBar>
-#include <QTableWidget>
-#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <QUndoStack>
 
 namespace {
 
@@ -34,20 +39,10 @@ QIcon ImageListIcon(int Image)
     return QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(kIconFiles[Image])));
 }
 
-struct TColumn {
-    const char* Title;
-    int Width;
-    int MinWidth;
-};
-const TColumn kColumns[] = {
-    {"ファイル名", 150, 100}, {"周波数(Hz)", 80, 60}, {"長さ(msec)", 80, 60},
-    {"サンプル数", 80, 60},   {"ループ始点", 80, 60}, {"ループ終点", 80, 60},
-};
-
 } // namespace
 
 QAction* TMainForm::NewAction(const char* Name, const QString& Caption, const QString& Hint, int Image,
-                              void (TMainForm::*Handler)())
+                              std::function<void()> Handler)
 {
     auto* action = new QAction(Caption, this);
     action->setObjectName(QLatin1String(Name));
@@ -56,34 +51,61 @@ QAction* TMainForm::NewAction(const char* Name, const QString& Caption, const QS
     if (Image >= 0)
         action->setIcon(ImageListIcon(Image));
     if (Handler)
-        connect(action, &QAction::triggered, this, [this, Handler] { RunCommand([this, Handler] { (this->*Handler)(); }); });
+        connect(action, &QAction::triggered, this, [this, Handler] { RunCommand(Handler); });
     return action;
 }
 
 void TMainForm::CreateActions()
 {
-    MainMenu1_New = NewAction("MainMenu1_New", "新規作成(&N)", "新規作成", 0, &TMainForm::MainMenu1_NewClick);
-    MainMenu1_OpenKSD = NewAction("MainMenu1_OpenKSD", "KSDを開く(&L)...", "KSDを開く", 1, &TMainForm::MainMenu1_OpenKSDClick);
-    MainMenu1_OverwriteKSD = NewAction("MainMenu1_OverwriteKSD", "KSDを上書き保存(&S)...", "KSDを上書き保存", 2,
-                                       &TMainForm::MainMenu1_OverwriteKSDClick);
-    MainMenu1_SaveAsKSD = NewAction("MainMenu1_SaveAsKSD", "KSDを名前をつけて保存(&A)...", "KSDを名前をつけて保存", -1,
-                                    &TMainForm::MainMenu1_SaveAsKSDClick);
-    MainMenu1_ExportVBK = NewAction("MainMenu1_ExportVBK", "VBKのエクスポート(&E)...", "VBKのエクスポート", 3,
-                                    &TMainForm::MainMenu1_ExportVBKClick);
-    MainMenu1_Exit = NewAction("MainMenu1_Exit", "終了(&X)", {}, -1, &TMainForm::MainMenu1_ExitClick);
-    MainMenu1_AddWave = NewAction("MainMenu1_AddWave", "wav追加(&A)...", "wav追加", 4, &TMainForm::MainMenu1_AddWaveClick);
-    MainMenu1_DeleteWave = NewAction("MainMenu1_DeleteWave", "wav削除(&D)...", "wav削除", 5, &TMainForm::MainMenu1_DeleteWaveClick);
-    MainMenu1_MoveUp = NewAction("MainMenu1_MoveUp", "上に移動(&U)", "上に移動", 6, &TMainForm::MainMenu1_MoveUpClick);
-    MainMenu1_MoveDown = NewAction("MainMenu1_MoveDown", "下に移動(&D)", "下に移動", 7, &TMainForm::MainMenu1_MoveDownClick);
-    MainMenu1_LoopStart = NewAction("MainMenu1_LoopStart", "ループ始点(&S)", "ループ始点", 11, &TMainForm::MainMenu1_LoopStartClick);
-    MainMenu1_LoopEnd = NewAction("MainMenu1_LoopEnd", "ループ終点(&E)", "ループ終点", 12, &TMainForm::MainMenu1_LoopEndClick);
-    MainMenu1_LoopClear = NewAction("MainMenu1_LoopClear", "ループクリア(&C)", "ループクリア", 13, &TMainForm::MainMenu1_LoopClearClick);
-    MainMenu1_ViewAll = NewAction("MainMenu1_ViewAll", "全体表示(&A)", "全体表示", 8, &TMainForm::MainMenu1_ViewAllClick);
-    MainMenu1_ZoomIn = NewAction("MainMenu1_ZoomIn", "ズームイン(&I)", "ズームイン", 9, &TMainForm::MainMenu1_ZoomInClick);
-    MainMenu1_ZoomOut = NewAction("MainMenu1_ZoomOut", "ズームアウト(&O)", "ズームアウト", 10, &TMainForm::MainMenu1_ZoomOutClick);
-    MainMenu1_PlayStart = NewAction("MainMenu1_PlayStart", "再生(&P)", "再生", 14, &TMainForm::MainMenu1_PlayStartClick);
-    MainMenu1_PlsyStop = NewAction("MainMenu1_PlsyStop", "停止(&S)", "停止", 15, &TMainForm::MainMenu1_PlayStopClick);
-    MainMenu1_About = NewAction("MainMenu1_About", "バージョン情報(&A)...", {}, -1, &TMainForm::MainMenu1_AboutClick);
+    const auto loops = [this] { return FLoops; };
+    MainMenu1_New = NewAction("MainMenu1_New", tr("新規作成(&N)"), tr("新規作成"), 0, [this] { MainMenu1_NewClick(); });
+    MainMenu1_OpenKSD = NewAction("MainMenu1_OpenKSD", tr("KSDを開く(&L)..."), tr("KSDを開く"), 1,
+                                  [this] { MainMenu1_OpenKSDClick(); });
+    MainMenu1_OverwriteKSD = NewAction("MainMenu1_OverwriteKSD", tr("KSDを上書き保存(&S)..."), tr("KSDを上書き保存"), 2,
+                                       [this] { MainMenu1_OverwriteKSDClick(); });
+    MainMenu1_SaveAsKSD = NewAction("MainMenu1_SaveAsKSD", tr("KSDを名前をつけて保存(&A)..."),
+                                    tr("KSDを名前をつけて保存"), -1, [this] { SaveKSDAs(); });
+    MainMenu1_ExportVBK = NewAction("MainMenu1_ExportVBK", tr("VBKのエクスポート(&E)..."), tr("VBKのエクスポート"), 3,
+                                    [this] { MainMenu1_ExportVBKClick(); });
+    MainMenu1_Exit = NewAction("MainMenu1_Exit", tr("終了(&X)"), {}, -1, [this] { close(); });
+    MainMenu1_Undo = NewAction("MainMenu1_Undo", tr("元に戻す(&U)"), {}, -1, [this] { FModel->UndoStack().undo(); });
+    MainMenu1_Redo = NewAction("MainMenu1_Redo", tr("やり直し(&R)"), {}, -1, [this] { FModel->UndoStack().redo(); });
+    MainMenu1_AddWave = NewAction("MainMenu1_AddWave", tr("wav追加(&A)..."), tr("wav追加"), 4,
+                                  [this] { MainMenu1_AddWaveClick(); });
+    MainMenu1_DeleteWave = NewAction("MainMenu1_DeleteWave", tr("wav削除(&D)..."), tr("wav削除"), 5,
+                                     [this] { FModel->DeleteWave(WaveListView->SelectedIndex()); });
+    MainMenu1_MoveUp = NewAction("MainMenu1_MoveUp", tr("上に移動(&U)"), tr("上に移動"), 6, [this] {
+        const int32_t i = WaveListView->SelectedIndex();
+        FModel->MoveWave(i, i - 1);
+    });
+    MainMenu1_MoveDown = NewAction("MainMenu1_MoveDown", tr("下に移動(&D)"), tr("下に移動"), 7, [this] {
+        const int32_t i = WaveListView->SelectedIndex();
+        FModel->MoveWave(i, i + 1);
+    });
+    MainMenu1_LoopStart = NewAction("MainMenu1_LoopStart", tr("ループ始点(&S)"), tr("ループ始点"), 11,
+                                    [loops] { loops()->ChangeLoopPointAtCursor(true); });
+    MainMenu1_LoopEnd = NewAction("MainMenu1_LoopEnd", tr("ループ終点(&E)"), tr("ループ終点"), 12,
+                                  [loops] { loops()->ChangeLoopPointAtCursor(false); });
+    MainMenu1_LoopClear = NewAction("MainMenu1_LoopClear", tr("ループクリア(&C)"), tr("ループクリア"), 13,
+                                    [loops] { loops()->RemoveLoop(); });
+    MainMenu1_FindLoop = NewAction("MainMenu1_FindLoop", tr("ループを自動検出(&F)"), tr("ループを自動検出"), -1,
+                                   [loops] { loops()->FindLoop(nullptr, false); });
+    MainMenu1_FindLoopWide = NewAction("MainMenu1_FindLoopWide", tr("ループ終点を広く検索(&W)"), {}, -1,
+                                       [loops] { loops()->FindLoop(nullptr, true); });
+    MainMenu1_SnapToZero = NewAction("MainMenu1_SnapToZero", tr("ゼロクロスに合わせる(&Z)"), tr("ゼロクロスに合わせる"), -1, {});
+    MainMenu1_SnapToZero->setIcon(QIcon(":/icons/snap-zero.svg"));
+    MainMenu1_ViewAll = NewAction("MainMenu1_ViewAll", tr("全体表示(&A)"), tr("全体表示"), 8, [this] { FViews->ShowWholeWave(); });
+    MainMenu1_ZoomIn = NewAction("MainMenu1_ZoomIn", tr("ズームイン(&I)"), tr("ズームイン"), 9, [this] {
+        if (!FLoops->ZoomSeamView(true))
+            FViews->ZoomIn();
+    });
+    MainMenu1_ZoomOut = NewAction("MainMenu1_ZoomOut", tr("ズームアウト(&O)"), tr("ズームアウト"), 10, [this] {
+        if (!FLoops->ZoomSeamView(false))
+            FViews->ZoomOut();
+    });
+    MainMenu1_PlayStart = NewAction("MainMenu1_PlayStart", tr("再生(&P)"), tr("再生"), 14, [this] { FPlayback->Play(SelectedWave()); });
+    MainMenu1_PlsyStop = NewAction("MainMenu1_PlsyStop", tr("停止(&S)"), tr("停止"), 15, [this] { FPlayback->Stop(); });
+    MainMenu1_About = NewAction("MainMenu1_About", tr("バージョン情報(&A)..."), {}, -1, [this] { FPrompter->ShowModal(*VersionForm); });
 
     // The fixed spans of the detail view, in seconds as numerator/denominator.
     struct TSpan {
@@ -93,25 +115,21 @@ void TMainForm::CreateActions()
         int32_t Denominator;
     };
     const TSpan spans[] = {
-        {"MainMenu1_View10ms", "0.01秒表示(&1)", 10, 1000}, {"MainMenu1_View50ms", "0.05秒表示(&2)", 50, 1000},
-        {"MainMenu1_View100ms", "0.1秒表示(&3)", 100, 1000}, {"MainMenu1_View500ms", "0.5秒表示(&4)", 500, 1000},
-        {"MainMenu1_View1sec", "1秒表示(&5)", 1, 1},          {"MainMenu1_View5sec", "5秒表示(&6)", 5, 1},
+        {"MainMenu1_View10ms", QT_TR_NOOP("0.01秒表示(&1)"), 10, 1000}, {"MainMenu1_View50ms", QT_TR_NOOP("0.05秒表示(&2)"), 50, 1000},
+        {"MainMenu1_View100ms", QT_TR_NOOP("0.1秒表示(&3)"), 100, 1000}, {"MainMenu1_View500ms", QT_TR_NOOP("0.5秒表示(&4)"), 500, 1000},
+        {"MainMenu1_View1sec", QT_TR_NOOP("1秒表示(&5)"), 1, 1},          {"MainMenu1_View5sec", QT_TR_NOOP("5秒表示(&6)"), 5, 1},
     };
-    for (const TSpan& span : spans) {
-        QAction* action = NewAction(span.Name, QString::fromUtf8(span.Caption), {}, -1, nullptr);
-        connect(action, &QAction::triggered, this, [this, span] {
-            RunCommand([this, span] { ViewSpan(span.Numerator, span.Denominator); });
-        });
-        FViewSpanActions.push_back(action);
-    }
+    for (const TSpan& span : spans)
+        FViewSpanActions.push_back(NewAction(span.Name, tr(span.Caption), {}, -1, [this, span] {
+            FViews->ShowSeconds(span.Numerator, span.Denominator);
+        }));
 }
-
 void TMainForm::CreateMenus()
 {
-    QMenu* file = menuBar()->addMenu("ファイル(&F)");
+    QMenu* file = menuBar()->addMenu(tr("ファイル(&F)"));
     file->setObjectName("MainMenu1_File");
     file->addActions({MainMenu1_New, MainMenu1_OpenKSD});
-    MainMenu1_Recent = file->addMenu("最近使ったファイル(&R)");
+    MainMenu1_Recent = file->addMenu(tr("最近使ったファイル(&R)"));
     MainMenu1_Recent->setObjectName("MainMenu1_Recent");
     file->addSeparator();
     file->addActions({MainMenu1_OverwriteKSD, MainMenu1_SaveAsKSD});
@@ -120,7 +138,7 @@ void TMainForm::CreateMenus()
     file->addSeparator();
     file->addAction(MainMenu1_Exit);
 
-    MainMenu1_Edit = menuBar()->addMenu("編集(&E)");
+    MainMenu1_Edit = menuBar()->addMenu(tr("編集(&E)"));
     MainMenu1_Edit->setObjectName("MainMenu1_Edit");
     MainMenu1_Edit->addActions({MainMenu1_Undo, MainMenu1_Redo});
     MainMenu1_Edit->addSeparator();
@@ -129,8 +147,10 @@ void TMainForm::CreateMenus()
     MainMenu1_Edit->addActions({MainMenu1_MoveUp, MainMenu1_MoveDown});
     MainMenu1_Edit->addSeparator();
     MainMenu1_Edit->addActions({MainMenu1_LoopStart, MainMenu1_LoopEnd, MainMenu1_LoopClear});
+    MainMenu1_Edit->addSeparator();
+    MainMenu1_Edit->addActions({MainMenu1_FindLoop, MainMenu1_FindLoopWide, MainMenu1_SnapToZero});
 
-    QMenu* view = menuBar()->addMenu("表示(&V)");
+    QMenu* view = menuBar()->addMenu(tr("表示(&V)"));
     view->setObjectName("MainMenu1_View");
     view->addAction(MainMenu1_ViewAll);
     view->addSeparator();
@@ -139,11 +159,11 @@ void TMainForm::CreateMenus()
     for (QAction* span : FViewSpanActions)
         view->addAction(span);
 
-    QMenu* play = menuBar()->addMenu("演奏(&P)");
+    QMenu* play = menuBar()->addMenu(tr("演奏(&P)"));
     play->setObjectName("MainMenu1_Play");
     play->addActions({MainMenu1_PlayStart, MainMenu1_PlsyStop});
 
-    QMenu* help = menuBar()->addMenu("ヘルプ(&H)");
+    QMenu* help = menuBar()->addMenu(tr("ヘルプ(&H)"));
     help->setObjectName("MainMenu1_Help");
     help->addAction(MainMenu1_About);
 }
@@ -170,8 +190,8 @@ void TMainForm::CreateToolBar()
         {"ToolButton_ZoomIn", MainMenu1_ZoomIn},    {"ToolButton_ZoomOut", MainMenu1_ZoomOut},
         {nullptr, nullptr},                         {"ToolButton_LoopStart", MainMenu1_LoopStart},
         {"ToolButton_LoopEnd", MainMenu1_LoopEnd},  {"ToolButton_LoopClear", MainMenu1_LoopClear},
-        {nullptr, nullptr},                         {"ToolButton_Play", MainMenu1_PlayStart},
-        {"ToolButton_Stop", MainMenu1_PlsyStop},
+        {"ToolButton_SnapToZero", MainMenu1_SnapToZero}, {nullptr, nullptr},
+        {"ToolButton_Play", MainMenu1_PlayStart},   {"ToolButton_Stop", MainMenu1_PlsyStop},
     };
     for (const auto& [name, action] : buttons) {
         if (!action) {
@@ -181,40 +201,14 @@ void TMainForm::CreateToolBar()
         ToolBar1->addAction(action);
         QWidget* button = ToolBar1->widgetForAction(action);
         button->setObjectName(QLatin1String(name));
-        button->setFixedWidth(26);
+        if (action != MainMenu1_SnapToZero) // the form's buttons are fixed
+            button->setFixedWidth(26);
     }
 }
 
 void TMainForm::CreateWidgets()
 {
-    WaveListView = new QTableWidget(0, static_cast<int>(std::size(kColumns)));
-    WaveListView->setObjectName("WaveListView");
-    WaveListView->setMinimumHeight(32);
-    WaveListView->setShowGrid(true);
-    WaveListView->setSelectionMode(QAbstractItemView::SingleSelection);
-    WaveListView->setSelectionBehavior(QAbstractItemView::SelectRows);
-    WaveListView->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    WaveListView->verticalHeader()->hide();
-    // Rows as high as the font, so the list shows all the rows its height holds.
-    WaveListView->verticalHeader()->setMinimumSectionSize(1);
-    WaveListView->verticalHeader()->setDefaultSectionSize(WaveListView->fontMetrics().height() + 2);
-    WaveListView->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    WaveListView->horizontalHeader()->setHighlightSections(false);
-    WaveListView->horizontalHeader()->setMinimumSectionSize(60);
-    for (int c = 0; c < static_cast<int>(std::size(kColumns)); ++c) {
-        WaveListView->setHorizontalHeaderItem(c, new QTableWidgetItem(QString::fromUtf8(kColumns[c].Title)));
-        WaveListView->setColumnWidth(c, kColumns[c].Width);
-    }
-    // Keep each column at least as wide as its minimum.
-    connect(WaveListView->horizontalHeader(), &QHeaderView::sectionResized, this, [this](int c, int, int size) {
-        if (c >= 0 && c < static_cast<int>(std::size(kColumns)) && size < kColumns[c].MinWidth)
-            WaveListView->setColumnWidth(c, kColumns[c].MinWidth);
-    });
-    connect(WaveListView, &QTableWidget::itemSelectionChanged, this, [this] {
-        if (!FSelectingFromCode)
-            RunCommand([this] { WaveListViewClick(); });
-    });
-    connect(WaveListView, &QTableWidget::cellClicked, this, [this] { RunCommand([this] { WaveListViewClick(); }); });
+    WaveListView = new TWaveTable(*FModel);
 
     const auto makeView = [](const char* name, int minHeight) {
         auto* view = new TGraphImage;
@@ -227,6 +221,9 @@ void TMainForm::CreateWidgets()
     };
     AllWaveGraphImage = makeView("AllWaveGraphImage", 16);
     PartWaveGraphImage = makeView("PartWaveGraphImage", 16);
+    SeamView = new TSeamView;
+    SeamView->setObjectName("SeamView");
+    SeamView->setMinimumHeight(16);
 
     Splitter2 = new QSplitter(Qt::Vertical);
     Splitter2->setObjectName("Splitter2");
@@ -236,16 +233,14 @@ void TMainForm::CreateWidgets()
     // The detail view scrolls and zooms through the wave; the span it asks
     // for is remembered in the wave like any other.
     auto* detailPane = new TScrolledGraphImage(PartWaveGraphImage);
-    connect(detailPane, &TScrolledGraphImage::OnViewRequest, this, [this](int32_t Start, int32_t End) {
-        RunCommand([this, Start, End] {
-            if (TWaveInfo* wave = SelectedWave())
-                StoreAndShowView(*wave, Start, End);
-        });
-    });
+    connect(detailPane, &TScrolledGraphImage::OnViewRequest, this,
+            [this](int32_t Start, int32_t End) { RunCommand([this, Start, End] { FViews->ShowSpan(Start, End); }); });
     Splitter2->addWidget(detailPane);
+    Splitter2->addWidget(SeamView);
     Splitter2->setStretchFactor(0, 0);
     Splitter2->setStretchFactor(1, 1);
-    Splitter2->setSizes({72, 200});
+    Splitter2->setStretchFactor(2, 0);
+    Splitter2->setSizes({72, 200, 72});
 
     Splitter1 = new QSplitter(Qt::Vertical, this);
     Splitter1->setObjectName("Splitter1");
@@ -258,18 +253,68 @@ void TMainForm::CreateWidgets()
     Splitter1->setSizes({100, 275});
     setCentralWidget(Splitter1);
 
-    // The status bar shows the loop's seam cost: as high as its text needs.
+    // The status bar shows the loop's seam cost, and whether the bank holds
+    // the loop: as high as its text needs.
     statusBar()->setObjectName("StatusBar1");
+    SeamCostLabel = new QLabel;
+    SeamCostLabel->setObjectName("SeamCostLabel");
+    statusBar()->addWidget(SeamCostLabel);
+    BankLoopLabel = new QLabel;
+    BankLoopLabel->setObjectName("BankLoopLabel");
+    statusBar()->addWidget(BankLoopLabel);
 
-    CursorTimer = new QTimer(this);
-    CursorTimer->setObjectName("CursorTimer");
-    CursorTimer->setInterval(20);
-    connect(CursorTimer, &QTimer::timeout, this, [this] { RunCommand([this] { CursorTimerTimer(); }); });
-
-    WaveOpenDialog = {TFileDialog::TKind::OpenMany, "waveファイル(*.wav);;すべてのファイル(*)", {}, {}};
-    KSDOpenDialog = {TFileDialog::TKind::Open, "ksdファイル(*.ksd);;すべてのファイル(*)", {}, {}};
-    KSDSaveDialog = {TFileDialog::TKind::Save, "KSDファイル(*.ksd);;すべてのファイル(*)", "ksd", {}};
-    ExportVBKDialog = {TFileDialog::TKind::Save, "VBKファイル(*.vbk);;すべてのファイル(*)", "vbk", {}};
+    const QString all = tr("すべてのファイル");
+    WaveOpenDialog = {TFileDialog::TKind::OpenMany, SoundFileFilter(tr("サウンドファイル"), tr("waveファイル"), all), {}, {}};
+    KSDOpenDialog = {TFileDialog::TKind::Open, tr("ksdファイル(*.ksd);;すべてのファイル(*)"), {}, {}};
+    KSDSaveDialog = {TFileDialog::TKind::Save, tr("KSDファイル(*.ksd);;すべてのファイル(*)"), "ksd", {}};
+    ExportVBKDialog = {TFileDialog::TKind::Save, tr("VBKファイル(*.vbk);;すべてのファイル(*)"), "vbk", {}};
 
     VersionForm = new TVersionForm(this);
+}
+
+// The controllers need the views and the actions they drive.
+void TMainForm::CreateControllers(std::shared_ptr<TWaveOutDevice> Device)
+{
+    FViews = std::make_unique<TWaveViews>(AllWaveGraphImage, PartWaveGraphImage, *FPrompter);
+    FPlayback = new TPlaybackController(std::move(Device), *FViews, this);
+    FPlayback->BindPlayKey(MainMenu1_PlayStart, MainMenu1_PlsyStop);
+    connect(FPlayback, &TPlaybackController::PlayingChanged, this, [this](bool Playing) { SetPlayingState(Playing); });
+    connect(FPlayback, &TPlaybackController::ErrorOccurred, this,
+            [this](const QString& Title, const QString& Text) { FPrompter->ShowError(this, Title, Text); });
+    FLoops = new TLoopEditController(
+        *FModel, *FViews,
+        {SeamView, SeamCostLabel, BankLoopLabel, MainMenu1_SnapToZero, WaveListView,
+         [this] { return WaveListView->SelectedIndex(); }},
+        this);
+}
+
+void TMainForm::CreatePopupMenus()
+{
+    const auto selected = [this] { return SelectedWave(); };
+    for (auto [view, prefix, enlarge, wholeWave] :
+         {std::tuple{AllWaveGraphImage, "AGIPopupMenu", tr("選択範囲を別ウィンドウで拡大表示"), false},
+          std::tuple{PartWaveGraphImage, "PGIPopupMenu", tr("選択範囲を拡大表示"), true}}) {
+        auto* menu = new TViewPopupMenu(view, prefix, enlarge, wholeWave, selected, this);
+        const auto item = [this](QAction* Action, std::function<void()> Handler) {
+            if (Action)
+                connect(Action, &QAction::triggered, this, [this, Handler] { RunCommand(Handler); });
+        };
+        item(menu->Enlarge, [this, view = view] { FViews->EnlargeSelection(view); });
+        item(menu->WholeWave, [this] { FViews->ShowWholeWave(); });
+        item(menu->ClearSelection, [this] { FViews->ClearSelections(); });
+        item(menu->SetLoopStart, [this, view = view] { FLoops->ChangeLoopPoint(true, view->Cursor()); });
+        item(menu->SetLoopEnd, [this, view = view] { FLoops->ChangeLoopPoint(false, view->Cursor()); });
+        item(menu->SetLoop, [this, view = view] { FLoops->ChangeLoop(view->SelectStart(), view->SelectEnd()); });
+        item(menu->ClearLoop, [this] { FLoops->RemoveLoop(); });
+        item(menu->FindLoop, [this, view = view] { FLoops->FindLoop(view, false); });
+
+        // The views' own mouse handling runs first; these follow it.
+        connect(view, &TGraphImage::OnMouseDown, this,
+                [this, view = view] { RunCommand([this, view] { FLoops->MouseDown(view); }); });
+        connect(view, &TGraphImage::OnMouseUp, this, [this] { RunCommand([this] { FLoops->MouseUp(); }); });
+        connect(view, &TGraphImage::OnMarkerMove, this,
+                [this, view = view](TGraphImage*, Qt::KeyboardModifiers, TMarkerStatus* marker, int) {
+                    RunCommand([this, view, marker] { FLoops->MarkerMoved(view, marker); });
+                });
+    }
 }

@@ -13,7 +13,7 @@
 TVersionForm::TVersionForm(QWidget* Parent) : QDialog(Parent)
 {
     setObjectName("VersionForm");
-    setWindowTitle("About");
+    setWindowTitle(tr("About"));
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
 
     auto* panel = new QFrame(this);
@@ -28,15 +28,15 @@ TVersionForm::TVersionForm(QWidget* Parent) : QDialog(Parent)
         l->adjustSize();
         texts |= l->geometry();
     };
-    label("ProductName", "Vantrel ボイスバンク作成ツール", 65, 12);
+    label("ProductName", tr("Vantrel ボイスバンク作成ツール"), 65, 12);
     label("VersionLabel", QString::fromStdString("Version " + ProgramVersionText()), 65, 30);
     label("Copyright", "Copyright (C) 2026 Vantrel developers", 65, 48);
-    label("Label1", "ご利用いただきありがとうございます。", 14, 80);
+    label("Label1", tr("ご利用いただきありがとうございます。"), 14, 80);
     // The panel's margins: 14 on the left of the notices line, as much right.
     const int margin = 14;
     panel->setGeometry(8, 8, std::max(241, texts.right() + 1 + margin), std::max(113, texts.bottom() + 1 + margin));
 
-    auto* ok = new QPushButton("OK(&O)", this);
+    auto* ok = new QPushButton(tr("OK(&O)"), this);
     ok->setObjectName("OKButton");
     const int width = panel->width() + 18;
     ok->setGeometry((width - 81) / 2, panel->geometry().bottom() + 10, 81, 25);

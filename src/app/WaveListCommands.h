@@ -1,9 +1,9 @@
 #pragma once
-// The undo steps of the document. Every change to the wave list (adding,
+// The undo steps of the wave list. Every change to the list (adding,
 // deleting, moving a wave, changing a loop) is one of these commands pushed
-// on the window's QUndoStack; redo() carries the change out (also the first
-// time), undo() takes it back. They change the document only through
-// TWaveListEditor, which keeps the list rows and the views showing it.
+// on the list model's QUndoStack; redo() carries the change out (also the
+// first time), undo() takes it back. They change the list only through
+// TWaveListEditor, the list model's side they see.
 
 #include "document/WaveInfo.h"
 
@@ -13,8 +13,9 @@
 #include <memory>
 #include <vector>
 
-// A wave's loop points and whether its row shows each as a number or as "-"
-// (a point only the user never set shows "-"); the markers follow the row.
+// A wave's loop points and whether the window shows each as a number (in
+// its row, and as a marker in the views) or as "-" (a point the user never
+// set).
 struct TLoopState {
     int32_t Start = 0;
     int32_t End = 0;
@@ -23,14 +24,14 @@ struct TLoopState {
     bool operator==(const TLoopState&) const = default;
 };
 
-// The window as the commands see it. Every operation keeps row i showing
-// wave i, and the views showing the selected row's wave.
+// The list as the commands see it (TWaveListModel); the views follow its
+// signals.
 class TWaveListEditor {
 public:
     // Puts Wave into the list at Index, with its row.
     virtual void InsertWave(int32_t Index, std::unique_ptr<TWaveInfo> Wave) = 0;
-    // Takes the wave at Index out with its row; when it was selected no row
-    // is selected afterwards and the views are empty.
+    // Takes the wave at Index out with its row; when it was shown no row is
+    // selected afterwards and the views are empty.
     virtual std::unique_ptr<TWaveInfo> TakeWave(int32_t Index) = 0;
     // Swaps the waves at Upper and Upper + 1, with their rows.
     virtual void SwapWaves(int32_t Upper) = 0;

@@ -103,8 +103,8 @@ void RequireNewOrListFile(const std::string& Path)
 std::string ConversionAndStoredLoop(const TWaveInfo& Wave)
 {
     std::string text;
-    if (!Wave.Source().empty())
-        text += "\tconverted from " + Wave.Source();
+    if (!Wave.ConvertedFrom().empty())
+        text += "\tconverted from " + Wave.ConvertedFrom();
     if (const auto& stored = Wave.StoredLoop()) {
         const char* const types[] = {"forward", "alternating", "backward"};
         const std::string type = stored->Type < 3 ? types[stored->Type] : Format("type %u", stored->Type);

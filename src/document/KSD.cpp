@@ -301,7 +301,7 @@ void TKSD::LoadFromFile(const std::string& FileName)
             continue;
         FWaves.push_back(ReadFile(entry.FileName));
         TWaveInfo& wave = *FWaves.back();
-        const std::string fault = StoredLoopFault(wave, entry.LoopStart, entry.LoopEnd);
+        const std::string fault = ListedLoopFault(wave, entry.LoopStart, entry.LoopEnd);
         if (!fault.empty()) {
             DeleteWave(Count() - 1);
             throw EKSDException(fault);

@@ -17,7 +17,7 @@ std::string LoopRangeFault(const TWaveInfo& Wave, int32_t Start, int32_t End)
     return {};
 }
 
-std::string StoredLoopFault(const TWaveInfo& Wave, int32_t Start, int32_t End)
+std::string ListedLoopFault(const TWaveInfo& Wave, int32_t Start, int32_t End)
 {
     std::string fault = LoopRangeFault(Wave, Start, End);
     if (fault.empty() && End != 0 && Start > End)

@@ -42,10 +42,10 @@ std::string WaveFault(const TWaveInfo& Wave, const char* Reason);
 // both fit.
 std::string LoopRangeFault(const TWaveInfo& Wave, int32_t Start, int32_t End);
 
-// LoopRangeFault, then the order of a stored loop: a start after a set end is
+// LoopRangeFault, then the order of a loop as a list file stores it: a start after a set end is
 // a fault (kLoopStartAfterEnd). A start equal to its end, and any start with
 // an end of 0 (a half-set loop), are kept as stored.
-std::string StoredLoopFault(const TWaveInfo& Wave, int32_t Start, int32_t End);
+std::string ListedLoopFault(const TWaveInfo& Wave, int32_t Start, int32_t End);
 
 // "<wave name>:" kLoopFromZeroNotInBank for a wave whose loop plays but is
 // exported as no loop (it starts at sample 0); empty for any other. Export

@@ -95,7 +95,7 @@ public:
     std::string WaveName() const;
     const TWaveFileHeader& Header() const { return FHeader; }
     // What a converted file held ("24-bit 2ch"); empty for a file read as it is.
-    const std::string& Source() const { return FSource; }
+    const std::string& ConvertedFrom() const { return FSource; }
     // The first loop of the file's "smpl" chunk, when it has a well-formed one.
     const std::optional<TStoredLoop>& StoredLoop() const { return FStoredLoop; }
 

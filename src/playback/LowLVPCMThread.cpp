@@ -1,6 +1,7 @@
 #include "playback/LowLVPCMThread.h"
 
 #include "common/Format.h"
+#include "playback/SleepingThread.h"
 
 #include <algorithm>
 #include <chrono>
@@ -83,13 +84,7 @@ void TLowLVPCMThread::SetOnError(TErrorEvent Hook)
 
 void TLowLVPCMThread::Terminate()
 {
-    {
-        std::lock_guard lock(FMailLock);
-        FTerminated = true;
-        FMailbox.notify_all();
-    }
-    if (FThread.joinable())
-        FThread.join();
+    EndSleepingThread(FMailLock, FMailbox, FTerminated, FThread);
     FEndThread.Terminate();
 }
 

@@ -1,5 +1,7 @@
 #include "playback/OnPlayEndThread.h"
 
+#include "playback/SleepingThread.h"
+
 TOnPlayEndThread::TOnPlayEndThread(TPCMErrorReporter& Errors) : FErrors(Errors)
 {
     FThread = std::thread(&TOnPlayEndThread::Run, this);
@@ -23,16 +25,7 @@ void TOnPlayEndThread::Wake()
     FWoken.notify_all();
 }
 
-void TOnPlayEndThread::Terminate()
-{
-    {
-        std::lock_guard lock(FLock);
-        FTerminated = true;
-        FWoken.notify_all();
-    }
-    if (FThread.joinable())
-        FThread.join();
-}
+void TOnPlayEndThread::Terminate() { EndSleepingThread(FLock, FWoken, FTerminated, FThread); }
 
 void TOnPlayEndThread::Run()
 {

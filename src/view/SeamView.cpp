@@ -1,5 +1,7 @@
 #include "view/SeamView.h"
 
+#include "view/ViewMapping.h"
+
 #include <QKeyEvent>
 #include <QPainter>
 
@@ -119,9 +121,10 @@ void TSeamView::Redraw()
         painter.drawLine(width / 2, 0, width / 2, height - 1);
         painter.setPen(QColor::fromRgb(kWave));
         const int64_t shown = 2 * int64_t{FSpan};
-        const auto y = [height](int16_t sample) {
-            return static_cast<int>((32767 - int64_t{sample}) * (height - 1) / 65535);
-        };
+        // Rows as the waveform views map them, over one row less, so that
+        // -32768 lands on the last row instead of just below it.
+        const TViewMapping rows{.Height = height - 1};
+        const auto y = [rows](int16_t sample) { return static_cast<int>(rows.SampleToY(sample)); };
         if (shown < width)
             DrawSampleLines(painter, y);
         else

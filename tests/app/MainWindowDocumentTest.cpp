@@ -97,7 +97,8 @@ TEST_F(MainWindowDocumentTest, AddingThreeFilesSelectsAndShowsTheThird)
     EXPECT_EQ(Overview()->ViewEnd(), 300);
     EXPECT_TRUE(Form->Modified());
     EXPECT_EQ(Prompter->Dialogs.back().Kind, TFileDialog::TKind::OpenMany);
-    EXPECT_EQ(Prompter->Dialogs.back().Filter, "waveファイル(*.wav);;すべてのファイル(*)");
+    EXPECT_EQ(Prompter->Dialogs.back().Filter,
+              "サウンドファイル(*.wav *.aif *.aiff *.aifc *.flac);;waveファイル(*.wav);;すべてのファイル(*)");
 }
 
 TEST_F(MainWindowDocumentTest, FailingAddKeepsEarlierFilesAndShowsTheLast)

@@ -86,7 +86,8 @@ TEST_F(MainWindowLoopFindingTest, SnapsOnlyWhileSnappingIsOnAndRemembersIt)
     EXPECT_EQ(Wave().LoopEnd(), 9003);
 
     // Off with the other editing commands while a wave plays.
-    Form->findChild<QMenu*>("MainMenu1_Edit")->menuAction()->setEnabled(false);
+    Trigger("MainMenu1_PlayStart");
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !List()->isEnabled(); }));
     for (const char* name : {"MainMenu1_SnapToZero", "MainMenu1_FindLoop", "MainMenu1_FindLoopWide"})
         EXPECT_FALSE(Action(name)->isEnabled()) << name;
 }

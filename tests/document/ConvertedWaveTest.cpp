@@ -101,7 +101,7 @@ TEST(ConvertedWave, EachShapeGivesExactSixteenBitMonoSamples)
         TWaveInfo wave;
         wave.LoadFromFile(path);
         EXPECT_EQ(std::vector<int16_t>(wave.Data().begin(), wave.Data().end()), c.expected) << c.name;
-        EXPECT_EQ(wave.Source(), c.source) << c.name;
+        EXPECT_EQ(wave.ConvertedFrom(), c.source) << c.name;
         EXPECT_EQ(wave.SampleCount(), static_cast<int32_t>(c.expected.size())) << c.name;
         EXPECT_EQ(wave.SamplesPerSec(), 44100) << c.name;
     }

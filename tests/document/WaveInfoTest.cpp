@@ -44,7 +44,7 @@ TEST_F(WaveInfoTest, CanonicalFileGivesHeaderValuesAndClearedPositions)
     wave.LoadFromFile(path);
     EXPECT_EQ(wave.FilePath(), path);
     EXPECT_EQ(wave.WaveName(), "tone.wav");
-    EXPECT_EQ(wave.Source(), "");
+    EXPECT_EQ(wave.ConvertedFrom(), "");
     EXPECT_EQ(wave.SampleCount(), 44100);
     EXPECT_EQ(wave.SamplesPerSec(), 44100);
     EXPECT_EQ(wave.LengthMSec(), 1000);

@@ -1,0 +1,216 @@
+#include "app/LoopEditController.h"
+
+#include "app/MainWindowConstants.h"
+#include "app/ProgramSettings.h"
+#include "app/WaveListModel.h"
+#include "app/WaveViews.h"
+#include "document/LoopRules.h"
+#include "loop/LoopFinder.h"
+#include "view/GraphImage.h"
+#include "view/SeamView.h"
+
+#include <QAction>
+#include <QLabel>
+
+#include <utility>
+
+namespace {
+
+using namespace mainform;
+
+constexpr const char* kSnapSetting = "Edit/SnapToZeroCrossings";
+
+// The loop finder the command-line tool asks too (LoopFinder.h).
+TLoopFinder FinderOf(const TWaveInfo& Wave) { return TLoopFinder(Wave.Samples(), Wave.SamplesPerSec()); }
+
+} // namespace
+
+TLoopEditController::TLoopEditController(TWaveListModel& Model, TWaveViews& Views, TParts Parts, QObject* Parent)
+    : QObject(Parent), FModel(Model), FViews(Views), FParts(std::move(Parts))
+{
+    FParts.SnapToZero->setCheckable(true);
+    FParts.SnapToZero->setChecked(ProgramSettings().value(kSnapSetting, false).toBool());
+    connect(FParts.SnapToZero, &QAction::toggled, this, [](bool On) { ProgramSettings().setValue(kSnapSetting, On); });
+    connect(&FModel, &TWaveListModel::LoopDragged, this, [this] { ShowSeam(); });
+}
+
+// ---- The loop commands ---------------------------------------------------
+
+void TLoopEditController::ChangeLoopPoint(bool Start, int32_t Position)
+{
+    const int32_t index = FParts.SelectedIndex();
+    const TWaveInfo* wave = FModel.Wave(index);
+    if (!wave)
+        return;
+    Position = SnappedLoopPoint(*wave, Position, Start);
+    if (Start) {
+        CheckLoopStart(*wave, Position);
+        FModel.SetLoop(index, Position, wave->LoopEnd(), tr("ループ始点の変更"));
+    } else {
+        CheckLoopEnd(*wave, Position);
+        FModel.SetLoop(index, wave->LoopStart(), Position, tr("ループ終点の変更"));
+    }
+}
+
+void TLoopEditController::ChangeLoopPointAtCursor(bool Start)
+{
+    if (const std::optional<int32_t> cursor = FViews.ShownCursor())
+        ChangeLoopPoint(Start, *cursor);
+}
+
+void TLoopEditController::ChangeLoop(int32_t Start, int32_t End)
+{
+    const int32_t index = FParts.SelectedIndex();
+    if (!FModel.Wave(index))
+        return;
+    if (Start != 0 && Start >= End)
+        throw ELoopOrderError(kLoopEndBeforeStart);
+    FModel.SetLoop(index, Start, End, tr("ループの設定"));
+}
+
+void TLoopEditController::RemoveLoop() { FModel.SetLoop(FParts.SelectedIndex(), 0, 0, tr("ループクリア")); }
+
+// ---- The automatic loop ----------------------------------------------------
+
+// The loop found is where it is best: it is not snapped.
+void TLoopEditController::FindLoop(const TGraphImage* View, bool Wide)
+{
+    const TWaveInfo* wave = FModel.Wave(FParts.SelectedIndex());
+    if (!wave)
+        return;
+    const TGraphImage* selected = View                              ? View
+                                  : FViews.Detail()->HasSelection() ? FViews.Detail()
+                                                                    : FViews.Overview();
+    const TLoopFinder finder = FinderOf(*wave);
+    const TFoundLoops found =
+        selected->HasSelection() ? finder.LoopsIn(selected->SelectStart(), selected->SelectEnd(), {})
+        : wave->Loop().Plays()   ? finder.BestEndsNear(wave->LoopStart(), wave->LoopEnd(),
+                                                       Wide ? kWideRadiusMs : kNearRadiusMs, {})
+                                 : finder.WholeWave({});
+    ChangeLoop(found.Loops.front().Start, found.Loops.front().End);
+}
+
+// ---- Snapping --------------------------------------------------------------
+
+// Position moved to the nearest zero crossing of the slope of the other loop
+// point (rising when that is not set), when snapping is on and there is one
+// near; Position itself otherwise.
+int32_t TLoopEditController::SnappedLoopPoint(const TWaveInfo& Wave, int32_t Position, bool Start) const
+{
+    if (!FParts.SnapToZero->isChecked())
+        return Position;
+    return FinderOf(Wave).Snap(Position, Start ? Wave.LoopEnd() : Wave.LoopStart());
+}
+
+// ---- The mouse in the views -------------------------------------------------
+
+TGraphImage* TLoopEditController::OtherView(const TGraphImage* View) const
+{
+    return View == FViews.Overview() ? FViews.Detail() : FViews.Overview();
+}
+
+void TLoopEditController::MouseDown(TGraphImage* View)
+{
+    const int32_t index = FParts.SelectedIndex();
+    if (FModel.Wave(index))
+        FSavedLoop = FModel.LoopOf(index);
+    // At most one view shows a cursor, so the loop commands know which to take.
+    OtherView(View)->SetCursorEnabled(false);
+    // The waveform views take no focus: the seam view gives its zoom keys
+    // back, and the list keeps the arrow keys.
+    if (FParts.SeamView->hasFocus())
+        FParts.FocusHome->setFocus(Qt::MouseFocusReason);
+}
+
+// A marker drag moves the loop live; on release the loop of the press comes
+// back, and a drag that left the loop start before the loop end becomes one
+// undoable step. One that did not is refused, and so is a loop end dragged
+// down to sample 0 past a set start, which would otherwise read as "no loop
+// end".
+void TLoopEditController::MouseUp()
+{
+    const bool markerOffLoop = std::exchange(FMarkerOffLoop, false);
+    const int32_t index = FParts.SelectedIndex();
+    const TWaveInfo* wave = FModel.Wave(index);
+    if (!wave)
+        return;
+    const int32_t start = wave->LoopStart();
+    const int32_t end = wave->LoopEnd();
+    if (start == FSavedLoop.Start && end == FSavedLoop.End) {
+        if (markerOffLoop) // the dragged view still shows its marker where the mouse left it
+            FModel.RestoreLoop(index, FSavedLoop);
+        return;
+    }
+    FModel.RestoreLoop(index, FSavedLoop);
+    if (end == 0 && FSavedLoop.End != 0 && start > 0)
+        throw EVantrelError(kLoopEndBeforeStart);
+    if (end != 0 && start >= end)
+        throw EVantrelError(kLoopStartAfterEnd);
+    FModel.SetLoop(index, start, end, tr("ループマーカーの移動"));
+}
+
+void TLoopEditController::MarkerMoved(TGraphImage* View, TMarkerStatus* Marker)
+{
+    const std::string name = View->GetMarkerName(Marker);
+    const int32_t index = FParts.SelectedIndex();
+    const TWaveInfo* wave = FModel.Wave(index);
+    const bool loopPoint = name == kLoopStart || name == kLoopEnd;
+    // A snapped loop point moves the other view's marker and the wave; the
+    // dragged marker follows on release (it must not be replaced mid-drag).
+    TMarkerStatus moved = *Marker;
+    if (wave && loopPoint)
+        moved.Position = SnappedLoopPoint(*wave, Marker->Position, name == kLoopStart);
+    FMarkerOffLoop |= moved.Position != Marker->Position;
+    OtherView(View)->SetMarker(name, moved);
+    // The wave holds what its setters allow (a start inside the wave; a
+    // marker past the last sample is put back on release).
+    if (wave && loopPoint)
+        FMarkerOffLoop |= FModel.DragLoopPoint(index, name == kLoopStart, moved.Position) != moved.Position;
+}
+
+// ---- Showing the loop -------------------------------------------------------
+
+void TLoopEditController::ShowLoopOf(const TWaveInfo* Wave)
+{
+    if (Wave && Wave->LoopEnd() > 0) {
+        FViews.SetMarker(kLoopStart, kRed, Wave->LoopStart());
+        FViews.SetMarker(kLoopEnd, kGreen, Wave->LoopEnd());
+    }
+    ShowSeam();
+}
+
+void TLoopEditController::ShowLoopState(const TLoopState& Loop)
+{
+    const auto show = [this](const char* Name, TBgrColor Color, bool Shown, int32_t Position) {
+        if (Shown)
+            FViews.SetMarker(Name, Color, Position);
+        else
+            FViews.RemoveMarker(Name);
+    };
+    show(kLoopStart, kRed, Loop.StartShown, Loop.Start);
+    show(kLoopEnd, kGreen, Loop.EndShown, Loop.End);
+    ShowSeam();
+}
+
+void TLoopEditController::ShowSeam()
+{
+    const TWaveInfo* wave = FViews.Shown();
+    // A loop that plays here but that the bank will not hold is said while shown.
+    FParts.BankLoopLabel->setText(wave && wave->Loop().DroppedByBank() ? kLoopFromZeroNotInBank : "");
+    if (!wave || !wave->Loop().Plays()) {
+        FParts.SeamView->SetSeam(nullptr, 0, 0);
+        FParts.SeamCostLabel->clear();
+        return;
+    }
+    FParts.SeamView->SetSeam(wave, wave->LoopStart(), wave->LoopEnd());
+    const TSeamMeasure seam = FinderOf(*wave).Measure(wave->LoopStart(), wave->LoopEnd());
+    FParts.SeamCostLabel->setText(tr("ループの継ぎ目: %1").arg(QString::fromStdString(SeamCostText(seam.Cost))));
+}
+
+bool TLoopEditController::ZoomSeamView(bool In)
+{
+    if (!FParts.SeamView->hasFocus())
+        return false;
+    In ? FParts.SeamView->ZoomIn() : FParts.SeamView->ZoomOut();
+    return true;
+}

@@ -1,0 +1,81 @@
+#pragma once
+// TLoopEditController: editing the loop of the selected wave. It carries out
+// the loop commands of the menus and pop-ups, the marker drags in the views,
+// snapping loop points to zero crossings and the automatic loop search, and
+// shows the loop: its markers in the views, its seam in the seam view, the
+// seam cost in the status label and, for a loop from sample 0, that the bank
+// will not hold it. Loops are found, measured and snapped by the loop finder
+// the command-line tool uses (LoopFinder.h). Every loop change goes to the list model as
+// one undo step; a drag moves the loop live and becomes one step on release.
+//
+// The order rule (LoopRules.h) is applied here, before a change reaches the
+// model. Every member runs on the main thread; an exception leaves a command
+// with the loop as it was.
+
+#include "app/WaveListCommands.h"
+
+#include <QObject>
+
+#include <cstdint>
+#include <functional>
+
+class QAction;
+class QLabel;
+class QWidget;
+class TGraphImage;
+class TMarkerStatus;
+class TSeamView;
+class TWaveInfo;
+class TWaveListModel;
+class TWaveViews;
+
+class TLoopEditController : public QObject {
+    Q_OBJECT
+public:
+    struct TParts {
+        TSeamView* SeamView;
+        QLabel* SeamCostLabel;
+        QLabel* BankLoopLabel; // says when the bank will not hold the shown loop
+        QAction* SnapToZero; // checkable; its state is kept between runs
+        QWidget* FocusHome;  // takes the focus back from the seam view on a click in a view
+        std::function<int32_t()> SelectedIndex;
+    };
+    TLoopEditController(TWaveListModel& Model, TWaveViews& Views, TParts Parts, QObject* Parent = nullptr);
+
+    // The loop commands on the selected wave (none selected: nothing).
+    void ChangeLoopPoint(bool Start, int32_t Position);
+    void ChangeLoopPointAtCursor(bool Start); // at the cursor a view shows
+    // Both points at once: the end is checked against the new start only.
+    void ChangeLoop(int32_t Start, int32_t End);
+    void RemoveLoop();
+    // Inside the selection of View (or of either view when View is null);
+    // else the best end near the loop end of a wave with a loop (wider with
+    // Wide); else the automatic loop of the whole wave.
+    void FindLoop(const TGraphImage* View, bool Wide);
+
+    // The views' mouse: a press in View, its release, and a marker moved in
+    // View that Other follows.
+    void MouseDown(TGraphImage* View);
+    void MouseUp();
+    void MarkerMoved(TGraphImage* View, TMarkerStatus* Marker);
+
+    // The shown wave's loop markers: both when its loop has an end.
+    void ShowLoopOf(const TWaveInfo* Wave);
+    // The markers as the loop state shows its points.
+    void ShowLoopState(const TLoopState& Loop);
+    // The seam view and the seam cost of the shown wave's loop; after any
+    // change of the shown wave or its loop.
+    void ShowSeam();
+    // Zooms the seam view when it has the focus; false when it has not.
+    bool ZoomSeamView(bool In);
+
+private:
+    int32_t SnappedLoopPoint(const TWaveInfo& Wave, int32_t Position, bool Start) const;
+    TGraphImage* OtherView(const TGraphImage* View) const;
+
+    TWaveListModel& FModel;
+    TWaveViews& FViews;
+    TParts FParts;
+    TLoopState FSavedLoop;       // the selected wave's loop when a mouse button went down
+    bool FMarkerOffLoop = false; // a drag left a marker where the wave's loop point is not (snapped or refused)
+};

@@ -1,0 +1,228 @@
+// The main window's file commands: a new list, opening and saving list
+// files, exporting the voice bank, adding waves from files (the add dialog,
+// a drop on the window, the command line) and closing the window.
+
+#include "app/MainWindow.h"
+
+#include "app/MainWindowConstants.h"
+#include "app/PlaybackController.h"
+#include "app/SoundFiles.h"
+#include "app/WaveListModel.h"
+#include "app/WaveTable.h"
+#include "app/WaveViews.h"
+#include "app/LoopEditController.h"
+#include "document/LoopRules.h"
+
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
+
+namespace {
+
+std::string Utf8(const QString& Text) { return Text.toStdString(); }
+
+} // namespace
+
+// ---- The save question and the list ----------------------------------------
+
+bool TMainForm::ConfirmDiscard()
+{
+    if (FModel->Count() == 0 || !Modified())
+        return true;
+    switch (FPrompter->AskYesNoCancel(this, tr("確認"), tr("KSDを保存しますか？"))) {
+    case TPrompter::TAnswer::Yes:
+        if (!FFileName.isEmpty()) {
+            SaveKSDTo(FFileName);
+            return true;
+        }
+        return SaveKSDAs();
+    case TPrompter::TAnswer::No:
+        return true;
+    case TPrompter::TAnswer::Cancel:
+        break;
+    }
+    return false;
+}
+
+void TMainForm::ClearDocument()
+{
+    FPlayback->Stop();
+    FModel->Clear();
+    FViews->Show(nullptr);
+    FLoops->ShowSeam();
+    FFileName.clear();
+}
+
+void TMainForm::MainMenu1_NewClick()
+{
+    if (ConfirmDiscard())
+        ClearDocument();
+}
+
+void TMainForm::MainMenu1_OpenKSDClick()
+{
+    if (!ConfirmDiscard())
+        return;
+    KSDOpenDialog.FileName = FFileName;
+    const QStringList chosen = FPrompter->ChooseFiles(this, KSDOpenDialog);
+    if (!chosen.isEmpty())
+        OpenKSDFile(chosen.first());
+}
+
+// Replaces the list with the list file at Path; on failure the list is left
+// empty, with no file name.
+void TMainForm::OpenKSDFile(const QString& Path)
+{
+    ClearDocument();
+    FModel->Load(Utf8(Path));
+    FFileName = Path;
+    RememberFile(Path);
+}
+
+bool TMainForm::SaveKSDAs()
+{
+    KSDSaveDialog.FileName = FFileName;
+    const QStringList chosen = FPrompter->ChooseFiles(this, KSDSaveDialog);
+    if (chosen.isEmpty())
+        return false;
+    SaveKSDTo(chosen.first());
+    return true;
+}
+
+void TMainForm::SaveKSDTo(const QString& Path)
+{
+    FModel->Save(Utf8(Path));
+    FFileName = Path;
+    RememberFile(Path);
+}
+
+void TMainForm::MainMenu1_OverwriteKSDClick()
+{
+    if (!FFileName.isEmpty())
+        SaveKSDTo(FFileName);
+    else
+        SaveKSDAs();
+}
+
+void TMainForm::MainMenu1_ExportVBKClick()
+{
+    if (FModel->Count() < 1)
+        throw EVantrelError(tr("waveが登録されていません").toStdString());
+    const QStringList chosen = FPrompter->ChooseFiles(this, ExportVBKDialog);
+    if (chosen.isEmpty())
+        return;
+    const TKSD& list = FModel->Document();
+    list.Export(Utf8(chosen.first()), Utf8(FFileName)); // never over the list it came from
+    // The bank is written as its format allows; the loops it cannot hold are said.
+    QStringList dropped;
+    for (int32_t i = 0; i < list.Count(); ++i)
+        if (const std::string text = BankDropsLoop(*list.GetWave(i)); !text.empty())
+            dropped << QString::fromStdString(text);
+    if (!dropped.isEmpty())
+        FPrompter->ShowWarning(this, mainform::kTitle, dropped.join('\n'));
+}
+
+// The window may close when nothing unsaved would be lost (the same save
+// question as before the list is replaced); closing stops playback.
+bool TMainForm::FormCloseQuery()
+{
+    const bool mayClose = ConfirmDiscard();
+    if (mayClose)
+        FPlayback->Stop();
+    return mayClose;
+}
+
+void TMainForm::closeEvent(QCloseEvent* Event)
+{
+    bool mayClose = false;
+    // A save that fails here is shown, and the window stays open.
+    RunCommand([&] { mayClose = FormCloseQuery(); });
+    if (mayClose) {
+        SaveSession();
+        Event->accept();
+    } else {
+        Event->ignore();
+    }
+}
+
+// ---- Adding waves -------------------------------------------------------------
+
+void TMainForm::AppendFiles(const QStringList& Paths, TShownWave Shown)
+{
+    std::vector<std::unique_ptr<TWaveInfo>> waves;
+    const auto addRead = [&] {
+        const int last = static_cast<int>(waves.size()) - 1;
+        FModel->AppendWaves(std::move(waves), Shown == TShownWave::First ? 0 : Shown == TShownWave::Last ? last : -1);
+    };
+    try {
+        for (const QString& path : Paths)
+            waves.push_back(TKSD::ReadWave(Utf8(path)));
+    } catch (...) {
+        addRead();
+        throw;
+    }
+    addRead();
+}
+
+// Reads every chosen file; the waves read before a failing file are added
+// (one undo step), the last of them selected and shown, and the error shown.
+void TMainForm::MainMenu1_AddWaveClick() { AppendFiles(FPrompter->ChooseFiles(this, WaveOpenDialog), TShownWave::Last); }
+
+void TMainForm::dragEnterEvent(QDragEnterEvent* Event)
+{
+    if (Event->mimeData()->hasUrls())
+        Event->acceptProposedAction();
+}
+
+void TMainForm::dropEvent(QDropEvent* Event)
+{
+    QStringList names;
+    for (const QUrl& url : Event->mimeData()->urls())
+        if (url.isLocalFile())
+            names << url.toLocalFile();
+    Event->acceptProposedAction();
+    RunCommand([&] { WMDropFiles(names); });
+}
+
+// Takes the dropped files in order, by suffix: a list file replaces the
+// list, sound files are appended (the first of the drop is shown), others
+// are ignored. Sound files go into the list as one undo step at each list
+// file and at the end of the drop; the first failure ends the drop.
+void TMainForm::WMDropFiles(const QStringList& Names)
+{
+    QStringList waiting;
+    bool firstWaves = true;
+    const auto addWaiting = [&] {
+        if (waiting.isEmpty())
+            return;
+        const QStringList paths = std::exchange(waiting, {});
+        AppendFiles(paths, std::exchange(firstWaves, false) ? TShownWave::First : TShownWave::None);
+    };
+    for (const QString& name : Names) {
+        if (IsListFile(name)) {
+            addWaiting();
+            if (ConfirmDiscard())
+                OpenKSDFile(name);
+        } else if (IsSoundFile(name)) {
+            waiting << name;
+        }
+    }
+    addWaiting();
+}
+
+// A list file is opened; every other argument is read as a sound file, and
+// the waves read start the list (the first shown). Each argument that cannot
+// be read is reported on its own and the rest still open.
+void TMainForm::OpenArguments(const QStringList& Paths)
+{
+    std::vector<std::unique_ptr<TWaveInfo>> waves;
+    for (const QString& path : Paths) {
+        if (IsListFile(path))
+            RunCommand([&] { OpenKSDFile(path); });
+        else
+            RunCommand([&] { waves.push_back(TKSD::ReadWave(Utf8(path))); });
+    }
+    RunCommand([&] { FModel->AppendWaves(std::move(waves), 0); });
+}

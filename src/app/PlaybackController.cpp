@@ -1,0 +1,114 @@
+#include "app/PlaybackController.h"
+
+#include "app/MainWindowConstants.h"
+#include "app/WaveViews.h"
+#include "common/ErrorText.h"
+#include "playback/LowLVPCM.h"
+
+#include <QAction>
+#include <QKeySequence>
+#include <QTimer>
+
+namespace {
+
+using namespace mainform;
+
+constexpr uint16_t kBitsPerSample = 16;
+constexpr int kCursorIntervalMs = 20;
+const QKeySequence kPlayKey(Qt::Key_Space);
+
+} // namespace
+
+TPlaybackController::TPlaybackController(std::shared_ptr<TWaveOutDevice> Device, TWaveViews& Views, QObject* Parent)
+    : QObject(Parent), FViews(Views), FPlayer(std::make_unique<TLowLVPCM>(std::move(Device))),
+      FCursorTimer(new QTimer(this))
+{
+    FCursorTimer->setObjectName("CursorTimer");
+    FCursorTimer->setInterval(kCursorIntervalMs);
+    connect(FCursorTimer, &QTimer::timeout, this,
+            [this] { FViews.SetMarker(kPlayCursor, kBlack, FFeeder.Position()); });
+
+    FPlayer->SetnSamplesPerSec(44100);
+    FPlayer->SetwBitsPerSample(kBitsPerSample);
+    FPlayer->SetUsewaveOutGetPostion(false);
+    FPlayer->SetOnBufferEmpty([this](TPCMThread*) { FFeeder.Feed(*FPlayer); });
+    FPlayer->SetOnPlayStart(
+        [this](TPCMThread*) { QMetaObject::invokeMethod(this, [this] { Started(); }, Qt::QueuedConnection); });
+    FPlayer->SetOnPlayStop(
+        [this](TPCMThread*) { QMetaObject::invokeMethod(this, [this] { Stopped(); }, Qt::QueuedConnection); });
+    FPlayer->SetOnError([this](const std::string& Message, const std::string& Caption) {
+        const QString message = QString::fromStdString(Message);
+        const QString caption = QString::fromStdString(Caption);
+        QMetaObject::invokeMethod(
+            this, [this, message, caption] { ReportError(message, caption); }, Qt::QueuedConnection);
+    });
+}
+
+TPlaybackController::~TPlaybackController()
+{
+    FPlayer->Stop();
+    FPlayer.reset();
+}
+
+void TPlaybackController::Play(const TWaveInfo* Wave)
+{
+    FPlayer->Stop();
+    if (!Wave)
+        return;
+    FFeeder.Start(*Wave, FPlayer->BufferSize());
+    FPlayer->SetDeviceID(TWaveOutDevice::DefaultOutput);
+    FPlayer->SetnChannels(1);
+    FPlayer->SetnSamplesPerSec(static_cast<uint32_t>(Wave->SamplesPerSec()));
+    FPlayer->SetwBitsPerSample(kBitsPerSample);
+    FViews.SetMarker(kPlayCursor, kBlack, 0);
+    FPlayer->Play();
+    FCursorTimer->start();
+}
+
+void TPlaybackController::Stop() { FPlayer->Stop(); }
+
+void TPlaybackController::BindPlayKey(QAction* Play, QAction* Stop)
+{
+    FPlayAction = Play;
+    FStopAction = Stop;
+    FPlayAction->setShortcut(kPlayKey);
+}
+
+void TPlaybackController::Started()
+{
+    SetPlaying(true);
+    // A play command given while a wave played: the old playback's stop
+    // report switched the cursor off; this playback runs with its own.
+    FCursorTimer->start();
+}
+
+void TPlaybackController::Stopped()
+{
+    FCursorTimer->stop();
+    SetPlaying(false);
+    FViews.RemoveMarker(kPlayCursor);
+}
+
+void TPlaybackController::SetPlaying(bool Playing)
+{
+    FPlaying = Playing;
+    if (FPlayAction && FStopAction) {
+        FPlayAction->setShortcut(Playing ? QKeySequence() : kPlayKey);
+        FStopAction->setShortcut(Playing ? kPlayKey : QKeySequence());
+    }
+    emit PlayingChanged(Playing);
+}
+
+// A device that cannot be opened leaves no playback: the cursor goes. Any
+// other error stops the player and is shown like every command's error.
+void TPlaybackController::ReportError(const QString& Message, const QString& Caption)
+{
+    if (!Caption.isEmpty()) {
+        FCursorTimer->stop();
+        FViews.RemoveMarker(kPlayCursor);
+        emit ErrorOccurred(Caption, Message);
+        return;
+    }
+    FPlayer->Stop();
+    emit ErrorOccurred(kTitle, QString::fromStdString(ErrorText(Message.toStdString())));
+}

@@ -1,0 +1,60 @@
+#pragma once
+// TPlaybackController: plays one wave with its loop. It holds the player, the
+// feeder that gives the player the wave's samples, the play cursor the views
+// show while a wave plays, and the play key, which plays when idle and stops
+// while a wave plays.
+//
+// Threads: the feeder runs on the player's worker thread; it is given the
+// wave and its loop when playback starts and never reads the list, but the
+// playing wave's samples must outlive the playback, so whatever removes waves
+// stops the player first. The player's start and stop reports and errors are
+// only posted to the main thread (the worker never waits for it); the
+// signals are emitted there.
+
+#include "playback/LoopFeeder.h"
+
+#include <QObject>
+
+#include <memory>
+
+class QAction;
+class QTimer;
+class TLowLVPCM;
+class TWaveInfo;
+class TWaveOutDevice;
+class TWaveViews;
+
+class TPlaybackController : public QObject {
+    Q_OBJECT
+public:
+    // Device is the audio output; Views show the play cursor.
+    TPlaybackController(std::shared_ptr<TWaveOutDevice> Device, TWaveViews& Views, QObject* Parent = nullptr);
+    ~TPlaybackController() override; // stops the player
+
+    TLowLVPCM& Player() const { return *FPlayer; }
+    bool Playing() const { return FPlaying; }
+    // Plays Wave from its start (stopping what plays); null only stops.
+    void Play(const TWaveInfo* Wave);
+    void Stop();
+    // Play gets the play key now, Stop while a wave plays.
+    void BindPlayKey(QAction* Play, QAction* Stop);
+
+signals:
+    void PlayingChanged(bool Playing);
+    // An error of the player, for the window to show.
+    void ErrorOccurred(const QString& Title, const QString& Text);
+
+private:
+    void Started();
+    void Stopped();
+    void SetPlaying(bool Playing);
+    void ReportError(const QString& Message, const QString& Caption);
+
+    TWaveViews& FViews;
+    TLoopFeeder FFeeder;
+    std::unique_ptr<TLowLVPCM> FPlayer;
+    QTimer* FCursorTimer;
+    bool FPlaying = false;
+    QAction* FPlayAction = nullptr;
+    QAction* FStopAction = nullptr;
+};

@@ -1,0 +1,127 @@
+#include "app/WaveTable.h"
+
+#include "app/WaveListModel.h"
+
+#include <QHeaderView>
+#include <QScopedValueRollback>
+
+namespace {
+
+enum TColumn { colName, colRate, colLength, colSamples, colLoopStart, colLoopEnd };
+
+struct TColumnLayout {
+    const char* Title;
+    int Width;
+    int MinWidth;
+};
+const TColumnLayout kColumns[] = {
+    {QT_TRANSLATE_NOOP("TWaveTable", "ファイル名"), 150, 100}, {QT_TRANSLATE_NOOP("TWaveTable", "周波数(Hz)"), 80, 60},
+    {QT_TRANSLATE_NOOP("TWaveTable", "長さ(msec)"), 80, 60},   {QT_TRANSLATE_NOOP("TWaveTable", "サンプル数"), 80, 60},
+    {QT_TRANSLATE_NOOP("TWaveTable", "ループ始点"), 80, 60},   {QT_TRANSLATE_NOOP("TWaveTable", "ループ終点"), 80, 60},
+};
+constexpr int kColumnCount = static_cast<int>(std::size(kColumns));
+
+} // namespace
+
+TWaveTable::TWaveTable(const TWaveListModel& Model, QWidget* Parent)
+    : QTableWidget(0, kColumnCount, Parent), FModel(Model)
+{
+    setObjectName("WaveListView");
+    setMinimumHeight(32);
+    setShowGrid(true);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    verticalHeader()->hide();
+    // Rows as high as the font, so the list shows all the rows its height holds.
+    verticalHeader()->setMinimumSectionSize(1);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 2);
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setMinimumSectionSize(60);
+    for (int c = 0; c < kColumnCount; ++c) {
+        setHorizontalHeaderItem(c, new QTableWidgetItem(tr(kColumns[c].Title)));
+        setColumnWidth(c, kColumns[c].Width);
+    }
+    // Keep each column at least as wide as its minimum.
+    connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this](int c, int, int size) {
+        if (c >= 0 && c < kColumnCount && size < kColumns[c].MinWidth)
+            setColumnWidth(c, kColumns[c].MinWidth);
+    });
+    connect(this, &QTableWidget::itemSelectionChanged, this, [this] {
+        if (!FChangingFromCode)
+            emit UserSelected();
+    });
+    connect(this, &QTableWidget::cellClicked, this, [this] { emit UserSelected(); });
+
+    connect(&FModel, &TWaveListModel::WaveInserted, this, [this](int32_t Index) {
+        const QScopedValueRollback<bool> fromCode(FChangingFromCode, true);
+        insertRow(Index);
+        ShowRow(Index);
+    });
+    connect(&FModel, &TWaveListModel::WaveRemoved, this, [this](int32_t Index) {
+        const QScopedValueRollback<bool> fromCode(FChangingFromCode, true);
+        removeRow(Index);
+    });
+    connect(&FModel, &TWaveListModel::WavesSwapped, this, [this](int32_t Upper) {
+        ShowRow(Upper);
+        ShowRow(Upper + 1);
+    });
+    connect(&FModel, &TWaveListModel::LoopChanged, this, &TWaveTable::ShowLoop);
+    connect(&FModel, &TWaveListModel::LoopDragged, this, &TWaveTable::ShowLoop);
+    connect(&FModel, &TWaveListModel::Reset, this, &TWaveTable::Rebuild);
+}
+
+int32_t TWaveTable::SelectedIndex() const
+{
+    const QModelIndexList rows = selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : rows.first().row();
+}
+
+void TWaveTable::Select(int32_t Index)
+{
+    const QScopedValueRollback<bool> fromCode(FChangingFromCode, true);
+    if (Index < 0)
+        clearSelection();
+    else
+        selectRow(Index);
+}
+
+void TWaveTable::SetCell(int32_t Row, int Column, const QString& Text)
+{
+    if (QTableWidgetItem* cell = item(Row, Column))
+        cell->setText(Text);
+    else
+        setItem(Row, Column, new QTableWidgetItem(Text));
+}
+
+void TWaveTable::ShowRow(int32_t Row)
+{
+    const TWaveInfo& wave = *FModel.Wave(Row);
+    // A converted file says what it held, e.g. "a.wav (24-bit 2ch から変換)".
+    QString name = QString::fromStdString(wave.WaveName());
+    if (!wave.ConvertedFrom().empty())
+        name += tr(" (%1 から変換)").arg(QString::fromStdString(wave.ConvertedFrom()));
+    SetCell(Row, colName, name);
+    SetCell(Row, colRate, QString::number(wave.SamplesPerSec()));
+    SetCell(Row, colLength, QString::number(wave.LengthMSec()));
+    SetCell(Row, colSamples, QString::number(wave.SampleCount()));
+    ShowLoop(Row);
+}
+
+void TWaveTable::ShowLoop(int32_t Row)
+{
+    const TLoopState loop = FModel.LoopOf(Row);
+    SetCell(Row, colLoopStart, loop.StartShown ? QString::number(loop.Start) : "-");
+    SetCell(Row, colLoopEnd, loop.EndShown ? QString::number(loop.End) : "-");
+}
+
+void TWaveTable::Rebuild()
+{
+    const QScopedValueRollback<bool> fromCode(FChangingFromCode, true);
+    setRowCount(0);
+    for (int32_t i = 0; i < FModel.Count(); ++i) {
+        insertRow(i);
+        ShowRow(i);
+    }
+}

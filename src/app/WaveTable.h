@@ -1,0 +1,36 @@
+#pragma once
+// TWaveTable: the window's list of waves, a view of the list model. Row i
+// always shows wave i: its name (with what a converted file held), rate,
+// length, sample count and loop points, each point as a number when the
+// model's loop state shows it and as "-" otherwise. It follows the model's
+// signals by itself; selecting a row is the window's business.
+
+#include <QTableWidget>
+
+#include <cstdint>
+
+class TWaveInfo;
+class TWaveListModel;
+
+class TWaveTable : public QTableWidget {
+    Q_OBJECT
+public:
+    explicit TWaveTable(const TWaveListModel& Model, QWidget* Parent = nullptr);
+
+    int32_t SelectedIndex() const; // -1 for none
+    // Selects the row at Index (-1: none) without raising UserSelected.
+    void Select(int32_t Index);
+
+signals:
+    // The user selected or clicked a row.
+    void UserSelected();
+
+private:
+    void ShowRow(int32_t Row);
+    void ShowLoop(int32_t Row);
+    void SetCell(int32_t Row, int Column, const QString& Text);
+    void Rebuild();
+
+    const TWaveListModel& FModel;
+    bool FChangingFromCode = false; // rows or the selection change without the user
+};
