@@ -56,7 +56,7 @@ public:
     {
         for (int32_t i = Searched.From; i < Searched.To; ++i)
             FSquares.push_back(FSquares.back() + Square(Wave, i));
-        for (int32_t from = Whole.From; Frame > 0 && from + Frame <= Whole.To; from += Frame) {
+        for (int32_t from = Whole.From; Frame > 0 && from + Frame <= Whole.To; from += std::max(1, Frame / 2)) {
             double sum = 0;
             for (int32_t i = from; i < from + Frame; ++i)
                 sum += Square(Wave, i);
@@ -91,7 +91,11 @@ private:
                          : 0.0;
     }
 
-    static double Square(TSamples Wave, int32_t I) { return double{Wave[static_cast<std::size_t>(I)]} * Wave[static_cast<std::size_t>(I)]; }
+    static double Square(TSamples Wave, int32_t I)
+    {
+        const auto sample = static_cast<double>(Wave[static_cast<std::size_t>(I)]);
+        return sample * sample;
+    }
 
     static constexpr double kQuietShare = 0.25;
     int32_t FFrom;
