@@ -10,6 +10,7 @@ namespace {
 // lengths; each, with its neighbours, is measured at every start; the best
 // pairs are polished.
 constexpr int32_t kPolishedPairs = 4;
+constexpr double kRoomPerShortestLoop = 8.0;
 constexpr int32_t kPolishRounds = 4;
 constexpr double kPolishRadiusMs = 10.0;
 constexpr int32_t kAutoBranches = 96;
@@ -277,11 +278,15 @@ TRegion SearchedMiddle(TRegion Part, int32_t Rate)
     return {from, from + longest};
 }
 
-// The shortest loop allowed in Room samples: the minimum length of Options,
-// but at most an eighth of the room.
+// The shortest loop allowed in Room samples: the minimum length M of
+// Options in a room of at least 8 M; in a shorter room M (Room / 8 M)^2, so
+// a sampled note of a few dozen milliseconds may loop over a few cycles of
+// its steady end.
 int32_t ShortestLoop(int32_t Rate, int32_t Room, const TAutoLoopOptions& Options)
 {
-    return std::max(kShortestLoopSamples, std::min(SamplesOfMs(Options.MinLengthMs, Rate), Room / 8));
+    const double shortest = SamplesOfMs(Options.MinLengthMs, Rate);
+    const double share = std::min(1.0, Room / (kRoomPerShortestLoop * shortest));
+    return std::max(kShortestLoopSamples, static_cast<int32_t>(shortest * share * share));
 }
 
 } // namespace

@@ -27,11 +27,12 @@
 // start within 20 s of it), so the search takes well under a second
 // whatever the sound's length.
 //
-// The loop. Loops lie inside the part and are at least MinLengthMs long,
-// but at most an eighth of the part, so a short vowel or a sampled note of
-// a few dozen milliseconds still gets one (a few periods join more cleanly
-// than a stretch across its changing pitch), and never shorter than
-// kShortestLoopSamples. A loop also holds the sound at its level: one whose
+// The loop. Loops lie inside the part and are at least MinLengthMs (M)
+// long in a part of at least 8 M; in a shorter part the least length is
+// M (part / 8 M)^2, so a short vowel or a sampled note of a few dozen
+// milliseconds still gets one over a few cycles of its steady end (a few
+// periods join more cleanly than a stretch across a changing sound); never
+// shorter than kShortestLoopSamples. A loop also holds the sound at its level: one whose
 // mean square is below a quarter of the loudest 20 ms of the region comes
 // after every louder one, and the loudness decides which starts of a
 // length are tried. Promising loop lengths come from the best ends
@@ -82,7 +83,7 @@ std::vector<TLoopCandidate> AutoLoops(TSamples Wave, int32_t Rate, const TAutoLo
 
 // The best ends for a loop that starts at Start: after Start, up to the end
 // of the sustained part (of the region when Start lies past that part), at
-// least MinLengthMs long but at most an eighth of the room there: the best
+// least as long as above for the room there: the best
 // ends with the short and with the long window, ranked as above.
 // Options.Starts is not used.
 std::vector<TLoopCandidate> AutoLoopEnds(TSamples Wave, int32_t Rate, int32_t Start, const TAutoLoopOptions& Options);
