@@ -19,7 +19,7 @@ constexpr int64_t kFewestStarts = 16;
 // Sample pairs the searches from spread starts may compare in all: more
 // starts for short sounds, at least kFewestStarts for long ones.
 constexpr int64_t kStartWorkBudget = 100'000'000;
-constexpr int32_t kSlidLengths = 24;
+constexpr int32_t kSlidLengths = 16;
 constexpr int32_t kFewestSlidLengths = 4;
 // Start positions all lengths may be measured at in all.
 constexpr int64_t kSlideBudget = 20'000'000;
