@@ -19,7 +19,7 @@ constexpr int64_t kFewestStarts = 16;
 // Sample pairs the searches from spread starts may compare in all: more
 // starts for short sounds, at least kFewestStarts for long ones.
 constexpr int64_t kStartWorkBudget = 100'000'000;
-constexpr int32_t kSlidLengths = 24;
+constexpr int32_t kSlidLengths = 16;
 constexpr int32_t kFewestSlidLengths = 4;
 // Start positions all lengths may be measured at in all.
 constexpr int64_t kSlideBudget = 20'000'000;
@@ -229,7 +229,13 @@ std::optional<TRegion> SearchRegion(TSamples Wave, int32_t Rate, const TAutoLoop
         return std::nullopt;
     if (!Options.FindSustainedPart)
         return Audible(Wave, Rate, region) ? std::optional(region) : std::nullopt;
-    return SustainedPart(Wave, Rate, region, SamplesOfMs(Options.MinLengthMs, Rate));
+    if (const std::optional<TRegion> part = SustainedPart(Wave, Rate, region, SamplesOfMs(Options.MinLengthMs, Rate)))
+        return part;
+    // A sound too short to measure its level in frames (a single cycle of a
+    // sampled waveform) is searched whole.
+    if (FrameOf(Rate, region) == 0 && Audible(Wave, Rate, region))
+        return region;
+    return std::nullopt;
 }
 
 // Loop lengths worth measuring at every start, best first: the lengths of

@@ -74,7 +74,7 @@ struct TAutoLoopOptions {
     double WindowMs = kDefaultSeamWindowMs;
     int32_t Count = 1;
     double MinSpacingMs = 1.0; // between the results
-    int32_t Starts = 16; // loop starts tried across the part, fewer for long parts
+    int32_t Starts = 12; // loop starts tried across the part, fewer for long parts
 };
 
 // The best loops, best first, at most Options.Count; empty when the wave

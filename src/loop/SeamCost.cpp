@@ -17,6 +17,7 @@ TSeamWindow::TSeamWindow(int32_t HalfWindowSamples) : FHalf(std::max<int32_t>(1,
 {
     for (int32_t k = -FHalf; k < 0; ++k)
         FWeights[k + FHalf] = 1.0f - static_cast<float>(-1 - k) / static_cast<float>(FHalf);
+    FMirrored.assign(FWeights.rbegin(), FWeights.rend());
 }
 
 double TSeamWindow::CostAtWaveStart(TSamples Wave, int32_t End) const
@@ -25,8 +26,7 @@ double TSeamWindow::CostAtWaveStart(TSamples Wave, int32_t End) const
     if (count <= 0)
         return 1.0;
     // The ramp read from the seam outwards.
-    std::vector<float> weights(FWeights.rbegin(), FWeights.rbegin() + count);
-    return SeamSums(Wave.data() + End, Wave.data(), weights.data(), count).Ratio();
+    return SeamSums(Wave.data() + End, Wave.data(), FMirrored.data(), count).Ratio();
 }
 
 double TSeamWindow::Cost(TSamples Wave, int32_t Start, int32_t End) const
@@ -46,10 +46,14 @@ double TSeamWindow::Cost(TSamples Wave, int32_t Start, int32_t End) const
     } else {
         // The loop is shorter than the window: before its end the listener
         // hears the loop again.
-        std::vector<int16_t> played(static_cast<std::size_t>(-low));
-        for (int32_t k = low; k < 0; ++k)
-            played[static_cast<std::size_t>(k - low)] =
-                Wave[static_cast<std::size_t>(Start + ((k % length) + length) % length)];
+        thread_local std::vector<int16_t> played;
+        played.resize(static_cast<std::size_t>(-low));
+        int32_t from = End;
+        for (auto sample = played.rbegin(); sample != played.rend(); ++sample) {
+            if (--from < Start)
+                from = End - 1;
+            *sample = Wave[static_cast<std::size_t>(from)];
+        }
         sums = SeamSums(played.data(), Wave.data() + Start + low, weights, -low);
     }
     return sums.Ratio(FollowingLevel(Wave, Start, length, sums.Mean()));
@@ -58,12 +62,10 @@ double TSeamWindow::Cost(TSamples Wave, int32_t Start, int32_t End) const
 double TSeamWindow::FollowingLevel(TSamples Wave, int32_t Start, int32_t Length, double Mean) const
 {
     const int32_t count = std::min({FHalf, Length, static_cast<int32_t>(Wave.size()) - Start});
-    double level = 0;
-    for (int32_t j = 0; j < count; ++j) {
-        const double centred = Wave[static_cast<std::size_t>(Start + j)] - Mean;
-        level += FWeights[static_cast<std::size_t>(FHalf - 1 - j)] * centred * centred;
-    }
-    return 2 * level;
+    const int16_t* played = Wave.data() + Start;
+    // Energy and Sum of a stretch against itself are twice its own.
+    const TSeamSums sums = SeamSums(played, played, FMirrored.data(), count);
+    return sums.Energy - 2 * Mean * sums.Sum + 2 * Mean * Mean * sums.Weight;
 }
 
 double SeamCost(TSamples Wave, int32_t Start, int32_t End, int32_t HalfWindowSamples)

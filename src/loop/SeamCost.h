@@ -88,6 +88,7 @@ private:
 
     int32_t FHalf;
     std::vector<float> FWeights; // index k + Half
+    std::vector<float> FMirrored; // w(-1-j) at index j: the ramp read from the seam on
 };
 
 // The cost of the loop (Start, End) of Wave comparing HalfWindowSamples
