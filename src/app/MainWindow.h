@@ -151,6 +151,7 @@ private:
     TGraphImage* PartWaveGraphImage = nullptr;
     TSeamView* SeamView = nullptr;
     QLabel* SeamCostLabel = nullptr;
+    QLabel* BankLoopLabel = nullptr; // the bank's word on the shown wave's loop
     QMenu* MainMenu1_Edit = nullptr;
     QMenu* MainMenu1_Recent = nullptr;
     TVersionForm* VersionForm = nullptr;

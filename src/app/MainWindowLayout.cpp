@@ -261,11 +261,15 @@ void TMainForm::CreateWidgets()
     Splitter1->setSizes({100, 275});
     setCentralWidget(Splitter1);
 
-    // The status bar shows the loop's seam cost: as high as its text needs.
+    // The status bar shows the loop's seam cost, and whether the bank holds
+    // the loop: as high as its text needs.
     statusBar()->setObjectName("StatusBar1");
     SeamCostLabel = new QLabel;
     SeamCostLabel->setObjectName("SeamCostLabel");
     statusBar()->addWidget(SeamCostLabel);
+    BankLoopLabel = new QLabel;
+    BankLoopLabel->setObjectName("BankLoopLabel");
+    statusBar()->addWidget(BankLoopLabel);
 
     const QString all = tr("すべてのファイル");
     WaveOpenDialog = {TFileDialog::TKind::OpenMany, SoundFileFilter(tr("サウンドファイル"), tr("waveファイル"), all), {}, {}};
@@ -288,7 +292,8 @@ void TMainForm::CreateControllers(std::shared_ptr<TWaveOutDevice> Device)
     FCursorKeys = new TCursorKeys(*FViews, this);
     FLoops = new TLoopEditController(
         *FModel, *FViews,
-        {SeamView, SeamCostLabel, MainMenu1_SnapToZero, WaveListView, [this] { return WaveListView->SelectedIndex(); }},
+        {SeamView, SeamCostLabel, BankLoopLabel, MainMenu1_SnapToZero, WaveListView,
+         [this] { return WaveListView->SelectedIndex(); }},
         this);
 }
 

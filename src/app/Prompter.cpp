@@ -52,6 +52,12 @@ void TDialogPrompter::ShowError(QWidget* Parent, const QString& Title, const QSt
     box.exec();
 }
 
+void TDialogPrompter::ShowWarning(QWidget* Parent, const QString& Title, const QString& Text)
+{
+    QMessageBox box(QMessageBox::Warning, Title, Text, QMessageBox::Ok, Parent);
+    box.exec();
+}
+
 void TDialogPrompter::ShowModal(QDialog& Form) { Form.exec(); }
 
 void TDialogPrompter::Beep() { QApplication::beep(); }

@@ -32,6 +32,8 @@ public:
     virtual TAnswer AskYesNoCancel(QWidget* Parent, const QString& Title, const QString& Text) = 0;
     // An error box: error icon, one OK button.
     virtual void ShowError(QWidget* Parent, const QString& Title, const QString& Text) = 0;
+    // A warning box: warning icon, one OK button.
+    virtual void ShowWarning(QWidget* Parent, const QString& Title, const QString& Text) = 0;
     // Shows a modal form (the About box) until it is closed.
     virtual void ShowModal(QDialog& Form) = 0;
     virtual void Beep() = 0;
@@ -42,6 +44,7 @@ public:
     QStringList ChooseFiles(QWidget* Parent, TFileDialog& Dialog) override;
     TAnswer AskYesNoCancel(QWidget* Parent, const QString& Title, const QString& Text) override;
     void ShowError(QWidget* Parent, const QString& Title, const QString& Text) override;
+    void ShowWarning(QWidget* Parent, const QString& Title, const QString& Text) override;
     void ShowModal(QDialog& Form) override;
     void Beep() override;
 };
