@@ -92,14 +92,13 @@ void TLoopEditController::FindLoop(const TGraphImage* View, bool Wide)
 
 // ---- Snapping --------------------------------------------------------------
 
-// Position moved to the nearest zero crossing of the slope of the other loop
-// point (rising when that is not set), when snapping is on and there is one
-// near; Position itself otherwise.
+// Position snapped as the loop finder snaps it (never to a worse seam) when
+// snapping is on; Position itself otherwise.
 int32_t TLoopEditController::SnappedLoopPoint(const TWaveInfo& Wave, int32_t Position, bool Start) const
 {
     if (!FParts.SnapToZero->isChecked())
         return Position;
-    return FinderOf(Wave).Snap(Position, Start ? Wave.LoopEnd() : Wave.LoopStart());
+    return FinderOf(Wave).Snap(Position, Start ? Wave.LoopEnd() : Wave.LoopStart(), Start);
 }
 
 // ---- The mouse in the views -------------------------------------------------

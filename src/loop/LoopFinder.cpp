@@ -84,13 +84,49 @@ TFoundLoops TLoopFinder::WholeWave(const TLoopRequest& Request) const
     return Found(AutoLoops(FWave, FRateHz, AutoOptions(Request)), Request);
 }
 
-int32_t TLoopFinder::Snap(int32_t Position, int32_t Other) const
+bool TLoopFinder::IsLoop(int32_t Start, int32_t End) const { return Start > 0 && Start < End && End <= SampleCount(FWave); }
+
+double TLoopFinder::Cost(int32_t Start, int32_t End) const
+{
+    return SeamCost(FWave, Start, End, SamplesOfMs(kDefaultSeamWindowMs, FRateHz));
+}
+
+int32_t TLoopFinder::Snap(int32_t Position, int32_t Other, bool Start) const
 {
     const int32_t count = SampleCount(FWave);
     if (Position < 0 || Position > count)
         return Position;
-    const TSlope slope = Other > 0 && Other <= count ? SlopeAt(FWave, Other) : TSlope::Rising;
-    return NearestZeroCrossing(FWave, Position, slope, SamplesOfMs(kSnapRadiusMs, FRateHz)).value_or(Position);
+    const int32_t radius = SamplesOfMs(kSnapRadiusMs, FRateHz);
+    const auto loop = [&](int32_t Point) { return Start ? std::pair{Point, Other} : std::pair{Other, Point}; };
+    const auto [start, end] = loop(Position);
+    if (!IsLoop(start, end)) {
+        const TSlope slope = Other > 0 && Other <= count ? SlopeAt(FWave, Other) : TSlope::Rising;
+        return NearestZeroCrossing(FWave, Position, slope, radius).value_or(Position);
+    }
+    const auto isCrossing = [this](int32_t Point) {
+        return IsZeroCrossing(FWave, Point, TSlope::Rising) || IsZeroCrossing(FWave, Point, TSlope::Falling);
+    };
+    // Outward from Position, so that of equal costs the nearest wins; a
+    // crossing as good as Position itself is still taken.
+    int32_t best = Position;
+    double bestCost = Cost(start, end);
+    bool snapped = false;
+    for (int32_t distance = 0; distance <= radius; ++distance) {
+        const int32_t points[] = {Position - distance, Position + distance};
+        for (int32_t i = 0; i < (distance == 0 ? 1 : 2); ++i) {
+            const int32_t point = points[i];
+            const auto [s, e] = loop(point);
+            if (!IsLoop(s, e) || !isCrossing(point))
+                continue;
+            const double cost = Cost(s, e);
+            if (cost < bestCost || (!snapped && cost <= bestCost)) {
+                best = point;
+                bestCost = cost;
+                snapped = true;
+            }
+        }
+    }
+    return best;
 }
 
 TSeamMeasure TLoopFinder::Measure(int32_t Start, int32_t End) const

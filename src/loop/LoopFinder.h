@@ -77,10 +77,15 @@ public:
     // The automatic loops of the whole wave, inside its sustained part.
     TFoundLoops WholeWave(const TLoopRequest& Request) const;
 
-    // Position moved to the nearest zero crossing (within kSnapRadiusMs) of
-    // the slope at Other, the other loop point (rising when Other is 0);
-    // Position itself when there is none.
-    int32_t Snap(int32_t Position, int32_t Other) const;
+    // Position, the loop start (Start) or end, moved to a zero crossing
+    // within kSnapRadiusMs. With Other, the other loop point, making a loop
+    // with Position (start before end, the start after sample 0): the
+    // crossing of either slope whose loop with Other costs least (of equal
+    // ones the nearest), but only when it costs no more than Position's own
+    // loop, so snapping never makes a seam worse; else Position. Without
+    // such a loop: the nearest crossing of the slope at Other (rising when
+    // Other is 0), or Position when there is none.
+    int32_t Snap(int32_t Position, int32_t Other, bool Start) const;
     // The seam cost of the loop Start .. End-1 with the default window.
     TSeamMeasure Measure(int32_t Start, int32_t End) const;
 
@@ -89,6 +94,9 @@ private:
     TAutoLoopOptions AutoOptions(const TLoopRequest& Request) const;
     void RequireRate() const;
     void RequireStart(int32_t Start) const;
+    // Whether Start .. End-1 is a loop the window may set.
+    bool IsLoop(int32_t Start, int32_t End) const;
+    double Cost(int32_t Start, int32_t End) const;
 
     TSamples FWave;
     int32_t FRateHz;
