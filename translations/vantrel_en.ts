@@ -2,6 +2,76 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="ja">
 <context>
+    <name>TCoreText</name>
+    <message>
+        <source>ループ始点がループ終点より後にあります</source>
+        <translation>The loop start lies after the loop end</translation>
+    </message>
+    <message>
+        <source>ループ終点がループ始点より前にあります</source>
+        <translation>The loop end lies before the loop start</translation>
+    </message>
+    <message>
+        <source>ループ始点が不正です</source>
+        <translation>The loop start is invalid</translation>
+    </message>
+    <message>
+        <source>ループ終点が不正です</source>
+        <translation>The loop end is invalid</translation>
+    </message>
+    <message>
+        <source>ループ始点が0のループはVBKファイルに書き出されません</source>
+        <translation>A loop starting at sample 0 is not written to the VBK file</translation>
+    </message>
+    <message>
+        <source>適切なループが見つかりません</source>
+        <translation>No suitable loop was found</translation>
+    </message>
+    <message>
+        <source>ループが短すぎます</source>
+        <translation>The loop is too short</translation>
+    </message>
+</context>
+<context>
+    <name>TCursorKeys</name>
+    <message>
+        <source>カーソル移動(&amp;M)</source>
+        <translation>&amp;Move Cursor</translation>
+    </message>
+    <message>
+        <source>カーソルを左へ</source>
+        <translation>Cursor Left</translation>
+    </message>
+    <message>
+        <source>カーソルを右へ</source>
+        <translation>Cursor Right</translation>
+    </message>
+    <message>
+        <source>カーソルを表示範囲の1/10左へ</source>
+        <translation>Cursor Left by a Tenth of the Span</translation>
+    </message>
+    <message>
+        <source>カーソルを表示範囲の1/10右へ</source>
+        <translation>Cursor Right by a Tenth of the Span</translation>
+    </message>
+    <message>
+        <source>前のゼロクロスへ</source>
+        <translation>Previous Zero Crossing</translation>
+    </message>
+    <message>
+        <source>次のゼロクロスへ</source>
+        <translation>Next Zero Crossing</translation>
+    </message>
+    <message>
+        <source>表示範囲の先頭へ</source>
+        <translation>Start of the Span</translation>
+    </message>
+    <message>
+        <source>表示範囲の末尾へ</source>
+        <translation>End of the Span</translation>
+    </message>
+</context>
+<context>
     <name>TLanguageMenu</name>
     <message>
         <source>言語(&amp;L)</source>
@@ -25,10 +95,6 @@
     <message>
         <source>ループクリア</source>
         <translation>Clear Loop</translation>
-    </message>
-    <message>
-        <source>適切なループが見つかりません</source>
-        <translation>No suitable loop was found</translation>
     </message>
     <message>
         <source>ループマーカーの移動</source>

@@ -1,5 +1,6 @@
 #include "app/LoopEditController.h"
 
+#include "app/CoreTexts.h"
 #include "app/MainWindowConstants.h"
 #include "app/ProgramSettings.h"
 #include "app/WaveListModel.h"
@@ -195,7 +196,7 @@ void TLoopEditController::ShowSeam()
 {
     const TWaveInfo* wave = FViews.Shown();
     // A loop that plays here but that the bank will not hold is said while shown.
-    FParts.BankLoopLabel->setText(wave && wave->Loop().DroppedByBank() ? kLoopFromZeroNotInBank : "");
+    FParts.BankLoopLabel->setText(wave && wave->Loop().DroppedByBank() ? CoreText(kLoopFromZeroNotInBank) : "");
     if (!wave || !wave->Loop().Plays()) {
         FParts.SeamView->SetSeam(nullptr, 0, 0);
         FParts.SeamCostLabel->clear();

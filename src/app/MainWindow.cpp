@@ -1,5 +1,6 @@
 #include "app/MainWindow.h"
 
+#include "app/CoreTexts.h"
 #include "app/LoopEditController.h"
 #include "app/MainWindowConstants.h"
 #include "app/PlaybackController.h"
@@ -56,7 +57,7 @@ bool TMainForm::RunCommand(const std::function<void()>& Command)
         Command();
         return true;
     } catch (const Exception& e) {
-        message = QString::fromStdString(ErrorText(e));
+        message = WindowErrorText(e);
     } catch (const std::exception& e) {
         message = QString::fromStdString(ErrorText(e.what()));
     }

@@ -3,8 +3,10 @@
 
 #include "AppFixture.h"
 
+#include "app/CoreTexts.h"
 #include "app/ProgramSettings.h"
 #include "app/Translation.h"
+#include "loop/LoopFinder.h"
 
 #include <QLocale>
 #include <QMenuBar>
@@ -52,4 +54,7 @@ TEST_F(LanguageTest, EnglishLocaleGivesTheEnglishWindowAndTheMenuChoiceIsRemembe
     EXPECT_EQ(menus, QStringList({"File", "Edit", "View", "Play", "Help"}));
     EXPECT_EQ(english.windowTitle(), "Untitled[*] - Vantrel");
     EXPECT_TRUE(english.findChild<QAction*>("MainMenu1_LanguageEnglish")->isChecked());
+    // The core's fixed texts too; those around a file name stay as they are.
+    EXPECT_EQ(WindowErrorText(ELoopFinderError(kNoLoopFound)), "No suitable loop was found.");
+    EXPECT_EQ(CoreText("ファイル a.wav"), "ファイル a.wav");
 }

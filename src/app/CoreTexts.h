@@ -1,0 +1,15 @@
+#pragma once
+// The core's fixed texts that the window shows (the loop rules' messages,
+// the loop finder's answers, the bank's note on a loop from sample 0),
+// translated like the window's own texts. Messages built around a file name
+// or a figure stay as the core wrote them.
+
+#include <QString>
+
+class Exception;
+
+// Text in the window's language when it is one of the core's fixed texts;
+// Text itself otherwise.
+QString CoreText(const char* Text);
+// An error as the window shows it: ErrorText with its message translated.
+QString WindowErrorText(const Exception& Error);
