@@ -82,7 +82,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, std::size_t Size)
             Check(measure.Cost >= 0 && measure.Cost <= 2);
             break;
         }
-        default: finder.Snap(start, end); break;
+        default: finder.Snap(start, end, kind / 6 % 2 == 0); break;
         }
     } catch (const ELoopFinderError&) {
         // A refusal with the finder's own reason is a fine answer.

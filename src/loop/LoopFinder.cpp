@@ -111,7 +111,7 @@ int32_t TLoopFinder::Snap(int32_t Position, int32_t Other, bool Start) const
     int32_t best = Position;
     double bestCost = Cost(start, end);
     bool snapped = false;
-    for (int32_t distance = 0; distance <= radius; ++distance) {
+    for (int32_t distance = 0; distance <= std::min(radius, count); ++distance) {
         const int32_t points[] = {Position - distance, Position + distance};
         for (int32_t i = 0; i < (distance == 0 ? 1 : 2); ++i) {
             const int32_t point = points[i];
