@@ -1,6 +1,7 @@
 #include "loop/LoopFinder.h"
 
 #include "common/Format.h"
+#include "document/CrossFade.h"
 #include "document/WaveLoop.h"
 #include "loop/ZeroCrossing.h"
 
@@ -93,13 +94,18 @@ int32_t TLoopFinder::Snap(int32_t Position, int32_t Other) const
     return NearestZeroCrossing(FWave, Position, slope, SamplesOfMs(kSnapRadiusMs, FRateHz)).value_or(Position);
 }
 
-TSeamMeasure TLoopFinder::Measure(int32_t Start, int32_t End) const
+TSeamMeasure TLoopFinder::Measure(int32_t Start, int32_t End, int32_t FadeSamples) const
 {
     if (Start < 0 || Start >= SampleCount(FWave))
         throw ELoopFinderError(kLoopStartInvalid);
     if (End <= Start || End > SampleCount(FWave))
         throw ELoopFinderError(kLoopEndInvalid);
-    const double cost = SeamCost(FWave, Start, End, SamplesOfMs(kDefaultSeamWindowMs, FRateHz));
+    if (!FadeFits({Start, End}, FadeSamples))
+        throw ELoopFinderError(kCrossFadeTooLong);
+    const int32_t window = SamplesOfMs(kDefaultSeamWindowMs, FRateHz);
+    const double cost = FadeSamples == 0
+                            ? SeamCost(FWave, Start, End, window)
+                            : SeamCost(FadedWave(FWave, {Start, End}, FadeSamples), Start, End, window);
     return {cost, SeamQualityOf(cost)};
 }
 
