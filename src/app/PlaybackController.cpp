@@ -56,11 +56,25 @@ void TPlaybackController::Play(const TWaveInfo* Wave)
     if (!Wave)
         return;
     FFeeder.Start(*Wave, FPlayer->BufferSize());
+    Begin(*Wave);
+}
+
+void TPlaybackController::Audition(const TWaveInfo* Wave)
+{
+    FPlayer->Stop();
+    if (!Wave)
+        return;
+    FFeeder.StartAudition(*Wave, FPlayer->BufferSize());
+    Begin(*Wave);
+}
+
+void TPlaybackController::Begin(const TWaveInfo& Wave)
+{
     FPlayer->SetDeviceID(TWaveOutDevice::DefaultOutput);
     FPlayer->SetnChannels(1);
-    FPlayer->SetnSamplesPerSec(static_cast<uint32_t>(Wave->SamplesPerSec()));
+    FPlayer->SetnSamplesPerSec(static_cast<uint32_t>(Wave.SamplesPerSec()));
     FPlayer->SetwBitsPerSample(kBitsPerSample);
-    FViews.SetMarker(kPlayCursor, kBlack, 0);
+    FViews.SetMarker(kPlayCursor, kBlack, FFeeder.Position());
     FPlayer->Play();
     FCursorTimer->start();
 }

@@ -35,6 +35,9 @@ public:
     bool Playing() const { return FPlaying; }
     // Plays Wave from its start (stopping what plays); null only stops.
     void Play(const TWaveInfo* Wave);
+    // Plays the seam of Wave's loop over and over (TLoopFeeder::
+    // StartAudition) until stopped; null only stops. The cursor follows it.
+    void Audition(const TWaveInfo* Wave);
     void Stop();
     // Play gets the play key now, Stop while a wave plays.
     void BindPlayKey(QAction* Play, QAction* Stop);
@@ -45,6 +48,8 @@ signals:
     void ErrorOccurred(const QString& Title, const QString& Text);
 
 private:
+    // Plays what the feeder was just started on, of Wave.
+    void Begin(const TWaveInfo& Wave);
     void Started();
     void Stopped();
     void SetPlaying(bool Playing);
