@@ -48,8 +48,9 @@ signals:
     void ErrorOccurred(const QString& Title, const QString& Text);
 
 private:
-    // Plays what the feeder was just started on, of Wave.
-    void Begin(const TWaveInfo& Wave);
+    // Stops what plays, then plays Wave (if any) as Start starts the feeder.
+    using TFeederStart = void (TLoopFeeder::*)(const TWaveInfo&, uint32_t);
+    void Begin(const TWaveInfo* Wave, TFeederStart Start);
     void Started();
     void Stopped();
     void SetPlaying(bool Playing);
