@@ -29,22 +29,6 @@ double RmsOf(const std::vector<int16_t>& Samples, std::size_t From, std::size_t 
     return std::sqrt(sum / double(Count));
 }
 
-TEST(CrossFade, LimitsOfTheFadeForEachKindOfLoop)
-{
-    struct TCase {
-        TWaveLoop Loop;
-        int32_t Longest;
-    };
-    for (const TCase c : {TCase{{0, 0}, 0}, TCase{{300, 0}, 0}, TCase{{0, 500}, 0}, TCase{{300, 300}, 0},
-                          TCase{{300, 1000}, 300}, TCase{{300, 500}, 200}}) {
-        EXPECT_EQ(LongestFade(c.Loop), c.Longest) << c.Loop.Start << ".." << c.Loop.End;
-        EXPECT_TRUE(FadeFits(c.Loop, 0));
-        EXPECT_EQ(FadeFits(c.Loop, c.Longest), true);
-        EXPECT_FALSE(FadeFits(c.Loop, c.Longest + 1));
-        EXPECT_FALSE(FadeFits(c.Loop, -1));
-    }
-}
-
 // Alike stretches (r = 1) fade with equal gain, so a stretch faded into its
 // own copy comes out unchanged; unrelated noise of equal level (r near 0)
 // keeps its level through the fade, where equal gain would dip by 3 dB in

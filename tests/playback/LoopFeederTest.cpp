@@ -7,6 +7,7 @@
 #include "document/KSD.h"
 #include "document/LoopRules.h"
 #include "export/VBKReader.h"
+#include "export/VBKTestFiles.h"
 #include "loop/LoopFinder.h"
 #include "playback/LoopFeeder.h"
 #include "playback/PlayerHarness.h"
@@ -16,7 +17,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <cstring>
 #include <thread>
 
 namespace {
@@ -205,15 +205,10 @@ TEST_F(LoopFeederTest, EveryPlaceAgreesOnEachKindOfLoop)
 namespace {
 
 // The samples of wave Index of the bank List exports.
-std::vector<int16_t> BankSamples(const TKSD& List, const TTempDir& Dir, int32_t Index)
+std::vector<int16_t> ExportedSamples(const TKSD& List, const TTempDir& Dir, std::size_t Index)
 {
-    const std::string bank = Dir.File("bank.vbk");
-    List.Export(bank);
-    const std::vector<uint8_t> bytes = ReadBytes(bank);
-    const TVBKWave wave = ReadVBKFile(bank).Waves.at(std::size_t(Index));
-    std::vector<int16_t> samples(wave.SampleCount);
-    std::memcpy(samples.data(), bytes.data() + wave.Offset + 16, samples.size() * 2);
-    return samples;
+    List.Export(Dir.File("bank.vbk"));
+    return BankSamples(Dir.File("bank.vbk"), Index);
 }
 
 // Bank's [From, To) appended to Stream.
@@ -229,7 +224,7 @@ TEST_F(LoopFeederTest, CrossFadedLoopPlaysTheBanksSamples)
 {
     TWaveInfo& wave = AddWave(6000, 2000, 5000);
     wave.SetCrossFade(1500);
-    const std::vector<int16_t> bank = BankSamples(List, Dir, 0);
+    const std::vector<int16_t> bank = ExportedSamples(List, Dir, 0);
     std::vector<int16_t> expected;
     Append(expected, bank, 0, 5000);
     Append(expected, bank, 2000, 5000);
@@ -269,7 +264,7 @@ TEST_F(LoopFeederTest, AuditionRepeatsTheJoin)
         wave.SetCrossFade(c.Fade);
         const TAuditionSpans sides = AuditionSpans(wave.Loop(), 22050);
         EXPECT_EQ(std::make_pair(sides.Before, sides.After), std::make_pair(c.Before, c.After));
-        const std::vector<int16_t> bank = BankSamples(List, Dir, 0);
+        const std::vector<int16_t> bank = ExportedSamples(List, Dir, 0);
         std::vector<int16_t> expected;
         while (expected.size() < 100000) {
             Append(expected, bank, c.End - c.Before, c.End);
