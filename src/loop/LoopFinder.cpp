@@ -103,9 +103,17 @@ TSeamMeasure TLoopFinder::Measure(int32_t Start, int32_t End, int32_t FadeSample
     if (!FadeFits({Start, End}, FadeSamples))
         throw ELoopFinderError(kCrossFadeTooLong);
     const int32_t window = SamplesOfMs(kDefaultSeamWindowMs, FRateHz);
-    const double cost = FadeSamples == 0
-                            ? SeamCost(FWave, Start, End, window)
-                            : SeamCost(FadedWave(FWave, {Start, End}, FadeSamples), Start, End, window);
+    if (FadeSamples == 0) {
+        const double cost = SeamCost(FWave, Start, End, window);
+        return {cost, SeamQualityOf(cost)};
+    }
+    // The cost reads nothing before Start - window nor from End on: only
+    // that part is copied with the faded stretch in place, not the whole wave.
+    const int32_t from = std::max(0, Start - window);
+    std::vector<int16_t> part(FWave.begin() + from, FWave.begin() + End);
+    const std::vector<int16_t> faded = FadedStretch(FWave, {Start, End}, FadeSamples);
+    std::copy(faded.begin(), faded.end(), part.end() - FadeSamples);
+    const double cost = SeamCost(part, Start - from, End - from, window);
     return {cost, SeamQualityOf(cost)};
 }
 
