@@ -30,6 +30,10 @@ TCrossFadeControl::TCrossFadeControl(QWidget* Parent)
         ShowSamples(samples);
         emit FadeRequested(samples);
     });
+    connect(FMs, &QAbstractSpinBox::editingFinished, this, [this] {
+        if (FMs->hasFocus())
+            emit EditingFinished();
+    });
     Show(0, 0, 0);
 }
 

@@ -25,6 +25,8 @@ public:
 signals:
     // The user set the fade: its length in samples at the shown rate.
     void FadeRequested(int32_t Samples);
+    // The user pressed Enter in the box.
+    void EditingFinished();
 
 private:
     void ShowSamples(int32_t Samples);

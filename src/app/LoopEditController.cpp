@@ -38,6 +38,9 @@ TLoopEditController::TLoopEditController(TWaveListModel& Model, TWaveViews& View
     connect(&FModel, &TWaveListModel::LoopDragged, this, [this] { ShowSeam(); });
     connect(FParts.FadeControl, &TCrossFadeControl::FadeRequested, this,
             [this](int32_t Samples) { ChangeCrossFade(Samples); });
+    // Enter in the fade box gives the keys (Space plays) back to the list.
+    connect(FParts.FadeControl, &TCrossFadeControl::EditingFinished, this,
+            [this] { FParts.FocusHome->setFocus(Qt::OtherFocusReason); });
     connect(&FModel, &TWaveListModel::CrossFadeShortened, this, [this](int32_t, int32_t From, int32_t To) {
         FParts.StatusBar->showMessage(
             tr("ループに合わせてクロスフェードを %1 サンプルから %2 サンプルに短くしました").arg(From).arg(To), 10000);
