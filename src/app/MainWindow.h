@@ -39,6 +39,7 @@ class QMenu;
 class QSplitter;
 class QToolBar;
 class TCursorKeys;
+class TCrossFadeControl;
 class TGraphImage;
 class TLoopEditController;
 class TLowLVPCM;
@@ -152,6 +153,7 @@ private:
     TSeamView* SeamView = nullptr;
     QLabel* SeamCostLabel = nullptr;
     QLabel* BankLoopLabel = nullptr; // the bank's word on the shown wave's loop
+    TCrossFadeControl* CrossFadeControl = nullptr; // in the toolbar
     QMenu* MainMenu1_Edit = nullptr;
     QMenu* MainMenu1_Recent = nullptr;
     TVersionForm* VersionForm = nullptr;
@@ -181,6 +183,7 @@ private:
     QAction* MainMenu1_ZoomOut = nullptr;
     QAction* MainMenu1_PlayStart = nullptr;
     QAction* MainMenu1_PlsyStop = nullptr;
+    QAction* MainMenu1_Audition = nullptr;
     QAction* MainMenu1_About = nullptr;
     QAction* MainMenu1_FindLoop = nullptr;
     QAction* MainMenu1_FindLoopWide = nullptr;
