@@ -31,6 +31,21 @@
         <source>ループが短すぎます</source>
         <translation>The loop is too short</translation>
     </message>
+    <message>
+        <source>クロスフェードがループに収まりません</source>
+        <translation>The crossfade does not fit the loop</translation>
+    </message>
+</context>
+<context>
+    <name>TCrossFadeControl</name>
+    <message>
+        <source>クロスフェード</source>
+        <translation>Crossfade</translation>
+    </message>
+    <message>
+        <source>%1 サンプル</source>
+        <translation>%1 samples</translation>
+    </message>
 </context>
 <context>
     <name>TCursorKeys</name>
@@ -115,6 +130,14 @@
     <message>
         <source>ループの継ぎ目: %1 %2</source>
         <translation>Loop seam: %1 %2</translation>
+    </message>
+    <message>
+        <source>ループに合わせてクロスフェードを %1 サンプルから %2 サンプルに短くしました</source>
+        <translation>The crossfade was shortened from %1 to %2 samples to fit the loop</translation>
+    </message>
+    <message>
+        <source>クロスフェードの変更</source>
+        <translation>Change Crossfade</translation>
     </message>
 </context>
 <context>
@@ -390,6 +413,14 @@
     <message>
         <source>無題</source>
         <translation>Untitled</translation>
+    </message>
+    <message>
+        <source>継ぎ目を試聴(&amp;J)</source>
+        <translation>Audition the Seam (&amp;J)</translation>
+    </message>
+    <message>
+        <source>継ぎ目を試聴</source>
+        <translation>Audition the Seam</translation>
     </message>
 </context>
 <context>

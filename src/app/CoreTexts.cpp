@@ -1,6 +1,7 @@
 #include "app/CoreTexts.h"
 
 #include "common/ErrorText.h"
+#include "document/CrossFade.h"
 #include "document/WaveLoop.h"
 #include "loop/LoopFinder.h"
 
@@ -25,6 +26,7 @@ constexpr TCoreText kCoreTexts[] = {
     {QT_TRANSLATE_NOOP("TCoreText", "ループ始点が0のループはVBKファイルに書き出されません"), kLoopFromZeroNotInBank},
     {QT_TRANSLATE_NOOP("TCoreText", "適切なループが見つかりません"), kNoLoopFound},
     {QT_TRANSLATE_NOOP("TCoreText", "ループが短すぎます"), kLoopTooShort},
+    {QT_TRANSLATE_NOOP("TCoreText", "クロスフェードがループに収まりません"), kCrossFadeTooLong},
 };
 static_assert(std::ranges::all_of(kCoreTexts, [](const TCoreText& Text) { return std::string_view(Text.Source) == Text.Core; }),
               "a translated text differs from the core's");
