@@ -1,9 +1,8 @@
 #pragma once
 // The core's fixed texts that the window shows (the loop rules' messages,
 // the loop finder's answers, the bank's note on a loop from sample 0, a
-// crossfade too long for its loop),
-// translated like the window's own texts. Messages built around a file name
-// or a figure stay as the core wrote them.
+// crossfade too long for its loop), translated like the window's own texts.
+// Messages built around a file name or a figure stay as the core wrote them.
 
 #include <QString>
 
