@@ -277,6 +277,7 @@ TEST_F(LoopFeederTest, AuditionRepeatsTheJoin)
         Player.Play();
         ASSERT_TRUE(PlayUntilStopped(*Device, Log, kBlock, expected.size() * 2));
         Player.Stop();
+        ASSERT_TRUE(Log.WaitFor("Stop")); // before the next case clears the log
         EXPECT_EQ(Played(), expected);
         const int32_t at = Feeder.Position();
         EXPECT_TRUE((at >= c.End - c.Before && at <= c.End) || (at >= c.Start && at <= c.Start + c.After)) << at;
