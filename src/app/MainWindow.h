@@ -151,6 +151,7 @@ private:
     TFileDialog KSDOpenDialog;
     TFileDialog KSDSaveDialog;
     TFileDialog ExportVBKDialog;
+    TFileDialog WaveLocateDialog; // 探す… of a missing wave
 
     // Actions shared by the menus and the toolbar, by their menu item names.
     QAction* MainMenu1_New = nullptr;

@@ -5,6 +5,7 @@
 #include "app/MainWindow.h"
 
 #include "app/MainWindowConstants.h"
+#include "app/MissingWavePrompt.h"
 #include "app/PlaybackController.h"
 #include "app/SoundFiles.h"
 #include "app/WaveListModel.h"
@@ -12,7 +13,12 @@
 #include "app/WaveViews.h"
 #include "app/LoopEditController.h"
 
+#include "export/VBKFile.h"
+
 #include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QStatusBar>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QMimeData>
@@ -30,7 +36,9 @@ bool TMainForm::ConfirmDiscard()
 {
     if (FModel->Count() == 0 || !Modified())
         return true;
-    switch (FPrompter->AskYesNoCancel(this, tr("確認"), tr("KSDを保存しますか？"))) {
+    const QString question =
+        FFileName.isEmpty() ? tr("KSDを保存しますか？") : tr("「%1」を保存しますか？").arg(QFileInfo(FFileName).fileName());
+    switch (FPrompter->AskYesNoCancel(this, tr("確認"), question)) {
     case TPrompter::TAnswer::Yes:
         if (!FFileName.isEmpty()) {
             SaveKSDTo(FFileName);
@@ -75,7 +83,7 @@ void TMainForm::MainMenu1_OpenKSDClick()
 void TMainForm::OpenKSDFile(const QString& Path)
 {
     ClearDocument();
-    FModel->Load(Utf8(Path));
+    FModel->Load(Utf8(Path), MissingWavePrompt(*FPrompter, this, WaveLocateDialog));
     FFileName = Path;
     RememberFile(Path);
 }
@@ -107,11 +115,12 @@ void TMainForm::MainMenu1_OverwriteKSDClick()
 
 void TMainForm::MainMenu1_ExportVBKClick()
 {
-    if (FModel->Count() < 1)
-        throw EVantrelError(tr("waveが登録されていません").toStdString());
+    TVBKFile::CheckExportable(FModel->Document()); // what cannot be exported is said before the dialog
     const QStringList chosen = FPrompter->ChooseFiles(this, ExportVBKDialog);
-    if (!chosen.isEmpty())
-        FModel->Document().Export(Utf8(chosen.first()), Utf8(FFileName)); // never over the list it came from
+    if (chosen.isEmpty())
+        return;
+    FModel->Document().Export(Utf8(chosen.first()), Utf8(FFileName)); // never over the list it came from
+    statusBar()->showMessage(tr("VBKをエクスポートしました: %1").arg(QDir::toNativeSeparators(chosen.first())));
 }
 
 // The window may close when nothing unsaved would be lost (the same save

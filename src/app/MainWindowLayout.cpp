@@ -261,6 +261,7 @@ void TMainForm::CreateWidgets()
 
     const QString all = tr("すべてのファイル");
     WaveOpenDialog = {TFileDialog::TKind::OpenMany, SoundFileFilter(tr("サウンドファイル"), tr("waveファイル"), all), {}, {}};
+    WaveLocateDialog = {TFileDialog::TKind::Open, WaveOpenDialog.Filter, {}, {}};
     KSDOpenDialog = {TFileDialog::TKind::Open, tr("ksdファイル(*.ksd);;すべてのファイル(*)"), {}, {}};
     KSDSaveDialog = {TFileDialog::TKind::Save, tr("KSDファイル(*.ksd);;すべてのファイル(*)"), "ksd", {}};
     ExportVBKDialog = {TFileDialog::TKind::Save, tr("VBKファイル(*.vbk);;すべてのファイル(*)"), "vbk", {}};

@@ -4,6 +4,10 @@
 #include <QDialog>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
+
+#include <algorithm>
+#include <vector>
 
 QStringList TDialogPrompter::ChooseFiles(QWidget* Parent, TFileDialog& Dialog)
 {
@@ -50,6 +54,17 @@ void TDialogPrompter::ShowError(QWidget* Parent, const QString& Title, const QSt
 {
     QMessageBox box(QMessageBox::Critical, Title, Text, QMessageBox::Ok, Parent);
     box.exec();
+}
+
+int TDialogPrompter::AskChoice(QWidget* Parent, const QString& Title, const QString& Text, const QStringList& Buttons)
+{
+    QMessageBox box(QMessageBox::Warning, Title, Text, QMessageBox::NoButton, Parent);
+    std::vector<QAbstractButton*> buttons;
+    for (const QString& caption : Buttons)
+        buttons.push_back(box.addButton(caption, QMessageBox::ActionRole));
+    box.exec();
+    const auto pressed = std::find(buttons.begin(), buttons.end(), box.clickedButton());
+    return pressed == buttons.end() ? -1 : static_cast<int>(pressed - buttons.begin());
 }
 
 void TDialogPrompter::ShowModal(QDialog& Form) { Form.exec(); }

@@ -32,6 +32,9 @@ public:
     virtual TAnswer AskYesNoCancel(QWidget* Parent, const QString& Title, const QString& Text) = 0;
     // An error box: error icon, one OK button.
     virtual void ShowError(QWidget* Parent, const QString& Title, const QString& Text) = 0;
+    // A warning with one button for each of Buttons; returns the index of the
+    // one pressed, -1 when the box was closed without any.
+    virtual int AskChoice(QWidget* Parent, const QString& Title, const QString& Text, const QStringList& Buttons) = 0;
     // Shows a modal form (the About box) until it is closed.
     virtual void ShowModal(QDialog& Form) = 0;
     virtual void Beep() = 0;
@@ -42,6 +45,7 @@ public:
     QStringList ChooseFiles(QWidget* Parent, TFileDialog& Dialog) override;
     TAnswer AskYesNoCancel(QWidget* Parent, const QString& Title, const QString& Text) override;
     void ShowError(QWidget* Parent, const QString& Title, const QString& Text) override;
+    int AskChoice(QWidget* Parent, const QString& Title, const QString& Text, const QStringList& Buttons) override;
     void ShowModal(QDialog& Form) override;
     void Beep() override;
 };

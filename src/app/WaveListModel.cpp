@@ -32,13 +32,14 @@ void TWaveListModel::Clear()
     emit Reset();
 }
 
-void TWaveListModel::Load(const std::string& Path)
+TLoadReport TWaveListModel::Load(const std::string& Path, const TMissingWaveResolver& Resolve)
 {
     FUndoStack->clear();
     FKSD.Clear(); // loading appends
     FShown.clear();
+    TLoadReport report;
     try {
-        FKSD.LoadFromFile(Path);
+        report = FKSD.LoadFromFile(Path, Resolve);
     } catch (...) {
         FKSD.Clear();
         emit Reset();
@@ -46,7 +47,10 @@ void TWaveListModel::Load(const std::string& Path)
     }
     for (int32_t i = 0; i < FKSD.Count(); ++i)
         FShown.push_back(ShownByPoints(*FKSD.GetWave(i)));
+    if (report.Changed())
+        FUndoStack->resetClean(); // no step leads back to what the file holds
     emit Reset();
+    return report;
 }
 
 void TWaveListModel::Save(const std::string& Path)

@@ -102,11 +102,19 @@ void TWaveTable::ShowRow(int32_t Row)
     QString name = QString::fromStdString(wave.WaveName());
     if (!wave.ConvertedFrom().empty())
         name += tr(" (%1 から変換)").arg(QString::fromStdString(wave.ConvertedFrom()));
+    // A wave kept as missing has no sound to describe.
+    if (wave.IsMissing())
+        name += tr(" (見つかりません)");
+    const auto number = [&wave](auto Value) { return wave.IsMissing() ? QString("-") : QString::number(Value); };
     SetCell(Row, colName, name);
-    SetCell(Row, colRate, QString::number(wave.SamplesPerSec()));
-    SetCell(Row, colLength, QString::number(wave.LengthMSec()));
-    SetCell(Row, colSamples, QString::number(wave.SampleCount()));
+    SetCell(Row, colRate, number(wave.SamplesPerSec()));
+    SetCell(Row, colLength, number(wave.LengthMSec()));
+    SetCell(Row, colSamples, number(wave.SampleCount()));
     ShowLoop(Row);
+    const QBrush text = palette().brush(wave.IsMissing() ? QPalette::Disabled : QPalette::Active, QPalette::Text);
+    for (int c = 0; c < columnCount(); ++c)
+        if (QTableWidgetItem* cell = item(Row, c))
+            cell->setForeground(text);
 }
 
 void TWaveTable::ShowLoop(int32_t Row)

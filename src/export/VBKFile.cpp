@@ -24,21 +24,26 @@ int64_t TVBKFile::ExportedSize(const TKSD& list)
     return size;
 }
 
-void TVBKFile::Export(const std::string& fileName, const TKSD& list)
+// Found before the file is created, so a bank already there stays whole.
+void TVBKFile::CheckExportable(const TKSD& list)
 {
-    FNumWaves = list.Count();
-    if (FNumWaves == 0)
+    if (list.Count() == 0)
         throw EVBKFileException("waveが登録されていません");
     if (ExportedSize(list) >= FileSizeLimit)
         throw EVBKFileException("VBKファイルが大きすぎます");
-    // Found before the file is created, so a bank already there stays whole.
-    for (int32_t i = 0; i < FNumWaves; ++i) {
+    for (int32_t i = 0; i < list.Count(); ++i) {
         const TWaveInfo& wave = *list.GetWave(i);
         if (wave.IsMissing())
             throw EVBKFileException(Format("「%s」が見つかりません", wave.FilePath().c_str()));
         if (wave.LoopStart() > 0 && wave.LoopEnd() == 0)
             throw EVBKFileException(Format("「%s」のループ終点が設定されていません", wave.WaveName().c_str()));
     }
+}
+
+void TVBKFile::Export(const std::string& fileName, const TKSD& list)
+{
+    CheckExportable(list);
+    FNumWaves = list.Count();
 
     bool created = false; // the temporary file exists: a system error now is a write error
     try {

@@ -64,6 +64,18 @@ TPrompter::TAnswer TScriptedPrompter::AskYesNoCancel(QWidget*, const QString& Ti
     return answer;
 }
 
+int TScriptedPrompter::AskChoice(QWidget*, const QString& Title, const QString& Text, const QStringList& Buttons)
+{
+    Questions.push_back(Title + "|" + Text + "|" + Buttons.join(","));
+    if (Choices.empty()) {
+        ADD_FAILURE() << "unexpected choice: " << Text.toStdString();
+        return -1;
+    }
+    const int choice = Choices.front();
+    Choices.pop_front();
+    return choice;
+}
+
 void TScriptedPrompter::ShowError(QWidget*, const QString& Title, const QString& Text)
 {
     Errors.emplace_back(Title, Text);
@@ -83,6 +95,7 @@ AppTest::~AppTest()
 {
     EXPECT_TRUE(Prompter->Files.empty()) << "unused file answers";
     EXPECT_TRUE(Prompter->Answers.empty()) << "unused question answers";
+    EXPECT_TRUE(Prompter->Choices.empty()) << "unused choices";
     Form.reset();
 }
 

@@ -33,6 +33,7 @@ public:
     // Answers in order; a file answer that is an empty list cancels the dialog.
     std::deque<QStringList> Files;
     std::deque<TAnswer> Answers;
+    std::deque<int> Choices; // the index of the button pressed, -1: closed
     // What was asked and shown.
     std::vector<TFileDialog> Dialogs;
     std::vector<QString> Questions;
@@ -43,6 +44,7 @@ public:
     QStringList ChooseFiles(QWidget*, TFileDialog& Dialog) override;
     TAnswer AskYesNoCancel(QWidget*, const QString& Title, const QString& Text) override;
     void ShowError(QWidget*, const QString& Title, const QString& Text) override;
+    int AskChoice(QWidget*, const QString& Title, const QString& Text, const QStringList& Buttons) override;
     void ShowModal(QDialog&) override { ++Modals; }
     void Beep() override { ++Beeps; }
 };
