@@ -7,6 +7,7 @@
 #include "app/LoopEditController.h"
 #include "app/PlaybackController.h"
 #include "app/SoundFiles.h"
+#include "app/UserGuide.h"
 #include "app/Version.h"
 #include "app/ViewPopupMenu.h"
 #include "app/WaveListModel.h"
@@ -72,8 +73,13 @@ void TMainForm::CreateActions()
     MainMenu1_Redo = NewAction("MainMenu1_Redo", tr("やり直し(&R)"), {}, -1, [this] { FModel->UndoStack().redo(); });
     MainMenu1_AddWave = NewAction("MainMenu1_AddWave", tr("wav追加(&A)..."), tr("wav追加"), 4,
                                   [this] { MainMenu1_AddWaveClick(); });
-    MainMenu1_DeleteWave = NewAction("MainMenu1_DeleteWave", tr("wav削除(&D)..."), tr("wav削除"), 5,
-                                     [this] { FModel->DeleteWave(WaveListView->SelectedIndex()); });
+    // The row after the deleted one, if any, is selected in its place.
+    MainMenu1_DeleteWave = NewAction("MainMenu1_DeleteWave", tr("wav削除(&D)..."), tr("wav削除"), 5, [this] {
+        const int32_t i = WaveListView->SelectedIndex();
+        FModel->DeleteWave(i);
+        if (i >= 0 && i < FModel->Count())
+            SelectWave(i);
+    });
     MainMenu1_MoveUp = NewAction("MainMenu1_MoveUp", tr("上に移動(&U)"), tr("上に移動"), 6, [this] {
         const int32_t i = WaveListView->SelectedIndex();
         FModel->MoveWave(i, i - 1);
@@ -165,6 +171,8 @@ void TMainForm::CreateMenus()
 
     QMenu* help = menuBar()->addMenu(tr("ヘルプ(&H)"));
     help->setObjectName("MainMenu1_Help");
+    help->addAction(NewAction("MainMenu1_Guide", tr("使い方(&H)..."), {}, -1, [] { OpenUserGuide(); }));
+    help->addSeparator();
     help->addAction(MainMenu1_About);
 }
 
