@@ -42,8 +42,10 @@ class TGraphImage;
 class TLoopEditController;
 class TLowLVPCM;
 class TPlaybackController;
+class TPositionReadout;
 class TRecentFiles;
 class TSeamView;
+class TTimeRuler;
 class TVersionForm;
 class TWaveListModel;
 class TWaveOutDevice;
@@ -135,6 +137,7 @@ private:
     std::unique_ptr<TWaveViews> FViews;
     TPlaybackController* FPlayback = nullptr;
     TLoopEditController* FLoops = nullptr;
+    TPositionReadout* FReadout = nullptr;
 
     QToolBar* ToolBar1 = nullptr;
     TWaveTable* WaveListView = nullptr;
@@ -144,6 +147,8 @@ private:
     TGraphImage* PartWaveGraphImage = nullptr;
     TSeamView* SeamView = nullptr;
     QLabel* SeamCostLabel = nullptr;
+    QLabel* ReadoutLabel = nullptr;
+    TTimeRuler* TimeRuler = nullptr;
     QMenu* MainMenu1_Edit = nullptr;
     QMenu* MainMenu1_Recent = nullptr;
     TVersionForm* VersionForm = nullptr;
@@ -172,6 +177,7 @@ private:
     QAction* MainMenu1_ViewAll = nullptr;
     QAction* MainMenu1_ZoomIn = nullptr;
     QAction* MainMenu1_ZoomOut = nullptr;
+    QAction* MainMenu1_TimeInSamples = nullptr;
     QAction* MainMenu1_PlayStart = nullptr;
     QAction* MainMenu1_PlsyStop = nullptr;
     QAction* MainMenu1_About = nullptr;

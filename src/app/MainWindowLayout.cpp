@@ -6,6 +6,7 @@
 
 #include "app/LoopEditController.h"
 #include "app/PlaybackController.h"
+#include "app/PositionReadout.h"
 #include "app/SoundFiles.h"
 #include "app/UserGuide.h"
 #include "app/Version.h"
@@ -16,6 +17,7 @@
 #include "view/GraphImage.h"
 #include "view/ScrolledGraphImage.h"
 #include "view/SeamView.h"
+#include "view/TimeRuler.h"
 
 #include <QAction>
 #include <QLabel>
@@ -26,6 +28,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QUndoStack>
+#include <QVBoxLayout>
 
 namespace {
 
@@ -100,6 +103,7 @@ void TMainForm::CreateActions()
                                        [loops] { loops()->FindLoop(nullptr, true); });
     MainMenu1_SnapToZero = NewAction("MainMenu1_SnapToZero", tr("ゼロクロスに合わせる(&Z)"), tr("ゼロクロスに合わせる"), -1, {});
     MainMenu1_SnapToZero->setIcon(QIcon(":/icons/snap-zero.svg"));
+    MainMenu1_TimeInSamples = NewAction("MainMenu1_TimeInSamples", tr("サンプル単位で表示(&M)"), {}, -1, {});
     MainMenu1_ViewAll = NewAction("MainMenu1_ViewAll", tr("全体表示(&A)"), tr("全体表示"), 8, [this] { FViews->ShowWholeWave(); });
     MainMenu1_ZoomIn = NewAction("MainMenu1_ZoomIn", tr("ズームイン(&I)"), tr("ズームイン"), 9, [this] {
         if (!FLoops->ZoomSeamView(true))
@@ -164,6 +168,8 @@ void TMainForm::CreateMenus()
     view->addSeparator();
     for (QAction* span : FViewSpanActions)
         view->addAction(span);
+    view->addSeparator();
+    view->addAction(MainMenu1_TimeInSamples);
 
     QMenu* play = menuBar()->addMenu(tr("演奏(&P)"));
     play->setObjectName("MainMenu1_Play");
@@ -243,7 +249,15 @@ void TMainForm::CreateWidgets()
     auto* detailPane = new TScrolledGraphImage(PartWaveGraphImage);
     connect(detailPane, &TScrolledGraphImage::OnViewRequest, this,
             [this](int32_t Start, int32_t End) { RunCommand([this, Start, End] { FViews->ShowSpan(Start, End); }); });
-    Splitter2->addWidget(detailPane);
+    // The time ruler lies right above the detail view.
+    auto* detailColumn = new QWidget;
+    auto* detailLayout = new QVBoxLayout(detailColumn);
+    detailLayout->setContentsMargins(0, 0, 0, 0);
+    detailLayout->setSpacing(0);
+    TimeRuler = new TTimeRuler(*PartWaveGraphImage);
+    detailLayout->addWidget(TimeRuler);
+    detailLayout->addWidget(detailPane, 1);
+    Splitter2->addWidget(detailColumn);
     Splitter2->addWidget(SeamView);
     Splitter2->setStretchFactor(0, 0);
     Splitter2->setStretchFactor(1, 1);
@@ -266,6 +280,9 @@ void TMainForm::CreateWidgets()
     SeamCostLabel = new QLabel;
     SeamCostLabel->setObjectName("SeamCostLabel");
     statusBar()->addWidget(SeamCostLabel);
+    ReadoutLabel = new QLabel;
+    ReadoutLabel->setObjectName("ReadoutLabel");
+    statusBar()->addPermanentWidget(ReadoutLabel);
 
     const QString all = tr("すべてのファイル");
     WaveOpenDialog = {TFileDialog::TKind::OpenMany, SoundFileFilter(tr("サウンドファイル"), tr("waveファイル"), all), {}, {}};
@@ -286,6 +303,15 @@ void TMainForm::CreateControllers(std::shared_ptr<TWaveOutDevice> Device)
     connect(FPlayback, &TPlaybackController::PlayingChanged, this, [this](bool Playing) { SetPlayingState(Playing); });
     connect(FPlayback, &TPlaybackController::ErrorOccurred, this,
             [this](const QString& Title, const QString& Text) { FPrompter->ShowError(this, Title, Text); });
+    // A click or drag in the overview takes the detail view there.
+    connect(AllWaveGraphImage, &TGraphImage::OnMouseDown, this,
+            [this](TGraphImage*, Qt::MouseButton Button, Qt::KeyboardModifiers, int X, int) {
+                RunCommand([&] { FViews->OverviewPressed(Button, X); });
+            });
+    connect(AllWaveGraphImage, &TGraphImage::OnMouseMove, this,
+            [this](TGraphImage*, Qt::KeyboardModifiers, int X, int) { RunCommand([&] { FViews->OverviewMoved(X); }); });
+    connect(AllWaveGraphImage, &TGraphImage::OnMouseUp, this, [this] { FViews->OverviewReleased(); });
+    FReadout = new TPositionReadout(*FModel, *FViews, *TimeRuler, *ReadoutLabel, *MainMenu1_TimeInSamples, this);
     FLoops = new TLoopEditController(
         *FModel, *FViews,
         {SeamView, SeamCostLabel, MainMenu1_SnapToZero, WaveListView, [this] { return WaveListView->SelectedIndex(); }},
