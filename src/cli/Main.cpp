@@ -5,6 +5,7 @@
 #include "cli/Commands.h"
 #include "common/ErrorText.h"
 #include "common/ProgramInfo.h"
+#include "common/Platform.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -76,8 +77,9 @@ void RequireOutputWritten()
 
 int main(int argc, char** argv)
 {
+    Platform::UseUtf8Console();
     try {
-        const int status = Run(std::vector<std::string>(argv + 1, argv + argc));
+        const int status = Run(Platform::Utf8Arguments(argc, argv));
         RequireOutputWritten();
         return status;
     } catch (const Exception& e) {

@@ -2,6 +2,7 @@
 // An owned C stdio stream: closed when it goes out of scope.
 
 #include "common/Path.h"
+#include "common/Platform.h"
 
 #include <cstdio>
 #include <memory>
@@ -12,8 +13,9 @@ struct TFileCloser {
 };
 using TFileHandle = std::unique_ptr<std::FILE, TFileCloser>;
 
-// Opens a file named by a UTF-8 path; null when it cannot be opened.
+// Opens a file named by a UTF-8 path (in binary mode on Windows); null
+// when it cannot be opened.
 inline TFileHandle OpenFile(const std::string& Utf8Path, const char* Mode)
 {
-    return TFileHandle(std::fopen(PathFromUtf8(Utf8Path).c_str(), Mode));
+    return TFileHandle(Platform::OpenStream(PathFromUtf8(Utf8Path), Mode));
 }

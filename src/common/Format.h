@@ -5,7 +5,9 @@
 #include <string>
 
 std::string Format(const char* format, ...)
-#if defined(__GNUC__)
+#if defined(__MINGW_PRINTF_FORMAT)
+    __attribute__((format(__MINGW_PRINTF_FORMAT, 1, 2))) // C99 formats (%zu, %lld) on Windows too
+#elif defined(__GNUC__)
     __attribute__((format(printf, 1, 2)))
 #endif
     ;

@@ -9,15 +9,16 @@
 // for instance) count as not representable, so a caller can write them in
 // another form instead of silently changing a path. Where the code page holds
 // a character twice (the NEC and IBM extension rows), the bytes chosen are the
-// ones Windows writes.
+// ones Windows writes. The mapping is the same on every platform: bytes
+// 0x80, 0xA0 and 0xFD..0xFF are no character.
 
 #include <cstddef>
 #include <cstdint>
 
 namespace CodePage932 {
 
-// False when the system offers no CP932 converter to build the tables from;
-// then no character decodes or encodes.
+// The tables are built into the program, so this is always true; kept for
+// callers written when they came from the system's converter.
 bool Available();
 
 // Decodes the character at the start of Bytes (Size > 0). Returns the number

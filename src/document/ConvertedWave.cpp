@@ -1,12 +1,13 @@
 #include "document/ConvertedWave.h"
 
+#include "common/Platform.h"
+
 #include <sndfile.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <memory>
-#include <sys/stat.h>
 #include <vector>
 
 namespace {
@@ -15,14 +16,13 @@ namespace {
 // opened once, by the same path rules as every other file.
 sf_count_t StreamLength(void* Stream)
 {
-    struct stat status {};
-    return fstat(fileno(static_cast<std::FILE*>(Stream)), &status) == 0 ? status.st_size : -1;
+    return Platform::StreamSize(static_cast<std::FILE*>(Stream));
 }
 
 sf_count_t StreamSeek(sf_count_t Offset, int Whence, void* Stream)
 {
     auto* f = static_cast<std::FILE*>(Stream);
-    return fseeko(f, Offset, Whence) == 0 ? ftello(f) : -1;
+    return Platform::SeekStream(f, Offset, Whence) ? Platform::StreamPosition(f) : -1;
 }
 
 sf_count_t StreamRead(void* Buffer, sf_count_t Count, void* Stream)
@@ -34,7 +34,7 @@ sf_count_t StreamRead(void* Buffer, sf_count_t Count, void* Stream)
 
 sf_count_t StreamWrite(const void*, sf_count_t, void*) { return 0; }
 
-sf_count_t StreamTell(void* Stream) { return ftello(static_cast<std::FILE*>(Stream)); }
+sf_count_t StreamTell(void* Stream) { return Platform::StreamPosition(static_cast<std::FILE*>(Stream)); }
 
 struct TSndFileCloser {
     void operator()(SNDFILE* File) const noexcept { sf_close(File); }
@@ -204,7 +204,7 @@ std::optional<TStoredLoop> SustainLoopOf(SNDFILE* Sound, std::FILE* File, const 
 
 std::optional<TConvertedWave> ReadConvertedWave(std::FILE* File)
 {
-    if (fseeko(File, 0, SEEK_SET) != 0)
+    if (!Platform::SeekStream(File, 0, SEEK_SET))
         return std::nullopt;
     SF_VIRTUAL_IO io{StreamLength, StreamSeek, StreamRead, StreamWrite, StreamTell};
     SF_INFO info{};

@@ -1,15 +1,11 @@
 #include "document/FileReplace.h"
 
 #include "common/Path.h"
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "common/Platform.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
-#include <csignal>
 #include <random>
 #include <system_error>
 
@@ -38,7 +34,7 @@ public:
             std::snprintf(name, sizeof name, ".vantrel-%012llx.tmp",
                           static_cast<unsigned long long>(random() & 0xFFFFFFFFFFFFull));
             FPath = FolderOf(Target) / name;
-            FFd = ::open(FPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            FFd = Platform::OpenForWriting(FPath, true);
             if (FFd < 0 && errno != EEXIST)
                 ThrowErrno("open");
         }
@@ -49,9 +45,9 @@ public:
     ~TTemporaryFile()
     {
         if (FFd >= 0)
-            ::close(FFd);
+            Platform::CloseFile(FFd);
         if (!FMoved)
-            ::unlink(FPath.c_str());
+            Platform::RemoveFile(FPath);
     }
 
     const fs::path& Path() const { return FPath; }
@@ -61,36 +57,26 @@ public:
 
     void Write(std::string_view Bytes)
     {
-        while (!Bytes.empty()) {
-            const ssize_t written = ::write(FFd, Bytes.data(), Bytes.size());
-            if (written < 0 && errno == EINTR)
-                continue;
-            if (written <= 0)
-                ThrowErrno("write");
-            Bytes.remove_prefix(static_cast<std::size_t>(written));
-        }
+        const Platform::TPiece piece{Bytes.data(), Bytes.size()};
+        if (!Platform::WriteAll(FFd, {&piece, 1}))
+            ThrowErrno("write");
     }
 
     // Gives the file the permission bits of the file it replaces. Only a
     // courtesy: where the file system keeps no such bits the call may fail,
     // and the contents are what matters.
-    void CopyModeFrom(const fs::path& Target)
-    {
-        struct stat status;
-        if (::stat(Target.c_str(), &status) == 0 && S_ISREG(status.st_mode))
-            (void)::fchmod(FFd, status.st_mode & 07777);
-    }
+    void CopyModeFrom(const fs::path& Target) { Platform::CopyPermissions(FFd, Target); }
 
     // Makes the contents durable, then renames the file over Target.
     void MoveOver(const fs::path& Target)
     {
-        if (::fsync(FFd) != 0)
+        if (!Platform::SyncFile(FFd))
             ThrowErrno("fsync");
         const int fd = FFd;
         FFd = -1;
-        if (::close(fd) != 0)
+        if (Platform::CloseFile(fd) != 0)
             ThrowErrno("close");
-        if (::rename(FPath.c_str(), Target.c_str()) != 0)
+        if (!Platform::MoveOver(FPath, Target))
             ThrowErrno("rename");
         FMoved = true;
     }
@@ -100,17 +86,6 @@ private:
     int FFd = -1;
     bool FMoved = false;
 };
-
-// Asks the folder to record the rename on disk. Best effort: the new file is
-// already in place, and some file systems refuse fsync on a folder.
-void SyncFolderOf(const fs::path& Target)
-{
-    const int fd = ::open(FolderOf(Target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        (void)::fsync(fd);
-        ::close(fd);
-    }
-}
 
 // The file a chain of symbolic links ends at, which need not exist yet (a
 // link to a file still to be written is kept, and the file is created).
@@ -127,34 +102,16 @@ fs::path FollowLinks(fs::path Path)
     return Path;
 }
 
-// While it lives, a write past the file-size limit fails with EFBIG instead
-// of ending the process with SIGXFSZ, so the temporary file is removed and
-// the failure reported.
-class TFileSizeSignalIgnored {
-public:
-    TFileSizeSignalIgnored() { FPrevious = std::signal(SIGXFSZ, SIG_IGN); }
-    ~TFileSizeSignalIgnored()
-    {
-        if (FPrevious != SIG_ERR)
-            std::signal(SIGXFSZ, FPrevious);
-    }
-    TFileSizeSignalIgnored(const TFileSizeSignalIgnored&) = delete;
-    TFileSizeSignalIgnored& operator=(const TFileSizeSignalIgnored&) = delete;
-
-private:
-    void (*FPrevious)(int) = SIG_ERR;
-};
-
 template <class F>
 void Replace(const std::string& Utf8Path, F Write)
 {
-    const TFileSizeSignalIgnored sizeLimitFails;
+    const Platform::TFileSizeLimitAsError sizeLimitFails;
     const fs::path target = FollowLinks(PathFromUtf8(Utf8Path));
     TTemporaryFile temporary(target);
     Write(temporary);
     temporary.CopyModeFrom(target);
     temporary.MoveOver(target);
-    SyncFolderOf(target);
+    Platform::SyncFolder(FolderOf(target)); // best effort: the new file is in place
 }
 
 } // namespace

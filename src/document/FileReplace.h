@@ -14,6 +14,8 @@
 // created when it does not exist yet. Throws
 // std::system_error (the system's error code) on failure, leaving no
 // temporary file and the old file as it was.
+// On Windows a target that is read-only or open in another program is
+// refused that way, where POSIX systems replace it.
 void ReplaceFileContents(const std::string& Utf8Path, std::string_view Bytes);
 
 // The same for contents too large to hold in memory: Write writes the new

@@ -4,6 +4,7 @@
 #include "common/File.h"
 #include "common/Format.h"
 #include "common/OpenFailure.h"
+#include "common/Platform.h"
 #include "document/ConvertedWave.h"
 
 #include <algorithm>
@@ -12,9 +13,6 @@
 #include <limits>
 #include <new>
 #include <vector>
-#if __has_include(<unistd.h>)
-#include <unistd.h> // lseek, to skip the holes of sparse files
-#endif
 
 namespace {
 
@@ -60,7 +58,7 @@ bool ScanChunks(std::FILE* f, TChunkScan& scan)
         if (!ReadExact(f, chunk, sizeof chunk))
             break;
         const uint32_t size = GetLe32(chunk + 4);
-        const long long body = ftello(f);
+        const long long body = Platform::StreamPosition(f);
         if (IsId(chunk, "fmt ") && !scan.HaveFmt) {
             if (size < sizeof scan.Fmt || !ReadExact(f, scan.Fmt, sizeof scan.Fmt))
                 return false;
@@ -75,7 +73,7 @@ bool ScanChunks(std::FILE* f, TChunkScan& scan)
             scan.Loop = ReadSampleChunk(f, size);
         }
         const long long next = body + static_cast<long long>(size) + (size & 1u);
-        if (fseeko(f, next, SEEK_SET) != 0)
+        if (!Platform::SeekStream(f, next, SEEK_SET))
             break;
     }
     return true;
@@ -149,9 +147,10 @@ int64_t DeclaredPcmFrames(const TChunkScan& scan)
 // less when the file ends early.
 uint32_t PresentDataBytes(std::FILE* f, const TChunkScan& scan)
 {
-    if (fseeko(f, 0, SEEK_END) != 0)
+    const int64_t size = Platform::StreamSize(f);
+    if (size < 0)
         return 0;
-    const long long present = ftello(f) - scan.DataPos;
+    const long long present = size - scan.DataPos;
     return present <= 0 ? 0 : static_cast<uint32_t>(std::min<long long>(present, scan.DataSize));
 }
 
@@ -162,19 +161,8 @@ void ReadPresentBytes(std::FILE* f, long long Offset, std::size_t Size, char* Ou
 {
     const long long end = Offset + static_cast<long long>(Size);
     for (long long pos = Offset; pos < end;) {
-        long long data = pos, hole = end;
-#if defined(SEEK_DATA) && defined(SEEK_HOLE)
-        const int fd = fileno(f);
-        data = ::lseek(fd, pos, SEEK_DATA);
-        if (data < 0)
-            data = errno == ENXIO ? end : pos; // ENXIO: only a hole is left; else no support
-        if (data >= end)
-            return;
-        hole = std::min<long long>(std::max<long long>(::lseek(fd, data, SEEK_HOLE), data), end);
-        if (hole == data)
-            hole = end;
-#endif
-        if (fseeko(f, data, SEEK_SET) != 0)
+        const auto [data, hole] = Platform::NextDataExtent(f, pos, end);
+        if (data >= end || !Platform::SeekStream(f, data, SEEK_SET))
             return;
         std::fread(Out + (data - Offset), 1, static_cast<std::size_t>(hole - data), f);
         pos = hole;

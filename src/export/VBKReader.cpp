@@ -3,6 +3,7 @@
 #include "common/File.h"
 #include "common/Format.h"
 #include "common/OpenFailure.h"
+#include "common/Platform.h"
 #include "common/Path.h"
 #include "export/CRC.h"
 
@@ -52,9 +53,9 @@ public:
         if (!std::filesystem::is_regular_file(path, error))
             throw openError();
         FFile = OpenFile(FileName, "rb");
-        if (!FFile || fseeko(FFile.get(), 0, SEEK_END) != 0)
+        if (!FFile || !Platform::SeekStream(FFile.get(), 0, SEEK_END))
             throw openError();
-        const off_t size = ftello(FFile.get());
+        const int64_t size = Platform::StreamPosition(FFile.get());
         if (size < 0)
             throw openError();
         FSize = static_cast<uint64_t>(size);
@@ -64,7 +65,7 @@ public:
 
     void Read(uint64_t Offset, void* Out, std::size_t Count) override
     {
-        if (fseeko(FFile.get(), static_cast<off_t>(Offset), SEEK_SET) != 0 ||
+        if (!Platform::SeekStream(FFile.get(), static_cast<int64_t>(Offset), SEEK_SET) ||
             std::fread(Out, 1, Count, FFile.get()) != Count)
             throw EVBKReaderException(Format("read error at offset %llu", static_cast<ULL>(Offset)));
     }

@@ -10,15 +10,18 @@
 #include <string>
 #include <vector>
 
+#ifndef _WIN32
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/inotify.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#endif
 
 namespace {
 
+#ifndef _WIN32
 // A descriptor closed when it goes.
 struct TFd {
     int Fd;
@@ -88,6 +91,7 @@ public:
 private:
     TFd FInotify;
 };
+#endif
 
 class KSDFileSafetyTest : public testing::Test {
 protected:
@@ -125,6 +129,9 @@ protected:
 
 TEST_F(KSDFileSafetyTest, LoadsNoExternalEntityDtdOrUrl)
 {
+#ifdef _WIN32
+    GTEST_SKIP() << "watches the files opened with inotify, which Windows lacks";
+#else
     const std::string wav = dir.File("secret.wav");
     WriteWav(wav, Ramp(100));
     const std::string entityFile = dir.File("entity.txt");
@@ -153,6 +160,7 @@ TEST_F(KSDFileSafetyTest, LoadsNoExternalEntityDtdOrUrl)
     EXPECT_FALSE(server.WasContacted());
     for (const std::string& name : watch.Opened())
         EXPECT_EQ(name, "list.ksd");
+#endif
 }
 
 TEST_F(KSDFileSafetyTest, RefusesEntityExpansionBombsQuickly)

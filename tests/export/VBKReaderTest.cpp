@@ -1,6 +1,7 @@
 #include "export/VBKReader.h"
 
 #include "VBKTestFiles.h"
+#include "support/Posix.h"
 #include "common/Format.h"
 #include "common/Path.h"
 #include "support/ErrorOf.h"
@@ -9,7 +10,6 @@
 
 #include <filesystem>
 
-#include <sys/resource.h>
 
 namespace {
 

@@ -40,8 +40,14 @@ TTempDir::~TTempDir()
 
 std::string TTempDir::File(const std::string& Name) const
 {
-    const std::u8string text = (FPath / std::filesystem::path(std::u8string(Name.begin(), Name.end()))).u8string();
-    return std::string(text.begin(), text.end());
+    // Joined as text: a name need not be valid UTF-8 (tests of bytes that
+    // no path can hold), and Windows cannot convert such a name.
+    const std::u8string folder = FPath.u8string();
+    const char separator = static_cast<char>(std::filesystem::path::preferred_separator);
+    std::string path(folder.begin(), folder.end());
+    if (!path.empty() && path.back() != separator)
+        path += separator;
+    return path + Name;
 }
 
 std::string TTempDir::Wav(const std::string& Name, std::size_t Samples, uint32_t Rate) const
