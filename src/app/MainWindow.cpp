@@ -4,6 +4,7 @@
 #include "app/MainWindowConstants.h"
 #include "app/PlaybackController.h"
 #include "app/RecentFiles.h"
+#include "app/TypedLoopPoint.h"
 #include "app/WaveListModel.h"
 #include "app/WaveTable.h"
 #include "app/WaveViews.h"
@@ -84,6 +85,9 @@ void TMainForm::ConnectModel()
         FLoops->ShowLoopState(FModel->LoopOf(Index));
     });
     connect(WaveListView, &TWaveTable::UserSelected, this, [this] { RunCommand([this] { ShowSelectedWave(); }); });
+    connect(WaveListView, &TWaveTable::LoopPointTyped, this, [this](int32_t Row, bool Start, const QString& Text) {
+        RunCommand([&] { SetTypedLoopPoint(*FModel, Row, Start, Text.toStdString()); });
+    });
 
     const QUndoStack* stack = &FModel->UndoStack();
     connect(stack, &QUndoStack::indexChanged, this, [this] { UpdateUndoActions(); });

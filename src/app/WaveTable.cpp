@@ -31,7 +31,8 @@ TWaveTable::TWaveTable(const TWaveListModel& Model, QWidget* Parent)
     setShowGrid(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setSelectionBehavior(QAbstractItemView::SelectRows);
-    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Only the loop cells are editable (SetCell).
+    setEditTriggers(QAbstractItemView::DoubleClicked);
     verticalHeader()->hide();
     // Rows as high as the font, so the list shows all the rows its height holds.
     verticalHeader()->setMinimumSectionSize(1);
@@ -53,6 +54,14 @@ TWaveTable::TWaveTable(const TWaveListModel& Model, QWidget* Parent)
             emit UserSelected();
     });
     connect(this, &QTableWidget::cellClicked, this, [this] { emit UserSelected(); });
+    connect(this, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* Cell) {
+        if (FChangingFromCode || (Cell->column() != colLoopStart && Cell->column() != colLoopEnd))
+            return;
+        const int32_t row = Cell->row();
+        emit LoopPointTyped(row, Cell->column() == colLoopStart, Cell->text());
+        if (row < rowCount())
+            ShowLoop(row);
+    });
 
     connect(&FModel, &TWaveListModel::WaveInserted, this, [this](int32_t Index) {
         const QScopedValueRollback<bool> fromCode(FChangingFromCode, true);
@@ -89,10 +98,15 @@ void TWaveTable::Select(int32_t Index)
 
 void TWaveTable::SetCell(int32_t Row, int Column, const QString& Text)
 {
-    if (QTableWidgetItem* cell = item(Row, Column))
-        cell->setText(Text);
-    else
-        setItem(Row, Column, new QTableWidgetItem(Text));
+    const QScopedValueRollback<bool> fromCode(FChangingFromCode, true);
+    QTableWidgetItem* cell = item(Row, Column);
+    if (!cell) {
+        cell = new QTableWidgetItem;
+        const bool loop = Column == colLoopStart || Column == colLoopEnd;
+        cell->setFlags(loop ? cell->flags() | Qt::ItemIsEditable : cell->flags() & ~Qt::ItemIsEditable);
+        setItem(Row, Column, cell);
+    }
+    cell->setText(Text);
 }
 
 void TWaveTable::ShowRow(int32_t Row)
@@ -111,6 +125,7 @@ void TWaveTable::ShowRow(int32_t Row)
     SetCell(Row, colLength, number(wave.LengthMSec()));
     SetCell(Row, colSamples, number(wave.SampleCount()));
     ShowLoop(Row);
+    const QScopedValueRollback<bool> fromCode(FChangingFromCode, true);
     const QBrush text = palette().brush(wave.IsMissing() ? QPalette::Disabled : QPalette::Active, QPalette::Text);
     for (int c = 0; c < columnCount(); ++c)
         if (QTableWidgetItem* cell = item(Row, c))

@@ -24,6 +24,10 @@ public:
 signals:
     // The user selected or clicked a row.
     void UserSelected();
+    // The user typed Text into the loop-start (Start) or loop-end cell of
+    // Row (a double click edits them). The cell shows the model's loop again
+    // once the handlers return.
+    void LoopPointTyped(int32_t Row, bool Start, const QString& Text);
 
 private:
     void ShowRow(int32_t Row);
