@@ -5,6 +5,8 @@
 #include <QHeaderView>
 #include <QScopedValueRollback>
 
+#include <algorithm>
+
 namespace {
 
 enum TColumn { colName, colRate, colLength, colSamples, colLoopStart, colLoopEnd };
@@ -29,7 +31,7 @@ TWaveTable::TWaveTable(const TWaveListModel& Model, QWidget* Parent)
     setObjectName("WaveListView");
     setMinimumHeight(32);
     setShowGrid(true);
-    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     // Only the loop cells are editable (SetCell).
     setEditTriggers(QAbstractItemView::DoubleClicked);
@@ -83,17 +85,30 @@ TWaveTable::TWaveTable(const TWaveListModel& Model, QWidget* Parent)
 
 int32_t TWaveTable::SelectedIndex() const
 {
-    const QModelIndexList rows = selectionModel()->selectedRows();
-    return rows.isEmpty() ? -1 : rows.first().row();
+    const int32_t current = currentRow();
+    if (current >= 0 && selectionModel()->isRowSelected(current))
+        return current;
+    const std::vector<int32_t> rows = SelectedIndices();
+    return rows.empty() ? -1 : rows.front();
+}
+
+std::vector<int32_t> TWaveTable::SelectedIndices() const
+{
+    std::vector<int32_t> rows;
+    for (const QModelIndex& row : selectionModel()->selectedRows())
+        rows.push_back(row.row());
+    std::sort(rows.begin(), rows.end());
+    return rows;
 }
 
 void TWaveTable::Select(int32_t Index)
 {
     const QScopedValueRollback<bool> fromCode(FChangingFromCode, true);
-    if (Index < 0)
+    if (Index < 0) {
         clearSelection();
-    else
-        selectRow(Index);
+        return;
+    }
+    setCurrentCell(Index, std::max(currentColumn(), 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
 void TWaveTable::SetCell(int32_t Row, int Column, const QString& Text)

@@ -8,6 +8,7 @@
 #include <QTableWidget>
 
 #include <cstdint>
+#include <vector>
 
 class TWaveInfo;
 class TWaveListModel;
@@ -17,8 +18,12 @@ class TWaveTable : public QTableWidget {
 public:
     explicit TWaveTable(const TWaveListModel& Model, QWidget* Parent = nullptr);
 
-    int32_t SelectedIndex() const; // -1 for none
-    // Selects the row at Index (-1: none) without raising UserSelected.
+    // Several rows may be selected; the commands that take one wave take the
+    // current row (when it is selected, else the first selected; -1: none).
+    int32_t SelectedIndex() const;
+    std::vector<int32_t> SelectedIndices() const; // in list order
+    // Selects the row at Index alone and makes it current (-1: none) without
+    // raising UserSelected.
     void Select(int32_t Index);
 
 signals:
