@@ -27,8 +27,8 @@ const std::vector<int16_t>& Wave()
 
 TLoopSearchOptions NearTarget()
 {
-    return {.Target = 6 * kRate, .Radius = kRate / 2, .MinLength = kRate / 10, .Count = 5, .MinSpacing = 44,
-            .Window = SamplesOfMs(10, kRate)};
+    return {.TargetSample = 6 * kRate, .RadiusSamples = kRate / 2, .MinLengthSamples = kRate / 10, .Count = 5, .MinSpacingSamples = 44,
+            .HalfWindowSamples = SamplesOfMs(10, kRate)};
 }
 
 constexpr int32_t kStart = 3 * kRate;

@@ -21,6 +21,7 @@
 #include "document/WaveInfo.h"
 #include "loop/AutoLoop.h"
 #include "loop/TestTones.h"
+#include "support/InstrumentSamples.h"
 
 #include <chrono>
 #include <cmath>
@@ -370,6 +371,8 @@ int main(int argc, char** argv)
         } else {
             const TLoopCandidate& loop = loops.front();
             const TScores ours = Score(sound, loop.Start, loop.End);
+            const double join = JoinMismatch({sound.Name, sound.Rate, sound.Samples, 0, 0}, loop.Start, loop.End);
+            std::printf("  join %.4f\n", join);
             PrintRow("vantrel", ours,
                      (std::to_string(loop.Start) + ".." + std::to_string(loop.End) + " cost " +
                       std::to_string(loop.Cost) + " " + SeamQualityName(SeamQualityOf(loop.Cost)) + " " +

@@ -4,10 +4,8 @@
 #include "app/ProgramSettings.h"
 #include "app/WaveListModel.h"
 #include "app/WaveViews.h"
-#include "common/Format.h"
 #include "document/LoopRules.h"
-#include "loop/AutoLoop.h"
-#include "loop/ZeroCrossing.h"
+#include "loop/LoopFinder.h"
 #include "view/GraphImage.h"
 #include "view/SeamView.h"
 
@@ -20,13 +18,10 @@ namespace {
 
 using namespace mainform;
 
-// How far a snapped loop point may move to reach a zero crossing.
-constexpr double kSnapRadiusMs = 20.0;
-// How far the automatic search looks for a better loop end around the
-// current one, and how far the wider search does.
-constexpr double kNearRadiusMs = 50.0;
-constexpr double kWideRadiusMs = 500.0;
 constexpr const char* kSnapSetting = "Edit/SnapToZeroCrossings";
+
+// The loop finder the command-line tool asks too (LoopFinder.h).
+TLoopFinder FinderOf(const TWaveInfo& Wave) { return TLoopFinder(Wave.Samples(), Wave.SamplesPerSec()); }
 
 } // namespace
 
@@ -83,30 +78,16 @@ void TLoopEditController::FindLoop(const TGraphImage* View, bool Wide)
     const TWaveInfo* wave = FModel.Wave(FParts.SelectedIndex());
     if (!wave)
         return;
-    const TSamples samples = wave->Samples();
-    const int32_t rate = wave->SamplesPerSec();
     const TGraphImage* selected = View                              ? View
                                   : FViews.Detail()->HasSelection() ? FViews.Detail()
                                                                     : FViews.Overview();
-    std::vector<TLoopCandidate> found;
-    if (selected->HasSelection()) {
-        TAutoLoopOptions options;
-        options.From = selected->SelectStart();
-        options.To = selected->SelectEnd();
-        options.FindSustainedPart = false;
-        found = AutoLoops(samples, rate, options);
-    } else if (wave->LoopEnd() > wave->LoopStart()) {
-        TLoopSearchOptions options;
-        options.Target = wave->LoopEnd();
-        options.Radius = SamplesOfMs(Wide ? kWideRadiusMs : kNearRadiusMs, rate);
-        options.Window = SamplesOfMs(kDefaultSeamWindowMs, rate);
-        found = BestLoopEnds(samples, wave->LoopStart(), options);
-    } else {
-        found = AutoLoops(samples, rate, {});
-    }
-    if (found.empty())
-        throw EVantrelError(tr("適切なループが見つかりません").toStdString());
-    ChangeLoop(found.front().Start, found.front().End);
+    const TLoopFinder finder = FinderOf(*wave);
+    const TFoundLoops found =
+        selected->HasSelection() ? finder.LoopsIn(selected->SelectStart(), selected->SelectEnd(), {})
+        : wave->Loop().Plays()   ? finder.BestEndsNear(wave->LoopStart(), wave->LoopEnd(),
+                                                       Wide ? kWideRadiusMs : kNearRadiusMs, {})
+                                 : finder.WholeWave({});
+    ChangeLoop(found.Loops.front().Start, found.Loops.front().End);
 }
 
 // ---- Snapping --------------------------------------------------------------
@@ -118,10 +99,7 @@ int32_t TLoopEditController::SnappedLoopPoint(const TWaveInfo& Wave, int32_t Pos
 {
     if (!FParts.SnapToZero->isChecked())
         return Position;
-    const int32_t other = Start ? Wave.LoopEnd() : Wave.LoopStart();
-    const TSlope slope = other != 0 ? SlopeAt(Wave.Samples(), other) : TSlope::Rising;
-    return NearestZeroCrossing(Wave.Samples(), Position, slope, SamplesOfMs(kSnapRadiusMs, Wave.SamplesPerSec()))
-        .value_or(Position);
+    return FinderOf(Wave).Snap(Position, Start ? Wave.LoopEnd() : Wave.LoopStart());
 }
 
 // ---- The mouse in the views -------------------------------------------------
@@ -217,17 +195,16 @@ void TLoopEditController::ShowLoopState(const TLoopState& Loop)
 void TLoopEditController::ShowSeam()
 {
     const TWaveInfo* wave = FViews.Shown();
-    if (!wave || wave->LoopEnd() <= wave->LoopStart()) {
+    // A loop that plays here but that the bank will not hold is said while shown.
+    FParts.BankLoopLabel->setText(wave && wave->Loop().DroppedByBank() ? kLoopFromZeroNotInBank : "");
+    if (!wave || !wave->Loop().Plays()) {
         FParts.SeamView->SetSeam(nullptr, 0, 0);
         FParts.SeamCostLabel->clear();
         return;
     }
     FParts.SeamView->SetSeam(wave, wave->LoopStart(), wave->LoopEnd());
-    const double cost = SeamCost(wave->Samples(), wave->LoopStart(), wave->LoopEnd(),
-                                 SamplesOfMs(kDefaultSeamWindowMs, wave->SamplesPerSec()));
-    FParts.SeamCostLabel->setText(
-        tr("ループの継ぎ目: %1 %2")
-            .arg(QString::fromStdString(Format("%.4g", cost)), QString::fromUtf8(SeamQualityName(SeamQualityOf(cost)))));
+    const TSeamMeasure seam = FinderOf(*wave).Measure(wave->LoopStart(), wave->LoopEnd());
+    FParts.SeamCostLabel->setText(tr("ループの継ぎ目: %1").arg(QString::fromStdString(SeamCostText(seam.Cost))));
 }
 
 bool TLoopEditController::ZoomSeamView(bool In)

@@ -2,8 +2,10 @@
 // TLoopEditController: editing the loop of the selected wave. It carries out
 // the loop commands of the menus and pop-ups, the marker drags in the views,
 // snapping loop points to zero crossings and the automatic loop search, and
-// shows the loop: its markers in the views, its seam in the seam view and the
-// seam cost in the status label. Every loop change goes to the list model as
+// shows the loop: its markers in the views, its seam in the seam view, the
+// seam cost in the status label and, for a loop from sample 0, that the bank
+// will not hold it. Loops are found, measured and snapped by the loop finder
+// the command-line tool uses (LoopFinder.h). Every loop change goes to the list model as
 // one undo step; a drag moves the loop live and becomes one step on release.
 //
 // The order rule (LoopRules.h) is applied here, before a change reaches the
@@ -33,6 +35,7 @@ public:
     struct TParts {
         TSeamView* SeamView;
         QLabel* SeamCostLabel;
+        QLabel* BankLoopLabel; // says when the bank will not hold the shown loop
         QAction* SnapToZero; // checkable; its state is kept between runs
         QWidget* FocusHome;  // takes the focus back from the seam view on a click in a view
         std::function<int32_t()> SelectedIndex;

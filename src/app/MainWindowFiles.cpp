@@ -12,6 +12,7 @@
 #include "app/WaveTable.h"
 #include "app/WaveViews.h"
 #include "app/LoopEditController.h"
+#include "document/LoopRules.h"
 
 #include "export/VBKFile.h"
 
@@ -119,8 +120,20 @@ void TMainForm::MainMenu1_ExportVBKClick()
     const QStringList chosen = FPrompter->ChooseFiles(this, ExportVBKDialog);
     if (chosen.isEmpty())
         return;
+<<<<<<< HEAD
     FModel->Document().Export(Utf8(chosen.first()), Utf8(FFileName)); // never over the list it came from
     statusBar()->showMessage(tr("VBKをエクスポートしました: %1").arg(QDir::toNativeSeparators(chosen.first())));
+=======
+    const TKSD& list = FModel->Document();
+    list.Export(Utf8(chosen.first()), Utf8(FFileName)); // never over the list it came from
+    // The bank is written as its format allows; the loops it cannot hold are said.
+    QStringList dropped;
+    for (int32_t i = 0; i < list.Count(); ++i)
+        if (const std::string text = BankDropsLoop(*list.GetWave(i)); !text.empty())
+            dropped << QString::fromStdString(text);
+    if (!dropped.isEmpty())
+        FPrompter->ShowWarning(this, mainform::kTitle, dropped.join('\n'));
+>>>>>>> main
 }
 
 // The window may close when nothing unsaved would be lost (the same save

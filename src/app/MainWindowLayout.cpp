@@ -275,14 +275,21 @@ void TMainForm::CreateWidgets()
     Splitter1->setSizes({100, 275});
     setCentralWidget(Splitter1);
 
-    // The status bar shows the loop's seam cost: as high as its text needs.
+    // The status bar shows the loop's seam cost, and whether the bank holds
+    // the loop: as high as its text needs.
     statusBar()->setObjectName("StatusBar1");
     SeamCostLabel = new QLabel;
     SeamCostLabel->setObjectName("SeamCostLabel");
     statusBar()->addWidget(SeamCostLabel);
+<<<<<<< HEAD
     ReadoutLabel = new QLabel;
     ReadoutLabel->setObjectName("ReadoutLabel");
     statusBar()->addPermanentWidget(ReadoutLabel);
+=======
+    BankLoopLabel = new QLabel;
+    BankLoopLabel->setObjectName("BankLoopLabel");
+    statusBar()->addWidget(BankLoopLabel);
+>>>>>>> main
 
     const QString all = tr("すべてのファイル");
     WaveOpenDialog = {TFileDialog::TKind::OpenMany, SoundFileFilter(tr("サウンドファイル"), tr("waveファイル"), all), {}, {}};
@@ -314,7 +321,8 @@ void TMainForm::CreateControllers(std::shared_ptr<TWaveOutDevice> Device)
     FReadout = new TPositionReadout(*FModel, *FViews, *TimeRuler, *ReadoutLabel, *MainMenu1_TimeInSamples, this);
     FLoops = new TLoopEditController(
         *FModel, *FViews,
-        {SeamView, SeamCostLabel, MainMenu1_SnapToZero, WaveListView, [this] { return WaveListView->SelectedIndex(); }},
+        {SeamView, SeamCostLabel, BankLoopLabel, MainMenu1_SnapToZero, WaveListView,
+         [this] { return WaveListView->SelectedIndex(); }},
         this);
 }
 

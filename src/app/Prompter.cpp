@@ -56,6 +56,7 @@ void TDialogPrompter::ShowError(QWidget* Parent, const QString& Title, const QSt
     box.exec();
 }
 
+<<<<<<< HEAD
 int TDialogPrompter::AskChoice(QWidget* Parent, const QString& Title, const QString& Text, const QStringList& Buttons)
 {
     QMessageBox box(QMessageBox::Warning, Title, Text, QMessageBox::NoButton, Parent);
@@ -65,6 +66,12 @@ int TDialogPrompter::AskChoice(QWidget* Parent, const QString& Title, const QStr
     box.exec();
     const auto pressed = std::find(buttons.begin(), buttons.end(), box.clickedButton());
     return pressed == buttons.end() ? -1 : static_cast<int>(pressed - buttons.begin());
+=======
+void TDialogPrompter::ShowWarning(QWidget* Parent, const QString& Title, const QString& Text)
+{
+    QMessageBox box(QMessageBox::Warning, Title, Text, QMessageBox::Ok, Parent);
+    box.exec();
+>>>>>>> main
 }
 
 void TDialogPrompter::ShowModal(QDialog& Form) { Form.exec(); }

@@ -32,9 +32,14 @@ public:
     virtual TAnswer AskYesNoCancel(QWidget* Parent, const QString& Title, const QString& Text) = 0;
     // An error box: error icon, one OK button.
     virtual void ShowError(QWidget* Parent, const QString& Title, const QString& Text) = 0;
+<<<<<<< HEAD
     // A warning with one button for each of Buttons; returns the index of the
     // one pressed, -1 when the box was closed without any.
     virtual int AskChoice(QWidget* Parent, const QString& Title, const QString& Text, const QStringList& Buttons) = 0;
+=======
+    // A warning box: warning icon, one OK button.
+    virtual void ShowWarning(QWidget* Parent, const QString& Title, const QString& Text) = 0;
+>>>>>>> main
     // Shows a modal form (the About box) until it is closed.
     virtual void ShowModal(QDialog& Form) = 0;
     virtual void Beep() = 0;
@@ -45,7 +50,11 @@ public:
     QStringList ChooseFiles(QWidget* Parent, TFileDialog& Dialog) override;
     TAnswer AskYesNoCancel(QWidget* Parent, const QString& Title, const QString& Text) override;
     void ShowError(QWidget* Parent, const QString& Title, const QString& Text) override;
+<<<<<<< HEAD
     int AskChoice(QWidget* Parent, const QString& Title, const QString& Text, const QStringList& Buttons) override;
+=======
+    void ShowWarning(QWidget* Parent, const QString& Title, const QString& Text) override;
+>>>>>>> main
     void ShowModal(QDialog& Form) override;
     void Beep() override;
 };

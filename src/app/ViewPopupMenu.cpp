@@ -37,7 +37,7 @@ void TViewPopupMenu::EnableItems(const TWaveInfo* Wave, bool Selection)
 {
     const bool selection = Wave && Selection;
     const bool noSelection = Wave && !selection;
-    const bool loop = Wave && (Wave->LoopStart() != 0 || Wave->LoopEnd() != 0);
+    const bool loop = Wave && Wave->Loop().IsSet();
     const std::pair<QAction*, bool> items[] = {
         {Enlarge, selection},        {WholeWave, noSelection}, {ClearSelection, selection},
         {SetLoopStart, noSelection}, {SetLoopEnd, noSelection}, {SetLoop, selection},

@@ -14,7 +14,7 @@ bool TWaveListModel::Modified() const { return !FUndoStack->isClean(); }
 // an end once set.
 TWaveListModel::TShown TWaveListModel::ShownByPoints(const TWaveInfo& Wave)
 {
-    return {Wave.LoopStart() != 0 || Wave.LoopEnd() != 0, Wave.LoopEnd() != 0};
+    return {Wave.Loop().IsSet(), Wave.LoopEnd() != 0};
 }
 
 TLoopState TWaveListModel::LoopOf(int32_t Index) const

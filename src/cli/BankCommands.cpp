@@ -7,6 +7,7 @@
 #include "document/FileKind.h"
 #include "document/KSD.h"
 #include "document/OutputFile.h"
+#include "document/LoopRules.h"
 #include "export/VBKReader.h"
 
 #include <algorithm>
@@ -98,10 +99,12 @@ void ExportCommand(const TArguments& Arguments, std::ostream& Out, std::ostream&
 
     for (int32_t i = 0; i < list.Count(); ++i) {
         const TWaveInfo& wave = *list.GetWave(i);
-        // A loop from sample 0 goes into the bank as no loop.
-        const bool loops = wave.LoopStart() != 0 && wave.LoopEnd() != 0;
         Out << Format("%s\t%d Hz\t%d samples\t%s\n", wave.WaveName().c_str(), wave.SamplesPerSec(),
-                      wave.SampleCount(), LoopText(loops, wave.LoopStart(), wave.LoopEnd()).c_str());
+                      wave.SampleCount(), LoopText(wave.Loop().InBank(), wave.LoopStart(), wave.LoopEnd()).c_str());
+        if (const std::string dropped = BankDropsLoop(wave); !dropped.empty()) {
+            Out.flush();
+            Err << "warning: " << dropped << '\n';
+        }
     }
     std::error_code error;
     const auto size = std::filesystem::file_size(PathFromUtf8(bankFile), error);

@@ -48,7 +48,8 @@ void RequireArguments(const TArguments& Args, std::size_t Min, std::size_t Max, 
 // export LIST.ksd OUT.vbk: reads the list file as the window's open command
 // does and exports it as its export command does; one line per wave, then
 // the file's size. A wave found elsewhere than the list says gets a note on
-// Err naming both paths.
+// Err naming both paths. A loop the bank does not hold (from sample 0) is
+// written as no loop and warned of on Err, naming the wave.
 void ExportCommand(const TArguments& Args, std::ostream& Out, std::ostream& Err);
 
 // check FILE.vbk: verifies the voice-bank file and prints its waves.
@@ -65,16 +66,18 @@ bool InfoCommand(const TArguments& Args, std::ostream& Out, std::ostream& Err);
 // AutomaticLoop.
 void NewCommand(const TArguments& Args, std::ostream& Out);
 
-// loop WAV... [--near START:END] [--radius MS] [--min-length MS] [--count N]:
-// the best loops of each file, best first, one line each: file, start, end,
-// seam cost and its word (good/fair/poor), tab-separated. Automatic loops,
-// or with --near the best ends for START within --radius (50 ms) of END. A
-// file that cannot be read or has no loop is reported on Err and the next
-// file is taken. Returns false when any file failed.
+// loop WAV... [--near START:END [--radius MS]] [--min-length MS] [--count N]:
+// the best loops of each file from the loop finder (LoopFinder.h), best
+// first, one line each: file, start, end, seam cost and its word
+// (good/fair/poor), tab-separated. Automatic loops, or with --near the best
+// ends for START within --radius (50 ms) of END. A file that cannot be read,
+// a request that cannot be met and a file without a loop are reported on Err
+// naming the wave, and the next file is taken; so are loops shorter than
+// --min-length. Returns false when any file failed.
 bool LoopCommand(const TArguments& Args, std::ostream& Out, std::ostream& Err);
 
 // The loop that new writes for WAV@auto (Start kAutomaticPoint: the
-// automatic loop) and WAV@START:auto (the best end for Start). Raises
-// ECliError "no loop found in NAME" when there is none.
+// automatic loop) and WAV@START:auto (the best end for Start). Raises the
+// finder's ELoopFinderError "NAME:reason" when there is none.
 inline constexpr int32_t kAutomaticPoint = -1;
 std::pair<int32_t, int32_t> AutomaticLoop(const TWaveInfo& Wave, int32_t Start);

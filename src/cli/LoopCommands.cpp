@@ -1,5 +1,5 @@
 // The loop finding commands: loop, and the automatic loops of new
-// (WAV@auto and WAV@START:auto).
+// (WAV@auto and WAV@START:auto), all through the loop finder the window uses.
 
 #include "cli/Commands.h"
 
@@ -7,21 +7,19 @@
 #include "common/Format.h"
 #include "document/KSD.h"
 #include "document/LoopRules.h"
-#include "loop/AutoLoop.h"
+#include "loop/LoopFinder.h"
 
 #include <optional>
 
 namespace {
 
-constexpr double kNearRadiusMs = 50.0;
-constexpr const char* kLoopShape = "WAV... [--near START:END] [--radius MS] [--min-length MS] [--count N]";
+constexpr const char* kLoopShape = "WAV... [--near START:END [--radius MS]] [--min-length MS] [--count N]";
 
 struct TLoopArguments {
     std::vector<std::string> Files;
     std::optional<std::pair<int32_t, int32_t>> Near;
-    double RadiusMs = kNearRadiusMs;
-    std::optional<double> MinLengthMs;
-    int32_t Count = 1;
+    std::optional<double> RadiusMs;
+    TLoopRequest Request;
 };
 
 [[noreturn]] void WrongOption(const std::string& Option, const char* Shape)
@@ -51,56 +49,50 @@ TLoopArguments ParseLoopArguments(const TArguments& Args)
                 WrongOption(arg, "START:END in samples");
             parsed.Near = std::make_pair(*start, *end);
         } else if (arg == "--radius") {
-            const auto radius = ParseNonNegative<double>(value);
-            if (!radius)
+            parsed.RadiusMs = ParseNonNegative<double>(value);
+            if (!parsed.RadiusMs)
                 WrongOption(arg, "milliseconds");
-            parsed.RadiusMs = *radius;
         } else if (arg == "--min-length") {
-            parsed.MinLengthMs = ParseNonNegative<double>(value);
-            if (!parsed.MinLengthMs)
+            parsed.Request.MinLengthMs = ParseNonNegative<double>(value);
+            if (!parsed.Request.MinLengthMs)
                 WrongOption(arg, "milliseconds");
         } else if (arg == "--count") {
             const auto count = ParseNonNegative<int32_t>(value);
             if (!count || *count < 1)
                 WrongOption(arg, "a count of at least 1");
-            parsed.Count = *count;
+            parsed.Request.Count = *count;
         } else {
             throw UnknownOption(arg);
         }
     }
     if (parsed.Files.empty())
         throw ECliError(Format("loop takes %s (see vantrel-cli --help)", kLoopShape));
+    // The automatic loop searches its own stretch; a radius would be ignored.
+    if (parsed.RadiusMs && !parsed.Near)
+        throw ECliError("--radius is the reach of --near END and needs it (see vantrel-cli --help)");
     return parsed;
 }
 
-// A loop start given for a search must lie in the wave, as new and a list
-// file require it; searched from outside, nothing would be found without a
-// word why.
-void RequireStartInWave(const TWaveInfo& Wave, int32_t Start)
+// Runs Find on Wave's loop finder; its faults name the wave, as the loop
+// range faults do.
+template <class F>
+TFoundLoops FindIn(const TWaveInfo& Wave, F Find)
 {
-    if (const std::string fault = LoopRangeFault(Wave, Start, 0); !fault.empty())
-        throw EKSDException(fault);
+    try {
+        return Find(TLoopFinder(Wave.Samples(), Wave.SamplesPerSec()));
+    } catch (const ELoopFinderError& e) {
+        throw ELoopFinderError(WaveFault(Wave, e.what()));
+    }
 }
 
 // The loops the arguments ask for: near the given loop, or automatic.
-std::vector<TLoopCandidate> LoopsFor(const TWaveInfo& Wave, const TLoopArguments& Args)
+TFoundLoops LoopsFor(const TWaveInfo& Wave, const TLoopArguments& Args)
 {
-    const int32_t rate = Wave.SamplesPerSec();
-    if (!Args.Near) {
-        TAutoLoopOptions options;
-        options.MinLengthMs = Args.MinLengthMs.value_or(options.MinLengthMs);
-        options.Count = Args.Count;
-        return AutoLoops(Wave.Samples(), rate, options);
-    }
-    RequireStartInWave(Wave, Args.Near->first);
-    TLoopSearchOptions options;
-    options.Target = Args.Near->second;
-    options.Radius = Args.RadiusMs > 0 ? SamplesOfMs(Args.RadiusMs, rate) : 0;
-    options.MinLength = Args.MinLengthMs ? SamplesOfMs(*Args.MinLengthMs, rate) : 1;
-    options.Count = Args.Count;
-    options.MinSpacing = SamplesOfMs(TAutoLoopOptions().MinSpacingMs, rate);
-    options.Window = SamplesOfMs(kDefaultSeamWindowMs, rate);
-    return BestLoopEnds(Wave.Samples(), Args.Near->first, options);
+    return FindIn(Wave, [&](const TLoopFinder& finder) {
+        return Args.Near ? finder.BestEndsNear(Args.Near->first, Args.Near->second,
+                                               Args.RadiusMs.value_or(kNearRadiusMs), Args.Request)
+                         : finder.WholeWave(Args.Request);
+    });
 }
 
 } // namespace
@@ -110,35 +102,30 @@ bool LoopCommand(const TArguments& Args, std::ostream& Out, std::ostream& Err)
     const TLoopArguments args = ParseLoopArguments(Args);
     bool allFound = true;
     for (const std::string& path : args.Files) {
-        std::vector<TLoopCandidate> loops;
+        TFoundLoops found;
         try {
-            loops = LoopsFor(*TKSD::ReadWave(path), args);
+            found = LoopsFor(*TKSD::ReadWave(path), args);
         } catch (const Exception& e) {
             Out.flush();
             Err << ErrorText(e) << '\n';
             allFound = false;
             continue;
         }
-        if (loops.empty()) {
+        if (found.ShortenedToMs) {
             Out.flush();
-            Err << path << ": no loop found\n";
-            allFound = false;
+            Err << Format("%s: no room for loops of --min-length %g ms; the shortest found is %.1f ms\n", path.c_str(),
+                          *args.Request.MinLengthMs, *found.ShortenedToMs);
         }
-        for (const TLoopCandidate& loop : loops)
-            Out << Format("%s\t%d\t%d\t%.6g\t%s\n", path.c_str(), loop.Start, loop.End, loop.Cost,
-                          SeamQualityName(SeamQualityOf(loop.Cost)));
+        for (const TLoopCandidate& loop : found.Loops)
+            Out << Format("%s\t%d\t%d\t%s\n", path.c_str(), loop.Start, loop.End, SeamCostText(loop.Cost, '\t').c_str());
     }
     return allFound;
 }
 
 std::pair<int32_t, int32_t> AutomaticLoop(const TWaveInfo& Wave, int32_t Start)
 {
-    if (Start != kAutomaticPoint)
-        RequireStartInWave(Wave, Start);
-    const std::vector<TLoopCandidate> loops = Start == kAutomaticPoint
-                                                  ? AutoLoops(Wave.Samples(), Wave.SamplesPerSec(), {})
-                                                  : AutoLoopEnds(Wave.Samples(), Wave.SamplesPerSec(), Start, {});
-    if (loops.empty())
-        throw ECliError(Format("no loop found in %s", Wave.WaveName().c_str()));
-    return {loops.front().Start, loops.front().End};
+    const TLoopCandidate best = FindIn(Wave, [&](const TLoopFinder& finder) {
+                                    return Start == kAutomaticPoint ? finder.WholeWave({}) : finder.BestEnds(Start, {});
+                                }).Loops.front();
+    return {best.Start, best.End};
 }

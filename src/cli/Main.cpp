@@ -27,7 +27,7 @@ constexpr const char* kUsage =
     "                                          (END exclusive; an END of 0 leaves the loop end unset;\n"
     "                                          --force: replace an existing list file)\n"
     "                                          (@auto: the automatic loop; @START:auto: the best end)\n"
-    "  vantrel-cli loop WAV... [--near START:END] [--radius MS] [--min-length MS] [--count N]\n"
+    "  vantrel-cli loop WAV... [--near START:END [--radius MS]] [--min-length MS] [--count N]\n"
     "                                          print the best loops with their seam costs\n"
     "  vantrel-cli --version                   show the version\n"
     "  vantrel-cli --help | -h                 show this text\n";

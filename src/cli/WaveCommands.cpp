@@ -4,12 +4,14 @@
 
 #include "common/ErrorText.h"
 #include "common/Format.h"
+#include "common/ParallelJobs.h"
 #include "common/Path.h"
 #include "document/FileKind.h"
 #include "document/KSD.h"
 #include "document/LoopRules.h"
 
 #include <charconv>
+#include <exception>
 #include <filesystem>
 #include <limits>
 #include <optional>
@@ -138,7 +140,9 @@ std::string ConversionAndStoredLoop(const TWaveInfo& Wave)
         text += stored->EndExclusive ? Format("\tstored sustain loop %u:%u %s", stored->Start, stored->End, type.c_str())
                                      : Format("\tstored loop %u-%u (inclusive) %s", stored->Start, stored->End, type.c_str());
         const auto used = LoopToUse(*stored, Wave.SampleCount());
-        text += used ? Format(", used as %d:%d", used->first, used->second) : std::string(", not used");
+        text += used ? Format(", used as %d:%d", used->Start, used->End) : std::string(", not used");
+        if (const char* why = StoredLoopNotUsed(*stored, Wave.SampleCount()))
+            text += Format(" (%s)", why);
     }
     return text;
 }
@@ -177,15 +181,33 @@ void NewCommand(const TArguments& Arguments, std::ostream& Out)
     const TArguments Args = TakeOptions(Arguments, {"--force"}, &force);
     RequireArguments(Args, 2, std::numeric_limits<std::size_t>::max(), "new", "[--force] LIST.ksd WAV[@START:END]...");
     RequireListToWrite(Args[0], force[0] > 0);
+    // The waves are read in order, their automatic loops found on all cores
+    // (each file on its own), and the loops set in order again: the first
+    // fault in argument order is the one reported, as one by one.
     TKSD list;
-    for (std::size_t i = 1; i < Args.size(); ++i) {
-        TWaveArgument arg = ParseWaveArgument(Args[i]);
-        list.AddWave(AbsolutePath(arg.Path));
-        if (arg.Loop && arg.Loop->second == kAutomaticPoint)
-            arg.Loop = AutomaticLoop(*list.GetWave(list.Count() - 1), arg.Loop->first);
-        if (arg.Loop)
-            SetLoop(*list.GetWave(list.Count() - 1), arg.Loop->first, arg.Loop->second);
+    std::vector<std::optional<std::pair<int32_t, int32_t>>> loops;
+    std::exception_ptr unread;
+    try {
+        for (std::size_t i = 1; i < Args.size(); ++i) {
+            TWaveArgument arg = ParseWaveArgument(Args[i]);
+            list.AddWave(AbsolutePath(arg.Path));
+            loops.push_back(arg.Loop);
+        }
+    } catch (...) {
+        unread = std::current_exception();
     }
+    const std::vector<std::exception_ptr> failures = RunParallel(loops.size(), [&](std::size_t i) {
+        if (loops[i] && loops[i]->second == kAutomaticPoint)
+            loops[i] = AutomaticLoop(*list.GetWave(static_cast<int32_t>(i)), loops[i]->first);
+    });
+    for (std::size_t i = 0; i < loops.size(); ++i) {
+        if (failures[i])
+            std::rethrow_exception(failures[i]);
+        if (loops[i])
+            SetLoop(*list.GetWave(static_cast<int32_t>(i)), loops[i]->first, loops[i]->second);
+    }
+    if (unread)
+        std::rethrow_exception(unread);
     list.SaveToFile(Args[0]);
     Out << Format("%s: %d waves\n", Args[0].c_str(), list.Count());
 }

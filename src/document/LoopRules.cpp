@@ -2,14 +2,10 @@
 
 #include "common/Format.h"
 
-namespace {
-
 std::string WaveFault(const TWaveInfo& Wave, const char* Reason)
 {
     return Format("%s:%s", Wave.WaveName().c_str(), Reason);
 }
-
-} // namespace
 
 std::string LoopRangeFault(const TWaveInfo& Wave, int32_t Start, int32_t End)
 {
@@ -27,4 +23,9 @@ std::string ListedLoopFault(const TWaveInfo& Wave, int32_t Start, int32_t End)
     if (fault.empty() && End != 0 && Start > End)
         fault = WaveFault(Wave, kLoopStartAfterEnd);
     return fault;
+}
+
+std::string BankDropsLoop(const TWaveInfo& Wave)
+{
+    return Wave.Loop().DroppedByBank() ? WaveFault(Wave, kLoopFromZeroNotInBank) : std::string();
 }

@@ -22,11 +22,30 @@ std::optional<TStoredLoop> ParseSampleChunk(std::span<const unsigned char> Body)
     return TStoredLoop{GetLe32(first + 4), GetLe32(first + 8), GetLe32(first + 12)};
 }
 
-std::optional<std::pair<int32_t, int32_t>> LoopToUse(const TStoredLoop& Loop, int32_t SampleCount)
+namespace {
+
+// The loop as Vantrel would hold it, when it is a forward loop inside the wave.
+std::optional<TWaveLoop> PlayedLoop(const TStoredLoop& Loop, int32_t SampleCount)
 {
     const uint64_t end = uint64_t{Loop.End} + (Loop.EndExclusive ? 0 : 1);
     if (Loop.Type != kForwardLoop || Loop.Start >= Loop.End || SampleCount <= 0 ||
         end > static_cast<uint64_t>(SampleCount))
         return std::nullopt;
-    return std::make_pair(static_cast<int32_t>(Loop.Start), static_cast<int32_t>(end));
+    return TWaveLoop{static_cast<int32_t>(Loop.Start), static_cast<int32_t>(end)};
+}
+
+} // namespace
+
+std::optional<TWaveLoop> LoopToUse(const TStoredLoop& Loop, int32_t SampleCount)
+{
+    const std::optional<TWaveLoop> loop = PlayedLoop(Loop, SampleCount);
+    if (!loop || loop->DroppedByBank())
+        return std::nullopt;
+    return loop;
+}
+
+const char* StoredLoopNotUsed(const TStoredLoop& Loop, int32_t SampleCount)
+{
+    const std::optional<TWaveLoop> loop = PlayedLoop(Loop, SampleCount);
+    return loop && loop->DroppedByBank() ? kLoopFromZeroNotInBank : nullptr;
 }

@@ -6,10 +6,11 @@
 // markers lie between samples (the end is the first sample after the loop,
 // as in Vantrel).
 
+#include "document/WaveLoop.h"
+
 #include <cstdint>
 #include <optional>
 #include <span>
-#include <utility>
 
 // A stored loop, as stored.
 struct TStoredLoop {
@@ -27,7 +28,14 @@ inline constexpr uint32_t kForwardLoop = 0;
 std::optional<TStoredLoop> ParseSampleChunk(std::span<const unsigned char> Body);
 
 // The loop Vantrel takes from Loop in a wave of SampleCount samples: a
-// forward loop with Start < End and End inside the wave gives LoopStart =
-// Start and LoopEnd = End + 1 (End when EndExclusive, which may then equal
-// SampleCount). Any other loop gives nothing.
-std::optional<std::pair<int32_t, int32_t>> LoopToUse(const TStoredLoop& Loop, int32_t SampleCount);
+// forward loop with 0 < Start < End and End inside the wave gives LoopStart
+// = Start and LoopEnd = End + 1 (End when EndExclusive, which may then equal
+// SampleCount). Any other loop gives nothing. A loop from sample 0 would play
+// in the window but the bank has no such loop, so it is not taken, and
+// StoredLoopNotUsed says so rather than dropping it unsaid.
+std::optional<TWaveLoop> LoopToUse(const TStoredLoop& Loop, int32_t SampleCount);
+
+// Why LoopToUse does not take Loop, for the ones a user would expect to be
+// taken (a forward loop from sample 0: kLoopFromZeroNotInBank); null for any
+// other loop.
+const char* StoredLoopNotUsed(const TStoredLoop& Loop, int32_t SampleCount);

@@ -279,8 +279,8 @@ void TWaveInfo::UseStoredLoop()
     if (!FStoredLoop)
         return;
     if (const auto loop = LoopToUse(*FStoredLoop, SampleCount())) {
-        FLoopStart = loop->first;
-        FLoopEnd = loop->second;
+        FLoopStart = loop->Start;
+        FLoopEnd = loop->End;
     }
 }
 

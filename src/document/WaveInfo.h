@@ -7,6 +7,7 @@
 
 #include "common/Exception.h"
 #include "document/StoredLoop.h"
+#include "document/WaveLoop.h"
 #include "document/WavePeaks.h"
 
 #include <cstddef>
@@ -86,7 +87,7 @@ public:
     // AIFF file's sustain loop, is kept as StoredLoop.
     void LoadFromFile(const std::string& FileName);
     // Sets the loop from StoredLoop when LoopToUse takes it; otherwise
-    // leaves the loop as it is. For waves the user adds, never for the
+    // leaves the loop as it is (StoredLoopNotUsed says why). For waves the user adds, never for the
     // waves of a list file, whose own loop points win.
     void UseStoredLoop();
 
@@ -124,6 +125,8 @@ public:
 
     int32_t LoopStart() const { return FLoopStart; }
     int32_t LoopEnd() const { return FLoopEnd; }
+    // Both points, to ask what they mean (WaveLoop.h).
+    TWaveLoop Loop() const { return {FLoopStart, FLoopEnd}; }
     int32_t ViewStart() const { return FViewStart; }
     int32_t ViewEnd() const { return FViewEnd; }
 

@@ -35,7 +35,7 @@ void TVBKFile::CheckExportable(const TKSD& list)
         const TWaveInfo& wave = *list.GetWave(i);
         if (wave.IsMissing())
             throw EVBKFileException(Format("「%s」が見つかりません", wave.FilePath().c_str()));
-        if (wave.LoopStart() > 0 && wave.LoopEnd() == 0)
+        if (wave.Loop().IsHalfSet())
             throw EVBKFileException(Format("「%s」のループ終点が設定されていません", wave.WaveName().c_str()));
     }
 }
@@ -99,13 +99,11 @@ void TVBKFile::WriteWave(int32_t index, const TWaveInfo& wave)
     // (below 2^31) without a signed overflow.
     tone.rateOffset = static_cast<int32_t>(wave.Header().nSamplesPerSec - static_cast<uint32_t>(VBKBaseRate));
 
-    // A loop end of 0 means no loop end; a loop from sample 0 goes out as no loop.
-    const int32_t start = wave.LoopStart();
-    const int32_t end = wave.LoopEnd();
-    if (start != 0 && end != 0) {
+    // A loop from sample 0 goes out as no loop (the caller warns of it).
+    if (const TWaveLoop loop = wave.Loop(); loop.InBank()) {
         tone.loopFlag = 1;
-        tone.loopStart = start;
-        tone.loopEnd = end;
+        tone.loopStart = loop.Start;
+        tone.loopEnd = loop.End;
     } else {
         tone.loopFlag = 0;
         tone.loopStart = 0;

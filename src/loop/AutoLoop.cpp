@@ -6,19 +6,11 @@
 
 namespace {
 
-// The sustained part (see AutoLoop.h).
-constexpr double kFrameMs = 20.0;
-constexpr double kSilenceDb = 20.3; // -70 dB of full scale, as a mean square in dB
-constexpr double kAttackDb = 6.0;
-constexpr double kReleaseDb = 15.0;
-constexpr double kLoudDb = 20.0;
-constexpr double kSteadyDbPerFrame = 0.5;
-constexpr int32_t kFewestFrames = 3;
-constexpr int32_t kFewestPeakFrames = 2;
 // The search: loops from starts spread over the part give promising
 // lengths; each, with its neighbours, is measured at every start; the best
 // pairs are polished.
 constexpr int32_t kPolishedPairs = 4;
+constexpr double kRoomPerShortestLoop = 8.0;
 constexpr int32_t kPolishRounds = 4;
 constexpr double kPolishRadiusMs = 10.0;
 constexpr int32_t kAutoBranches = 96;
@@ -27,7 +19,7 @@ constexpr int64_t kFewestStarts = 16;
 // Sample pairs the searches from spread starts may compare in all: more
 // starts for short sounds, at least kFewestStarts for long ones.
 constexpr int64_t kStartWorkBudget = 100'000'000;
-constexpr int32_t kSlidLengths = 64;
+constexpr int32_t kSlidLengths = 16;
 constexpr int32_t kFewestSlidLengths = 4;
 // Start positions all lengths may be measured at in all.
 constexpr int64_t kSlideBudget = 20'000'000;
@@ -40,9 +32,67 @@ constexpr int64_t kLongerShare = 4;
 // Positions nearby each polishing step ranks.
 constexpr int32_t kPolishChoices = 4;
 // The longer comparison windows of the rank, besides the seam cost's own.
-constexpr double kLongWindowsMs[] = {30.0, 60.0};
+constexpr double kLongWindowsMs[] = {10.0, 30.0};
 // The windows promising lengths are searched with: the short and the long.
 constexpr std::size_t kSearchedWindows = 2;
+
+// A loop holds the sound at about its full level: one whose mean square is
+// below a quarter of the loudest frame's (6 dB down) makes a held note fade
+// audibly before it holds, and comes after every louder loop.
+class TLoudness {
+public:
+    // Loops inside Searched, against the loudest of the frames of Whole.
+    TLoudness(TSamples Wave, TRegion Searched, TRegion Whole, int32_t Frame)
+        : FFrom(Searched.From), FSquares(1, 0.0)
+    {
+        for (int32_t i = Searched.From; i < Searched.To; ++i)
+            FSquares.push_back(FSquares.back() + Square(Wave, i));
+        for (int32_t from = Whole.From; Frame > 0 && from + Frame <= Whole.To; from += std::max(1, Frame / 2)) {
+            double sum = 0;
+            for (int32_t i = from; i < from + Frame; ++i)
+                sum += Square(Wave, i);
+            FLoudest = std::max(FLoudest, sum / Frame);
+        }
+    }
+    bool Quiet(const TLoopCandidate& Loop) const { return MeanSquare(Loop.Start, Loop.End) < kQuietShare * FLoudest; }
+
+    // The first and last starts in From .. To of loud loops of Length
+    // samples; From .. To itself when none is loud.
+    TRegion LoudStarts(int32_t Length, int32_t From, int32_t To) const
+    {
+        const auto loud = [&](int32_t Start) { return !Quiet({Start, Start + Length}); };
+        int32_t first = From;
+        while (first <= To && !loud(first))
+            ++first;
+        if (first > To)
+            return {From, To};
+        int32_t last = To;
+        while (!loud(last))
+            --last;
+        return {first, last};
+    }
+
+private:
+    double MeanSquare(int32_t From, int32_t To) const
+    {
+        const auto last = static_cast<int64_t>(FSquares.size()) - 1;
+        const int64_t from = std::clamp<int64_t>(From - FFrom, 0, last), to = std::clamp<int64_t>(To - FFrom, 0, last);
+        return to > from ? (FSquares[static_cast<std::size_t>(to)] - FSquares[static_cast<std::size_t>(from)]) /
+                               static_cast<double>(to - from)
+                         : 0.0;
+    }
+
+    static double Square(TSamples Wave, int32_t I)
+    {
+        const auto sample = static_cast<double>(Wave[static_cast<std::size_t>(I)]);
+        return sample * sample;
+    }
+
+    static constexpr double kQuietShare = 0.25;
+    int32_t FFrom;
+    std::vector<double> FSquares; // running sum of squares from FFrom
+    double FLoudest = 0;
+};
 
 // Loops are ranked by their seam costs with the short window of the seam
 // cost and longer ones, each relative to the best cost with that window
@@ -51,7 +101,7 @@ constexpr std::size_t kSearchedWindows = 2;
 // poor one with another.
 class TSeamRank {
 public:
-    TSeamRank(int32_t Rate, double ShortMs)
+    TSeamRank(int32_t Rate, double ShortMs, TLoudness Loudness) : FLoudness(std::move(Loudness))
     {
         Windows.emplace_back(SamplesOfMs(ShortMs, Rate));
         for (const double ms : kLongWindowsMs)
@@ -59,10 +109,11 @@ public:
         FBest.assign(Windows.size(), 1.0);
     }
     std::vector<TSeamWindow> Windows; // the seam cost's own first
+    const TLoudness& Loudness() const { return FLoudness; }
 
     // Sets the best costs the ranks are relative to, those of Candidates,
-    // and gives each candidate its rank as its cost; each cost is measured
-    // once.
+    // and gives each candidate its seam cost and rank; each cost is
+    // measured once.
     void RankAll(TSamples Wave, std::vector<TLoopCandidate>& Candidates)
     {
         std::vector<std::vector<double>> costs;
@@ -73,133 +124,63 @@ public:
                 FBest[i] = std::min(FBest[i], cost.back());
             }
         }
-        for (std::size_t c = 0; c < Candidates.size(); ++c)
-            Candidates[c].Cost = RankOf(costs[c]);
+        for (std::size_t c = 0; c < Candidates.size(); ++c) {
+            Candidates[c].Cost = costs[c].front();
+            Candidates[c].Rank = RankOf(Candidates[c], costs[c]);
+        }
     }
-    // Loop with its rank as its cost.
+    // Loop with its seam cost and rank.
     TLoopCandidate Ranked(TSamples Wave, TLoopCandidate Loop) const
     {
         std::vector<double> cost;
         for (const TSeamWindow& window : Windows)
             cost.push_back(window.Cost(Wave, Loop.Start, Loop.End));
-        Loop.Cost = RankOf(cost);
+        Loop.Cost = cost.front();
+        Loop.Rank = RankOf(Loop, cost);
         return Loop;
     }
 
-    // The best ranked of Ranked (ranks as costs), as BestSpaced picks them,
-    // with their seam costs.
-    std::vector<TLoopCandidate> BestWithSeamCosts(TSamples Wave, std::vector<TLoopCandidate> Ranked, int32_t Count,
-                                                  int32_t MinSpacing) const
+    // The best of Ranked, as BestSpaced picks them, ordered first by the
+    // quality word of their seam costs (no loop comes before one whose
+    // seam cost is rated better), quiet loops after all others. Their ranks
+    // become the quality's index (plus 3 for a quiet loop) plus the rank
+    // above mapped into 0 .. 1.
+    std::vector<TLoopCandidate> Best(std::vector<TLoopCandidate> Ranked, int32_t Count, int32_t MinSpacing) const
     {
-        std::vector<TLoopCandidate> best = BestSpaced(std::move(Ranked), Count, MinSpacing);
-        for (TLoopCandidate& loop : best)
-            loop.Cost = Windows.front().Cost(Wave, loop.Start, loop.End);
-        return best;
+        for (TLoopCandidate& loop : Ranked) {
+            const double ratio = std::fmod(loop.Rank, kQuietRank);
+            loop.Rank = (loop.Rank >= kQuietRank ? 3.0 : 0.0) + static_cast<double>(SeamQualityOf(loop.Cost)) +
+                        ratio / (1.0 + ratio);
+        }
+        return BestSpaced(std::move(Ranked), Count, MinSpacing);
     }
 
 private:
-    // The worst of Costs (one per window) relative to the best with its window.
-    double RankOf(const std::vector<double>& Costs) const
+    // The worst of Costs (one per window) relative to the best with its
+    // window; kQuietRank more for a quiet loop.
+    double RankOf(const TLoopCandidate& Loop, const std::vector<double>& Costs) const
     {
-        double rank = 0;
+        double ratio = 0;
         for (std::size_t i = 0; i < Windows.size(); ++i)
-            rank = std::max(rank, Costs[i] / (FBest[i] + kRankFloor));
-        return rank;
+            ratio = std::max(ratio, Costs[i] / (FBest[i] + kRankFloor));
+        return ratio + (FLoudness.Quiet(Loop) ? kQuietRank : 0.0);
     }
 
     static constexpr double kRankFloor = 1e-6;
+    static constexpr double kQuietRank = 1e9; // above any ratio (at most 2 / kRankFloor)
+    TLoudness FLoudness;
     std::vector<double> FBest;
 };
-
-// Mean-square level in dB of each whole frame of Region.
-std::vector<double> FrameLevels(TSamples Wave, TRegion Region, int32_t Frame)
-{
-    std::vector<double> levels(static_cast<std::size_t>(Region.Length() / Frame));
-    for (std::size_t f = 0; f < levels.size(); ++f) {
-        const int16_t* sample = Wave.data() + Region.From + static_cast<int64_t>(f) * Frame;
-        double sum = 0;
-        for (int32_t i = 0; i < Frame; ++i)
-            sum += static_cast<double>(sample[i]) * sample[i];
-        levels[f] = 10.0 * std::log10(sum / Frame + 1e-3);
-    }
-    return levels;
-}
-
-// The frames first .. last (inclusive) as samples of the wave.
-TRegion FramesAsRegion(TRegion Region, int32_t Frame, int64_t First, int64_t Last)
-{
-    if (Last < First)
-        return {Region.From, Region.From};
-    return {static_cast<int32_t>(Region.From + First * Frame), static_cast<int32_t>(Region.From + (Last + 1) * Frame)};
-}
-
-TRegion SteadyPart(const std::vector<double>& Level, double Peak, TRegion Region, int32_t Frame)
-{
-    const int64_t count = static_cast<int64_t>(Level.size());
-    int64_t attack = 0;
-    while (Level[attack] < Peak - kAttackDb)
-        ++attack;
-    while (attack + 1 < count && Level[attack + 1] - Level[attack] > kSteadyDbPerFrame)
-        ++attack;
-    int64_t release = count - 1;
-    while (release > attack && Level[release] < Peak - kReleaseDb)
-        --release;
-    while (release > attack && Level[release - 1] - Level[release] > kSteadyDbPerFrame)
-        --release;
-    // The longest run of loud frames between the two, less a frame either side.
-    int64_t bestFirst = 0;
-    int64_t bestLast = -1;
-    for (int64_t f = attack; f <= release;) {
-        if (Level[f] < Peak - kLoudDb) {
-            ++f;
-            continue;
-        }
-        int64_t last = f;
-        while (last + 1 <= release && Level[last + 1] >= Peak - kLoudDb)
-            ++last;
-        if (last - f > bestLast - bestFirst) {
-            bestFirst = f;
-            bestLast = last;
-        }
-        f = last + 1;
-    }
-    return FramesAsRegion(Region, Frame, bestFirst + 1, bestLast - 1);
-}
-
-TRegion LoosePart(const std::vector<double>& Level, double Peak, TRegion Region, int32_t Frame)
-{
-    int64_t first = 0;
-    while (Level[first] < Peak - kAttackDb)
-        ++first;
-    int64_t last = static_cast<int64_t>(Level.size()) - 1;
-    while (last > first && Level[last] < Peak - kLoudDb)
-        --last;
-    return FramesAsRegion(Region, Frame, first + 1, last);
-}
-
-// The frames within 6 dB of the peak on either side of the loudest one, for
-// a sound too short for the other rules.
-TRegion PeakPart(const std::vector<double>& Level, double Peak, TRegion Region, int32_t Frame)
-{
-    const int64_t loudest = std::max_element(Level.begin(), Level.end()) - Level.begin();
-    int64_t first = loudest;
-    int64_t last = loudest;
-    while (first > 0 && Level[first - 1] >= Peak - kAttackDb)
-        --first;
-    while (last + 1 < static_cast<int64_t>(Level.size()) && Level[last + 1] >= Peak - kAttackDb)
-        ++last;
-    return FramesAsRegion(Region, Frame, first, last);
-}
 
 TLoopSearchOptions SearchWithin(TRegion Part, int32_t MinLength, int32_t Window)
 {
     TLoopSearchOptions options;
-    options.Target = Part.From + Part.Length() / 2;
-    options.Radius = Part.Length();
-    options.Lowest = Part.From;
-    options.Highest = Part.To;
-    options.MinLength = MinLength;
-    options.Window = Window;
+    options.TargetSample = Part.From + Part.Length() / 2;
+    options.RadiusSamples = Part.Length();
+    options.LowestSample = Part.From;
+    options.HighestSample = Part.To;
+    options.MinLengthSamples = MinLength;
+    options.HalfWindowSamples = Window;
     options.Count = 1;
     options.Branches = kAutoBranches;
     return options;
@@ -210,17 +191,17 @@ TLoopSearchOptions SearchWithin(TRegion Part, int32_t MinLength, int32_t Window)
 TLoopCandidate Polish(TSamples Wave, TLoopCandidate Loop, TLoopSearchOptions Options, int32_t Radius,
                       const TSeamRank& Rank)
 {
-    Options.Radius = Radius;
+    Options.RadiusSamples = Radius;
     Options.Count = kPolishChoices;
     for (int32_t round = 0; round < kPolishRounds; ++round) {
         const TLoopCandidate before = Loop;
-        Options.Target = Loop.Start;
+        Options.TargetSample = Loop.Start;
         for (const TLoopCandidate& moved : BestLoopStarts(Wave, Loop.End, Options))
-            if (const TLoopCandidate better = Rank.Ranked(Wave, moved); better.Cost < Loop.Cost)
+            if (const TLoopCandidate better = Rank.Ranked(Wave, moved); better.Rank < Loop.Rank)
                 Loop = better;
-        Options.Target = Loop.End;
+        Options.TargetSample = Loop.End;
         for (const TLoopCandidate& moved : BestLoopEnds(Wave, Loop.Start, Options))
-            if (const TLoopCandidate better = Rank.Ranked(Wave, moved); better.Cost < Loop.Cost)
+            if (const TLoopCandidate better = Rank.Ranked(Wave, moved); better.Rank < Loop.Rank)
                 Loop = better;
         if (Loop.Start == before.Start && Loop.End == before.End)
             break;
@@ -230,52 +211,31 @@ TLoopCandidate Polish(TSamples Wave, TLoopCandidate Loop, TLoopSearchOptions Opt
 
 } // namespace
 
-std::optional<TRegion> SustainedPart(TSamples Wave, int32_t Rate, TRegion Region, int32_t MinLength)
-{
-    const int32_t frame = SamplesOfMs(kFrameMs, Rate);
-    const std::vector<double> level = FrameLevels(Wave, Region, frame);
-    if (static_cast<int32_t>(level.size()) < kFewestPeakFrames)
-        return std::nullopt;
-    const double peak = *std::max_element(level.begin(), level.end());
-    if (peak < kSilenceDb)
-        return std::nullopt;
-    TRegion part = SteadyPart(level, peak, Region, frame);
-    if (part.Length() < MinLength) {
-        const TRegion loose = LoosePart(level, peak, Region, frame);
-        if (loose.Length() > part.Length())
-            part = loose;
-    }
-    if (part.Length() < kFewestFrames * frame) {
-        const TRegion loudest = PeakPart(level, peak, Region, frame);
-        if (loudest.Length() > part.Length())
-            part = loudest;
-    }
-    if (part.Length() < kFewestPeakFrames * frame)
-        return std::nullopt;
-    return part;
-}
-
 namespace {
 
-// Whether the loudest frame of Region (or Region itself when shorter than a
-// frame) is louder than silence.
-bool Audible(TSamples Wave, int32_t Rate, TRegion Region)
-{
-    const int32_t frame = std::max(1, std::min(SamplesOfMs(kFrameMs, Rate), Region.Length()));
-    const std::vector<double> level = FrameLevels(Wave, Region, frame);
-    return !level.empty() && *std::max_element(level.begin(), level.end()) >= kSilenceDb;
-}
-
-// The region of Options within the wave, and within it the sustained part
-// when asked for; none when there is no such part.
-std::optional<TRegion> SearchRegion(TSamples Wave, int32_t Rate, const TAutoLoopOptions& Options)
+// The region of Options within the wave from sample 1 on (a loop starting
+// at 0 is no loop in a bank), and within it the sustained part when asked
+// for; none when there is no such part, or no rate to measure time by.
+TRegion WholeRegion(TSamples Wave, const TAutoLoopOptions& Options)
 {
     const int32_t count = static_cast<int32_t>(Wave.size());
-    const TRegion region{std::clamp(Options.From, 0, count),
-                         Options.To > Options.From ? std::min(Options.To, count) : count};
+    return {std::clamp(Options.From, 1, std::max(1, count)), Options.To > Options.From ? std::min(Options.To, count) : count};
+}
+
+std::optional<TRegion> SearchRegion(TSamples Wave, int32_t Rate, const TAutoLoopOptions& Options)
+{
+    const TRegion region = WholeRegion(Wave, Options);
+    if (Rate < 1 || region.Length() < 2 * kShortestLoopSamples)
+        return std::nullopt;
     if (!Options.FindSustainedPart)
         return Audible(Wave, Rate, region) ? std::optional(region) : std::nullopt;
-    return SustainedPart(Wave, Rate, region, SamplesOfMs(Options.MinLengthMs, Rate));
+    if (const std::optional<TRegion> part = SustainedPart(Wave, Rate, region, SamplesOfMs(Options.MinLengthMs, Rate)))
+        return part;
+    // A sound too short to measure its level in frames (a single cycle of a
+    // sampled waveform) is searched whole.
+    if (FrameOf(Rate, region) == 0 && Audible(Wave, Rate, region))
+        return region;
+    return std::nullopt;
 }
 
 // Loop lengths worth measuring at every start, best first: the lengths of
@@ -285,13 +245,13 @@ std::optional<TRegion> SearchRegion(TSamples Wave, int32_t Rate, const TAutoLoop
 std::vector<int32_t> PromisingLengths(TSamples Wave, TRegion Part, const TLoopSearchOptions& Search,
                                       const TAutoLoopOptions& Options, int64_t Share)
 {
-    const int64_t room = int64_t{Part.Length()} - Search.MinLength;
-    const int64_t affordable = kStartWorkBudget / Share / std::max<int64_t>(1, SearchWork(room, Search.Window));
+    const int64_t room = int64_t{Part.Length()} - Search.MinLengthSamples;
+    const int64_t affordable = kStartWorkBudget / Share / std::max<int64_t>(1, SearchWork(room, Search.HalfWindowSamples));
     const int64_t starts = std::clamp<int64_t>(
         std::min<int64_t>(Options.Starts, std::max(affordable, kFewestStarts / Share)), 1, room + 1);
     TLoopSearchOptions perStart = Search;
     perStart.Count = kLengthsPerStart;
-    perStart.MinSpacing = 2 * kLengthNeighbours + 1;
+    perStart.MinSpacingSamples = 2 * kLengthNeighbours + 1;
     std::vector<TLoopCandidate> found;
     for (int64_t i = 0; i < starts; ++i) {
         const auto start = static_cast<int32_t>(Part.From + (room * (2 * i + 1)) / (2 * starts));
@@ -324,11 +284,15 @@ TRegion SearchedMiddle(TRegion Part, int32_t Rate)
     return {from, from + longest};
 }
 
-// The shortest loop allowed in Room samples: the minimum length of Options,
-// but at most a quarter of the room.
+// The shortest loop allowed in Room samples: the minimum length M of
+// Options in a room of at least 8 M; in a shorter room M (Room / 8 M)^2, so
+// a sampled note of a few dozen milliseconds may loop over a few cycles of
+// its steady end.
 int32_t ShortestLoop(int32_t Rate, int32_t Room, const TAutoLoopOptions& Options)
 {
-    return std::max(1, std::min(SamplesOfMs(Options.MinLengthMs, Rate), Room / 4));
+    const double shortest = SamplesOfMs(Options.MinLengthMs, Rate);
+    const double share = std::min(1.0, Room / (kRoomPerShortestLoop * shortest));
+    return std::max(kShortestLoopSamples, static_cast<int32_t>(shortest * share * share));
 }
 
 } // namespace
@@ -336,11 +300,11 @@ int32_t ShortestLoop(int32_t Rate, int32_t Room, const TAutoLoopOptions& Options
 std::vector<TLoopCandidate> AutoLoops(TSamples Wave, int32_t Rate, const TAutoLoopOptions& Options)
 {
     const std::optional<TRegion> part = SearchRegion(Wave, Rate, Options);
-    if (!part || part->Length() < 2)
+    if (!part || part->Length() < 2 * kShortestLoopSamples)
         return {};
     const TRegion region = SearchedMiddle(*part, Rate);
     const int32_t loopLength = ShortestLoop(Rate, region.Length(), Options);
-    TSeamRank rank(Rate, Options.WindowMs);
+    TSeamRank rank(Rate, Options.WindowMs, TLoudness(Wave, region, WholeRegion(Wave, Options), FrameOf(Rate, *part)));
     const int32_t count = static_cast<int32_t>(Wave.size());
     std::vector<TLoopCandidate> slid;
     for (std::size_t i = 0; i < kSearchedWindows; ++i) {
@@ -355,10 +319,15 @@ std::vector<TLoopCandidate> AutoLoops(TSamples Wave, int32_t Rate, const TAutoLo
                 if (length + near < loopLength)
                     continue;
                 for (std::size_t w = i; w < (i == 0 ? 1 : rank.Windows.size()); ++w) {
+                    // A loop shorter than a window is ranked with it, but not
+                    // slid with it: each start would be measured one by one.
+                    if (w > 0 && length + near < rank.Windows[w].Half())
+                        continue;
                     const int32_t edge = w == 0 ? 0 : rank.Windows[w].Half();
-                    if (const auto loop =
-                            BestStartForLength(Wave, length + near, std::max(region.From, edge),
-                                               std::min(region.To, count - edge) - length - near, rank.Windows[w].Half()))
+                    const TRegion starts = rank.Loudness().LoudStarts(
+                        length + near, std::max(region.From, edge), std::min(region.To, count - edge) - length - near);
+                    if (const auto loop = BestStartForLength(Wave, length + near, starts.From, starts.To,
+                                                             rank.Windows[w].Half()))
                         slid.push_back(*loop);
                 }
             }
@@ -368,7 +337,7 @@ std::vector<TLoopCandidate> AutoLoops(TSamples Wave, int32_t Rate, const TAutoLo
     const TLoopSearchOptions search = SearchWithin(region, loopLength, rank.Windows.front().Half());
     for (TLoopCandidate& loop : slid)
         loop = Polish(Wave, loop, search, SamplesOfMs(kPolishRadiusMs, Rate), rank);
-    return rank.BestWithSeamCosts(Wave, std::move(slid), Options.Count, SamplesOfMs(Options.MinSpacingMs, Rate));
+    return rank.Best(std::move(slid), Options.Count, SamplesOfMs(Options.MinSpacingMs, Rate));
 }
 
 std::vector<TLoopCandidate> AutoLoopEnds(TSamples Wave, int32_t Rate, int32_t Start, const TAutoLoopOptions& Options)
@@ -388,17 +357,17 @@ std::vector<TLoopCandidate> AutoLoopEnds(TSamples Wave, int32_t Rate, int32_t St
     if (room.Length() < 2)
         return {};
     // The best ends with the short and with the long window, ranked.
-    TSeamRank rank(Rate, Options.WindowMs);
+    TSeamRank rank(Rate, Options.WindowMs, TLoudness(Wave, room, *region, FrameOf(Rate, *region)));
     const int32_t spacing = SamplesOfMs(Options.MinSpacingMs, Rate);
     std::vector<TLoopCandidate> ends;
     for (std::size_t i = 0; i < kSearchedWindows; ++i) {
         TLoopSearchOptions search =
             SearchWithin(room, ShortestLoop(Rate, room.Length(), Options), rank.Windows[i].Half());
         search.Count = std::max(Options.Count, kPolishedPairs);
-        search.MinSpacing = spacing;
+        search.MinSpacingSamples = spacing;
         for (const TLoopCandidate& loop : BestLoopEnds(Wave, Start, search))
             ends.push_back(loop);
     }
     rank.RankAll(Wave, ends);
-    return rank.BestWithSeamCosts(Wave, std::move(ends), Options.Count, spacing);
+    return rank.Best(std::move(ends), Options.Count, spacing);
 }

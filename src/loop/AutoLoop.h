@@ -4,46 +4,59 @@
 // is steady.
 //
 // The sustained part. The level is measured over frames of 20 ms (mean
-// square, in dB). Relative to the loudest frame:
+// square, in dB; shorter frames in a sound of less than 9 such frames, down
+// to 8 samples). Relative to the loudest frame:
 //   - the attack lasts until the level first comes within 6 dB of the peak
 //     and then as long as it still rises by more than 0.5 dB a frame;
 //   - the release begins after the last frame within 15 dB of the peak, and
 //     earlier as long as the level falls by more than 0.5 dB a frame there;
-//   - inside, the longest run of frames within 20 dB of the peak is kept,
-//     less one frame at either end.
+//   - inside, the longest run of loud frames is kept, less one frame at
+//     either end; loud means within 10 dB of the loudest, both measured on
+//     the level averaged over 5 frames (the swell of a held note does not
+//     break the run). A run that reaches the last frame runs on to the end
+//     of the sound: many sampled notes stop right after their loop.
 // When that leaves too little room for a loop (a strongly decaying sound)
 // the part is taken without the steadiness rules: from the frame after the
-// first within 6 dB of the peak to the last within 20 dB; and when that is
+// first within 6 dB of the peak to the last within 10 dB; and when that is
 // shorter than 3 frames, the frames within 6 dB of the peak around the
 // loudest one, if there are at least 2. A sound whose loudest frame is below
-// -70 dB of full scale is silence and gets no loop.
+// -70 dB of full scale is silence and gets no loop, and so is a wave
+// without a sample rate. No loop starts at sample 0.
 //
 // A part longer than 20 s is searched in its middle 20 s (ends for a given
 // start within 20 s of it), so the search takes well under a second
 // whatever the sound's length.
 //
-// The loop. Loops lie inside the part and are at least MinLengthMs long,
-// but at most a quarter of the part, so a short vowel still gets one (a
-// few periods join more cleanly than a stretch across its changing pitch).
-// Promising loop lengths come from the best ends (LoopSearch.h) for starts
-// spread evenly over the part (up to Starts, fewer for long parts), searched
-// with the seam cost's window (WindowMs) and again with a long one (30 ms).
-// Each length, with its neighbours, is measured at every start in the part
-// (the best length drifts along a sound whose pitch drifts) with the window
-// it was found with, the long lengths also with a longer one (60 ms); with
-// the long windows only starts whose whole window lies in the wave count.
+// The loop. Loops lie inside the part and are at least MinLengthMs (M)
+// long in a part of at least 8 M; in a shorter part the least length is
+// M (part / 8 M)^2, so a short vowel or a sampled note of a few dozen
+// milliseconds still gets one over a few cycles of its steady end (a few
+// periods join more cleanly than a stretch across a changing sound); never
+// shorter than kShortestLoopSamples. A loop also holds the sound at its level: one whose
+// mean square is below a quarter of the loudest 20 ms of the region comes
+// after every louder one, and the loudness decides which starts of a
+// length are tried. Promising loop lengths come from the best ends
+// (LoopSearch.h) for starts spread evenly over the part (up to Starts,
+// fewer for long parts), searched with the seam cost's window (WindowMs)
+// and again with a long one (10 ms). Each length, with its neighbours, is
+// measured at every start in the part (the best length drifts along a
+// sound whose pitch drifts) with the window it was found with, the long
+// lengths also with a longer one (30 ms); with the long windows only
+// starts whose whole window lies in the wave count, and only lengths at
+// least as long as the window.
 //
 // Candidates are ranked by the worst of their seam costs with the three
 // windows, each relative to the best cost with that window among all of
 // them: a loop must join cleanly (short window) and continue the sound
 // (long windows); none may buy a clean seam at a poor one with another.
-// This also keeps the loop points a long window away from the attack and
-// the release where the part allows it. The best pairs are polished by
-// moving start and end in turn to the better ranked of their best positions
-// nearby. The results, best ranked first, carry their seam cost (with
-// WindowMs). The result depends only on the samples and the options.
+// The best pairs are polished by moving start and end in turn to the
+// better ranked of their best positions nearby. The results carry their
+// seam cost (with WindowMs) and their rank: the quality word of that cost
+// first (no result comes before one rated better), then the rank above.
+// The result depends only on the samples and the options.
 
 #include "loop/LoopSearch.h"
+#include "loop/SustainedPart.h"
 
 #include <cstdint>
 #include <optional>
@@ -61,18 +74,8 @@ struct TAutoLoopOptions {
     double WindowMs = kDefaultSeamWindowMs;
     int32_t Count = 1;
     double MinSpacingMs = 1.0; // between the results
-    int32_t Starts = 64; // loop starts tried across the part, fewer for long parts
+    int32_t Starts = 12; // loop starts tried across the part, fewer for long parts
 };
-
-struct TRegion {
-    int32_t From = 0;
-    int32_t To = 0;
-    int32_t Length() const { return To - From; }
-};
-
-// The sustained part of From .. To-1 (see above); none for silence or when
-// no part is long enough for a loop of MinLength samples.
-std::optional<TRegion> SustainedPart(TSamples Wave, int32_t Rate, TRegion Region, int32_t MinLength);
 
 // The best loops, best first, at most Options.Count; empty when the wave
 // (or region) has nothing to loop.
@@ -80,7 +83,7 @@ std::vector<TLoopCandidate> AutoLoops(TSamples Wave, int32_t Rate, const TAutoLo
 
 // The best ends for a loop that starts at Start: after Start, up to the end
 // of the sustained part (of the region when Start lies past that part), at
-// least MinLengthMs long but at most a quarter of the room there: the best
+// least as long as above for the room there: the best
 // ends with the short and with the long window, ranked as above.
 // Options.Starts is not used.
 std::vector<TLoopCandidate> AutoLoopEnds(TSamples Wave, int32_t Rate, int32_t Start, const TAutoLoopOptions& Options);

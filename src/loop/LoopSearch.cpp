@@ -13,6 +13,8 @@ constexpr int32_t kMaxBlock = 16;
 constexpr int32_t kMinWindowBlocks = 24;
 // How many coarse minima are followed down to full resolution (at least).
 constexpr std::size_t kMinBranches = 96;
+// And at least one for this many candidates.
+constexpr int64_t kCandidatesPerBranch = 4096;
 
 struct TScored {
     int32_t Position;
@@ -60,11 +62,12 @@ class TBlockLevel {
 public:
     TBlockLevel(TSamples Wave, int32_t Anchor, int32_t Window, int32_t Size)
         : FWave(Wave), FAnchor(Anchor), FSize(Size), FHalf((Window + Size - 1) / Size),
-          FWeights(2 * FHalf), FAnchorBlocks(Wave, int64_t{Anchor} - int64_t{FHalf} * Size,
-                                             int64_t{Anchor} + int64_t{FHalf} * Size, Size, Anchor % Size)
+          FWeights(FHalf), FAnchorBlocks(Wave, int64_t{Anchor} - int64_t{FHalf} * Size, Anchor, Size, Anchor % Size)
     {
-        for (int32_t j = -FHalf; j < FHalf; ++j)
-            FWeights[j + FHalf] = std::max(0.0f, 1.0f - std::abs((j + 0.5f) * Size) / static_cast<float>(Window));
+        // The ramp of the seam cost at the middle of each block before the seam.
+        for (int32_t j = -FHalf; j < 0; ++j)
+            FWeights[j + FHalf] =
+                std::max(0.0f, 1.0f + ((j + 0.5f) * Size + 0.5f) / static_cast<float>(Window));
     }
 
     // Blocks covering the windows of the candidates From .. To that lie at
@@ -72,7 +75,7 @@ public:
     TBlocks BlocksFor(int64_t From, int64_t To) const { return BlocksFor(From, To, FAnchor % FSize); }
     TBlocks BlocksFor(int64_t From, int64_t To, int64_t Phase) const
     {
-        return TBlocks(FWave, From - int64_t{FHalf} * FSize, To + int64_t{FHalf} * FSize + FSize, FSize, Phase);
+        return TBlocks(FWave, From - int64_t{FHalf} * FSize, To + FSize, FSize, Phase);
     }
 
     double Cost(const TBlocks& Signal, int64_t Candidate) const
@@ -80,8 +83,7 @@ public:
         const TBlocks& anchor = FAnchorBlocks;
         const int64_t low = std::max({int64_t{-FHalf}, (anchor.First - FAnchor) / FSize,
                                       (Signal.First - Candidate) / FSize});
-        const int64_t high =
-            std::min({int64_t{FHalf}, (anchor.End() - FAnchor) / FSize, (Signal.End() - Candidate) / FSize});
+        const int64_t high = std::min({int64_t{0}, (anchor.End() - FAnchor) / FSize, (Signal.End() - Candidate) / FSize});
         if (low >= high)
             return 1.0;
         const float* signal = Signal.Mean.data() + (Candidate + low * FSize - Signal.First) / FSize;
@@ -106,45 +108,70 @@ int32_t CoarsestBlock(int32_t Window)
     return size;
 }
 
+// A local minimum of the coarse cost at Position (costs Left, Here, Right
+// one Step apart) is followed from the grid point nearest the bottom of the
+// parabola through the three, and ranked by that bottom: a minimum between
+// two grid points must not lose to one that happens to fall on the grid.
+TScored BottomNear(int32_t Position, int32_t Step, double Left, double Here, double Right, int32_t First, int32_t Last)
+{
+    const double curvature = Left - 2 * Here + Right;
+    const double bottom = curvature > 0 ? 0.5 * (Left - Right) / curvature : 0.0;
+    const int32_t nearest = std::clamp(Position + static_cast<int32_t>(std::lround(bottom)) * Step, First, Last);
+    return {nearest, Here - 0.25 * (Left - Right) * bottom};
+}
+
 // The positions of the best local minima of the coarse cost over the grid
 // First, First + Step, ... up to Last. Step divides the level's block size;
 // each class of grid points at the same phase modulo the block size is
-// measured on its own block means.
+// measured on its own block means. The grid is measured a chunk at a time
+// and only the best Keep minima are held, so that memory does not grow
+// with the range.
 std::vector<int32_t> CoarseMinima(const TBlockLevel& Level, int32_t First, int32_t Last, int32_t Size, int32_t Step,
                                   std::size_t Keep)
 {
-    std::vector<TScored> grid;
-    for (int64_t candidate = First; candidate <= Last; candidate += Step)
-        grid.push_back({static_cast<int32_t>(candidate), 0.0});
-    for (int32_t phase = 0; phase < Size / Step && phase < static_cast<int32_t>(grid.size()); ++phase) {
-        const TBlocks signal = Level.BlocksFor(First, Last, (int64_t{First} + int64_t{phase} * Step) % Size);
-        for (std::size_t i = static_cast<std::size_t>(phase); i < grid.size(); i += static_cast<std::size_t>(Size / Step))
-            grid[i].Cost = Level.Cost(signal, grid[i].Position);
-    }
-    // Each local minimum is ranked by the bottom of the parabola through it
-    // and its neighbours, and followed from the grid point nearest to that
-    // bottom: a minimum between two grid points must not lose to one that
-    // happens to fall on the grid.
-    std::vector<TScored> minima;
-    for (std::size_t i = 0; i < grid.size(); ++i) {
-        const double here = grid[i].Cost;
-        const double left = i == 0 ? here : grid[i - 1].Cost;
-        const double right = i + 1 == grid.size() ? here : grid[i + 1].Cost;
-        if (here > left || here > right)
-            continue;
-        const double curvature = left - 2 * here + right;
-        const double offset = curvature > 0 ? 0.5 * (left - right) / curvature : 0.0;
-        const int32_t nearest = grid[i].Position + static_cast<int32_t>(std::lround(offset)) * Step;
-        minima.push_back({std::clamp(nearest, First, Last), here - 0.25 * (left - right) * offset});
-    }
-    const auto better = [](const TScored& a, const TScored& b) {
+    const int64_t points = (int64_t{Last} - First) / Step + 1;
+    const int64_t phases = Size / Step;
+    const auto positionOf = [&](int64_t I) { return static_cast<int32_t>(First + I * Step); };
+    // Costs of grid points From .. To-1.
+    const auto measure = [&](int64_t From, int64_t To) {
+        std::vector<double> costs(static_cast<std::size_t>(To - From));
+        for (int64_t phase = 0; phase < phases && From + phase < To; ++phase) {
+            const TBlocks signal = Level.BlocksFor(positionOf(From), positionOf(To - 1), positionOf(From + phase) % Size);
+            for (int64_t i = From + phase; i < To; i += phases)
+                costs[static_cast<std::size_t>(i - From)] = Level.Cost(signal, positionOf(i));
+        }
+        return costs;
+    };
+    const auto worse = [](const TScored& a, const TScored& b) {
         return std::tie(a.Cost, a.Position) < std::tie(b.Cost, b.Position);
     };
-    const std::size_t kept = std::min(Keep, minima.size());
-    std::partial_sort(minima.begin(), minima.begin() + static_cast<std::ptrdiff_t>(kept), minima.end(), better);
+    std::vector<TScored> kept; // a heap, worst on top
+    constexpr int64_t kChunk = 1 << 16;
+    for (int64_t from = 0; from < points; from += kChunk) {
+        const int64_t to = std::min(points, from + kChunk);
+        const int64_t low = std::max<int64_t>(0, from - 1), high = std::min(points, to + 1);
+        const std::vector<double> cost = measure(low, high);
+        for (int64_t i = from; i < to; ++i) {
+            const double here = cost[static_cast<std::size_t>(i - low)];
+            const double left = i == 0 ? here : cost[static_cast<std::size_t>(i - 1 - low)];
+            const double right = i + 1 == points ? here : cost[static_cast<std::size_t>(i + 1 - low)];
+            if (here > left || here > right)
+                continue;
+            const TScored minimum = BottomNear(positionOf(i), Step, left, here, right, First, Last);
+            if (kept.size() < Keep) {
+                kept.push_back(minimum);
+                std::push_heap(kept.begin(), kept.end(), worse);
+            } else if (worse(minimum, kept.front())) {
+                std::pop_heap(kept.begin(), kept.end(), worse);
+                kept.back() = minimum;
+                std::push_heap(kept.begin(), kept.end(), worse);
+            }
+        }
+    }
+    std::sort_heap(kept.begin(), kept.end(), worse);
     std::vector<int32_t> positions;
-    for (std::size_t i = 0; i < kept; ++i)
-        positions.push_back(minima[i].Position);
+    for (const TScored& minimum : kept)
+        positions.push_back(minimum.Position);
     return positions;
 }
 
@@ -202,8 +229,10 @@ std::vector<TScored> SearchPartners(TSamples Wave, int32_t Anchor, int32_t Low, 
     const int32_t gridStep = coarsest / 2;
     const int64_t phase = Anchor % gridStep;
     const int32_t first = static_cast<int32_t>(phase + (FloorDiv(Low - phase - 1, gridStep) + 1) * gridStep);
+    // Long ranges of a steady tone hold many near-equal minima: more are followed.
+    const std::size_t keep = std::max(Branches, static_cast<std::size_t>((int64_t{High} - Low) / kCandidatesPerBranch));
     std::vector<int32_t> branches =
-        CoarseMinima(TBlockLevel(Wave, Anchor, Window, coarsest), first, High, coarsest, gridStep, Branches);
+        CoarseMinima(TBlockLevel(Wave, Anchor, Window, coarsest), first, High, coarsest, gridStep, keep);
 
     for (int32_t step = gridStep / 2; step >= 2; step /= 2) {
         const TBlockLevel level(Wave, Anchor, Window, step);
@@ -229,8 +258,8 @@ std::vector<TScored> SearchPartners(TSamples Wave, int32_t Anchor, int32_t Low, 
 // Target +- Radius within Lowest .. Highest and within Low .. High.
 TRange RangeOf(const TLoopSearchOptions& Options, int64_t Low, int64_t High)
 {
-    Low = std::max({Low, int64_t{Options.Target} - Options.Radius, int64_t{Options.Lowest}});
-    High = std::min({High, int64_t{Options.Target} + Options.Radius, int64_t{Options.Highest}});
+    Low = std::max({Low, int64_t{Options.TargetSample} - Options.RadiusSamples, int64_t{Options.LowestSample}});
+    High = std::min({High, int64_t{Options.TargetSample} + Options.RadiusSamples, int64_t{Options.HighestSample}});
     if (Low > High)
         return {1, 0};
     return {static_cast<int32_t>(Low), static_cast<int32_t>(High)};
@@ -238,15 +267,16 @@ TRange RangeOf(const TLoopSearchOptions& Options, int64_t Low, int64_t High)
 
 TRange EndRange(TSamples Wave, int32_t Start, const TLoopSearchOptions& Options)
 {
-    return RangeOf(Options, int64_t{Start} + std::max(1, Options.MinLength), static_cast<int64_t>(Wave.size()));
+    return RangeOf(Options, int64_t{Start} + std::max(kShortestLoopSamples, Options.MinLengthSamples),
+                   static_cast<int64_t>(Wave.size()));
 }
 
 std::vector<TLoopCandidate> EndsOf(int32_t Start, const std::vector<TScored>& Scored, const TLoopSearchOptions& Options)
 {
     std::vector<TLoopCandidate> loops;
     for (const TScored& scored : Scored)
-        loops.push_back({Start, scored.Position, scored.Cost});
-    return BestSpaced(std::move(loops), Options.Count, Options.MinSpacing);
+        loops.push_back({Start, scored.Position, scored.Cost, scored.Cost});
+    return BestSpaced(std::move(loops), Options.Count, Options.MinSpacingSamples);
 }
 
 std::size_t BranchesFor(const TLoopSearchOptions& Options)
@@ -262,7 +292,7 @@ std::vector<TLoopCandidate> BestLoopEnds(TSamples Wave, int32_t Start, const TLo
     if (Start < 0 || Start >= static_cast<int32_t>(Wave.size()))
         return {};
     const TRange range = EndRange(Wave, Start, Options);
-    return EndsOf(Start, SearchPartners(Wave, Start, range.Low, range.High, Options.Window, BranchesFor(Options)),
+    return EndsOf(Start, SearchPartners(Wave, Start, range.Low, range.High, Options.HalfWindowSamples, BranchesFor(Options)),
                   Options);
 }
 
@@ -271,59 +301,65 @@ std::vector<TLoopCandidate> SearchEndsExhaustively(TSamples Wave, int32_t Start,
     if (Start < 0 || Start >= static_cast<int32_t>(Wave.size()))
         return {};
     const TRange range = EndRange(Wave, Start, Options);
-    return EndsOf(Start, MeasureAll(Wave, Start, range.Low, range.High, Options.Window), Options);
+    return EndsOf(Start, MeasureAll(Wave, Start, range.Low, range.High, Options.HalfWindowSamples), Options);
 }
 
 std::vector<TLoopCandidate> BestLoopStarts(TSamples Wave, int32_t End, const TLoopSearchOptions& Options)
 {
     if (End < 1 || End > static_cast<int32_t>(Wave.size()))
         return {};
-    const TRange range = RangeOf(Options, 0, int64_t{End} - std::max(1, Options.MinLength));
+    const TRange range = RangeOf(Options, 0, int64_t{End} - std::max(kShortestLoopSamples, Options.MinLengthSamples));
     std::vector<TLoopCandidate> loops;
     for (const TScored& scored :
-         SearchPartners(Wave, End, range.Low, range.High, Options.Window, BranchesFor(Options)))
-        loops.push_back({scored.Position, End, scored.Cost});
-    return BestSpaced(std::move(loops), Options.Count, Options.MinSpacing);
+         SearchPartners(Wave, End, range.Low, range.High, Options.HalfWindowSamples, BranchesFor(Options)))
+        loops.push_back({scored.Position, End, scored.Cost, scored.Cost});
+    return BestSpaced(std::move(loops), Options.Count, Options.MinSpacingSamples);
 }
 
 namespace {
 
-// The two weighted sums of the seam cost (differences and energies) of the
-// loops (s, s + Length) with a full window, kept as running sums while s
-// steps along the wave. Right and Left are the triangle-weighted sums of
-// the W terms from s on and of the W terms before s (times W, as integers,
-// so that stepping adds no rounding); the boxes are their plain sums.
+// The weighted sums of the seam cost (differences, energies and levels) of
+// the loops (s, s + Length) with a full window, kept as running sums while
+// s steps along the wave: the ramp-weighted sum of the W terms before s
+// (times W, as integers, so that stepping adds no rounding) and their plain
+// sum, and the same for the level of the W samples played from s on.
 class TSlidingSeam {
 public:
     TSlidingSeam(TSamples Wave, int32_t Length, int32_t Window, int32_t Start)
         : FWave(Wave.data()), FLength(Length), FWindow(Window), FStart(Start)
     {
         for (int32_t j = 0; j < Window; ++j) {
-            const TTerm right = Term(Start + j);
-            const TTerm left = Term(Start - 1 - j);
-            FRight += right * (Window - j);
-            FLeft += left * (Window - j);
-            FRightBox += right;
-            FLeftBox += left;
+            const TTerm term = Term(Start - 1 - j);
+            FRamp += term * (Window - j);
+            FBox += term;
+            const TTerm following = Following(Start + j);
+            FAfter += following * (Window - j);
+            FAfterBox += following;
         }
     }
 
-    // The weights are W times those of the seam cost; they add up to W (W + 1).
+    // The weights are W times those of the seam cost; they add up to
+    // W (W + 1) / 2 on either side of the seam.
     double Cost() const
     {
-        const TTerm sum = FRight + FLeft;
-        const double level = static_cast<double>(sum.Sum);
-        return TSeamSums::SeamRatio(static_cast<double>(sum.Diff), static_cast<double>(sum.Energy),
-                                    level * level / (2.0 * FWindow * (FWindow + 1.0)));
+        const double weight = FWindow * (FWindow + 1.0) / 2;
+        const double level = static_cast<double>(FRamp.Sum);
+        const double mean = level / (2 * weight);
+        const double following = static_cast<double>(FAfter.Energy) - 2 * mean * static_cast<double>(FAfter.Sum) +
+                                 mean * mean * weight;
+        const double offset = level * level / (2 * weight);
+        return TSeamSums::SeamRatio(static_cast<double>(FRamp.Diff),
+                                    std::max(static_cast<double>(FRamp.Energy), 2 * following + offset), offset);
     }
 
     void Step()
     {
-        const TTerm leaving = Term(FStart); // moves from the right side to the left
-        FRightBox = FRightBox - leaving + Term(FStart + FWindow);
-        FRight = FRight - leaving * FWindow + FRightBox;
-        FLeft = FLeft + leaving * FWindow - FLeftBox;
-        FLeftBox = FLeftBox + leaving - Term(FStart - FWindow);
+        const TTerm entering = Term(FStart);
+        FRamp = FRamp + entering * FWindow - FBox;
+        FBox = FBox + entering - Term(FStart - FWindow);
+        const TTerm leaving = Following(FStart);
+        FAfterBox = FAfterBox - leaving + Following(FStart + FWindow);
+        FAfter = FAfter - leaving * FWindow + FAfterBox;
         ++FStart;
     }
 
@@ -352,11 +388,19 @@ private:
         return {(a - b) * (a - b), a * a + b * b, a + b};
     }
 
+    // The sample played after the seam at t: only its level counts.
+    TTerm Following(int64_t t) const
+    {
+        const int64_t b = FWave[t];
+        return {0, b * b, b};
+    }
+
     const int16_t* FWave;
     int32_t FLength;
     int32_t FWindow;
     int32_t FStart;
-    TTerm FRight, FLeft, FRightBox, FLeftBox;
+    TTerm FRamp, FBox;
+    TTerm FAfter, FAfterBox; // the ramp mirrored over the samples from s on, and their plain sum
 };
 
 } // namespace
@@ -364,8 +408,8 @@ private:
 int64_t SearchWork(int64_t Candidates, int32_t Window)
 {
     const int64_t block = CoarsestBlock(Window);
-    const int64_t coarse = block < 4 ? Candidates * 2 * Window : Candidates / (block / 2) * 2 * Window / block;
-    return coarse + static_cast<int64_t>(kMinBranches) * 10 * Window;
+    const int64_t coarse = block < 4 ? Candidates * Window : Candidates / (block / 2) * Window / block;
+    return coarse + static_cast<int64_t>(kMinBranches) * 5 * Window;
 }
 
 std::optional<TLoopCandidate> BestStartForLength(TSamples Wave, int32_t Length, int32_t From, int32_t To,
@@ -374,11 +418,12 @@ std::optional<TLoopCandidate> BestStartForLength(TSamples Wave, int32_t Length, 
     const int64_t count = static_cast<int64_t>(Wave.size());
     From = std::max(From, 0);
     To = static_cast<int32_t>(std::min<int64_t>(To, count - Length));
-    if (Length < 1 || From > To)
+    if (Length < kShortestLoopSamples || From > To)
         return std::nullopt;
-    // Starts whose window runs past an edge are measured one by one.
-    const int32_t firstFull = std::max(From, Window);
-    const int32_t lastFull = static_cast<int32_t>(std::min<int64_t>(To, count - Length - Window));
+    // Starts whose window runs past the wave's start, and every start of a
+    // loop shorter than the window, are measured one by one.
+    const int32_t firstFull = Length < Window ? To + 1 : std::max(From, Window);
+    const int32_t lastFull = To;
     const TSeamWindow window(Window);
     std::optional<TLoopCandidate> best;
     const auto consider = [&](int32_t Start, double Cost) {
@@ -399,14 +444,14 @@ std::optional<TLoopCandidate> BestStartForLength(TSamples Wave, int32_t Length, 
         consider(start, window.Cost(Wave, start, start + Length));
     }
     // Reported with the same arithmetic as every other seam cost.
-    best->Cost = window.Cost(Wave, best->Start, best->End);
+    best->Cost = best->Rank = window.Cost(Wave, best->Start, best->End);
     return best;
 }
 
 std::vector<TLoopCandidate> BestSpaced(std::vector<TLoopCandidate> Candidates, int32_t Count, int32_t MinSpacing)
 {
     std::sort(Candidates.begin(), Candidates.end(), [](const TLoopCandidate& a, const TLoopCandidate& b) {
-        return std::tie(a.Cost, a.Start, a.End) < std::tie(b.Cost, b.Start, b.End);
+        return std::tie(a.Rank, a.Start, a.End) < std::tie(b.Rank, b.Start, b.End);
     });
     std::vector<TLoopCandidate> chosen;
     for (const TLoopCandidate& candidate : Candidates) {

@@ -23,23 +23,30 @@
 #include <optional>
 #include <vector>
 
+// A loop found by a search: its seam cost (SeamCost.h, with the search's
+// window) and the figure the search ordered it by. The searches here order
+// by the seam cost itself; the automatic loop (AutoLoop.h) ranks by more
+// than one window and says how.
 struct TLoopCandidate {
     int32_t Start = 0;
     int32_t End = 0;
     double Cost = 0;
+    double Rank = 0; // lower is better
     int32_t Length() const { return End - Start; }
 };
 
 struct TLoopSearchOptions {
-    int32_t Target = 0;     // the end (or start) to search around
-    int32_t Radius = 0;     // search Target - Radius .. Target + Radius
-    int32_t MinLength = 1;  // loops shorter than this are not considered
-    int32_t Count = 1;      // at most this many results
-    int32_t MinSpacing = 1; // no two results closer than this
-    int32_t Window = 220;   // seam comparison half-width in samples
-    // Bounds on the searched positions besides Target +- Radius.
-    int32_t Lowest = 0;
-    int32_t Highest = INT32_MAX;
+    int32_t TargetSample = 0;       // the end (or start) to search around
+    int32_t RadiusSamples = 0;      // search TargetSample +- RadiusSamples
+    int32_t MinLengthSamples = 1;   // loops shorter than this are not considered
+    int32_t Count = 1;              // at most this many results
+    int32_t MinSpacingSamples = 1;  // no two results closer than this
+    // The seam comparison window (SeamCost.h). No default: it is a time, and
+    // only the caller knows the rate (LoopFinder.h sets kDefaultSeamWindowMs).
+    int32_t HalfWindowSamples = 0;
+    // Bounds on the searched positions besides TargetSample +- RadiusSamples.
+    int32_t LowestSample = 0;
+    int32_t HighestSample = INT32_MAX;
     // Coarse minima followed to full resolution: more finds the best loop
     // more surely among many near-equal ones (a steady tone), at more cost.
     int32_t Branches = 0;
@@ -69,6 +76,6 @@ int64_t SearchWork(int64_t Candidates, int32_t Window);
 std::optional<TLoopCandidate> BestStartForLength(TSamples Wave, int32_t Length, int32_t From, int32_t To,
                                                  int32_t Window);
 
-// Picks from Candidates, best first, at most Count with no two starts and
-// no two ends both within MinSpacing of each other.
+// Picks from Candidates, best (lowest rank) first, at most Count with no two
+// starts and no two ends both within MinSpacing of each other.
 std::vector<TLoopCandidate> BestSpaced(std::vector<TLoopCandidate> Candidates, int32_t Count, int32_t MinSpacing);

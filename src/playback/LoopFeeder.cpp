@@ -8,12 +8,13 @@
 void TLoopFeeder::Start(const TWaveInfo& Wave, uint32_t BlockBytes)
 {
     const auto count = static_cast<int32_t>(std::min<int64_t>(Wave.SampleCount(), int64_t(Wave.Data().size())));
-    if ((Wave.LoopStart() > 0 && Wave.LoopEnd() <= Wave.LoopStart()) || Wave.LoopEnd() > count)
+    const TWaveLoop loop = Wave.Loop();
+    if (loop.PlayFault() || loop.End > count)
         throw ELoopFeederError("ループの指定が不正です");
     FSamples = Wave.Data().data();
     FCount = count;
-    FLoopStart = Wave.LoopStart();
-    FLoopEnd = Wave.LoopEnd();
+    FLoopStart = loop.Start;
+    FLoopEnd = loop.Plays() ? loop.End : 0;
     FBlock.assign(BlockBytes / 2, 0);
     FPosition = 0;
 }

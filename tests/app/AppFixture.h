@@ -38,6 +38,7 @@ public:
     std::vector<TFileDialog> Dialogs;
     std::vector<QString> Questions;
     std::vector<std::pair<QString, QString>> Errors; // title, text
+    std::vector<QString> Warnings;
     int Modals = 0;
     int Beeps = 0;
 
@@ -45,6 +46,7 @@ public:
     TAnswer AskYesNoCancel(QWidget*, const QString& Title, const QString& Text) override;
     void ShowError(QWidget*, const QString& Title, const QString& Text) override;
     int AskChoice(QWidget*, const QString& Title, const QString& Text, const QStringList& Buttons) override;
+    void ShowWarning(QWidget*, const QString&, const QString& Text) override { Warnings.push_back(Text); }
     void ShowModal(QDialog&) override { ++Modals; }
     void Beep() override { ++Beeps; }
 };

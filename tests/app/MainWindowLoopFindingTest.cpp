@@ -5,6 +5,8 @@
 #include "AppFixture.h"
 
 #include "app/ProgramSettings.h"
+#include "common/Format.h"
+#include "loop/LoopFinder.h"
 #include "loop/TestTones.h"
 #include "loop/ZeroCrossing.h"
 #include "view/SeamView.h"
@@ -12,6 +14,8 @@
 #include <QLabel>
 #include <QMenu>
 #include <QTest>
+
+#include <cstdio>
 
 class MainWindowLoopFindingTest : public AppTest {
 protected:
@@ -116,3 +120,43 @@ TEST_F(MainWindowLoopFindingTest, AutomaticLoopAppliesItsLoopOrSaysThereIsNone)
     EXPECT_EQ(TakeErrors(), std::vector<QString>{"適切なループが見つかりません."});
 }
 
+
+// The window and the command-line tool ask the same loop finder: the same
+// request finds the same loop.
+TEST_F(MainWindowLoopFindingTest, WindowAndToolFindTheSameLoop)
+{
+    AddTone(MakeTone({.Period = 100.37, .VibratoHz = 5, .VibratoDepth = 0.002}));
+    Trigger("MainMenu1_FindLoop");
+    const std::string command = std::string("'") + VANTREL_CLI_PATH + "' loop '" + Dir.File("tone.wav") + "'";
+    FILE* pipe = ::popen(command.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    char line[4096] = {};
+    const bool read = std::fgets(line, sizeof line, pipe) != nullptr;
+    ::pclose(pipe);
+    ASSERT_TRUE(read);
+    EXPECT_EQ(std::string(line).rfind(Dir.File("tone.wav") + Format("\t%d\t%d\t", Wave().LoopStart(), Wave().LoopEnd()), 0),
+              0u)
+        << line;
+}
+
+// A loop from sample 0 plays, but the bank holds "no loop" for it: the status
+// bar says so while the wave is shown, an export warns naming the wave, and
+// the loop finder will not search from there.
+TEST_F(MainWindowLoopFindingTest, ALoopFromSampleZeroIsNeverDroppedUnsaid)
+{
+    AddTone(MakeTone({.Period = 100}));
+    const auto bankText = [this] { return Form->findChild<QLabel*>("BankLoopLabel")->text(); };
+    EXPECT_TRUE(bankText().isEmpty());
+    MenuAt("MainMenu1_LoopEnd", 9000);
+    EXPECT_EQ(bankText(), kLoopFromZeroNotInBank);
+    EXPECT_FALSE(Seam()->Empty()); // it plays
+    Prompter->Files.push_back({QString::fromStdString(Dir.File("bank.vbk"))});
+    Trigger("MainMenu1_ExportVBK");
+    EXPECT_TRUE(TakeErrors().empty());
+    EXPECT_EQ(Prompter->Warnings, std::vector<QString>{QString("tone.wav:") + kLoopFromZeroNotInBank});
+    Trigger("MainMenu1_FindLoop");
+    EXPECT_EQ(TakeErrors(), std::vector<QString>{QString(kLoopFromZeroNotInBank) + "."});
+
+    MenuAt("MainMenu1_LoopStart", 5000);
+    EXPECT_TRUE(bankText().isEmpty());
+}

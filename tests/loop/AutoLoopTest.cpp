@@ -73,6 +73,27 @@ TEST(AutoLoopTest, NothingInSilenceAndOnlyInsideAGivenRegion)
     }
 }
 
+// The results are ordered by the quality word of their seam costs, none
+// starts at 0, and a wave without a rate has no loop (nothing to divide by).
+TEST(AutoLoopTest, OrdersByRatingAndRefusesWhatItCannotMeasure)
+{
+    std::vector<int16_t> dither = MakeTone({.Period = 100, .Seconds = 1, .NoiseLevel = 0.3});
+    for (int16_t& sample : dither)
+        sample = static_cast<int16_t>(sample / 8 + 12000);
+    const auto loops = AutoLoops(dither, kRate, {.FindSustainedPart = false, .Count = 3});
+    ASSERT_FALSE(loops.empty());
+    for (std::size_t i = 0; i < loops.size(); ++i) {
+        EXPECT_GT(loops[i].Start, 0);
+        EXPECT_GE(loops[i].Length(), kShortestLoopSamples);
+        if (i > 0) {
+            EXPECT_LE(SeamQualityOf(loops[i - 1].Cost), SeamQualityOf(loops[i].Cost)) << i;
+            EXPECT_LE(loops[i - 1].Rank, loops[i].Rank) << i;
+        }
+    }
+    EXPECT_TRUE(AutoLoops(dither, 0, {}).empty());
+    EXPECT_TRUE(AutoLoopEnds(dither, 0, 100, {}).empty());
+}
+
 // Vowels spoken by espeak-ng: long ones must loop cleanly, a short one must
 // still get a loop inside the sound.
 TEST(AutoLoopTest, LoopsSpokenVowels)

@@ -13,7 +13,7 @@ TEST(LoopSearchTest, FindsTheExhaustiveBestEnd)
     for (const TToneCase& c : kTones)
         for (const int32_t window : {20, 60, 100, 220, 882}) { // every number of search levels
             const std::vector<int16_t> tone = MakeTone(c.Tone);
-            const TLoopSearchOptions options{.Target = 15000, .Radius = 2205, .MinLength = 4410, .Window = window};
+            const TLoopSearchOptions options{.TargetSample = 15000, .RadiusSamples = 2205, .MinLengthSamples = 4410, .HalfWindowSamples = window};
             const auto fast = BestLoopEnds(tone, 5000, options);
             const auto exhaustive = SearchEndsExhaustively(tone, 5000, options);
             ASSERT_EQ(fast.size(), 1u) << c.Name << " " << window;
@@ -24,7 +24,8 @@ TEST(LoopSearchTest, FindsTheExhaustiveBestEnd)
 TEST(LoopSearchTest, KeepsCountSpacingRangeAndMinimumLength)
 {
     const std::vector<int16_t> tone = MakeTone({.Period = 100.37});
-    const TLoopSearchOptions options{.Target = 9000, .Radius = 3000, .MinLength = 5000, .Count = 6, .MinSpacing = 150};
+    const TLoopSearchOptions options{.TargetSample = 9000, .RadiusSamples = 3000, .MinLengthSamples = 5000, .Count = 6, .MinSpacingSamples = 150,
+                                     .HalfWindowSamples = SamplesOfMs(kDefaultSeamWindowMs, 44100)};
     const auto ends = BestLoopEnds(tone, 4000, options);
     ASSERT_EQ(ends.size(), 6u);
     for (std::size_t i = 0; i < ends.size(); ++i) {
@@ -36,13 +37,15 @@ TEST(LoopSearchTest, KeepsCountSpacingRangeAndMinimumLength)
             EXPECT_GE(std::abs(ends[j].End - ends[i].End), 150);
         }
     }
-    const auto starts = BestLoopStarts(tone, 20000, {.Target = 12000, .Radius = 500, .MinLength = 7900, .Count = 3});
+    const auto starts = BestLoopStarts(tone, 20000, {.TargetSample = 12000, .RadiusSamples = 500, .MinLengthSamples = 7900, .Count = 3, .HalfWindowSamples = 220});
     ASSERT_EQ(starts.size(), 3u);
     for (const TLoopCandidate& loop : starts) {
         EXPECT_LE(loop.Start, 12100);
         EXPECT_LE(PeriodsOff(loop.Length(), 100.37), 1.0);
     }
-    EXPECT_TRUE(BestLoopEnds(tone, 4000, {.Target = 100, .Radius = 10, .MinLength = 1}).empty());
+    EXPECT_TRUE(BestLoopEnds(tone, 4000, {.TargetSample = 100, .RadiusSamples = 10, .MinLengthSamples = 1}).empty());
+    // Nothing shorter than the shortest loop, whatever the minimum asked for.
+    EXPECT_TRUE(BestLoopEnds(tone, 1000, {.TargetSample = 1001, .RadiusSamples = 1, .MinLengthSamples = 1}).empty());
 }
 
 TEST(LoopSearchTest, SlidingALengthMeasuresEveryStartLikeTheSeamCost)

@@ -83,4 +83,29 @@ TEST(SeamCostTest, EdgesAndSilence)
     EXPECT_EQ(SeamCost(std::vector<int16_t>(1000, 0), 100, 900, 220), 0.0);
 }
 
+// What is never played does not count: the samples after the loop end
+// (cut, silenced or a file that ends there) leave a clean join clean, and a
+// loop too short to hold a cycle is not clean.
+TEST(SeamCostTest, JudgesOnlyWhatIsPlayed)
+{
+    const std::vector<int16_t> tone = MakeTone({.Period = 100, .Seconds = 0.2});
+    struct TCase {
+        int32_t Start, End, FileEnd;
+        TSeamQuality Expected;
+    };
+    const TCase cases[] = {
+        {2000, 2300, 2300, TSeamQuality::Good},  // the file ends at the loop end
+        {2000, 2300, 2303, TSeamQuality::Good},  // cut 3 samples after it
+        {2000, 2100, 8820, TSeamQuality::Good},  // one period, shorter than the window
+        {2000, 2050, 8820, TSeamQuality::Poor},  // half a period
+        {2000, 2001, 8820, TSeamQuality::Poor},  // one sample: a held value
+    };
+    for (const TCase& c : cases) {
+        std::vector<int16_t> cut(tone.begin(), tone.begin() + c.FileEnd);
+        EXPECT_EQ(SeamQualityOf(SeamCost(cut, c.Start, c.End, 220)), c.Expected) << c.End << " " << c.FileEnd;
+        cut.resize(c.FileEnd + 500, 0); // silence after the end changes nothing
+        EXPECT_EQ(SeamCost(cut, c.Start, c.End, 220), SeamCost(tone, c.Start, c.End, 220)) << c.End;
+    }
+}
+
 } // namespace

@@ -3,7 +3,11 @@
 // list and the loop edited on this thread while the worker feeds (the
 // ThreadSanitizer build shows anything the two threads would share).
 
+#include "common/Format.h"
 #include "document/KSD.h"
+#include "document/LoopRules.h"
+#include "export/VBKReader.h"
+#include "loop/LoopFinder.h"
 #include "playback/LoopFeeder.h"
 #include "playback/PlayerHarness.h"
 #include "support/ErrorOf.h"
@@ -122,6 +126,77 @@ TEST_F(LoopFeederTest, ListAndLoopEditedWhilePlayingLeaveTheStreamAlone)
     EXPECT_EQ(played, LoopStream(3000, 1000, 3000, played.size()));
     EXPECT_GE(Feeder.Position(), 1000);
     EXPECT_LT(Feeder.Position(), 3000);
+}
+
+// The one loop rule, asked by every place: for each kind of loop the player,
+// the export, the window's states (clearing, seam view), the loop finder and
+// the import of a file's stored loop agree whether it plays and whether the
+// bank holds it, and none drops a loop from sample 0 without a word.
+TEST_F(LoopFeederTest, EveryPlaceAgreesOnEachKindOfLoop)
+{
+    constexpr int32_t n = 3000;
+    const std::string fromZero = kLoopFromZeroNotInBank;
+    struct TCase {
+        const char* Kind;
+        int32_t Start, End;
+        const char* PlayError;
+        bool Repeats, Clearable;
+        std::string Exported; // the bank's loop, or the export's error
+        std::string Finder;   // the window's search: near the end when the loop plays, else the whole wave
+    } const cases[] = {
+        {"unset", 0, 0, "no error", false, false, "no loop", "found"},
+        {"half-set", 2000, 0, "ループの指定が不正です", false, true, "「0.wav」のループ終点が設定されていません", "found"},
+        {"from 0", 0, 2000, "no error", true, true, "no loop, " + fromZero, fromZero},
+        {"to the end", 2000, n, "no error", true, true, "2000..3000", "found"},
+    };
+    const std::string bank = Dir.File("bank.vbk");
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Kind);
+        List.Clear();
+        Device->ClearPlayed();
+        Log.Clear();
+        TWaveInfo& wave = AddWave(n, c.Start, c.End);
+
+        ASSERT_EQ(ErrorOf<ELoopFeederError>([&] { Feeder.Start(wave, kBlock); }), c.PlayError);
+        if (std::string(c.PlayError) == "no error") {
+            Player.Play();
+            ASSERT_TRUE(PlayUntilStopped(*Device, Log, kBlock, 4 * kBlock));
+            Player.Stop();
+            const std::vector<int16_t> played = Played();
+            EXPECT_EQ(played, LoopStream(n, c.Start, c.Repeats ? c.End : 0, played.size()));
+        }
+
+        EXPECT_EQ(wave.Loop().IsSet(), c.Clearable);
+        EXPECT_EQ(wave.Loop().Plays(), c.Repeats); // the seam view shows the loops that play
+
+        std::string exported = ErrorOf<Exception>([&] { List.Export(bank, Dir.File("list.ksd")); });
+        if (exported == "no error") {
+            const TVBKWave bankWave = ReadVBKFile(bank).Waves.at(0);
+            exported = bankWave.Loops ? Format("%d..%d", bankWave.LoopStart, bankWave.LoopEnd) : "no loop";
+            if (const std::string dropped = BankDropsLoop(wave); !dropped.empty())
+                exported += ", " + dropped.substr(dropped.find(':') + 1);
+        }
+        EXPECT_EQ(exported, c.Exported);
+
+        const TLoopFinder finder(wave.Samples(), wave.SamplesPerSec());
+        const std::string found = ErrorOf<ELoopFinderError>([&] {
+            const TFoundLoops loops = wave.Loop().Plays() ? finder.BestEndsNear(c.Start, c.End, kNearRadiusMs, {})
+                                                          : finder.WholeWave({});
+            for (const TLoopCandidate& loop : loops.Loops)
+                EXPECT_TRUE(loop.Start > 0 && loop.End <= n) << loop.Start << ".." << loop.End;
+        });
+        EXPECT_EQ(found == "no error" ? "found" : found, c.Finder);
+
+        if (c.End > c.Start) { // a stored loop of this kind: taken when the bank holds it, else said why
+            const std::string stored = Dir.File("stored.wav");
+            TWavBuilder().Add("fmt ", TWavBuilder::Fmt(1, 1, 44100, 16)).Add("data", TWavBuilder::Samples(Ramp(n)))
+                .Add("smpl", TWavBuilder::Smpl(0, c.Start, c.End - 1)).Write(stored);
+            List.AddWave(stored);
+            const TWaveInfo& imported = *List.GetWave(1);
+            EXPECT_EQ(imported.Loop(), (c.Start > 0 ? TWaveLoop{c.Start, c.End} : TWaveLoop{}));
+            EXPECT_EQ(StoredLoopNotUsed(*imported.StoredLoop(), n) != nullptr, c.Start == 0);
+        }
+    }
 }
 
 } // namespace

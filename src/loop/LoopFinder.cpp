@@ -1,0 +1,136 @@
+#include "loop/LoopFinder.h"
+
+#include "common/Format.h"
+#include "document/WaveLoop.h"
+#include "loop/ZeroCrossing.h"
+
+#include <algorithm>
+
+namespace {
+
+// No request lists more loops than a person reads.
+constexpr int32_t kMostLoops = 1000;
+
+int32_t SampleCount(TSamples Wave) { return static_cast<int32_t>(Wave.size()); }
+
+} // namespace
+
+TLoopFinder::TLoopFinder(TSamples Wave, int32_t RateHz) : FWave(Wave), FRateHz(RateHz) {}
+
+void TLoopFinder::RequireRate() const
+{
+    if (FRateHz <= 0)
+        throw ELoopFinderError(kNoLoopFound);
+}
+
+void TLoopFinder::RequireStart(int32_t Start) const
+{
+    if (Start < 0 || Start >= SampleCount(FWave))
+        throw ELoopFinderError(kLoopStartInvalid);
+    if (Start == 0)
+        throw ELoopFinderError(kLoopFromZeroNotInBank);
+}
+
+TFoundLoops TLoopFinder::BestEndsNear(int32_t Start, int32_t TargetEnd, double RadiusMs,
+                                      const TLoopRequest& Request) const
+{
+    RequireRate();
+    RequireStart(Start);
+    const int32_t count = SampleCount(FWave);
+    if (TargetEnd > count)
+        throw ELoopFinderError(kLoopEndInvalid);
+    if (TargetEnd <= Start)
+        throw ELoopFinderError(kLoopEndBeforeStart);
+    // Past the wave's length a radius reaches nothing more.
+    const int32_t radius = RadiusMs > 0 ? std::min(SamplesOfMs(RadiusMs, FRateHz), count) : 0;
+    const int32_t shortest =
+        SamplesOfMs(std::max(Request.MinLengthMs.value_or(0.0), kShortestNearLoopMs), FRateHz);
+    if (std::min<int64_t>(int64_t{TargetEnd} + radius, count) < int64_t{Start} + shortest)
+        throw ELoopFinderError(kLoopTooShort);
+
+    TLoopSearchOptions options;
+    options.TargetSample = TargetEnd;
+    options.RadiusSamples = radius;
+    options.MinLengthSamples = shortest;
+    options.Count = std::clamp(Request.Count, 1, kMostLoops);
+    options.MinSpacingSamples = SamplesOfMs(kResultSpacingMs, FRateHz);
+    options.HalfWindowSamples = SamplesOfMs(kDefaultSeamWindowMs, FRateHz);
+    return Found(BestLoopEnds(FWave, Start, options), Request);
+}
+
+TFoundLoops TLoopFinder::BestEnds(int32_t Start, const TLoopRequest& Request) const
+{
+    RequireRate();
+    RequireStart(Start);
+    return Found(AutoLoopEnds(FWave, FRateHz, Start, AutoOptions(Request)), Request);
+}
+
+TFoundLoops TLoopFinder::LoopsIn(int32_t From, int32_t To, const TLoopRequest& Request) const
+{
+    RequireRate();
+    TAutoLoopOptions options = AutoOptions(Request);
+    options.From = std::max(From, 1);
+    options.To = std::min(To, SampleCount(FWave));
+    options.FindSustainedPart = false;
+    // An empty region would read as "the whole wave from From".
+    if (options.To <= options.From)
+        throw ELoopFinderError(kNoLoopFound);
+    return Found(AutoLoops(FWave, FRateHz, options), Request);
+}
+
+TFoundLoops TLoopFinder::WholeWave(const TLoopRequest& Request) const
+{
+    RequireRate();
+    return Found(AutoLoops(FWave, FRateHz, AutoOptions(Request)), Request);
+}
+
+int32_t TLoopFinder::Snap(int32_t Position, int32_t Other) const
+{
+    const int32_t count = SampleCount(FWave);
+    if (Position < 0 || Position > count)
+        return Position;
+    const TSlope slope = Other > 0 && Other <= count ? SlopeAt(FWave, Other) : TSlope::Rising;
+    return NearestZeroCrossing(FWave, Position, slope, SamplesOfMs(kSnapRadiusMs, FRateHz)).value_or(Position);
+}
+
+TSeamMeasure TLoopFinder::Measure(int32_t Start, int32_t End) const
+{
+    if (Start < 0 || Start >= SampleCount(FWave))
+        throw ELoopFinderError(kLoopStartInvalid);
+    if (End <= Start || End > SampleCount(FWave))
+        throw ELoopFinderError(kLoopEndInvalid);
+    const double cost = SeamCost(FWave, Start, End, SamplesOfMs(kDefaultSeamWindowMs, FRateHz));
+    return {cost, SeamQualityOf(cost)};
+}
+
+TAutoLoopOptions TLoopFinder::AutoOptions(const TLoopRequest& Request) const
+{
+    TAutoLoopOptions options;
+    options.From = 1;
+    options.Count = std::clamp(Request.Count, 1, kMostLoops);
+    options.MinLengthMs = Request.MinLengthMs.value_or(options.MinLengthMs);
+    options.MinSpacingMs = kResultSpacingMs;
+    return options;
+}
+
+TFoundLoops TLoopFinder::Found(std::vector<TLoopCandidate> Loops, const TLoopRequest& Request) const
+{
+    // The searches keep to the starts they are given; this is the last word.
+    std::erase_if(Loops, [](const TLoopCandidate& loop) { return loop.Start <= 0; });
+    if (Loops.empty())
+        throw ELoopFinderError(kNoLoopFound);
+    TFoundLoops found{std::move(Loops), std::nullopt};
+    if (Request.MinLengthMs) {
+        const int32_t shortest = std::min_element(found.Loops.begin(), found.Loops.end(), [](const auto& a, const auto& b) {
+                                     return a.Length() < b.Length();
+                                 })->Length();
+        if (shortest < SamplesOfMs(*Request.MinLengthMs, FRateHz))
+            found.ShortenedToMs = shortest * 1000.0 / FRateHz;
+    }
+    return found;
+}
+
+std::string SeamCostText(double Cost, char Separator)
+{
+    return Format("%.4f%c%s", Cost, Separator, SeamQualityName(SeamQualityOf(Cost)));
+}

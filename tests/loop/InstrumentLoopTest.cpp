@@ -1,0 +1,88 @@
+// Loops on sampled instruments whose makers set them by hand (read from the
+// installed sound libraries, never copied here), and a made sound built the
+// way such loops are: the seam cost rates a clean played join good whatever
+// follows the loop end, and the automatic loop is as clean as the maker's.
+
+#include "loop/AutoLoop.h"
+#include "loop/TestTones.h"
+#include "support/InstrumentSamples.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TSeamQuality QualityOf(const TInstrumentSample& Sound, int32_t Start, int32_t End)
+{
+    return SeamQualityOf(SeamCost(Sound.Samples, Start, End, SamplesOfMs(kDefaultSeamWindowMs, Sound.Rate)));
+}
+
+// A tone whose level and pitch drift slowly, looped over whole cycles of the
+// drift, with the last 20 ms before the loop end crossfaded into the sound
+// before the loop start, and the file cut a few samples after the end (or
+// right at it).
+TEST(InstrumentLoopTest, ADesignerStyleLoopIsRatedGood)
+{
+    constexpr int32_t kRate = 44100;
+    const std::vector<int16_t> tone =
+        MakeTone({.Period = 163.3, .Seconds = 2, .VibratoHz = 2, .VibratoDepth = 0.004, .NoiseLevel = 0.002});
+    const int32_t start = 22050, end = start + 44091; // 270 periods, about two cycles of the drift
+    const int32_t fade = SamplesOfMs(20, kRate);
+    for (const int32_t after : {0, 5, 46}) {
+        TInstrumentSample sound{"designer", kRate, {tone.begin(), tone.begin() + end + after}, start, end};
+        for (int32_t i = end - fade; i < end; ++i) {
+            const double t = static_cast<double>(i - (end - fade) + 1) / fade;
+            sound.Samples[static_cast<std::size_t>(i)] = static_cast<int16_t>(
+                std::lround((1 - t) * tone[static_cast<std::size_t>(i)] + t * tone[static_cast<std::size_t>(i - (end - start))]));
+        }
+        for (int32_t i = end; i < end + after; ++i) // what follows the end is trimmed to silence
+            sound.Samples[static_cast<std::size_t>(i)] = 0;
+        ASSERT_LT(JoinMismatch(sound, start, end), 0.03) << after;
+        EXPECT_EQ(QualityOf(sound, start, end), TSeamQuality::Good) << after;
+        const auto loops = AutoLoops(sound.Samples, kRate, {});
+        ASSERT_FALSE(loops.empty()) << after;
+        EXPECT_LE(JoinMismatch(sound, loops[0].Start, loops[0].End), JoinMismatch(sound, start, end) + 0.005) << after;
+    }
+}
+
+std::vector<TInstrumentSample> EveryNth(std::vector<TInstrumentSample> Sounds, std::size_t N)
+{
+    std::vector<TInstrumentSample> kept;
+    for (std::size_t i = 0; i < Sounds.size(); i += N)
+        kept.push_back(std::move(Sounds[i]));
+    return kept;
+}
+
+// Every 8th looped sample of each library; the shares are what this finder
+// reached when they were set, less a margin.
+TEST(InstrumentLoopTest, MakersLoopsAreRatedByTheirJoinAndMatchedByTheAutomaticLoop)
+{
+    struct TLibrary {
+        const char* Name;
+        std::vector<TInstrumentSample> Sounds;
+        double AsCleanShare;
+    };
+    TLibrary libraries[] = {{"soundfont", ReadSoundFontSamples(kSoundFontPath), 0.75},
+                            {"patches", ReadPatchSamples(kPatchFolder), 0.75}};
+    if (libraries[0].Sounds.empty() || libraries[1].Sounds.empty())
+        GTEST_SKIP() << "the sound libraries timgm6mb-soundfont and freepats are not installed (scripts/install-deps)";
+    for (TLibrary& library : libraries) {
+        int asClean = 0, clean = 0, good = 0, poor = 0;
+        const auto sounds = EveryNth(std::move(library.Sounds), 8);
+        for (const TInstrumentSample& sound : sounds) {
+            const double maker = JoinMismatch(sound, sound.LoopStart, sound.LoopEnd);
+            const auto loops = AutoLoops(sound.Samples, sound.Rate, {});
+            const double ours = loops.empty() ? kNoAnswer : JoinMismatch(sound, loops[0].Start, loops[0].End);
+            asClean += ours <= maker + 0.005 || ours < 0.01;
+            if (maker < 0.03) {
+                ++clean;
+                good += QualityOf(sound, sound.LoopStart, sound.LoopEnd) == TSeamQuality::Good;
+                poor += QualityOf(sound, sound.LoopStart, sound.LoopEnd) == TSeamQuality::Poor;
+            }
+        }
+        EXPECT_GE(asClean, library.AsCleanShare * static_cast<double>(sounds.size())) << library.Name;
+        EXPECT_GE(good, 0.9 * clean) << library.Name;
+        EXPECT_EQ(poor, 0) << library.Name;
+    }
+}
+
+} // namespace
