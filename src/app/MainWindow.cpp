@@ -95,11 +95,18 @@ void TMainForm::ConnectModel()
     UpdateUndoActions();
 }
 
-const TWaveInfo* TMainForm::SelectedWave() const { return FModel->Wave(WaveListView->SelectedIndex()); }
+// A wave kept as missing has nothing to show or play.
+const TWaveInfo* TMainForm::SelectedWave() const
+{
+    const TWaveInfo* wave = FModel->Wave(WaveListView->SelectedIndex());
+    return wave && !wave->IsMissing() ? wave : nullptr;
+}
 
 void TMainForm::ShowSelectedWave()
 {
     TWaveInfo* wave = FModel->Wave(WaveListView->SelectedIndex());
+    if (wave && wave->IsMissing()) // as SelectedWave
+        wave = nullptr;
     FViews->Show(wave);
     FLoops->ShowLoopOf(wave);
 }

@@ -147,12 +147,9 @@ private:
     TGraphImage* PartWaveGraphImage = nullptr;
     TSeamView* SeamView = nullptr;
     QLabel* SeamCostLabel = nullptr;
-<<<<<<< HEAD
     QLabel* ReadoutLabel = nullptr;
     TTimeRuler* TimeRuler = nullptr;
-=======
     QLabel* BankLoopLabel = nullptr; // the bank's word on the shown wave's loop
->>>>>>> main
     QMenu* MainMenu1_Edit = nullptr;
     QMenu* MainMenu1_Recent = nullptr;
     TVersionForm* VersionForm = nullptr;

@@ -120,10 +120,6 @@ void TMainForm::MainMenu1_ExportVBKClick()
     const QStringList chosen = FPrompter->ChooseFiles(this, ExportVBKDialog);
     if (chosen.isEmpty())
         return;
-<<<<<<< HEAD
-    FModel->Document().Export(Utf8(chosen.first()), Utf8(FFileName)); // never over the list it came from
-    statusBar()->showMessage(tr("VBKをエクスポートしました: %1").arg(QDir::toNativeSeparators(chosen.first())));
-=======
     const TKSD& list = FModel->Document();
     list.Export(Utf8(chosen.first()), Utf8(FFileName)); // never over the list it came from
     // The bank is written as its format allows; the loops it cannot hold are said.
@@ -133,7 +129,7 @@ void TMainForm::MainMenu1_ExportVBKClick()
             dropped << QString::fromStdString(text);
     if (!dropped.isEmpty())
         FPrompter->ShowWarning(this, mainform::kTitle, dropped.join('\n'));
->>>>>>> main
+    statusBar()->showMessage(tr("VBKをエクスポートしました: %1").arg(QDir::toNativeSeparators(chosen.first())));
 }
 
 // The window may close when nothing unsaved would be lost (the same save

@@ -5,6 +5,7 @@
 #include "app/MainWindow.h"
 
 #include "app/LoopEditController.h"
+#include "app/LoopsOfMany.h"
 #include "app/PlaybackController.h"
 #include "app/PositionReadout.h"
 #include "app/SoundFiles.h"
@@ -97,8 +98,13 @@ void TMainForm::CreateActions()
                                   [loops] { loops()->ChangeLoopPointAtCursor(false); });
     MainMenu1_LoopClear = NewAction("MainMenu1_LoopClear", tr("ループクリア(&C)"), tr("ループクリア"), 13,
                                     [loops] { loops()->RemoveLoop(); });
-    MainMenu1_FindLoop = NewAction("MainMenu1_FindLoop", tr("ループを自動検出(&F)"), tr("ループを自動検出"), -1,
-                                   [loops] { loops()->FindLoop(nullptr, false); });
+    // With several rows selected, each of their waves gets its loop.
+    MainMenu1_FindLoop = NewAction("MainMenu1_FindLoop", tr("ループを自動検出(&F)"), tr("ループを自動検出"), -1, [this] {
+        if (const std::vector<int32_t> rows = WaveListView->SelectedIndices(); rows.size() > 1)
+            FindLoopsOfMany(*FModel, rows, *FPrompter, this);
+        else
+            FLoops->FindLoop(nullptr, false);
+    });
     MainMenu1_FindLoopWide = NewAction("MainMenu1_FindLoopWide", tr("ループ終点を広く検索(&W)"), {}, -1,
                                        [loops] { loops()->FindLoop(nullptr, true); });
     MainMenu1_SnapToZero = NewAction("MainMenu1_SnapToZero", tr("ゼロクロスに合わせる(&Z)"), tr("ゼロクロスに合わせる"), -1, {});
@@ -281,15 +287,12 @@ void TMainForm::CreateWidgets()
     SeamCostLabel = new QLabel;
     SeamCostLabel->setObjectName("SeamCostLabel");
     statusBar()->addWidget(SeamCostLabel);
-<<<<<<< HEAD
-    ReadoutLabel = new QLabel;
-    ReadoutLabel->setObjectName("ReadoutLabel");
-    statusBar()->addPermanentWidget(ReadoutLabel);
-=======
     BankLoopLabel = new QLabel;
     BankLoopLabel->setObjectName("BankLoopLabel");
     statusBar()->addWidget(BankLoopLabel);
->>>>>>> main
+    ReadoutLabel = new QLabel;
+    ReadoutLabel->setObjectName("ReadoutLabel");
+    statusBar()->addPermanentWidget(ReadoutLabel);
 
     const QString all = tr("すべてのファイル");
     WaveOpenDialog = {TFileDialog::TKind::OpenMany, SoundFileFilter(tr("サウンドファイル"), tr("waveファイル"), all), {}, {}};

@@ -4,6 +4,7 @@
 #include <QDialog>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QProgressDialog>
 #include <QPushButton>
 
 #include <algorithm>
@@ -56,7 +57,6 @@ void TDialogPrompter::ShowError(QWidget* Parent, const QString& Title, const QSt
     box.exec();
 }
 
-<<<<<<< HEAD
 int TDialogPrompter::AskChoice(QWidget* Parent, const QString& Title, const QString& Text, const QStringList& Buttons)
 {
     QMessageBox box(QMessageBox::Warning, Title, Text, QMessageBox::NoButton, Parent);
@@ -66,12 +66,40 @@ int TDialogPrompter::AskChoice(QWidget* Parent, const QString& Title, const QStr
     box.exec();
     const auto pressed = std::find(buttons.begin(), buttons.end(), box.clickedButton());
     return pressed == buttons.end() ? -1 : static_cast<int>(pressed - buttons.begin());
-=======
+}
+
 void TDialogPrompter::ShowWarning(QWidget* Parent, const QString& Title, const QString& Text)
 {
     QMessageBox box(QMessageBox::Warning, Title, Text, QMessageBox::Ok, Parent);
     box.exec();
->>>>>>> main
+}
+
+namespace {
+
+class TDialogProgress : public TProgress {
+public:
+    TDialogProgress(QWidget* Parent, const QString& Text, int Steps)
+        : FDialog(Text, QCoreApplication::translate("TDialogPrompter", "キャンセル"), 0, Steps, Parent)
+    {
+        FDialog.setWindowModality(Qt::WindowModal);
+        FDialog.setMinimumDuration(500);
+        FDialog.setValue(0);
+    }
+    bool Step(int Done) override
+    {
+        FDialog.setValue(Done); // a modal dialog processes events here
+        return !FDialog.wasCanceled();
+    }
+
+private:
+    QProgressDialog FDialog;
+};
+
+} // namespace
+
+std::unique_ptr<TProgress> TDialogPrompter::StartProgress(QWidget* Parent, const QString& Text, int Steps)
+{
+    return std::make_unique<TDialogProgress>(Parent, Text, Steps);
 }
 
 void TDialogPrompter::ShowModal(QDialog& Form) { Form.exec(); }

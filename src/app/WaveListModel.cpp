@@ -97,6 +97,16 @@ void TWaveListModel::SetLoop(int32_t Index, int32_t Start, int32_t End, const QS
         Push(std::make_unique<TLoopCommand>(Editor(), Index, before, after, Name));
 }
 
+void TWaveListModel::SetLoops(const std::vector<TLoopChange>& Changes, const QString& Name)
+{
+    if (Changes.empty())
+        return;
+    FUndoStack->beginMacro(Name);
+    for (const TLoopChange& change : Changes)
+        SetLoop(change.Index, change.Start, change.End, Name);
+    FUndoStack->endMacro();
+}
+
 int32_t TWaveListModel::DragLoopPoint(int32_t Index, bool Start, int32_t Position)
 {
     TWaveInfo* wave = Wave(Index);

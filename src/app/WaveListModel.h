@@ -58,6 +58,14 @@ public:
     // once it was set; a removed loop shows none. No step when nothing changes.
     void SetLoop(int32_t Index, int32_t Start, int32_t End, const QString& Name);
 
+    // Gives several waves their loops (wave index, start, end) as one step.
+    struct TLoopChange {
+        int32_t Index;
+        int32_t Start;
+        int32_t End;
+    };
+    void SetLoops(const std::vector<TLoopChange>& Changes, const QString& Name);
+
     // A marker drag in progress: moves one loop point, shown as a number,
     // with no undo step; returns the point the wave holds (its setter keeps a
     // start inside the wave). The drag ends with RestoreLoop and SetLoop.

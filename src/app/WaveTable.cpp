@@ -1,6 +1,8 @@
 #include "app/WaveTable.h"
 
+#include "app/SeamWords.h"
 #include "app/WaveListModel.h"
+#include "loop/LoopFinder.h"
 
 #include <QHeaderView>
 #include <QScopedValueRollback>
@@ -9,7 +11,7 @@
 
 namespace {
 
-enum TColumn { colName, colRate, colLength, colSamples, colLoopStart, colLoopEnd };
+enum TColumn { colName, colRate, colLength, colSamples, colLoopStart, colLoopEnd, colSeam };
 
 struct TColumnLayout {
     const char* Title;
@@ -20,6 +22,7 @@ const TColumnLayout kColumns[] = {
     {QT_TRANSLATE_NOOP("TWaveTable", "ファイル名"), 150, 100}, {QT_TRANSLATE_NOOP("TWaveTable", "周波数(Hz)"), 80, 60},
     {QT_TRANSLATE_NOOP("TWaveTable", "長さ(msec)"), 80, 60},   {QT_TRANSLATE_NOOP("TWaveTable", "サンプル数"), 80, 60},
     {QT_TRANSLATE_NOOP("TWaveTable", "ループ始点"), 80, 60},   {QT_TRANSLATE_NOOP("TWaveTable", "ループ終点"), 80, 60},
+    {QT_TRANSLATE_NOOP("TWaveTable", "継ぎ目"), 60, 40},
 };
 constexpr int kColumnCount = static_cast<int>(std::size(kColumns));
 
@@ -152,6 +155,12 @@ void TWaveTable::ShowLoop(int32_t Row)
     const TLoopState loop = FModel.LoopOf(Row);
     SetCell(Row, colLoopStart, loop.StartShown ? QString::number(loop.Start) : "-");
     SetCell(Row, colLoopEnd, loop.EndShown ? QString::number(loop.End) : "-");
+    // The seam of a loop that plays, so a whole bank is checked at a glance.
+    const TWaveInfo& wave = *FModel.Wave(Row);
+    const bool plays = !wave.IsMissing() && wave.Loop().Plays() && wave.LoopEnd() <= wave.SampleCount();
+    SetCell(Row, colSeam,
+            plays ? SeamQualityWord(TLoopFinder(wave.Samples(), wave.SamplesPerSec()).Measure(wave.LoopStart(), wave.LoopEnd()).Quality)
+                  : QString("-"));
 }
 
 void TWaveTable::Rebuild()

@@ -76,6 +76,21 @@ int TScriptedPrompter::AskChoice(QWidget*, const QString& Title, const QString& 
     return choice;
 }
 
+std::unique_ptr<TProgress> TScriptedPrompter::StartProgress(QWidget*, const QString&, int Steps)
+{
+    struct TScriptedProgress : TProgress {
+        TScriptedPrompter& Prompter;
+        int Steps;
+        TScriptedProgress(TScriptedPrompter& P, int S) : Prompter(P), Steps(S) {}
+        bool Step(int Done) override
+        {
+            Prompter.ProgressSteps.emplace_back(Done, Steps);
+            return Done != Prompter.CancelAtStep;
+        }
+    };
+    return std::make_unique<TScriptedProgress>(*this, Steps);
+}
+
 void TScriptedPrompter::ShowError(QWidget*, const QString& Title, const QString& Text)
 {
     Errors.emplace_back(Title, Text);
@@ -139,7 +154,7 @@ QString AppTest::Cell(int Row, int Column) const
 std::vector<QString> AppTest::RowTexts(int Row) const
 {
     std::vector<QString> texts;
-    for (int c = 0; c < List()->columnCount(); ++c)
+    for (int c = 0; c < kWaveColumns; ++c)
         texts.push_back(Cell(Row, c));
     return texts;
 }

@@ -48,6 +48,10 @@ public:
     int AskChoice(QWidget*, const QString& Title, const QString& Text, const QStringList& Buttons) override;
     void ShowWarning(QWidget*, const QString&, const QString& Text) override { Warnings.push_back(Text); }
     void ShowModal(QDialog&) override { ++Modals; }
+    // The progress dialogs' steps (Done of Steps) and when to cancel one.
+    std::vector<std::pair<int, int>> ProgressSteps;
+    int CancelAtStep = -1; // none
+    std::unique_ptr<TProgress> StartProgress(QWidget*, const QString&, int Steps) override;
     void Beep() override { ++Beeps; }
 };
 
@@ -76,6 +80,8 @@ protected:
         Trigger(Action);
     }
     QString Cell(int Row, int Column) const;
+    // The columns the wave's file and loop give (not the seam column).
+    static constexpr int kWaveColumns = 6;
     std::vector<QString> RowTexts(int Row) const;
     int SelectedRow() const;
     void ClickRow(int Row);

@@ -64,8 +64,10 @@ TEST_F(MissingWaveTest, SkippedWavesStayMissingAreSavedAndRefusedByExport)
     ASSERT_EQ(List()->rowCount(), 2);
     EXPECT_EQ(RowTexts(1), (std::vector<QString>{"b.wav (見つかりません)", "-", "-", "-", "0", "3500"}));
     EXPECT_FALSE(Form->Modified());
-    ClickRow(1); // shows nothing to draw, and nothing breaks
-    EXPECT_EQ(Detail()->SampleCount(), 0);
+    ClickRow(1); // shows nothing, and nothing breaks
+    EXPECT_EQ(Detail()->WaveInfo(), nullptr);
+    Trigger("MainMenu1_PlayStart");
+    EXPECT_TRUE(TakeErrors().empty());
 
     Trigger("MainMenu1_OverwriteKSD");
     TKSD saved;
