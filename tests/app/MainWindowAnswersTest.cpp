@@ -9,6 +9,7 @@
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QStatusBar>
+#include <QTest>
 #include <QUrl>
 
 #include <filesystem>
@@ -51,6 +52,26 @@ TEST_F(MainWindowAnswersTest, DeleteSelectsTheNextRow)
     EXPECT_EQ(SelectedRow(), 1);
     EXPECT_EQ(Detail()->WaveInfo(), &Wave(1));
     EXPECT_EQ(Wave(1).WaveName(), "c.wav");
+}
+
+TEST_F(MainWindowAnswersTest, DeviceThatCannotOpenIsReportedWithReasonAndAdvice)
+{
+    Add({Wav("w.wav", 1000)});
+    const std::pair<TOpenFailure, QString> cases[] = {
+        {{TOpenFailure::Busy, "Device unavailable"},
+         "Wave デバイスを使用できません\n理由: 出力デバイスはほかのプログラムが使用中です (Device unavailable)\n"
+         "ほかのプログラムの再生を止めてから、もう一度再生してください。"},
+        {{TOpenFailure::NoDevice, ""},
+         "Wave デバイスを使用できません\n理由: 出力デバイスが見つかりません\n"
+         "スピーカーかヘッドホンをつなぎ、システムのサウンド設定で出力デバイスを選んでください。"},
+    };
+    for (const auto& [failure, text] : cases) {
+        Device->SetFailOpen(failure);
+        Trigger("MainMenu1_PlayStart");
+        ASSERT_TRUE(QTest::qWaitFor([this] { return !Prompter->Errors.empty(); }, 2000));
+        EXPECT_EQ(Prompter->Errors.front().second, text);
+        Prompter->Errors.clear();
+    }
 }
 
 namespace {
