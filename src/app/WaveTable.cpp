@@ -111,6 +111,10 @@ void TWaveTable::Select(int32_t Index)
         clearSelection();
         return;
     }
+    // Left alone when so already: moving the current cell would close an
+    // editor whose typed loop point is being handed over.
+    if (Index == currentRow() && SelectedIndices() == std::vector<int32_t>{Index})
+        return;
     setCurrentCell(Index, std::max(currentColumn(), 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
