@@ -34,7 +34,7 @@ QString ReadoutText(const TReadout& Readout, TTimeUnit Unit)
                      .arg(QString::fromStdString(TimeText(Readout.SelectStart, Readout.Rate, Unit)),
                           Time(Readout.SelectEnd, Readout, Unit),
                           Time(int64_t{Readout.SelectEnd} - Readout.SelectStart, Readout, Unit));
-    if (Readout.LoopEnd > 0)
+    if (Readout.LoopEnd > Readout.LoopStart) // a loop that plays
         parts << Tr("ループ長: %1").arg(Time(int64_t{Readout.LoopEnd} - Readout.LoopStart, Readout, Unit));
     return parts.join("  ");
 }

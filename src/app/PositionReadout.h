@@ -25,7 +25,7 @@ struct TReadout {
     int64_t Rate = 0;
     std::optional<int32_t> Cursor;
     int32_t SelectStart = 0, SelectEnd = 0; // no selection when equal
-    int32_t LoopStart = 0, LoopEnd = 0;     // no loop while the end is 0
+    int32_t LoopStart = 0, LoopEnd = 0;     // no loop unless it plays (End > Start)
 };
 // "カーソル: 0.500秒  選択: 0.100 – 0.300秒 (長さ 0.200秒)  ループ長: 0.250秒",
 // leaving out what there is not.

@@ -2,8 +2,10 @@
 // TWaveTable: the window's list of waves, a view of the list model. Row i
 // always shows wave i: its name (with what a converted file held), rate,
 // length, sample count and loop points, each point as a number when the
-// model's loop state shows it and as "-" otherwise. It follows the model's
-// signals by itself; selecting a row is the window's business.
+// model's loop state shows it and as "-" otherwise, and the seam quality of a
+// loop that plays. A wave kept as missing says so in its name and shows no
+// numbers of its sound. It follows the model's signals by itself; selecting a
+// row is the window's business. Only the loop cells can be edited.
 
 #include <QTableWidget>
 

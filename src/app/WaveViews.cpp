@@ -75,7 +75,7 @@ int32_t TWaveViews::ZoomCentre() const
     for (const TGraphImage* view : {FDetail, FOverview})
         if (view->HasSelection())
             return static_cast<int32_t>((int64_t{view->SelectStart()} + view->SelectEnd()) / 2);
-    if (const TWaveInfo* wave = Shown(); wave && wave->LoopEnd() > 0)
+    if (const TWaveInfo* wave = Shown(); wave && wave->Loop().Plays())
         return static_cast<int32_t>((int64_t{wave->LoopStart()} + wave->LoopEnd()) / 2);
     return static_cast<int32_t>((int64_t{FDetail->ViewStart()} + FDetail->ViewEnd()) / 2);
 }
@@ -83,7 +83,8 @@ int32_t TWaveViews::ZoomCentre() const
 void TWaveViews::ShowCentred(int64_t Length, int64_t Centre)
 {
     const int32_t count = Shown()->SampleCount();
-    const TViewSpan span = ScrollSpan({0, static_cast<int32_t>(std::min<int64_t>(Length, count))}, Centre - Length / 2, count);
+    const TViewSpan span =
+        ScrollSpan({0, static_cast<int32_t>(std::min<int64_t>(Length, count))}, Centre - Length / 2, count);
     ShowSpan(span.Start, span.End);
 }
 
