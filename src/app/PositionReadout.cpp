@@ -69,8 +69,10 @@ TTimeUnit TPositionReadout::Unit() const
 
 void TPositionReadout::Update()
 {
+    // While the views change waves they differ for a moment, and the one not
+    // yet changed may hold a wave already gone: nothing is read then.
     const TWaveInfo* wave = FViews.Shown();
-    if (!wave) {
+    if (!wave || FViews.Overview()->WaveInfo() != wave) {
         FLabel.clear();
         return;
     }
