@@ -72,7 +72,7 @@ private:
 
 struct TEntry {
     std::string Path;
-    int32_t LoopStart, LoopEnd;
+    int32_t LoopStart, LoopEnd, CrossFade;
     bool operator==(const TEntry&) const = default;
 };
 
@@ -81,7 +81,7 @@ std::vector<TEntry> Entries(const TKSD& list)
     std::vector<TEntry> entries;
     for (int32_t i = 0; i < list.Count(); ++i) {
         const TWaveInfo& wave = *list.GetWave(i);
-        entries.push_back({wave.FilePath(), wave.LoopStart(), wave.LoopEnd()});
+        entries.push_back({wave.FilePath(), wave.LoopStart(), wave.LoopEnd(), wave.CrossFade()});
     }
     return entries;
 }

@@ -1,9 +1,11 @@
 #include "app/LoopEditController.h"
 
+#include "app/CrossFadeControl.h"
 #include "app/MainWindowConstants.h"
 #include "app/ProgramSettings.h"
 #include "app/WaveListModel.h"
 #include "app/WaveViews.h"
+#include "document/CrossFade.h"
 #include "document/LoopRules.h"
 #include "loop/LoopFinder.h"
 #include "view/GraphImage.h"
@@ -11,7 +13,9 @@
 
 #include <QAction>
 #include <QLabel>
+#include <QStatusBar>
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -32,6 +36,15 @@ TLoopEditController::TLoopEditController(TWaveListModel& Model, TWaveViews& View
     FParts.SnapToZero->setChecked(ProgramSettings().value(kSnapSetting, false).toBool());
     connect(FParts.SnapToZero, &QAction::toggled, this, [](bool On) { ProgramSettings().setValue(kSnapSetting, On); });
     connect(&FModel, &TWaveListModel::LoopDragged, this, [this] { ShowSeam(); });
+    connect(FParts.FadeControl, &TCrossFadeControl::FadeRequested, this,
+            [this](int32_t Samples) { ChangeCrossFade(Samples); });
+    // Enter in the fade box gives the keys (Space plays) back to the list.
+    connect(FParts.FadeControl, &TCrossFadeControl::EditingFinished, this,
+            [this] { FParts.FocusHome->setFocus(Qt::OtherFocusReason); });
+    connect(&FModel, &TWaveListModel::CrossFadeShortened, this, [this](int32_t, int32_t From, int32_t To) {
+        FParts.StatusBar->showMessage(
+            tr("ループに合わせてクロスフェードを %1 サンプルから %2 サンプルに短くしました").arg(From).arg(To), 10000);
+    });
 }
 
 // ---- The loop commands ---------------------------------------------------
@@ -69,6 +82,12 @@ void TLoopEditController::ChangeLoop(int32_t Start, int32_t End)
 }
 
 void TLoopEditController::RemoveLoop() { FModel.SetLoop(FParts.SelectedIndex(), 0, 0, tr("ループクリア")); }
+
+void TLoopEditController::ChangeCrossFade(int32_t Samples)
+{
+    FModel.SetCrossFade(FParts.SelectedIndex(), Samples, tr("クロスフェードの変更"));
+    ShowSeam(); // the control shows what the loop allowed
+}
 
 // ---- The automatic loop ----------------------------------------------------
 
@@ -197,13 +216,20 @@ void TLoopEditController::ShowSeam()
     const TWaveInfo* wave = FViews.Shown();
     // A loop that plays here but that the bank will not hold is said while shown.
     FParts.BankLoopLabel->setText(wave && wave->Loop().DroppedByBank() ? kLoopFromZeroNotInBank : "");
-    if (!wave || !wave->Loop().Plays()) {
+    const TWaveLoop loop = wave ? wave->Loop() : TWaveLoop{};
+    // A drag moves the loop without its fade: what it still allows is shown.
+    const int32_t longest = LongestFade(loop);
+    const int32_t fade = wave ? std::min(wave->CrossFade(), longest) : 0;
+    FParts.FadeControl->Show(fade, longest, wave ? wave->SamplesPerSec() : 0);
+    for (TGraphImage* view : {FViews.Overview(), FViews.Detail()})
+        view->SetShade(loop.End - fade, fade > 0 ? loop.End : 0);
+    if (!wave || !loop.Plays()) {
         FParts.SeamView->SetSeam(nullptr, 0, 0);
         FParts.SeamCostLabel->clear();
         return;
     }
-    FParts.SeamView->SetSeam(wave, wave->LoopStart(), wave->LoopEnd());
-    const TSeamMeasure seam = FinderOf(*wave).Measure(wave->LoopStart(), wave->LoopEnd());
+    FParts.SeamView->SetSeam(wave, loop.Start, loop.End, FadedStretch(wave->Samples(), loop, fade));
+    const TSeamMeasure seam = FinderOf(*wave).Measure(loop.Start, loop.End, fade);
     FParts.SeamCostLabel->setText(tr("ループの継ぎ目: %1").arg(QString::fromStdString(SeamCostText(seam.Cost))));
 }
 

@@ -4,7 +4,9 @@
 // snapping loop points to zero crossings and the automatic loop search, and
 // shows the loop: its markers in the views, its seam in the seam view, the
 // seam cost in the status label and, for a loop from sample 0, that the bank
-// will not hold it. Loops are found, measured and snapped by the loop finder
+// will not hold it. It also sets the loop's crossfade (TCrossFadeControl),
+// shades the faded stretch in both views and shows the seam and its cost as
+// the bank will hold them, after the fade. Loops are found, measured and snapped by the loop finder
 // the command-line tool uses (LoopFinder.h). Every loop change goes to the list model as
 // one undo step; a drag moves the loop live and becomes one step on release.
 //
@@ -21,7 +23,9 @@
 
 class QAction;
 class QLabel;
+class QStatusBar;
 class QWidget;
+class TCrossFadeControl;
 class TGraphImage;
 class TMarkerStatus;
 class TSeamView;
@@ -39,6 +43,8 @@ public:
         QAction* SnapToZero; // checkable; its state is kept between runs
         QWidget* FocusHome;  // takes the focus back from the seam view on a click in a view
         std::function<int32_t()> SelectedIndex;
+        TCrossFadeControl* FadeControl;
+        QStatusBar* StatusBar; // says when a loop change shortened the fade
     };
     TLoopEditController(TWaveListModel& Model, TWaveViews& Views, TParts Parts, QObject* Parent = nullptr);
 
@@ -48,6 +54,8 @@ public:
     // Both points at once: the end is checked against the new start only.
     void ChangeLoop(int32_t Start, int32_t End);
     void RemoveLoop();
+    // The crossfade of the selected wave's loop, at most what it allows.
+    void ChangeCrossFade(int32_t Samples);
     // Inside the selection of View (or of either view when View is null);
     // else the best end near the loop end of a wave with a loop (wider with
     // Wide); else the automatic loop of the whole wave.

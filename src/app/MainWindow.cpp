@@ -1,5 +1,6 @@
 #include "app/MainWindow.h"
 
+#include "app/CrossFadeControl.h"
 #include "app/LoopEditController.h"
 #include "app/MainWindowConstants.h"
 #include "app/PlaybackController.h"
@@ -125,7 +126,8 @@ void TMainForm::SelectWave(int32_t Index)
 // While a wave plays nothing that could change the list or a loop is enabled.
 void TMainForm::SetPlayingState(bool Playing)
 {
-    for (QWidget* widget : std::initializer_list<QWidget*>{AllWaveGraphImage, PartWaveGraphImage, WaveListView})
+    for (QWidget* widget :
+         std::initializer_list<QWidget*>{AllWaveGraphImage, PartWaveGraphImage, WaveListView, CrossFadeControl})
         widget->setEnabled(!Playing);
     MainMenu1_Edit->menuAction()->setEnabled(!Playing);
     for (QAction* action : {MainMenu1_AddWave, MainMenu1_DeleteWave, MainMenu1_MoveUp, MainMenu1_MoveDown,
@@ -133,8 +135,10 @@ void TMainForm::SetPlayingState(bool Playing)
                             MainMenu1_FindLoopWide, MainMenu1_SnapToZero})
         action->setEnabled(!Playing);
     UpdateUndoActions();
-    if (!Playing)
+    if (!Playing) {
+        FLoops->ShowSeam(); // the fade control as the loop allows
         WaveListView->setFocus();
+    }
 }
 
 // The items name the step they would take back or do again, and rest while

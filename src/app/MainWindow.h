@@ -38,6 +38,7 @@ class QLabel;
 class QMenu;
 class QSplitter;
 class QToolBar;
+class TCrossFadeControl;
 class TGraphImage;
 class TLoopEditController;
 class TLowLVPCM;
@@ -150,6 +151,7 @@ private:
     QLabel* ReadoutLabel = nullptr;
     TTimeRuler* TimeRuler = nullptr;
     QLabel* BankLoopLabel = nullptr; // the bank's word on the shown wave's loop
+    TCrossFadeControl* CrossFadeControl = nullptr; // in the toolbar
     QMenu* MainMenu1_Edit = nullptr;
     QMenu* MainMenu1_Recent = nullptr;
     TVersionForm* VersionForm = nullptr;
@@ -181,6 +183,7 @@ private:
     QAction* MainMenu1_TimeInSamples = nullptr;
     QAction* MainMenu1_PlayStart = nullptr;
     QAction* MainMenu1_PlsyStop = nullptr;
+    QAction* MainMenu1_Audition = nullptr;
     QAction* MainMenu1_About = nullptr;
     QAction* MainMenu1_FindLoop = nullptr;
     QAction* MainMenu1_FindLoopWide = nullptr;

@@ -4,6 +4,7 @@
 
 #include "app/MainWindow.h"
 
+#include "app/CrossFadeControl.h"
 #include "app/LoopEditController.h"
 #include "app/LoopsOfMany.h"
 #include "app/PlaybackController.h"
@@ -120,6 +121,9 @@ void TMainForm::CreateActions()
             FViews->ZoomOut();
     });
     MainMenu1_PlayStart = NewAction("MainMenu1_PlayStart", tr("再生(&P)"), tr("再生"), 14, [this] { FPlayback->Play(SelectedWave()); });
+    MainMenu1_Audition = NewAction("MainMenu1_Audition", tr("継ぎ目を試聴(&J)"), tr("継ぎ目を試聴"), -1,
+                                   [this] { FPlayback->Audition(SelectedWave()); });
+    MainMenu1_Audition->setIcon(QIcon(":/icons/audition.svg"));
     MainMenu1_PlsyStop = NewAction("MainMenu1_PlsyStop", tr("停止(&S)"), tr("停止"), 15, [this] { FPlayback->Stop(); });
     MainMenu1_About = NewAction("MainMenu1_About", tr("バージョン情報(&A)..."), {}, -1, [this] { FPrompter->ShowModal(*VersionForm); });
 
@@ -179,7 +183,7 @@ void TMainForm::CreateMenus()
 
     QMenu* play = menuBar()->addMenu(tr("演奏(&P)"));
     play->setObjectName("MainMenu1_Play");
-    play->addActions({MainMenu1_PlayStart, MainMenu1_PlsyStop});
+    play->addActions({MainMenu1_PlayStart, MainMenu1_Audition, MainMenu1_PlsyStop});
 
     QMenu* help = menuBar()->addMenu(tr("ヘルプ(&H)"));
     help->setObjectName("MainMenu1_Help");
@@ -211,7 +215,8 @@ void TMainForm::CreateToolBar()
         {nullptr, nullptr},                         {"ToolButton_LoopStart", MainMenu1_LoopStart},
         {"ToolButton_LoopEnd", MainMenu1_LoopEnd},  {"ToolButton_LoopClear", MainMenu1_LoopClear},
         {"ToolButton_SnapToZero", MainMenu1_SnapToZero}, {nullptr, nullptr},
-        {"ToolButton_Play", MainMenu1_PlayStart},   {"ToolButton_Stop", MainMenu1_PlsyStop},
+        {"ToolButton_Play", MainMenu1_PlayStart},   {"ToolButton_Audition", MainMenu1_Audition},
+        {"ToolButton_Stop", MainMenu1_PlsyStop},
     };
     for (const auto& [name, action] : buttons) {
         if (!action) {
@@ -224,6 +229,8 @@ void TMainForm::CreateToolBar()
         if (action != MainMenu1_SnapToZero) // the form's buttons are fixed
             button->setFixedWidth(26);
     }
+    ToolBar1->addSeparator();
+    ToolBar1->addWidget(CrossFadeControl);
 }
 
 void TMainForm::CreateWidgets()
@@ -293,6 +300,7 @@ void TMainForm::CreateWidgets()
     ReadoutLabel = new QLabel;
     ReadoutLabel->setObjectName("ReadoutLabel");
     statusBar()->addPermanentWidget(ReadoutLabel);
+    CrossFadeControl = new TCrossFadeControl;
 
     const QString all = tr("すべてのファイル");
     WaveOpenDialog = {TFileDialog::TKind::OpenMany, SoundFileFilter(tr("サウンドファイル"), tr("waveファイル"), all), {}, {}};
@@ -325,7 +333,7 @@ void TMainForm::CreateControllers(std::shared_ptr<TWaveOutDevice> Device)
     FLoops = new TLoopEditController(
         *FModel, *FViews,
         {SeamView, SeamCostLabel, BankLoopLabel, MainMenu1_SnapToZero, WaveListView,
-         [this] { return WaveListView->SelectedIndex(); }},
+         [this] { return WaveListView->SelectedIndex(); }, CrossFadeControl, statusBar()},
         this);
 }
 

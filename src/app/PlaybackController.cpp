@@ -50,17 +50,21 @@ TPlaybackController::~TPlaybackController()
     FPlayer.reset();
 }
 
-void TPlaybackController::Play(const TWaveInfo* Wave)
+void TPlaybackController::Play(const TWaveInfo* Wave) { Begin(Wave, &TLoopFeeder::Start); }
+
+void TPlaybackController::Audition(const TWaveInfo* Wave) { Begin(Wave, &TLoopFeeder::StartAudition); }
+
+void TPlaybackController::Begin(const TWaveInfo* Wave, TFeederStart Start)
 {
     FPlayer->Stop();
     if (!Wave)
         return;
-    FFeeder.Start(*Wave, FPlayer->BufferSize());
+    (FFeeder.*Start)(*Wave, FPlayer->BufferSize());
     FPlayer->SetDeviceID(TWaveOutDevice::DefaultOutput);
     FPlayer->SetnChannels(1);
     FPlayer->SetnSamplesPerSec(static_cast<uint32_t>(Wave->SamplesPerSec()));
     FPlayer->SetwBitsPerSample(kBitsPerSample);
-    FViews.SetMarker(kPlayCursor, kBlack, 0);
+    FViews.SetMarker(kPlayCursor, kBlack, FFeeder.Position());
     FPlayer->Play();
     FCursorTimer->start();
 }

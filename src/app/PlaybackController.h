@@ -36,6 +36,9 @@ public:
     bool Playing() const { return FPlaying; }
     // Plays Wave from its start (stopping what plays); null only stops.
     void Play(const TWaveInfo* Wave);
+    // Plays the seam of Wave's loop over and over (TLoopFeeder::
+    // StartAudition) until stopped; null only stops. The cursor follows it.
+    void Audition(const TWaveInfo* Wave);
     void Stop();
     // Play gets the play key now, Stop while a wave plays.
     void BindPlayKey(QAction* Play, QAction* Stop);
@@ -46,6 +49,9 @@ signals:
     void ErrorOccurred(const QString& Title, const QString& Text);
 
 private:
+    // Stops what plays, then plays Wave (if any) as Start starts the feeder.
+    using TFeederStart = void (TLoopFeeder::*)(const TWaveInfo&, uint32_t);
+    void Begin(const TWaveInfo* Wave, TFeederStart Start);
     void Started();
     void Stopped();
     void SetPlaying(bool Playing);

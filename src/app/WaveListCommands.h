@@ -15,12 +15,13 @@
 
 // A wave's loop points and whether the window shows each as a number (in
 // its row, and as a marker in the views) or as "-" (a point the user never
-// set).
+// set), and the loop's crossfade in samples (it fits the loop: CrossFade.h).
 struct TLoopState {
     int32_t Start = 0;
     int32_t End = 0;
     bool StartShown = false;
     bool EndShown = false;
+    int32_t Fade = 0;
     bool operator==(const TLoopState&) const = default;
 };
 

@@ -1,6 +1,10 @@
 #include "app/WaveListModel.h"
 
+#include "document/CrossFade.h"
+
 #include <QUndoStack>
+
+#include <algorithm>
 
 TWaveListModel::TWaveListModel(QObject* Parent) : QObject(Parent), FUndoStack(new QUndoStack(this)) {}
 
@@ -21,7 +25,7 @@ TLoopState TWaveListModel::LoopOf(int32_t Index) const
 {
     const TWaveInfo& wave = *FKSD.GetWave(Index);
     const TShown shown = FShown[static_cast<std::size_t>(Index)];
-    return {wave.LoopStart(), wave.LoopEnd(), shown.Start, shown.End};
+    return {wave.LoopStart(), wave.LoopEnd(), shown.Start, shown.End, wave.CrossFade()};
 }
 
 void TWaveListModel::Clear()
@@ -88,11 +92,25 @@ void TWaveListModel::SetLoop(int32_t Index, int32_t Start, int32_t End, const QS
     if (!Wave(Index))
         return;
     const TLoopState before = LoopOf(Index);
-    TLoopState after{Start, End, false, false};
+    TLoopState after{Start, End, false, false, std::min(before.Fade, LongestFade({Start, End}))};
     if (Start != 0 || End != 0) {
         after.StartShown = before.StartShown || Start != before.Start;
         after.EndShown = before.EndShown || End != before.End;
     }
+    if (after == before)
+        return;
+    Push(std::make_unique<TLoopCommand>(Editor(), Index, before, after, Name));
+    if (after.Fade < before.Fade)
+        emit CrossFadeShortened(Index, before.Fade, after.Fade);
+}
+
+void TWaveListModel::SetCrossFade(int32_t Index, int32_t Samples, const QString& Name)
+{
+    if (!Wave(Index))
+        return;
+    const TLoopState before = LoopOf(Index);
+    TLoopState after = before;
+    after.Fade = std::clamp(Samples, 0, LongestFade({before.Start, before.End}));
     if (after != before)
         Push(std::make_unique<TLoopCommand>(Editor(), Index, before, after, Name));
 }
@@ -159,6 +177,7 @@ void TWaveListModel::ApplyLoop(int32_t Index, const TLoopState& Loop)
         return;
     wave->SetLoopStart(Loop.Start);
     wave->SetLoopEnd(Loop.End);
+    wave->SetCrossFade(Loop.Fade);
     FShown[static_cast<std::size_t>(Index)] = {Loop.StartShown, Loop.EndShown};
     emit LoopChanged(Index);
 }

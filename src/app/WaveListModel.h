@@ -56,7 +56,12 @@ public:
     // Gives the wave at Index the loop Start .. End as the step Name (no order
     // check here: callers apply the order rule). A point shows as a number
     // once it was set; a removed loop shows none. No step when nothing changes.
+    // A crossfade the new loop cannot hold is shortened in the same step
+    // (CrossFadeShortened).
     void SetLoop(int32_t Index, int32_t Start, int32_t End, const QString& Name);
+    // Gives the wave at Index a crossfade of Samples, at most what its loop
+    // allows (LongestFade), as the step Name; no step when nothing changes.
+    void SetCrossFade(int32_t Index, int32_t Samples, const QString& Name);
 
     // Gives several waves their loops (wave index, start, end) as one step.
     struct TLoopChange {
@@ -80,6 +85,8 @@ signals:
     void WavesSwapped(int32_t Upper);
     // The loop or its shown state of the wave at Index changed.
     void LoopChanged(int32_t Index);
+    // A loop change of the wave at Index shortened its crossfade.
+    void CrossFadeShortened(int32_t Index, int32_t FromSamples, int32_t ToSamples);
     // A drag moved a loop point of the wave at Index (DragLoopPoint).
     void LoopDragged(int32_t Index);
     // An undo step asks for the wave at Index to be selected and shown (-1: none).

@@ -63,7 +63,8 @@ bool InfoCommand(const TArguments& Args, std::ostream& Out, std::ostream& Err);
 // new LIST.ksd WAV[@START:END]...: writes a list file of the waves, each with
 // its loop, set under the window's loop rules. Nothing is written when any
 // wave or loop is refused. WAV@auto and WAV@START:auto take the loop from
-// AutomaticLoop.
+// AutomaticLoop. A loop may end in "~N" (a crossfade of N samples) or
+// "~Nms"; the fade must fit the loop (CrossFadeFault).
 void NewCommand(const TArguments& Args, std::ostream& Out);
 
 // loop WAV... [--near START:END [--radius MS]] [--min-length MS] [--count N]:
@@ -73,7 +74,9 @@ void NewCommand(const TArguments& Args, std::ostream& Out);
 // ends for START within --radius (50 ms) of END. A file that cannot be read,
 // a request that cannot be met and a file without a loop are reported on Err
 // naming the wave, and the next file is taken; so are loops shorter than
-// --min-length. Returns false when any file failed.
+// --min-length. With --crossfade MS each cost is the one after that fade,
+// shortened for a loop that allows less (said on Err). Returns false when
+// any file failed.
 bool LoopCommand(const TArguments& Args, std::ostream& Out, std::ostream& Err);
 
 // The loop that new writes for WAV@auto (Start kAutomaticPoint: the

@@ -5,6 +5,7 @@
 
 #include "common/ErrorText.h"
 #include "common/Format.h"
+#include "document/CrossFade.h"
 #include "document/KSD.h"
 #include "document/LoopRules.h"
 #include "loop/LoopFinder.h"
@@ -13,12 +14,14 @@
 
 namespace {
 
-constexpr const char* kLoopShape = "WAV... [--near START:END [--radius MS]] [--min-length MS] [--count N]";
+constexpr const char* kLoopShape =
+    "WAV... [--near START:END [--radius MS]] [--min-length MS] [--count N] [--crossfade MS]";
 
 struct TLoopArguments {
     std::vector<std::string> Files;
     std::optional<std::pair<int32_t, int32_t>> Near;
     std::optional<double> RadiusMs;
+    std::optional<double> CrossFadeMs;
     TLoopRequest Request;
 };
 
@@ -36,7 +39,7 @@ TLoopArguments ParseLoopArguments(const TArguments& Args)
             parsed.Files.push_back(arg);
             continue;
         }
-        if (arg != "--near" && arg != "--radius" && arg != "--min-length" && arg != "--count")
+        if (arg != "--near" && arg != "--radius" && arg != "--min-length" && arg != "--count" && arg != "--crossfade")
             throw UnknownOption(arg); // not "takes a value" when it comes last
         if (i + 1 == Args.size())
             WrongOption(arg, "a value");
@@ -51,6 +54,10 @@ TLoopArguments ParseLoopArguments(const TArguments& Args)
         } else if (arg == "--radius") {
             parsed.RadiusMs = ParseNonNegative<double>(value);
             if (!parsed.RadiusMs)
+                WrongOption(arg, "milliseconds");
+        } else if (arg == "--crossfade") {
+            parsed.CrossFadeMs = ParseNonNegative<double>(value);
+            if (!parsed.CrossFadeMs)
                 WrongOption(arg, "milliseconds");
         } else if (arg == "--min-length") {
             parsed.Request.MinLengthMs = ParseNonNegative<double>(value);
@@ -95,6 +102,25 @@ TFoundLoops LoopsFor(const TWaveInfo& Wave, const TLoopArguments& Args)
     });
 }
 
+// The line of one loop: its cost as found, or after the crossfade asked for,
+// shortened to what the loop allows (said on Err).
+void PrintLoop(const std::string& Path, const TWaveInfo& Wave, const TLoopCandidate& Loop,
+               const TLoopArguments& Args, std::ostream& Out, std::ostream& Err)
+{
+    double cost = Loop.Cost;
+    if (Args.CrossFadeMs) {
+        const int32_t asked = FadeSamplesOfMs(*Args.CrossFadeMs, Wave.SamplesPerSec());
+        const int32_t fade = std::min(asked, LongestFade({Loop.Start, Loop.End}));
+        if (fade < asked) {
+            Out.flush();
+            Err << Format("%s: loop %d:%d takes a crossfade of at most %d samples, not %d\n", Path.c_str(), Loop.Start,
+                          Loop.End, fade, asked);
+        }
+        cost = TLoopFinder(Wave.Samples(), Wave.SamplesPerSec()).Measure(Loop.Start, Loop.End, fade).Cost;
+    }
+    Out << Format("%s\t%d\t%d\t%s\n", Path.c_str(), Loop.Start, Loop.End, SeamCostText(cost, '\t').c_str());
+}
+
 } // namespace
 
 bool LoopCommand(const TArguments& Args, std::ostream& Out, std::ostream& Err)
@@ -103,8 +129,10 @@ bool LoopCommand(const TArguments& Args, std::ostream& Out, std::ostream& Err)
     bool allFound = true;
     for (const std::string& path : args.Files) {
         TFoundLoops found;
+        std::unique_ptr<TWaveInfo> wave;
         try {
-            found = LoopsFor(*TKSD::ReadWave(path), args);
+            wave = TKSD::ReadWave(path);
+            found = LoopsFor(*wave, args);
         } catch (const Exception& e) {
             Out.flush();
             Err << ErrorText(e) << '\n';
@@ -117,7 +145,7 @@ bool LoopCommand(const TArguments& Args, std::ostream& Out, std::ostream& Err)
                           *args.Request.MinLengthMs, *found.ShortenedToMs);
         }
         for (const TLoopCandidate& loop : found.Loops)
-            Out << Format("%s\t%d\t%d\t%s\n", path.c_str(), loop.Start, loop.End, SeamCostText(loop.Cost, '\t').c_str());
+            PrintLoop(path, *wave, loop, args, Out, Err);
     }
     return allFound;
 }

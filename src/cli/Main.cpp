@@ -26,9 +26,11 @@ constexpr const char* kUsage =
     "                                          write a list file of WAV files with loops\n"
     "                                          (END exclusive; an END of 0 leaves the loop end unset;\n"
     "                                          --force: replace an existing list file)\n"
-    "                                          (@auto: the automatic loop; @START:auto: the best end)\n"
+    "                                          (@auto: the automatic loop; @START:auto: the best end;\n"
+    "                                          a loop may end in ~N, a crossfade of N samples, or ~Nms)\n"
     "  vantrel-cli loop WAV... [--near START:END [--radius MS]] [--min-length MS] [--count N]\n"
-    "                                          print the best loops with their seam costs\n"
+    "                   [--crossfade MS]       print the best loops with their seam costs\n"
+    "                                          (--crossfade: the cost after a crossfade of MS)\n"
     "  vantrel-cli --version                   show the version\n"
     "  vantrel-cli --help | -h                 show this text\n";
 

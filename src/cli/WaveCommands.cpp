@@ -6,6 +6,7 @@
 #include "common/Format.h"
 #include "common/ParallelJobs.h"
 #include "common/Path.h"
+#include "document/CrossFade.h"
 #include "document/FileKind.h"
 #include "document/KSD.h"
 #include "document/LoopRules.h"
@@ -18,9 +19,17 @@
 
 namespace {
 
+// A loop crossfade as given after "~": samples, or milliseconds with "ms".
+struct TFadeArgument {
+    double Value = 0;
+    bool Ms = false;
+    int32_t SamplesAt(int32_t RateHz) const { return Ms ? FadeSamplesOfMs(Value, RateHz) : int32_t(Value); }
+};
+
 struct TWaveArgument {
     std::string Path;
     std::optional<std::pair<int32_t, int32_t>> Loop;
+    TFadeArgument Fade;
 };
 
 [[noreturn]] void WrongLoop(const std::string& Arg, const std::string& What)
@@ -41,27 +50,45 @@ int32_t LoopPoint(const std::string& Arg, const std::string& Text, const char* N
     return *value;
 }
 
-// WAV, WAV@START:END, WAV@START:auto or WAV@auto. A file whose name holds
-// the whole argument, or whose "@" is followed by a folder's name, is a path.
+// The crossfade after "~": N samples or N ms (N may have decimals).
+TFadeArgument FadeOf(const std::string& Arg, const std::string& Text)
+{
+    const bool ms = Text.size() > 2 && Text.ends_with("ms");
+    const std::string number = ms ? Text.substr(0, Text.size() - 2) : Text;
+    const std::optional<double> value = ParseNonNegative<double>(number);
+    if (!value || (!ms && (number.find_first_not_of("0123456789") != std::string::npos || *value > INT32_MAX)))
+        WrongLoop(Arg, Format("crossfade \"%s\" is neither a whole number of samples (~N) nor milliseconds (~Nms)",
+                              Text.c_str()));
+    return {*value, ms};
+}
+
+// WAV, WAV@START:END, WAV@START:auto or WAV@auto, each loop with an optional
+// "~FADE". A file whose name holds the whole argument, or whose "@" is
+// followed by a folder's name, is a path.
 TWaveArgument ParseWaveArgument(const std::string& Arg)
 {
     const auto at = Arg.rfind('@');
     std::error_code error;
     if (at == std::string::npos || std::filesystem::exists(PathFromUtf8(Arg), error))
-        return {Arg, std::nullopt};
-    const std::string loop = Arg.substr(at + 1);
+        return {Arg, std::nullopt, {}};
+    std::string loop = Arg.substr(at + 1);
     if (loop.find_first_of("/\\") != std::string::npos)
-        return {Arg, std::nullopt};
+        return {Arg, std::nullopt, {}};
     const std::string path = Arg.substr(0, at);
+    TFadeArgument fade;
+    if (const auto tilde = loop.find('~'); tilde != std::string::npos) {
+        fade = FadeOf(Arg, loop.substr(tilde + 1));
+        loop.resize(tilde);
+    }
     if (loop == "auto")
-        return {path, std::make_pair(kAutomaticPoint, kAutomaticPoint)};
+        return {path, std::make_pair(kAutomaticPoint, kAutomaticPoint), fade};
     const auto colon = loop.find(':');
     if (colon == std::string::npos)
         WrongLoop(Arg, loop.empty()                            ? "nothing after \"@\""
                        : loop.find('-') != std::string::npos ? "START and END are separated by \":\", not \"-\""
                                                                : "no \":\" between START and END");
     const int32_t start = LoopPoint(Arg, loop.substr(0, colon), "START", false);
-    return {path, std::make_pair(start, LoopPoint(Arg, loop.substr(colon + 1), "END", true))};
+    return {path, std::make_pair(start, LoopPoint(Arg, loop.substr(colon + 1), "END", true)), fade};
 }
 
 // Sets the loop as the window's "set loop start/end" command does: both
@@ -85,6 +112,14 @@ void SetLoop(TWaveInfo& Wave, int32_t Start, int32_t End)
     } catch (const ELoopOrderError& e) {
         throw ELoopOrderError(Format("%s:%s", Wave.WaveName().c_str(), e.what()));
     }
+}
+
+// The crossfade of a loop just set; it must fit the loop (CrossFadeFault).
+void SetFade(TWaveInfo& Wave, int32_t Samples)
+{
+    if (const std::string fault = CrossFadeFault(Wave, Wave.Loop(), Samples); !fault.empty())
+        throw EKSDException(fault);
+    Wave.SetCrossFade(Samples);
 }
 
 // The list holds absolute paths, as the window's file dialogs give them, so
@@ -186,12 +221,14 @@ void NewCommand(const TArguments& Arguments, std::ostream& Out)
     // fault in argument order is the one reported, as one by one.
     TKSD list;
     std::vector<std::optional<std::pair<int32_t, int32_t>>> loops;
+    std::vector<TFadeArgument> fades;
     std::exception_ptr unread;
     try {
         for (std::size_t i = 1; i < Args.size(); ++i) {
             TWaveArgument arg = ParseWaveArgument(Args[i]);
             list.AddWave(AbsolutePath(arg.Path));
             loops.push_back(arg.Loop);
+            fades.push_back(arg.Fade);
         }
     } catch (...) {
         unread = std::current_exception();
@@ -203,8 +240,11 @@ void NewCommand(const TArguments& Arguments, std::ostream& Out)
     for (std::size_t i = 0; i < loops.size(); ++i) {
         if (failures[i])
             std::rethrow_exception(failures[i]);
-        if (loops[i])
-            SetLoop(*list.GetWave(static_cast<int32_t>(i)), loops[i]->first, loops[i]->second);
+        TWaveInfo& wave = *list.GetWave(static_cast<int32_t>(i));
+        if (loops[i]) {
+            SetLoop(wave, loops[i]->first, loops[i]->second);
+            SetFade(wave, fades[i].SamplesAt(wave.SamplesPerSec()));
+        }
     }
     if (unread)
         std::rethrow_exception(unread);

@@ -6,6 +6,7 @@
 #include "common/OpenFailure.h"
 #include "common/ProgramInfo.h"
 #include "common/Path.h"
+#include "document/CrossFade.h"
 #include "document/FileReplace.h"
 #include "document/LoopRules.h"
 #include "document/OutputFile.h"
@@ -61,6 +62,10 @@ XmlDom::TDocument BuildListDocument(const TKSD& List)
         XmlDom::AppendTextElement(entry, "FileName", wave.FilePath());
         XmlDom::AppendTextElement(entry, "LoopStart", LoopText(wave.LoopStart()));
         XmlDom::AppendTextElement(entry, "LoopEnd", LoopText(wave.LoopEnd()));
+        // Only a fade is written: a list without one stays as older
+        // versions write it, and older readers skip the element.
+        if (wave.CrossFade() > 0)
+            XmlDom::AppendTextElement(entry, "CrossFade", LoopText(wave.CrossFade()));
     }
     return doc;
 }
@@ -121,12 +126,13 @@ XmlDom::TDocument ReadListDocument(const std::string& FileName)
     }
 }
 
-// One "WaveFile" entry as read: the last "FileName", "LoopStart" and
-// "LoopEnd" among its child elements win; other children are ignored.
+// One "WaveFile" entry as read: the last "FileName", "LoopStart", "LoopEnd"
+// and "CrossFade" among its child elements win; other children are ignored.
 struct TListEntry {
     std::string FileName;
     int32_t LoopStart = 0;
     int32_t LoopEnd = 0;
+    int32_t CrossFade = 0;
 };
 
 TListEntry ReadEntry(const xmlNode& WaveFile)
@@ -142,6 +148,8 @@ TListEntry ReadEntry(const xmlNode& WaveFile)
             entry.LoopStart = ParseNumber(XmlDom::TextOf(*child));
         else if (SameNameIgnoringAsciiCase(name, "LoopEnd"))
             entry.LoopEnd = ParseNumber(XmlDom::TextOf(*child));
+        else if (SameNameIgnoringAsciiCase(name, "CrossFade"))
+            entry.CrossFade = ParseNumber(XmlDom::TextOf(*child));
     }
     return entry;
 }
@@ -330,18 +338,21 @@ TLoadReport TKSD::LoadFromFile(const std::string& FileName, const TMissingWaveRe
             continue;
         const std::optional<std::string> path = WhereToRead(entry, locator, Resolve, report);
         if (!path) {
-            FWaves.push_back(TWaveInfo::Missing(entry.FileName, entry.LoopStart, entry.LoopEnd));
+            FWaves.push_back(TWaveInfo::Missing(entry.FileName, entry.LoopStart, entry.LoopEnd, entry.CrossFade));
             continue;
         }
         FWaves.push_back(ReadFile(*path));
         TWaveInfo& wave = *FWaves.back();
-        const std::string fault = ListedLoopFault(wave, entry.LoopStart, entry.LoopEnd);
+        std::string fault = ListedLoopFault(wave, entry.LoopStart, entry.LoopEnd);
+        if (fault.empty())
+            fault = CrossFadeFault(wave, {entry.LoopStart, entry.LoopEnd}, entry.CrossFade);
         if (!fault.empty()) {
             DeleteWave(Count() - 1);
             throw EKSDException(fault);
         }
         wave.SetLoopStart(entry.LoopStart);
         wave.SetLoopEnd(entry.LoopEnd);
+        wave.SetCrossFade(entry.CrossFade);
     }
     return report;
 }

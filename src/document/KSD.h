@@ -85,7 +85,8 @@ public:
     // file, with its loop; it does not empty the list first. On an error it
     // stops there: the waves of the entries before stay, the failing entry's
     // wave does not. Loops are checked by ListedLoopFault (LoopRules.h): a
-    // start without an end yet (end 0) is kept. Throws EKSDException
+    // start without an end yet (end 0) is kept; an optional "CrossFade"
+    // after "LoopEnd" must fit its loop (CrossFadeFault). Throws EKSDException
     // (unreadable or malformed file, or one over 64 MiB, with the reason as
     // its detail; wrong root, unsupported version, with FileName as the
     // detail; loop outside the wave), ENumberFormatException (FileName as

@@ -260,16 +260,19 @@ void TWaveInfo::LoadFromFile(const std::string& FileName)
     FFilePath = FileName;
     FLoopStart = 0;
     FLoopEnd = 0;
+    FCrossFade = 0;
     FViewStart = 0;
     FViewEnd = SampleCount();
 }
 
-std::unique_ptr<TWaveInfo> TWaveInfo::Missing(const std::string& StoredPath, int32_t LoopStart, int32_t LoopEnd)
+std::unique_ptr<TWaveInfo> TWaveInfo::Missing(const std::string& StoredPath, int32_t LoopStart, int32_t LoopEnd,
+                                              int32_t CrossFade)
 {
     auto wave = std::make_unique<TWaveInfo>();
     wave->FFilePath = StoredPath;
     wave->FLoopStart = LoopStart;
     wave->FLoopEnd = LoopEnd;
+    wave->FCrossFade = CrossFade;
     wave->FMissing = true;
     return wave;
 }
@@ -303,6 +306,12 @@ void TWaveInfo::SetLoopEnd(int32_t Value)
 {
     if (Value >= 0 && Value <= SampleCount())
         FLoopEnd = Value;
+}
+
+void TWaveInfo::SetCrossFade(int32_t Samples)
+{
+    if (Samples >= 0)
+        FCrossFade = Samples;
 }
 
 void TWaveInfo::SetViewStart(int32_t Value)

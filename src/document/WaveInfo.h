@@ -95,7 +95,8 @@ public:
     // chose to keep: no samples, the path and loop points as the list file
     // stores them, so that saving the list keeps the entry as it was. The
     // exporter refuses it.
-    static std::unique_ptr<TWaveInfo> Missing(const std::string& StoredPath, int32_t LoopStart, int32_t LoopEnd);
+    static std::unique_ptr<TWaveInfo> Missing(const std::string& StoredPath, int32_t LoopStart, int32_t LoopEnd,
+                                              int32_t CrossFade = 0);
     bool IsMissing() const { return FMissing; }
 
     const std::string& FilePath() const { return FFilePath; }
@@ -127,6 +128,9 @@ public:
     int32_t LoopEnd() const { return FLoopEnd; }
     // Both points, to ask what they mean (WaveLoop.h).
     TWaveLoop Loop() const { return {FLoopStart, FLoopEnd}; }
+    // The loop crossfade in samples, 0 for none (CrossFade.h says what it
+    // does and when it fits the loop).
+    int32_t CrossFade() const { return FCrossFade; }
     int32_t ViewStart() const { return FViewStart; }
     int32_t ViewEnd() const { return FViewEnd; }
 
@@ -135,6 +139,8 @@ public:
     // to its end: order rules belong to the callers.
     void SetLoopStart(int32_t Value);
     void SetLoopEnd(int32_t Value);
+    // Any length >= 0; whether it fits the loop is the callers' rule.
+    void SetCrossFade(int32_t Samples);
     void SetViewStart(int32_t Value);
     void SetViewEnd(int32_t Value);
 
@@ -147,6 +153,7 @@ private:
     bool FMissing = false;
     int32_t FLoopStart = 0;
     int32_t FLoopEnd = 0;
+    int32_t FCrossFade = 0;
     int32_t FViewStart = 0;
     int32_t FViewEnd = 0;
     TWaveData FData;

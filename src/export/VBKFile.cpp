@@ -1,6 +1,7 @@
 #include "export/VBKFile.h"
 
 #include "common/Format.h"
+#include "document/CrossFade.h"
 #include "document/FileReplace.h"
 #include "document/KSD.h"
 #include "document/WaveInfo.h"
@@ -37,6 +38,8 @@ void TVBKFile::CheckExportable(const TKSD& list)
             throw EVBKFileException(Format("「%s」が見つかりません", wave.FilePath().c_str()));
         if (wave.Loop().IsHalfSet())
             throw EVBKFileException(Format("「%s」のループ終点が設定されていません", wave.WaveName().c_str()));
+        if (const std::string fault = CrossFadeFault(wave, wave.Loop(), wave.CrossFade()); !fault.empty())
+            throw EVBKFileException(fault);
     }
 }
 
@@ -110,8 +113,14 @@ void TVBKFile::WriteWave(int32_t index, const TWaveInfo& wave)
         tone.loopEnd = 0;
     }
 
-    // The samples are written as read from the WAV file, straight from the wave.
-    FLib.WriteChunk(VBKTags[vtWave], wave.Data().data(), PayloadBytes(wave));
+    // The samples are written as read from the WAV file, straight from the
+    // wave; a crossfaded loop from a copy that holds the faded stretch.
+    if (wave.CrossFade() == 0) {
+        FLib.WriteChunk(VBKTags[vtWave], wave.Data().data(), PayloadBytes(wave));
+        return;
+    }
+    const std::vector<int16_t> faded = FadedWave(wave.Samples(), wave.Loop(), wave.CrossFade());
+    FLib.WriteChunk(VBKTags[vtWave], faded.data(), PayloadBytes(wave));
 }
 
 void TVBKFile::Finish()

@@ -10,7 +10,8 @@
 //   end - 16     "TERM"  empty payload
 // so it is 96 + 92n + sum(16 + 2ci) bytes long. The tone records are known
 // only once every "WAVE" chunk is placed: "TONE" is first written as zeros
-// and rewritten in place at the end.
+// and rewritten in place at the end. A wave with a loop crossfade is written
+// with its faded stretch (CrossFade.h); the tone records are the same.
 
 #include "common/Exception.h"
 #include "export/VBKHead.h"
@@ -34,6 +35,8 @@ public:
     //   (its offsets are 32-bit), and "「%s」のループ終点が設定されていません"
     //   (the wave's file name) for a wave with a loop start but no loop end,
     //   "「%s」が見つかりません" (its stored path) for a missing wave,
+//   CrossFadeFault ("<wave name>:...") for a fade that does not fit the
+//   wave's loop (any fade on a wave without a loop in the bank),
     //   all before any file is created or truncated;
     //   EFileError feCreate when no file can be created beside fileName,
     //   feWrite when writing or putting it in place fails (a full disk, a

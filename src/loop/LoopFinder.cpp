@@ -1,6 +1,7 @@
 #include "loop/LoopFinder.h"
 
 #include "common/Format.h"
+#include "document/CrossFade.h"
 #include "document/WaveLoop.h"
 #include "loop/ZeroCrossing.h"
 
@@ -93,13 +94,26 @@ int32_t TLoopFinder::Snap(int32_t Position, int32_t Other) const
     return NearestZeroCrossing(FWave, Position, slope, SamplesOfMs(kSnapRadiusMs, FRateHz)).value_or(Position);
 }
 
-TSeamMeasure TLoopFinder::Measure(int32_t Start, int32_t End) const
+TSeamMeasure TLoopFinder::Measure(int32_t Start, int32_t End, int32_t FadeSamples) const
 {
     if (Start < 0 || Start >= SampleCount(FWave))
         throw ELoopFinderError(kLoopStartInvalid);
     if (End <= Start || End > SampleCount(FWave))
         throw ELoopFinderError(kLoopEndInvalid);
-    const double cost = SeamCost(FWave, Start, End, SamplesOfMs(kDefaultSeamWindowMs, FRateHz));
+    if (!FadeFits({Start, End}, FadeSamples))
+        throw ELoopFinderError(kCrossFadeTooLong);
+    const int32_t window = SamplesOfMs(kDefaultSeamWindowMs, FRateHz);
+    if (FadeSamples == 0) {
+        const double cost = SeamCost(FWave, Start, End, window);
+        return {cost, SeamQualityOf(cost)};
+    }
+    // The cost reads nothing before Start - window nor from End on: only
+    // that part is copied with the faded stretch in place, not the whole wave.
+    const int32_t from = std::max(0, Start - window);
+    std::vector<int16_t> part(FWave.begin() + from, FWave.begin() + End);
+    const std::vector<int16_t> faded = FadedStretch(FWave, {Start, End}, FadeSamples);
+    std::copy(faded.begin(), faded.end(), part.end() - FadeSamples);
+    const double cost = SeamCost(part, Start - from, End - from, window);
     return {cost, SeamQualityOf(cost)};
 }
 

@@ -81,8 +81,10 @@ public:
     // the slope at Other, the other loop point (rising when Other is 0);
     // Position itself when there is none.
     int32_t Snap(int32_t Position, int32_t Other) const;
-    // The seam cost of the loop Start .. End-1 with the default window.
-    TSeamMeasure Measure(int32_t Start, int32_t End) const;
+    // The seam cost of the loop Start .. End-1 with the default window, of
+    // the samples the bank holds after a crossfade of FadeSamples
+    // (CrossFade.h; kCrossFadeTooLong when it does not fit the loop).
+    TSeamMeasure Measure(int32_t Start, int32_t End, int32_t FadeSamples = 0) const;
 
 private:
     TFoundLoops Found(std::vector<TLoopCandidate> Loops, const TLoopRequest& Request) const;

@@ -101,6 +101,17 @@ void TGraphImage::SetSelection(int32_t AStart, int32_t AEnd)
 
 void TGraphImage::ClearSelection() { SetSelection(0, 0); }
 
+void TGraphImage::SetShade(int32_t AStart, int32_t AEnd)
+{
+    if (AStart >= AEnd)
+        AStart = AEnd = 0;
+    if (AStart == FShadeStart && AEnd == FShadeEnd)
+        return;
+    FShadeStart = AStart;
+    FShadeEnd = AEnd;
+    Redraw();
+}
+
 void TGraphImage::SetMarker(const std::string& AName, const TMarkerStatus& AStatus)
 {
     // AStatus may be the very object stored under AName (a move handler

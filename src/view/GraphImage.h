@@ -78,6 +78,9 @@ public:
     void SetView(int32_t AStart, int32_t AEnd);
     void SetSelection(int32_t AStart, int32_t AEnd);
     void ClearSelection();
+    // Samples [AStart, AEnd) drawn on a light shade outside the selection (a
+    // loop's crossfade); an empty range shades nothing. Redraws on a change.
+    void SetShade(int32_t AStart, int32_t AEnd);
 
     // Stores a copy of AStatus under AName (last in the drawing order), wiping
     // the line of a marker it replaces, draws it and stops the blinking
@@ -139,6 +142,7 @@ private:
     void Present(const QRect& Rect);
     void ShowBase(const QRect& Rect);
     QRect PaintRange(int64_t A, int64_t B, QRgb BackColor, TPenMode Mode);
+    void PaintShade(int64_t Lo, int64_t Hi);
     void DrawRange(int64_t A, int64_t B, QRgb BackColor, TPenMode Mode);
     QRect VLine(QImage& Target, int64_t Sample, QRgb Color) const;
     void DrawVLine(int64_t Sample, QRgb Color);
@@ -178,6 +182,8 @@ private:
     int32_t FViewEnd = 0;
     int32_t FSelectStart = 0;
     int32_t FSelectEnd = 0;
+    int32_t FShadeStart = 0;
+    int32_t FShadeEnd = 0;
     TViewDrag FDragState = vdNone;
     TMarkerStatus* FDragMarker = nullptr; // an object stored in FMarkers, or null
     int64_t FDragAnchor = 0;

@@ -100,10 +100,24 @@ void TGraphImage::Redraw()
         PaintRange(lo, hi, kBlack, TPenMode::NotCopy);
         PaintRange(FViewStart, lo, kWhite, TPenMode::Copy);
         PaintRange(hi, FViewEnd, kWhite, TPenMode::Copy);
+        PaintShade(lo, hi);
     }
     if (!FSurface.isNull())
         std::memcpy(FSurface.bits(), FBackBuffer.constBits(), static_cast<std::size_t>(FSurface.sizeInBytes()));
     DrawMarkers();
+}
+
+// The shaded range on both sides of the selection [Lo, Hi), inside the view.
+void TGraphImage::PaintShade(int64_t Lo, int64_t Hi)
+{
+    const auto paint = [this](int64_t A, int64_t B) {
+        A = std::max<int64_t>(A, FViewStart);
+        B = std::min<int64_t>(B, FViewEnd);
+        if (A < B)
+            PaintRange(A, B, kShade, TPenMode::Copy);
+    };
+    paint(FShadeStart, std::min<int64_t>(FShadeEnd, Lo));
+    paint(std::max<int64_t>(FShadeStart, Hi), FShadeEnd);
 }
 
 // The columns of [A, B) in BackColor with their piece of the wave, on the

@@ -7,6 +7,7 @@ namespace graphimage {
 
 inline constexpr QRgb kWhite = 0xFFFFFF;
 inline constexpr QRgb kBlack = 0x000000;
+inline constexpr QRgb kShade = 0xE4ECF8; // a shaded range (SetShade)
 // The wave's pen: blue on white, and inverted (yellow) on the black selection.
 inline constexpr QRgb kWaveBlue = 0x0000FF;
 

@@ -13,6 +13,7 @@ namespace {
 constexpr QRgb kBackground = 0xFFFFFFFF;
 constexpr QRgb kWave = 0xFF0000FF;
 constexpr QRgb kJunction = 0xFF808080;
+constexpr QRgb kFaded = 0xFFE4ECF8; // the crossfaded stretch
 
 } // namespace
 
@@ -23,15 +24,16 @@ TSeamView::TSeamView(QWidget* Parent) : QWidget(Parent)
     Redraw();
 }
 
-void TSeamView::SetSeam(const TWaveInfo* Wave, int32_t Start, int32_t End)
+void TSeamView::SetSeam(const TWaveInfo* Wave, int32_t Start, int32_t End, std::vector<int16_t> Faded)
 {
     if (!Wave || Start >= End)
-        Wave = nullptr, Start = End = 0;
-    if (Wave == FWave && Start == FStart && End == FEnd)
+        Wave = nullptr, Start = End = 0, Faded.clear();
+    if (Wave == FWave && Start == FStart && End == FEnd && Faded == FFaded)
         return;
     FWave = Wave;
     FStart = Start;
     FEnd = End;
+    FFaded = std::move(Faded);
     Redraw();
 }
 
@@ -52,7 +54,9 @@ bool TSeamView::SampleAt(int64_t Offset, int16_t& Sample) const
     const int64_t index = Offset < 0 ? FEnd + Offset : FStart + Offset;
     if (index < 0 || index >= FWave->SampleCount())
         return false;
-    Sample = FWave->Data()[static_cast<std::size_t>(index)];
+    const auto faded = static_cast<int64_t>(FFaded.size());
+    Sample = Offset < 0 && -Offset <= faded ? FFaded[static_cast<std::size_t>(faded + Offset)]
+                                            : FWave->Data()[static_cast<std::size_t>(index)];
     return true;
 }
 
@@ -117,6 +121,11 @@ void TSeamView::Redraw()
     if (FWave) {
         // The junction first, so that a step drawn across it stays visible.
         QPainter painter(&FSurface);
+        // The faded stretch leads into the junction, shaded.
+        if (!FFaded.empty()) {
+            const int64_t fadedColumns = std::min<int64_t>(FSpan, int64_t(FFaded.size())) * width / (2 * int64_t{FSpan});
+            painter.fillRect(QRect(width / 2 - int(fadedColumns), 0, int(fadedColumns), height), QColor::fromRgb(kFaded));
+        }
         painter.setPen(QColor::fromRgb(kJunction));
         painter.drawLine(width / 2, 0, width / 2, height - 1);
         painter.setPen(QColor::fromRgb(kWave));

@@ -15,6 +15,7 @@ class QPainter;
 
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 class TSeamView : public QWidget {
     Q_OBJECT
@@ -27,8 +28,10 @@ public:
     explicit TSeamView(QWidget* Parent = nullptr);
 
     // The wave (not owned, null for none) and the loop Start .. End-1 to
-    // show; nothing is shown unless Start < End. Redraws only on a change.
-    void SetSeam(const TWaveInfo* Wave, int32_t Start, int32_t End);
+    // show; nothing is shown unless Start < End. Faded is the loop's
+    // crossfaded stretch, shown (shaded) in place of the samples leading into
+    // the loop end (CrossFade.h). Redraws only on a change.
+    void SetSeam(const TWaveInfo* Wave, int32_t Start, int32_t End, std::vector<int16_t> Faded = {});
     bool Empty() const { return !FWave; }
 
     // Samples shown on either side of the junction.
@@ -56,6 +59,7 @@ private:
     const TWaveInfo* FWave = nullptr;
     int32_t FStart = 0;
     int32_t FEnd = 0;
+    std::vector<int16_t> FFaded;
     int32_t FSpan = kDefaultSpan;
     QImage FSurface;
 };

@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <regex>
 #include <sstream>
 
@@ -559,6 +560,58 @@ TEST_F(CliTest, UsageAndExitStatuses)
     EXPECT_EQ(Run({"export", "only-one"}).Status, 1);
     EXPECT_EQ(Run({"info"}).Status, 1);
     EXPECT_EQ(Run({"new", dir.File("list.ksd")}).Status, 1);
+}
+
+} // namespace
+
+namespace {
+
+// Crossfades given to new in samples or milliseconds, after a loop of any
+// kind, refused when they do not fit; loop --crossfade prints the cost after
+// the fade, which a noisy sound with no clean seam needs.
+TEST_F(CliTest, NewTakesCrossFadesAndLoopCostsThem)
+{
+    const std::string a = Wav("a.wav", 1000), list = dir.File("list.ksd");
+    const std::string tone = dir.File("tone.wav");
+    WriteWav(tone, MakeTone({.Period = 100.37}));
+    const TResult made = Run({"new", list, a + "@100:900~50", a + "@100:900~2ms", tone + "@auto~1ms", a + "@100:900~0"});
+    ASSERT_EQ(made.Status, 0) << made.Err;
+    const std::string text = Slurp(list);
+    for (const char* fade : {"0x00000032", "0x00000058", "0x0000002C"})
+        EXPECT_NE(text.find(std::string("<CrossFade>") + fade + "</CrossFade>"), std::string::npos) << fade;
+    EXPECT_EQ(std::count(text.begin(), text.end(), '~'), 0);
+    EXPECT_EQ(text.find("CrossFade", text.rfind("<WaveFile>")), std::string::npos);
+
+    for (const auto& [arg, error] : std::vector<std::pair<std::string, std::string>>{
+             {a + "@100:900~101", "a.wav:クロスフェードがループに収まりません.\n"},
+             {a + "@100:0~1", "a.wav:クロスフェードがループに収まりません.\n"},
+             {a + "@100:900~x", a + "@100:900~x: crossfade \"x\" is neither a whole number of samples (~N) nor "
+                                    "milliseconds (~Nms); a loop is WAV@START:END in samples, END exclusive (or "
+                                    "WAV@auto, WAV@START:auto) (see vantrel-cli --help)\n"}}) {
+        const TResult refused = Run({"new", "--force", list, arg});
+        EXPECT_NE(refused.Status, 0);
+        EXPECT_EQ(refused.Err, error);
+        EXPECT_EQ(Slurp(list), text);
+    }
+
+    std::mt19937 random(7);
+    std::uniform_int_distribution<int> level(-8000, 8000);
+    std::vector<int16_t> noise(88200);
+    for (int16_t& s : noise)
+        s = static_cast<int16_t>(level(random));
+    const std::string breath = dir.File("breath.wav");
+    WriteWav(breath, noise);
+    // The cost of the loop 20000:60000, and what is said on standard error.
+    const auto costOf = [&](const std::string& Ms) {
+        const TResult result = Run({"loop", breath, "--near", "20000:60000", "--radius", "0", "--crossfade", Ms});
+        return std::make_pair(std::stod(result.Out.substr(breath.size() + 13)), result.Err);
+    };
+    EXPECT_GT(costOf("0").first, 0.5);
+    const auto [faded, said] = costOf("20");
+    EXPECT_LT(faded, 0.05);
+    EXPECT_EQ(said, "");
+    EXPECT_EQ(costOf("1000").second,
+              breath + ": loop 20000:60000 takes a crossfade of at most 20000 samples, not 44100\n");
 }
 
 } // namespace

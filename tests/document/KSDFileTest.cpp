@@ -556,3 +556,66 @@ TEST(ParseNumber, ReadsHexadecimalAndDecimalWithBlanksAround)
 }
 
 } // namespace
+
+namespace {
+
+// A list round trip with and without fades: the fade is written after
+// "LoopEnd" only when set, read back in either number form, kept for a wave
+// kept as missing, and one that does not fit its loop names the wave.
+TEST_F(KSDFileTest, CrossFadesRoundTripAndAFadeThatDoesNotFitNamesTheWave)
+{
+    const std::string a = Wav("a.wav", 1000);
+    const std::string b = Wav("b.wav", 1000);
+    list.AddWave(a);
+    list.AddWave(b);
+    for (TWaveInfo* wave : {list.GetWave(0), list.GetWave(1)}) {
+        wave->SetLoopStart(300);
+        wave->SetLoopEnd(900);
+    }
+    list.GetWave(0)->SetCrossFade(300);
+    const std::string file = dir.File("list.ksd");
+    list.SaveToFile(file);
+    const std::string text = FileText(file);
+    EXPECT_NE(text.find("<LoopEnd>0x00000384</LoopEnd><CrossFade>0x0000012C</CrossFade></WaveFile>"), std::string::npos)
+        << text;
+    EXPECT_EQ(text.find("CrossFade", text.find(b)), std::string::npos) << text;
+    TKSD loaded;
+    loaded.LoadFromFile(file);
+    EXPECT_EQ(loaded.GetWave(0)->CrossFade(), 300);
+    EXPECT_EQ(loaded.GetWave(1)->CrossFade(), 0);
+
+    const auto withFade = [&](const std::string& path, const std::string& start, const std::string& end,
+                              const std::string& fade) {
+        std::string entry = Entry(path, start, end);
+        return entry.insert(entry.size() - std::string("</WaveFile>").size(), "<crossfade>" + fade + "</crossfade>");
+    };
+    struct TCase {
+        std::string Start, End, Fade;
+        int32_t Expected;
+        const char* Error;
+    };
+    for (const TCase& c : {TCase{"300", "900", "$40", 64, "no error"}, TCase{"300", "900", " 300 ", 300, "no error"},
+                           TCase{"300", "900", "301", 0, "a.wav:クロスフェードがループに収まりません"},
+                           TCase{"300", "500", "201", 0, "a.wav:クロスフェードがループに収まりません"},
+                           TCase{"0", "500", "1", 0, "a.wav:クロスフェードがループに収まりません"},
+                           TCase{"300", "0", "1", 0, "a.wav:クロスフェードがループに収まりません"},
+                           TCase{"300", "900", "-1", 0, "a.wav:クロスフェードがループに収まりません"}}) {
+        SCOPED_TRACE(c.Start + ":" + c.End + "~" + c.Fade);
+        TKSD one;
+        EXPECT_EQ(ErrorOf<EKSDException>([&] { one.LoadFromFile(ListFile(Document(withFade(a, c.Start, c.End, c.Fade)))); }),
+                  c.Error);
+        EXPECT_EQ(one.Count(), c.Expected ? 1 : 0);
+        if (c.Expected) {
+            EXPECT_EQ(one.GetWave(0)->CrossFade(), c.Expected);
+        }
+    }
+
+    // A wave kept as missing keeps its fade for the next save.
+    TKSD kept;
+    kept.LoadFromFile(ListFile(Document(withFade(dir.File("gone.wav"), "300", "900", "20"))),
+                      [](const std::string&) { return TMissingWaveAnswer{TMissingWaveAnswer::Skip, {}}; });
+    kept.SaveToFile(file);
+    EXPECT_NE(FileText(file).find("<CrossFade>0x00000014</CrossFade>"), std::string::npos);
+}
+
+} // namespace

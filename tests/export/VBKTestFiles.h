@@ -4,13 +4,25 @@
 
 #include "document/KSD.h"
 #include "export/CRCOracle.h"
+#include "export/VBKReader.h"
 #include "support/TestFiles.h"
 
 #include <algorithm>
+#include <cstring>
 #include <cstdint>
 #include <iterator>
 #include <string>
 #include <vector>
+
+// The samples of wave index of the bank file Bank, as it holds them.
+inline std::vector<int16_t> BankSamples(const std::string& Bank, std::size_t Index)
+{
+    const std::vector<uint8_t> bytes = ReadBytes(Bank);
+    const TVBKWave wave = ReadVBKFile(Bank).Waves.at(Index);
+    std::vector<int16_t> samples(wave.SampleCount);
+    std::memcpy(samples.data(), bytes.data() + wave.Offset + 16, samples.size() * 2);
+    return samples;
+}
 
 // Writes a WAV file of `samples` ramp samples and appends it to list with
 // the given loop.

@@ -109,3 +109,36 @@ TEST(SeamCostTest, JudgesOnlyWhatIsPlayed)
 }
 
 } // namespace
+
+#include "document/CrossFade.h"
+#include "loop/LoopFinder.h"
+
+#include <random>
+
+namespace {
+
+// The finder measures a crossfaded loop on the part of the wave the cost
+// reads: the same cost as on the whole wave as the bank holds it, for loops
+// near the wave's start and loops shorter than the window; and a fade takes
+// the click out of a seam in noise.
+TEST(SeamCostTest, CrossFadedLoopIsMeasuredAsTheBankHoldsIt)
+{
+    std::mt19937 random(3);
+    std::uniform_int_distribution<int> level(-8000, 8000);
+    std::vector<int16_t> noise(20000);
+    for (int16_t& s : noise)
+        s = static_cast<int16_t>(level(random));
+    const TLoopFinder finder(noise, 44100);
+    const int32_t window = SamplesOfMs(kDefaultSeamWindowMs, 44100);
+    struct TCase {
+        int32_t Start, End, Fade;
+    };
+    for (const TCase c : {TCase{5000, 15000, 1000}, TCase{100, 9000, 100}, TCase{8000, 8100, 100}, TCase{300, 310, 10}}) {
+        const double whole = SeamCost(FadedWave(noise, {c.Start, c.End}, c.Fade), c.Start, c.End, window);
+        EXPECT_DOUBLE_EQ(finder.Measure(c.Start, c.End, c.Fade).Cost, whole) << c.Start << ":" << c.End << "~" << c.Fade;
+    }
+    EXPECT_GT(finder.Measure(5000, 15000).Cost, 0.5);
+    EXPECT_LT(finder.Measure(5000, 15000, 1000).Cost, kFairSeamCost);
+}
+
+} // namespace

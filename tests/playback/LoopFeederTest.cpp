@@ -7,6 +7,7 @@
 #include "document/KSD.h"
 #include "document/LoopRules.h"
 #include "export/VBKReader.h"
+#include "export/VBKTestFiles.h"
 #include "loop/LoopFinder.h"
 #include "playback/LoopFeeder.h"
 #include "playback/PlayerHarness.h"
@@ -197,6 +198,92 @@ TEST_F(LoopFeederTest, EveryPlaceAgreesOnEachKindOfLoop)
             EXPECT_EQ(StoredLoopNotUsed(*imported.StoredLoop(), n) != nullptr, c.Start == 0);
         }
     }
+}
+
+} // namespace
+
+namespace {
+
+// The samples of wave Index of the bank List exports.
+std::vector<int16_t> ExportedSamples(const TKSD& List, const TTempDir& Dir, std::size_t Index)
+{
+    List.Export(Dir.File("bank.vbk"));
+    return BankSamples(Dir.File("bank.vbk"), Index);
+}
+
+// Bank's [From, To) appended to Stream.
+void Append(std::vector<int16_t>& Stream, const std::vector<int16_t>& Bank, int32_t From, int32_t To)
+{
+    Stream.insert(Stream.end(), Bank.begin() + From, Bank.begin() + To);
+}
+
+// A crossfaded loop plays the bank's samples: into the loop, then the loop
+// twice, every pass with the faded stretch; the fade edited on this thread
+// while it plays changes nothing.
+TEST_F(LoopFeederTest, CrossFadedLoopPlaysTheBanksSamples)
+{
+    TWaveInfo& wave = AddWave(6000, 2000, 5000);
+    wave.SetCrossFade(1500);
+    const std::vector<int16_t> bank = ExportedSamples(List, Dir, 0);
+    std::vector<int16_t> expected;
+    Append(expected, bank, 0, 5000);
+    Append(expected, bank, 2000, 5000);
+    Append(expected, bank, 2000, 5000);
+    ASSERT_NE(bank, Ramp(6000));
+
+    Feeder.Start(wave, kBlock);
+    Player.Play();
+    std::atomic<bool> done = false;
+    std::thread window([&] {
+        for (int i = 0; !done; ++i)
+            wave.SetCrossFade(i % 2000);
+    });
+    ASSERT_TRUE(PlayUntilStopped(*Device, Log, kBlock, expected.size() * 2));
+    done = true;
+    window.join();
+    Player.Stop();
+    EXPECT_EQ(Played(), expected);
+}
+
+// The audition plays the last half second before the loop end, then the
+// first half second from the loop start, over and over, faded as the bank
+// is; a short loop is split between the two sides and plays as the loop.
+TEST_F(LoopFeederTest, AuditionRepeatsTheJoin)
+{
+    struct TCase {
+        std::size_t Count;
+        int32_t Start, End, Fade, Before, After;
+    };
+    for (const TCase c : {TCase{100000, 20000, 90000, 1000, 22050, 22050}, TCase{3000, 1000, 1301, 200, 151, 150},
+                          TCase{3000, 1000, 1001, 0, 1, 0}}) {
+        SCOPED_TRACE(testing::Message() << c.Start << ":" << c.End << "~" << c.Fade);
+        List.Clear();
+        Device->ClearPlayed();
+        Log.Clear();
+        TWaveInfo& wave = AddWave(c.Count, c.Start, c.End);
+        wave.SetCrossFade(c.Fade);
+        const TAuditionSpans sides = AuditionSpans(wave.Loop(), 22050);
+        EXPECT_EQ(std::make_pair(sides.Before, sides.After), std::make_pair(c.Before, c.After));
+        const std::vector<int16_t> bank = ExportedSamples(List, Dir, 0);
+        std::vector<int16_t> expected;
+        while (expected.size() < 100000) {
+            Append(expected, bank, c.End - c.Before, c.End);
+            Append(expected, bank, c.Start, c.Start + c.After);
+        }
+        expected.resize(100000);
+
+        Feeder.StartAudition(wave, kBlock);
+        EXPECT_EQ(Feeder.Position(), c.End - c.Before);
+        Player.Play();
+        ASSERT_TRUE(PlayUntilStopped(*Device, Log, kBlock, expected.size() * 2));
+        Player.Stop();
+        ASSERT_TRUE(Log.WaitFor("Stop")); // before the next case clears the log
+        EXPECT_EQ(Played(), expected);
+        const int32_t at = Feeder.Position();
+        EXPECT_TRUE((at >= c.End - c.Before && at <= c.End) || (at >= c.Start && at <= c.Start + c.After)) << at;
+    }
+    List.Clear();
+    EXPECT_EQ(ErrorOf<ELoopFeederError>([&] { Feeder.StartAudition(AddWave(1000), kBlock); }), "ループの指定が不正です");
 }
 
 } // namespace

@@ -179,3 +179,26 @@ TEST_F(GraphImageDrawTest, ViewsPastTheWaveAndEmptyWavesStayInsideTheSamples)
 }
 
 } // namespace
+
+namespace {
+
+// A shaded range (a loop's crossfade) is drawn on its own background with
+// the wave over it, except where the selection covers it.
+TEST_F(GraphImageDrawTest, ShadedRangeShowsOutsideTheSelection)
+{
+    ShowFlat();
+    view.SetShade(50, 80);
+    EXPECT_EQ(Px(49, 10), kWhite);
+    EXPECT_EQ(Px(50, 10), kShade);
+    EXPECT_EQ(Px(60, 36), kBlue);
+    EXPECT_EQ(Px(79, 10), kShade);
+    EXPECT_EQ(Px(80, 10), kWhite);
+    view.SetSelection(60, 70);
+    EXPECT_EQ(Px(55, 10), kShade);
+    EXPECT_EQ(Px(65, 10), kBlack);
+    EXPECT_EQ(Px(75, 10), kShade);
+    view.SetShade(0, 0);
+    EXPECT_EQ(Px(55, 10), kWhite);
+}
+
+} // namespace

@@ -13,6 +13,7 @@ namespace {
 constexpr QRgb kWhite = 0xFFFFFFFF;
 constexpr QRgb kBlue = 0xFF0000FF;
 constexpr QRgb kGrey = 0xFF808080;
+constexpr QRgb kFaded = 0xFFE4ECF8;
 
 // Rows of Column of the view's surface that are not white.
 std::vector<int> InkedRows(const TSeamView& View, int Column)
@@ -63,6 +64,13 @@ TEST(SeamViewTest, ShowsTheEndsSideThenTheStartsSideAroundTheJunction)
     QKeyEvent minus(QEvent::KeyPress, Qt::Key_Minus, Qt::NoModifier);
     QCoreApplication::sendEvent(&view, &minus);
     EXPECT_EQ(view.Span(), 16);
+    // A crossfade: its stretch, shaded, leads into the junction (16 samples
+    // a side, two columns each).
+    view.SetSeam(&wave, 100, 600, std::vector<int16_t>(8, -30000));
+    EXPECT_EQ(InkedRows(view, 10), std::vector<int>{1});
+    EXPECT_EQ(view.Surface().pixel(20, 5), kFaded);
+    EXPECT_EQ(view.Surface().pixel(20, 30), kBlue);
+    EXPECT_EQ(view.Surface().pixel(10, 5), kWhite);
     view.SetSeam(&wave, 600, 600); // no loop
     EXPECT_TRUE(view.Empty());
     EXPECT_TRUE(InkedRows(view, 10).empty());

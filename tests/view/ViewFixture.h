@@ -16,6 +16,7 @@
 constexpr QRgb kWhite = 0xFFFFFF;
 constexpr QRgb kBlack = 0x000000;
 constexpr QRgb kBlue = 0x0000FF;
+constexpr QRgb kShade = 0xE4ECF8; // a shaded range (SetShade)
 constexpr QRgb kYellow = 0xFFFF00;
 constexpr QRgb kRed = 0xFF0000;
 constexpr QRgb kGreen = 0x00FF00;
