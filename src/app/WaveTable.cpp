@@ -2,6 +2,7 @@
 
 #include "app/SeamWords.h"
 #include "app/WaveListModel.h"
+#include "document/CrossFade.h"
 #include "loop/LoopFinder.h"
 
 #include <QHeaderView>
@@ -25,6 +26,17 @@ const TColumnLayout kColumns[] = {
     {QT_TRANSLATE_NOOP("TWaveTable", "継ぎ目"), 60, 40},
 };
 constexpr int kColumnCount = static_cast<int>(std::size(kColumns));
+
+// The seam quality of a loop that plays, with its crossfade as the seam view
+// measures it, so a whole bank is checked at a glance; "-" for none.
+QString SeamWordOf(const TWaveInfo& Wave)
+{
+    const TWaveLoop loop = Wave.Loop();
+    if (Wave.IsMissing() || !loop.Plays() || loop.End > Wave.SampleCount())
+        return "-";
+    const int32_t fade = std::min(Wave.CrossFade(), LongestFade(loop));
+    return SeamQualityWord(TLoopFinder(Wave.Samples(), Wave.SamplesPerSec()).Measure(loop.Start, loop.End, fade).Quality);
+}
 
 } // namespace
 
@@ -159,12 +171,7 @@ void TWaveTable::ShowLoop(int32_t Row)
     const TLoopState loop = FModel.LoopOf(Row);
     SetCell(Row, colLoopStart, loop.StartShown ? QString::number(loop.Start) : "-");
     SetCell(Row, colLoopEnd, loop.EndShown ? QString::number(loop.End) : "-");
-    // The seam of a loop that plays, so a whole bank is checked at a glance.
-    const TWaveInfo& wave = *FModel.Wave(Row);
-    const bool plays = !wave.IsMissing() && wave.Loop().Plays() && wave.LoopEnd() <= wave.SampleCount();
-    SetCell(Row, colSeam,
-            plays ? SeamQualityWord(TLoopFinder(wave.Samples(), wave.SamplesPerSec()).Measure(wave.LoopStart(), wave.LoopEnd()).Quality)
-                  : QString("-"));
+    SetCell(Row, colSeam, SeamWordOf(*FModel.Wave(Row)));
 }
 
 void TWaveTable::Rebuild()
