@@ -4,6 +4,7 @@
 #include "app/CrossFadeControl.h"
 #include "app/MainWindowConstants.h"
 #include "app/ProgramSettings.h"
+#include "app/SeamWords.h"
 #include "app/WaveListModel.h"
 #include "app/WaveViews.h"
 #include "document/CrossFade.h"
@@ -230,20 +231,8 @@ void TLoopEditController::ShowSeam()
     }
     FParts.SeamView->SetSeam(wave, loop.Start, loop.End, FadedStretch(wave->Samples(), loop, fade));
     const TSeamMeasure seam = FinderOf(*wave).Measure(loop.Start, loop.End, fade);
-    // The word in the window's language; the command-line tool keeps the core's words.
-    const auto word = [](TSeamQuality Quality) {
-        switch (Quality) {
-        case TSeamQuality::Good:
-            return tr("良好");
-        case TSeamQuality::Fair:
-            return tr("可");
-        case TSeamQuality::Poor:
-            break;
-        }
-        return tr("不良");
-    };
     FParts.SeamCostLabel->setText(
-        tr("ループの継ぎ目: %1 %2").arg(QString::fromStdString(SeamCostNumber(seam.Cost)), word(seam.Quality)));
+        tr("ループの継ぎ目: %1 %2").arg(QString::fromStdString(SeamCostNumber(seam.Cost)), SeamQualityWord(seam.Quality)));
 }
 
 bool TLoopEditController::ZoomSeamView(bool In)

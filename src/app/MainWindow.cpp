@@ -6,6 +6,7 @@
 #include "app/MainWindowConstants.h"
 #include "app/PlaybackController.h"
 #include "app/RecentFiles.h"
+#include "app/TypedLoopPoint.h"
 #include "app/WaveListModel.h"
 #include "app/WaveTable.h"
 #include "app/WaveViews.h"
@@ -85,6 +86,9 @@ void TMainForm::ConnectModel()
         FLoops->ShowLoopState(FModel->LoopOf(Index));
     });
     connect(WaveListView, &TWaveTable::UserSelected, this, [this] { RunCommand([this] { ShowSelectedWave(); }); });
+    connect(WaveListView, &TWaveTable::LoopPointTyped, this, [this](int32_t Row, bool Start, const QString& Text) {
+        RunCommand([&] { SetTypedLoopPoint(*FModel, Row, Start, Text.toStdString()); });
+    });
 
     const QUndoStack* stack = &FModel->UndoStack();
     connect(stack, &QUndoStack::indexChanged, this, [this] { UpdateUndoActions(); });
@@ -96,11 +100,18 @@ void TMainForm::ConnectModel()
     UpdateTitle();
 }
 
-const TWaveInfo* TMainForm::SelectedWave() const { return FModel->Wave(WaveListView->SelectedIndex()); }
+// A wave kept as missing has nothing to show or play.
+const TWaveInfo* TMainForm::SelectedWave() const
+{
+    const TWaveInfo* wave = FModel->Wave(WaveListView->SelectedIndex());
+    return wave && !wave->IsMissing() ? wave : nullptr;
+}
 
 void TMainForm::ShowSelectedWave()
 {
     TWaveInfo* wave = FModel->Wave(WaveListView->SelectedIndex());
+    if (wave && wave->IsMissing()) // as SelectedWave
+        wave = nullptr;
     FViews->Show(wave);
     FLoops->ShowLoopOf(wave);
 }

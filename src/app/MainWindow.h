@@ -44,8 +44,10 @@ class TGraphImage;
 class TLoopEditController;
 class TLowLVPCM;
 class TPlaybackController;
+class TPositionReadout;
 class TRecentFiles;
 class TSeamView;
+class TTimeRuler;
 class TVersionForm;
 class TWaveListModel;
 class TWaveOutDevice;
@@ -143,6 +145,7 @@ private:
     TPlaybackController* FPlayback = nullptr;
     TLoopEditController* FLoops = nullptr;
     TCursorKeys* FCursorKeys = nullptr;
+    TPositionReadout* FReadout = nullptr;
 
     QToolBar* ToolBar1 = nullptr;
     TWaveTable* WaveListView = nullptr;
@@ -152,6 +155,8 @@ private:
     TGraphImage* PartWaveGraphImage = nullptr;
     TSeamView* SeamView = nullptr;
     QLabel* SeamCostLabel = nullptr;
+    QLabel* ReadoutLabel = nullptr;
+    TTimeRuler* TimeRuler = nullptr;
     QLabel* BankLoopLabel = nullptr; // the bank's word on the shown wave's loop
     TCrossFadeControl* CrossFadeControl = nullptr; // in the toolbar
     QMenu* MainMenu1_Edit = nullptr;
@@ -161,6 +166,7 @@ private:
     TFileDialog KSDOpenDialog;
     TFileDialog KSDSaveDialog;
     TFileDialog ExportVBKDialog;
+    TFileDialog WaveLocateDialog; // 探す… of a missing wave
 
     // Actions shared by the menus and the toolbar, by their menu item names.
     QAction* MainMenu1_New = nullptr;
@@ -181,6 +187,7 @@ private:
     QAction* MainMenu1_ViewAll = nullptr;
     QAction* MainMenu1_ZoomIn = nullptr;
     QAction* MainMenu1_ZoomOut = nullptr;
+    QAction* MainMenu1_TimeInSamples = nullptr;
     QAction* MainMenu1_PlayStart = nullptr;
     QAction* MainMenu1_PlsyStop = nullptr;
     QAction* MainMenu1_Audition = nullptr;

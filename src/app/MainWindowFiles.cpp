@@ -5,6 +5,7 @@
 #include "app/MainWindow.h"
 
 #include "app/MainWindowConstants.h"
+#include "app/MissingWavePrompt.h"
 #include "app/PlaybackController.h"
 #include "app/SoundFiles.h"
 #include "app/WaveListModel.h"
@@ -13,7 +14,12 @@
 #include "app/LoopEditController.h"
 #include "document/LoopRules.h"
 
+#include "export/VBKFile.h"
+
 #include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QStatusBar>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QMimeData>
@@ -31,7 +37,9 @@ bool TMainForm::ConfirmDiscard()
 {
     if (FModel->Count() == 0 || !Modified())
         return true;
-    switch (FPrompter->AskYesNoCancel(this, tr("確認"), tr("KSDを保存しますか？"))) {
+    const QString question =
+        FFileName.isEmpty() ? tr("KSDを保存しますか？") : tr("「%1」を保存しますか？").arg(QFileInfo(FFileName).fileName());
+    switch (FPrompter->AskYesNoCancel(this, tr("確認"), question)) {
     case TPrompter::TAnswer::Yes:
         if (!FFileName.isEmpty()) {
             SaveKSDTo(FFileName);
@@ -76,7 +84,7 @@ void TMainForm::MainMenu1_OpenKSDClick()
 void TMainForm::OpenKSDFile(const QString& Path)
 {
     ClearDocument();
-    FModel->Load(Utf8(Path));
+    FModel->Load(Utf8(Path), MissingWavePrompt(*FPrompter, this, WaveLocateDialog));
     SetFileName(Path);
     RememberFile(Path);
 }
@@ -108,8 +116,7 @@ void TMainForm::MainMenu1_OverwriteKSDClick()
 
 void TMainForm::MainMenu1_ExportVBKClick()
 {
-    if (FModel->Count() < 1)
-        throw EVantrelError(tr("waveが登録されていません").toStdString());
+    TVBKFile::CheckExportable(FModel->Document()); // what cannot be exported is said before the dialog
     const QStringList chosen = FPrompter->ChooseFiles(this, ExportVBKDialog);
     if (chosen.isEmpty())
         return;
@@ -122,6 +129,7 @@ void TMainForm::MainMenu1_ExportVBKClick()
             dropped << QString::fromStdString(text);
     if (!dropped.isEmpty())
         FPrompter->ShowWarning(this, mainform::kTitle, dropped.join('\n'));
+    statusBar()->showMessage(tr("VBKをエクスポートしました: %1").arg(QDir::toNativeSeparators(chosen.first())));
 }
 
 // The window may close when nothing unsaved would be lost (the same save

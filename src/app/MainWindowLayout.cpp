@@ -8,8 +8,11 @@
 #include "app/CursorKeys.h"
 #include "app/LanguageMenu.h"
 #include "app/LoopEditController.h"
+#include "app/LoopsOfMany.h"
 #include "app/PlaybackController.h"
+#include "app/PositionReadout.h"
 #include "app/SoundFiles.h"
+#include "app/UserGuide.h"
 #include "app/Version.h"
 #include "app/ViewPopupMenu.h"
 #include "app/WaveListModel.h"
@@ -18,6 +21,7 @@
 #include "view/GraphImage.h"
 #include "view/ScrolledGraphImage.h"
 #include "view/SeamView.h"
+#include "view/TimeRuler.h"
 
 #include <QAction>
 #include <QLabel>
@@ -28,6 +32,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QUndoStack>
+#include <QVBoxLayout>
 
 namespace {
 
@@ -75,8 +80,13 @@ void TMainForm::CreateActions()
     MainMenu1_Redo = NewAction("MainMenu1_Redo", tr("やり直し(&R)"), {}, -1, [this] { FModel->UndoStack().redo(); });
     MainMenu1_AddWave = NewAction("MainMenu1_AddWave", tr("wav追加(&A)..."), tr("wav追加"), 4,
                                   [this] { MainMenu1_AddWaveClick(); });
-    MainMenu1_DeleteWave = NewAction("MainMenu1_DeleteWave", tr("wav削除(&D)..."), tr("wav削除"), 5,
-                                     [this] { FModel->DeleteWave(WaveListView->SelectedIndex()); });
+    // The row after the deleted one, if any, is selected in its place.
+    MainMenu1_DeleteWave = NewAction("MainMenu1_DeleteWave", tr("wav削除(&D)..."), tr("wav削除"), 5, [this] {
+        const int32_t i = WaveListView->SelectedIndex();
+        FModel->DeleteWave(i);
+        if (i >= 0 && i < FModel->Count())
+            SelectWave(i);
+    });
     MainMenu1_MoveUp = NewAction("MainMenu1_MoveUp", tr("上に移動(&U)"), tr("上に移動"), 6, [this] {
         const int32_t i = WaveListView->SelectedIndex();
         FModel->MoveWave(i, i - 1);
@@ -91,12 +101,18 @@ void TMainForm::CreateActions()
                                   [loops] { loops()->ChangeLoopPointAtCursor(false); });
     MainMenu1_LoopClear = NewAction("MainMenu1_LoopClear", tr("ループクリア(&C)"), tr("ループクリア"), 13,
                                     [loops] { loops()->RemoveLoop(); });
-    MainMenu1_FindLoop = NewAction("MainMenu1_FindLoop", tr("ループを自動検出(&F)"), tr("ループを自動検出"), -1,
-                                   [loops] { loops()->FindLoop(nullptr, false); });
+    // With several rows selected, each of their waves gets its loop.
+    MainMenu1_FindLoop = NewAction("MainMenu1_FindLoop", tr("ループを自動検出(&F)"), tr("ループを自動検出"), -1, [this] {
+        if (const std::vector<int32_t> rows = WaveListView->SelectedIndices(); rows.size() > 1)
+            FindLoopsOfMany(*FModel, rows, *FPrompter, this);
+        else
+            FLoops->FindLoop(nullptr, false);
+    });
     MainMenu1_FindLoopWide = NewAction("MainMenu1_FindLoopWide", tr("ループ終点を広く検索(&W)"), {}, -1,
                                        [loops] { loops()->FindLoop(nullptr, true); });
     MainMenu1_SnapToZero = NewAction("MainMenu1_SnapToZero", tr("ゼロクロスに合わせる(&Z)"), tr("ゼロクロスに合わせる"), -1, {});
     MainMenu1_SnapToZero->setIcon(QIcon(":/icons/snap-zero.svg"));
+    MainMenu1_TimeInSamples = NewAction("MainMenu1_TimeInSamples", tr("サンプル単位で表示(&M)"), {}, -1, {});
     MainMenu1_ViewAll = NewAction("MainMenu1_ViewAll", tr("全体表示(&A)"), tr("全体表示"), 8, [this] { FViews->ShowWholeWave(); });
     MainMenu1_ZoomIn = NewAction("MainMenu1_ZoomIn", tr("ズームイン(&I)"), tr("ズームイン"), 9, [this] {
         if (!FLoops->ZoomSeamView(true))
@@ -166,6 +182,7 @@ void TMainForm::CreateMenus()
     for (QAction* span : FViewSpanActions)
         view->addAction(span);
     view->addSeparator();
+    view->addAction(MainMenu1_TimeInSamples);
     auto* language = new TLanguageMenu(view);
     view->addMenu(language);
     connect(language, &TLanguageMenu::Chosen, this,
@@ -177,6 +194,8 @@ void TMainForm::CreateMenus()
 
     QMenu* help = menuBar()->addMenu(tr("ヘルプ(&H)"));
     help->setObjectName("MainMenu1_Help");
+    help->addAction(NewAction("MainMenu1_Guide", tr("使い方(&H)..."), {}, -1, [] { OpenUserGuide(); }));
+    help->addSeparator();
     help->addAction(MainMenu1_About);
 }
 
@@ -250,7 +269,15 @@ void TMainForm::CreateWidgets()
     auto* detailPane = new TScrolledGraphImage(PartWaveGraphImage);
     connect(detailPane, &TScrolledGraphImage::OnViewRequest, this,
             [this](int32_t Start, int32_t End) { RunCommand([this, Start, End] { FViews->ShowSpan(Start, End); }); });
-    Splitter2->addWidget(detailPane);
+    // The time ruler lies right above the detail view.
+    auto* detailColumn = new QWidget;
+    auto* detailLayout = new QVBoxLayout(detailColumn);
+    detailLayout->setContentsMargins(0, 0, 0, 0);
+    detailLayout->setSpacing(0);
+    TimeRuler = new TTimeRuler(*PartWaveGraphImage);
+    detailLayout->addWidget(TimeRuler);
+    detailLayout->addWidget(detailPane, 1);
+    Splitter2->addWidget(detailColumn);
     Splitter2->addWidget(SeamView);
     Splitter2->setStretchFactor(0, 0);
     Splitter2->setStretchFactor(1, 1);
@@ -277,10 +304,14 @@ void TMainForm::CreateWidgets()
     BankLoopLabel = new QLabel;
     BankLoopLabel->setObjectName("BankLoopLabel");
     statusBar()->addWidget(BankLoopLabel);
+    ReadoutLabel = new QLabel;
+    ReadoutLabel->setObjectName("ReadoutLabel");
+    statusBar()->addPermanentWidget(ReadoutLabel);
     CrossFadeControl = new TCrossFadeControl;
 
     const QString all = tr("すべてのファイル");
     WaveOpenDialog = {TFileDialog::TKind::OpenMany, SoundFileFilter(tr("サウンドファイル"), tr("waveファイル"), all), {}, {}};
+    WaveLocateDialog = {TFileDialog::TKind::Open, WaveOpenDialog.Filter, {}, {}};
     KSDOpenDialog = {TFileDialog::TKind::Open, tr("ksdファイル(*.ksd);;すべてのファイル(*)"), {}, {}};
     KSDSaveDialog = {TFileDialog::TKind::Save, tr("KSDファイル(*.ksd);;すべてのファイル(*)"), "ksd", {}};
     ExportVBKDialog = {TFileDialog::TKind::Save, tr("VBKファイル(*.vbk);;すべてのファイル(*)"), "vbk", {}};
@@ -298,6 +329,15 @@ void TMainForm::CreateControllers(std::shared_ptr<TWaveOutDevice> Device)
     connect(FPlayback, &TPlaybackController::ErrorOccurred, this,
             [this](const QString& Title, const QString& Text) { FPrompter->ShowError(this, Title, Text); });
     FCursorKeys = new TCursorKeys(*FViews, this);
+    // A click or drag in the overview takes the detail view there.
+    connect(AllWaveGraphImage, &TGraphImage::OnMouseDown, this,
+            [this](TGraphImage*, Qt::MouseButton Button, Qt::KeyboardModifiers, int X, int) {
+                RunCommand([&] { FViews->OverviewPressed(Button, X); });
+            });
+    connect(AllWaveGraphImage, &TGraphImage::OnMouseMove, this,
+            [this](TGraphImage*, Qt::KeyboardModifiers, int X, int) { RunCommand([&] { FViews->OverviewMoved(X); }); });
+    connect(AllWaveGraphImage, &TGraphImage::OnMouseUp, this, [this] { FViews->OverviewReleased(); });
+    FReadout = new TPositionReadout(*FModel, *FViews, *TimeRuler, *ReadoutLabel, *MainMenu1_TimeInSamples, this);
     FLoops = new TLoopEditController(
         *FModel, *FViews,
         {SeamView, SeamCostLabel, BankLoopLabel, MainMenu1_SnapToZero, WaveListView,

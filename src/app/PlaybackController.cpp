@@ -20,7 +20,7 @@ const QKeySequence kPlayKey(Qt::Key_Space);
 } // namespace
 
 TPlaybackController::TPlaybackController(std::shared_ptr<TWaveOutDevice> Device, TWaveViews& Views, QObject* Parent)
-    : QObject(Parent), FViews(Views), FPlayer(std::make_unique<TLowLVPCM>(std::move(Device))),
+    : QObject(Parent), FViews(Views), FDevice(Device), FPlayer(std::make_unique<TLowLVPCM>(std::move(Device))),
       FCursorTimer(new QTimer(this))
 {
     FCursorTimer->setObjectName("CursorTimer");
@@ -103,6 +103,33 @@ void TPlaybackController::SetPlaying(bool Playing)
     emit PlayingChanged(Playing);
 }
 
+// For a device that did not open and knows why: a line with the reason and
+// one with what to do.
+QString TPlaybackController::DeviceAdvice(const TOpenFailure& Failure)
+{
+    QString reason;
+    QString advice;
+    switch (Failure.Kind) {
+    case TOpenFailure::Unknown:
+        return {};
+    case TOpenFailure::NoDevice:
+        reason = tr("出力デバイスが見つかりません");
+        advice = tr("スピーカーかヘッドホンをつなぎ、システムのサウンド設定で出力デバイスを選んでください。");
+        break;
+    case TOpenFailure::Busy:
+        reason = tr("出力デバイスはほかのプログラムが使用中です");
+        advice = tr("ほかのプログラムの再生を止めてから、もう一度再生してください。");
+        break;
+    case TOpenFailure::Other:
+        reason = tr("出力デバイスを開けません");
+        advice = tr("システムのサウンド設定で出力デバイスを確かめてから、もう一度再生してください。");
+        break;
+    }
+    if (!Failure.Detail.empty())
+        reason += QString(" (%1)").arg(QString::fromStdString(Failure.Detail));
+    return "\n" + tr("理由: %1").arg(reason) + "\n" + advice;
+}
+
 // A device that cannot be opened leaves no playback: the cursor goes. Any
 // other error stops the player and is shown like every command's error.
 void TPlaybackController::ReportError(const QString& Message, const QString& Caption)
@@ -110,7 +137,7 @@ void TPlaybackController::ReportError(const QString& Message, const QString& Cap
     if (!Caption.isEmpty()) {
         FCursorTimer->stop();
         FViews.RemoveMarker(kPlayCursor);
-        emit ErrorOccurred(Caption, Message);
+        emit ErrorOccurred(Caption, Message + DeviceAdvice(FDevice->LastOpenFailure()));
         return;
     }
     FPlayer->Stop();

@@ -22,6 +22,7 @@ class QTimer;
 class TLowLVPCM;
 class TWaveInfo;
 class TWaveOutDevice;
+struct TOpenFailure;
 class TWaveViews;
 
 class TPlaybackController : public QObject {
@@ -55,9 +56,11 @@ private:
     void Stopped();
     void SetPlaying(bool Playing);
     void ReportError(const QString& Message, const QString& Caption);
+    static QString DeviceAdvice(const TOpenFailure& Failure);
 
     TWaveViews& FViews;
     TLoopFeeder FFeeder;
+    std::shared_ptr<TWaveOutDevice> FDevice; // also the player's: asked why it did not open
     std::unique_ptr<TLowLVPCM> FPlayer;
     QTimer* FCursorTimer;
     bool FPlaying = false;

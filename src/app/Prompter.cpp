@@ -4,6 +4,11 @@
 #include <QDialog>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QProgressDialog>
+#include <QPushButton>
+
+#include <algorithm>
+#include <vector>
 
 QStringList TDialogPrompter::ChooseFiles(QWidget* Parent, TFileDialog& Dialog)
 {
@@ -52,10 +57,49 @@ void TDialogPrompter::ShowError(QWidget* Parent, const QString& Title, const QSt
     box.exec();
 }
 
+int TDialogPrompter::AskChoice(QWidget* Parent, const QString& Title, const QString& Text, const QStringList& Buttons)
+{
+    QMessageBox box(QMessageBox::Warning, Title, Text, QMessageBox::NoButton, Parent);
+    std::vector<QAbstractButton*> buttons;
+    for (const QString& caption : Buttons)
+        buttons.push_back(box.addButton(caption, QMessageBox::ActionRole));
+    box.exec();
+    const auto pressed = std::find(buttons.begin(), buttons.end(), box.clickedButton());
+    return pressed == buttons.end() ? -1 : static_cast<int>(pressed - buttons.begin());
+}
+
 void TDialogPrompter::ShowWarning(QWidget* Parent, const QString& Title, const QString& Text)
 {
     QMessageBox box(QMessageBox::Warning, Title, Text, QMessageBox::Ok, Parent);
     box.exec();
+}
+
+namespace {
+
+class TDialogProgress : public TProgress {
+public:
+    TDialogProgress(QWidget* Parent, const QString& Text, int Steps)
+        : FDialog(Text, QCoreApplication::translate("TDialogPrompter", "キャンセル"), 0, Steps, Parent)
+    {
+        FDialog.setWindowModality(Qt::WindowModal);
+        FDialog.setMinimumDuration(500);
+        FDialog.setValue(0);
+    }
+    bool Step(int Done) override
+    {
+        FDialog.setValue(Done); // a modal dialog processes events here
+        return !FDialog.wasCanceled();
+    }
+
+private:
+    QProgressDialog FDialog;
+};
+
+} // namespace
+
+std::unique_ptr<TProgress> TDialogPrompter::StartProgress(QWidget* Parent, const QString& Text, int Steps)
+{
+    return std::make_unique<TDialogProgress>(Parent, Text, Steps);
 }
 
 void TDialogPrompter::ShowModal(QDialog& Form) { Form.exec(); }

@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
 class QDialog;
 class QWidget;
 
@@ -17,6 +19,14 @@ struct TFileDialog {
     QString Filter;        // "waveファイル(*.wav);;すべてのファイル(*)"
     QString DefaultSuffix; // appended to a saved name typed without extension
     QString FileName;      // initial name; the chosen one after a confirmed dialog
+};
+
+// A long task's progress as a person sees it, with a cancel button.
+class TProgress {
+public:
+    virtual ~TProgress() = default;
+    // Done of the task's steps are done; false once the person cancelled.
+    virtual bool Step(int Done) = 0;
 };
 
 class TPrompter {
@@ -32,10 +42,15 @@ public:
     virtual TAnswer AskYesNoCancel(QWidget* Parent, const QString& Title, const QString& Text) = 0;
     // An error box: error icon, one OK button.
     virtual void ShowError(QWidget* Parent, const QString& Title, const QString& Text) = 0;
+    // A warning with one button for each of Buttons; returns the index of the
+    // one pressed, -1 when the box was closed without any.
+    virtual int AskChoice(QWidget* Parent, const QString& Title, const QString& Text, const QStringList& Buttons) = 0;
     // A warning box: warning icon, one OK button.
     virtual void ShowWarning(QWidget* Parent, const QString& Title, const QString& Text) = 0;
     // Shows a modal form (the About box) until it is closed.
     virtual void ShowModal(QDialog& Form) = 0;
+    // A progress dialog of Steps steps with Text, until the result goes.
+    virtual std::unique_ptr<TProgress> StartProgress(QWidget* Parent, const QString& Text, int Steps) = 0;
     virtual void Beep() = 0;
 };
 
@@ -44,7 +59,9 @@ public:
     QStringList ChooseFiles(QWidget* Parent, TFileDialog& Dialog) override;
     TAnswer AskYesNoCancel(QWidget* Parent, const QString& Title, const QString& Text) override;
     void ShowError(QWidget* Parent, const QString& Title, const QString& Text) override;
+    int AskChoice(QWidget* Parent, const QString& Title, const QString& Text, const QStringList& Buttons) override;
     void ShowWarning(QWidget* Parent, const QString& Title, const QString& Text) override;
     void ShowModal(QDialog& Form) override;
+    std::unique_ptr<TProgress> StartProgress(QWidget* Parent, const QString& Text, int Steps) override;
     void Beep() override;
 };

@@ -36,13 +36,14 @@ void TWaveListModel::Clear()
     emit Reset();
 }
 
-void TWaveListModel::Load(const std::string& Path)
+TLoadReport TWaveListModel::Load(const std::string& Path, const TMissingWaveResolver& Resolve)
 {
     FUndoStack->clear();
     FKSD.Clear(); // loading appends
     FShown.clear();
+    TLoadReport report;
     try {
-        FKSD.LoadFromFile(Path);
+        report = FKSD.LoadFromFile(Path, Resolve);
     } catch (...) {
         FKSD.Clear();
         emit Reset();
@@ -50,7 +51,10 @@ void TWaveListModel::Load(const std::string& Path)
     }
     for (int32_t i = 0; i < FKSD.Count(); ++i)
         FShown.push_back(ShownByPoints(*FKSD.GetWave(i)));
+    if (report.Changed())
+        FUndoStack->resetClean(); // no step leads back to what the file holds
     emit Reset();
+    return report;
 }
 
 void TWaveListModel::Save(const std::string& Path)
@@ -109,6 +113,16 @@ void TWaveListModel::SetCrossFade(int32_t Index, int32_t Samples, const QString&
     after.Fade = std::clamp(Samples, 0, LongestFade({before.Start, before.End}));
     if (after != before)
         Push(std::make_unique<TLoopCommand>(Editor(), Index, before, after, Name));
+}
+
+void TWaveListModel::SetLoops(const std::vector<TLoopChange>& Changes, const QString& Name)
+{
+    if (Changes.empty())
+        return;
+    FUndoStack->beginMacro(Name);
+    for (const TLoopChange& change : Changes)
+        SetLoop(change.Index, change.Start, change.End, Name);
+    FUndoStack->endMacro();
 }
 
 int32_t TWaveListModel::DragLoopPoint(int32_t Index, bool Start, int32_t Position)

@@ -39,9 +39,11 @@ public:
 
     // An empty list with nothing to undo.
     void Clear();
-    // Replaces the list with the list file at Path, unmodified, with nothing
-    // to undo; on failure the list is left empty and the error goes on.
-    void Load(const std::string& Path);
+    // Replaces the list with the list file at Path, with nothing to undo;
+    // Resolve answers for the waves still missing (KSD.h). The list is
+    // modified when a wave was found in a new place (saving would write its
+    // new path). On failure the list is left empty and the error goes on.
+    TLoadReport Load(const std::string& Path, const TMissingWaveResolver& Resolve = {});
     // Writes the list file; the list is unmodified afterwards.
     void Save(const std::string& Path);
 
@@ -60,6 +62,14 @@ public:
     // Gives the wave at Index a crossfade of Samples, at most what its loop
     // allows (LongestFade), as the step Name; no step when nothing changes.
     void SetCrossFade(int32_t Index, int32_t Samples, const QString& Name);
+
+    // Gives several waves their loops (wave index, start, end) as one step.
+    struct TLoopChange {
+        int32_t Index;
+        int32_t Start;
+        int32_t End;
+    };
+    void SetLoops(const std::vector<TLoopChange>& Changes, const QString& Name);
 
     // A marker drag in progress: moves one loop point, shown as a number,
     // with no undo step; returns the point the wave holds (its setter keeps a

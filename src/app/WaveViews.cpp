@@ -2,6 +2,7 @@
 
 #include "app/Prompter.h"
 #include "view/GraphImage.h"
+#include "view/ViewMapping.h"
 #include "view/ViewSpan.h"
 
 #include <algorithm>
@@ -67,6 +68,32 @@ void TWaveViews::ShowWholeWave()
     }
 }
 
+int32_t TWaveViews::ZoomCentre() const
+{
+    if (const std::optional<int32_t> cursor = ShownCursor())
+        return *cursor;
+    for (const TGraphImage* view : {FDetail, FOverview})
+        if (view->HasSelection())
+            return static_cast<int32_t>((int64_t{view->SelectStart()} + view->SelectEnd()) / 2);
+    if (const TWaveInfo* wave = Shown(); wave && wave->Loop().Plays())
+        return static_cast<int32_t>((int64_t{wave->LoopStart()} + wave->LoopEnd()) / 2);
+    return static_cast<int32_t>((int64_t{FDetail->ViewStart()} + FDetail->ViewEnd()) / 2);
+}
+
+void TWaveViews::ShowCentred(int64_t Length, int64_t Centre)
+{
+    const int32_t count = Shown()->SampleCount();
+    const TViewSpan span =
+        ScrollSpan({0, static_cast<int32_t>(std::min<int64_t>(Length, count))}, Centre - Length / 2, count);
+    ShowSpan(span.Start, span.End);
+}
+
+void TWaveViews::CentreDetailOn(int64_t Sample)
+{
+    if (Shown())
+        ShowCentred(int64_t{FDetail->ViewEnd()} - FDetail->ViewStart(), Sample);
+}
+
 void TWaveViews::ZoomIn()
 {
     if (!Shown())
@@ -74,13 +101,12 @@ void TWaveViews::ZoomIn()
     const int32_t vs = FDetail->ViewStart();
     const int32_t ve = FDetail->ViewEnd();
     const int32_t mid = (vs + ve) / 2;
-    const int32_t start = (mid + vs) / 2;
-    const int32_t end = (ve + mid) / 2;
-    if (end - start < kMinViewSpan) {
+    const int32_t length = (ve + mid) / 2 - (mid + vs) / 2; // half the span
+    if (length < kMinViewSpan) {
         FPrompter.Beep();
         return;
     }
-    ShowSpan(start, end);
+    ShowCentred(length, ZoomCentre());
 }
 
 void TWaveViews::ZoomOut()
@@ -90,10 +116,9 @@ void TWaveViews::ZoomOut()
         return;
     const int32_t vs = FDetail->ViewStart();
     const int32_t ve = FDetail->ViewEnd();
-    const int32_t half = (ve - vs) / 2;
     if (vs <= 0 && ve >= wave->SampleCount())
         FPrompter.Beep();
-    ShowSpan(std::max(vs - half, 0), std::min(ve + half, wave->SampleCount()));
+    ShowCentred(int64_t{ve - vs} + 2 * ((ve - vs) / 2), ZoomCentre());
 }
 
 void TWaveViews::ShowSeconds(int32_t Numerator, int32_t Denominator)
@@ -101,16 +126,26 @@ void TWaveViews::ShowSeconds(int32_t Numerator, int32_t Denominator)
     const TWaveInfo* wave = Shown();
     if (!wave)
         return;
-    const int32_t span = static_cast<int32_t>(static_cast<int64_t>(wave->SamplesPerSec()) * Numerator / Denominator);
-    const int32_t vs = FDetail->ViewStart();
-    const int32_t ve = FDetail->ViewEnd();
-    const int32_t start = std::max((vs + ve) / 2 - span / 2, 0);
-    const int32_t end = start + span;
-    if (end >= wave->SampleCount()) {
+    const int64_t span = int64_t{wave->SamplesPerSec()} * Numerator / Denominator;
+    if (span >= wave->SampleCount()) {
         FPrompter.Beep();
         return;
     }
-    ShowSpan(start, end);
+    ShowCentred(span, ZoomCentre());
+}
+
+void TWaveViews::OverviewPressed(Qt::MouseButton Button, int X)
+{
+    FOverviewHeld = Button == Qt::LeftButton && Shown();
+    OverviewMoved(X);
+}
+
+void TWaveViews::OverviewMoved(int X)
+{
+    if (!FOverviewHeld || !Shown())
+        return;
+    const TViewMapping mapping{FOverview->ViewStart(), FOverview->ViewEnd(), FOverview->width(), 0};
+    CentreDetailOn(std::clamp<int64_t>(mapping.XToSampleRound(X), 0, Shown()->SampleCount()));
 }
 
 void TWaveViews::EnlargeSelection(TGraphImage* From)

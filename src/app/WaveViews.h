@@ -7,6 +7,8 @@
 
 #include "view/BgrColor.h"
 
+#include <Qt>
+
 #include <cstdint>
 #include <optional>
 
@@ -32,13 +34,23 @@ public:
     // The cursor of whichever view shows one.
     std::optional<int32_t> ShownCursor() const;
 
-    // The span commands, on the wave shown.
+    // The span commands, on the wave shown. Zooming and the fixed spans
+    // centre the detail view on ZoomCentre, as far as the wave allows.
     void ShowWholeWave();
     void ZoomIn();
     void ZoomOut();
-    // Numerator/Denominator seconds around the centre of the detail view,
-    // when that span ends before the end of the wave.
+    // Numerator/Denominator seconds, when that span is shorter than the wave.
     void ShowSeconds(int32_t Numerator, int32_t Denominator);
+    // The cursor, else the middle of the selection, else of the loop, else
+    // of the detail view's span.
+    int32_t ZoomCentre() const;
+    // The detail view moved (at its length) so that Sample lies in its middle.
+    void CentreDetailOn(int64_t Sample);
+    // The overview's mouse: a left press, and a move while it is held, move
+    // the detail view to the sample under the pointer (at column X).
+    void OverviewPressed(Qt::MouseButton Button, int X);
+    void OverviewMoved(int X);
+    void OverviewReleased() { FOverviewHeld = false; }
     void ShowSpan(int32_t Start, int32_t End);
     // The selection of From becomes the detail view's span, and both views
     // mark it as their selection.
@@ -48,5 +60,9 @@ public:
 private:
     TGraphImage* FOverview;
     TGraphImage* FDetail;
+    // Shows the span of Length samples centred on Centre, kept inside the wave.
+    void ShowCentred(int64_t Length, int64_t Centre);
+
     TPrompter& FPrompter;
+    bool FOverviewHeld = false; // the left button went down in the overview
 };

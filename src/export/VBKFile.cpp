@@ -25,15 +25,14 @@ int64_t TVBKFile::ExportedSize(const TKSD& list)
     return size;
 }
 
-void TVBKFile::Export(const std::string& fileName, const TKSD& list)
+// Found before the file is created, so a bank already there stays whole.
+void TVBKFile::CheckExportable(const TKSD& list)
 {
-    FNumWaves = list.Count();
-    if (FNumWaves == 0)
+    if (list.Count() == 0)
         throw EVBKFileException("waveが登録されていません");
     if (ExportedSize(list) >= FileSizeLimit)
         throw EVBKFileException("VBKファイルが大きすぎます");
-    // Found before the file is created, so a bank already there stays whole.
-    for (int32_t i = 0; i < FNumWaves; ++i) {
+    for (int32_t i = 0; i < list.Count(); ++i) {
         const TWaveInfo& wave = *list.GetWave(i);
         if (wave.IsMissing())
             throw EVBKFileException(Format("「%s」が見つかりません", wave.FilePath().c_str()));
@@ -42,6 +41,12 @@ void TVBKFile::Export(const std::string& fileName, const TKSD& list)
         if (const std::string fault = CrossFadeFault(wave, wave.Loop(), wave.CrossFade()); !fault.empty())
             throw EVBKFileException(fault);
     }
+}
+
+void TVBKFile::Export(const std::string& fileName, const TKSD& list)
+{
+    CheckExportable(list);
+    FNumWaves = list.Count();
 
     bool created = false; // the temporary file exists: a system error now is a write error
     try {

@@ -45,6 +45,9 @@ public:
     // fileName's place (ReplaceFileWith) only once complete: after a failure
     // a bank already there keeps its bytes and no other file is left.
     void Export(const std::string& fileName, const TKSD& list);
+    // The checks Export makes before it creates any file, with the same
+    // errors, for callers that ask for a file name only after them.
+    static void CheckExportable(const TKSD& list);
 
     // The size of the file Export would write for list.
     static int64_t ExportedSize(const TKSD& list);

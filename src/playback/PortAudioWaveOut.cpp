@@ -9,6 +9,20 @@
 
 namespace {
 
+// What an error of opening or starting a stream says about the device.
+TOpenFailure::TKind FailureKind(PaError Error)
+{
+    switch (Error) {
+    case paDeviceUnavailable:
+        return TOpenFailure::Busy;
+    case paInvalidDevice:
+    case paNoDevice:
+        return TOpenFailure::NoDevice;
+    default:
+        return TOpenFailure::Other;
+    }
+}
+
 void QuietAlsa(const char*, int, const char*, int, const char*, ...) {}
 void QuietJack(const char*) {}
 
@@ -41,11 +55,12 @@ public:
     }
 
     // Opens and starts the stream; it plays silence until blocks are queued.
-    bool Start(PaDeviceIndex Device)
+    // Returns the library's error, paNoError when playing.
+    PaError Start(PaDeviceIndex Device)
     {
         const PaDeviceInfo* info = Pa_GetDeviceInfo(Device);
         if (!info || info->maxOutputChannels < Format().nChannels)
-            return false;
+            return paInvalidDevice;
         PaStreamParameters parameters{};
         parameters.device = Device;
         parameters.channelCount = Format().nChannels;
@@ -55,12 +70,13 @@ public:
         // few milliseconds runs dry whenever the machine is busy for a moment,
         // which a sound server plays as a gap. A stop does not wait for it.
         parameters.suggestedLatency = info->defaultHighOutputLatency;
-        if (Pa_OpenStream(&FStream, nullptr, &parameters, Format().nSamplesPerSec,
-                          paFramesPerBufferUnspecified, paNoFlag, &Callback, this) != paNoError) {
+        if (const PaError opened = Pa_OpenStream(&FStream, nullptr, &parameters, Format().nSamplesPerSec,
+                                                 paFramesPerBufferUnspecified, paNoFlag, &Callback, this);
+            opened != paNoError) {
             FStream = nullptr;
-            return false;
+            return opened;
         }
-        return Pa_StartStream(FStream) == paNoError;
+        return Pa_StartStream(FStream);
     }
 
     int32_t Handle() const override { return FHandle; }
@@ -103,6 +119,12 @@ TPortAudioWaveOutDevice::~TPortAudioWaveOutDevice()
         Pa_Terminate();
 }
 
+TOpenFailure TPortAudioWaveOutDevice::LastOpenFailure() const
+{
+    std::lock_guard lock(FLock);
+    return FLastFailure;
+}
+
 bool TPortAudioWaveOutDevice::Initialize()
 {
     if (!FInitialized) {
@@ -115,18 +137,27 @@ bool TPortAudioWaveOutDevice::Initialize()
 std::unique_ptr<TWaveOut> TPortAudioWaveOutDevice::Open(uint32_t DeviceID, const TWaveFormat& Format)
 {
     std::lock_guard lock(FLock);
-    if (!Initialize() || Format.nBlockAlign == 0)
+    FLastFailure = {};
+    if (!Initialize()) {
+        FLastFailure = {TOpenFailure::NoDevice, "audio library not initialised"};
+        return nullptr;
+    }
+    if (Format.nBlockAlign == 0)
         return nullptr;
     PaDeviceIndex device = paNoDevice;
     if (DeviceID == DefaultOutput)
         device = Pa_GetDefaultOutputDevice();
     else if (DeviceID < static_cast<uint32_t>(std::max(Pa_GetDeviceCount(), 0)))
         device = static_cast<PaDeviceIndex>(DeviceID);
-    if (device == paNoDevice)
+    if (device == paNoDevice) {
+        FLastFailure = {TOpenFailure::NoDevice, {}};
         return nullptr;
+    }
     auto output = std::make_unique<TPortAudioOutput>(Format, FNextHandle++);
-    if (!output->Start(device))
+    if (const PaError error = output->Start(device); error != paNoError) {
+        FLastFailure = {FailureKind(error), Pa_GetErrorText(error)};
         return nullptr;
+    }
     return output;
 }
 

@@ -18,11 +18,13 @@ public:
     TPortAudioWaveOutDevice& operator=(const TPortAudioWaveOutDevice&) = delete;
 
     std::unique_ptr<TWaveOut> Open(uint32_t DeviceID, const TWaveFormat& Format) override;
+    TOpenFailure LastOpenFailure() const override;
 
 private:
     bool Initialize();
 
-    std::mutex FLock;
+    mutable std::mutex FLock;
+    TOpenFailure FLastFailure;
     bool FInitialized = false;
     int32_t FNextHandle = 1;
 };

@@ -73,6 +73,20 @@ void TVirtualWaveOutDevice::SetFailOpen(bool Fail)
 {
     std::lock_guard lock(FLock);
     FFailOpen = Fail;
+    FOpenFailure = {};
+}
+
+void TVirtualWaveOutDevice::SetFailOpen(const TOpenFailure& Failure)
+{
+    std::lock_guard lock(FLock);
+    FFailOpen = true;
+    FOpenFailure = Failure;
+}
+
+TOpenFailure TVirtualWaveOutDevice::LastOpenFailure() const
+{
+    std::lock_guard lock(FLock);
+    return FOpenFailure;
 }
 
 void TVirtualWaveOutDevice::SetFailReset(bool Fail)

@@ -22,6 +22,9 @@ public:
     std::unique_ptr<TWaveOut> Open(uint32_t DeviceID, const TWaveFormat& Format) override;
 
     void SetFailOpen(bool Fail);
+    // Fails to open with Failure (NoDevice, Busy, ...) as its reason.
+    void SetFailOpen(const TOpenFailure& Failure);
+    TOpenFailure LastOpenFailure() const override;
     void SetFailReset(bool Fail);
     void SetFailClose(bool Fail);
 
@@ -60,6 +63,7 @@ private:
     TOutput* FOutput = nullptr;
     std::vector<uint8_t> FPlayed;
     bool FFailOpen = false;
+    TOpenFailure FOpenFailure;
     bool FFailReset = false;
     bool FFailClose = false;
     int32_t FNextHandle = 1;

@@ -18,6 +18,7 @@
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <string>
 
 enum class TWaveOutResult : uint32_t {
     Ok = 0,
@@ -76,6 +77,13 @@ public:
     virtual TWaveOutResult Close() = 0;
 };
 
+// Why a device gave no output, as far as it knows.
+struct TOpenFailure {
+    enum TKind { Unknown, NoDevice, Busy, Other };
+    TKind Kind = Unknown;
+    std::string Detail; // the audio library's words, when it gave some
+};
+
 class TWaveOutDevice {
 public:
     // The number that selects the system's default output.
@@ -84,6 +92,8 @@ public:
     virtual ~TWaveOutDevice() = default;
     // Opens output DeviceID for Format; null when it cannot be opened.
     virtual std::unique_ptr<TWaveOut> Open(uint32_t DeviceID, const TWaveFormat& Format) = 0;
+    // Why the last Open gave null (for the window's advice); any thread may ask.
+    virtual TOpenFailure LastOpenFailure() const { return {}; }
 };
 
 // The block queue shared by the outputs. Consume() is called by the

@@ -80,6 +80,7 @@ void TGraphImage::SetCursor(int32_t Value)
     FCursorShown = false;
     BlinkTimerTick();
     RestartBlinking();
+    emit OnSelectionChange();
 }
 
 void TGraphImage::SetView(int32_t AStart, int32_t AEnd)
@@ -95,6 +96,7 @@ void TGraphImage::SetSelection(int32_t AStart, int32_t AEnd)
     FSelectStart = AStart;
     FSelectEnd = AEnd;
     Redraw();
+    emit OnSelectionChange();
 }
 
 void TGraphImage::ClearSelection() { SetSelection(0, 0); }

@@ -111,6 +111,9 @@ public:
 signals:
     // The wave or the span shown changed (SetWaveInfo, SetView).
     void OnViewChange();
+    // SetCursor or SetSelection changed the cursor or the selection (the
+    // mouse's changes come with OnMouseDown, OnMouseMove and OnMouseUp).
+    void OnSelectionChange();
     // One accepted step of a marker drag; PosX is the marker's new sample
     // position (equal to MarkerStatus->Position), not a pixel.
     void OnMarkerMove(TGraphImage* Sender, Qt::KeyboardModifiers Shift, TMarkerStatus* MarkerStatus, int PosX);

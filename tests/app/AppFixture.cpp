@@ -65,6 +65,33 @@ TPrompter::TAnswer TScriptedPrompter::AskYesNoCancel(QWidget*, const QString& Ti
     return answer;
 }
 
+int TScriptedPrompter::AskChoice(QWidget*, const QString& Title, const QString& Text, const QStringList& Buttons)
+{
+    Questions.push_back(Title + "|" + Text + "|" + Buttons.join(","));
+    if (Choices.empty()) {
+        ADD_FAILURE() << "unexpected choice: " << Text.toStdString();
+        return -1;
+    }
+    const int choice = Choices.front();
+    Choices.pop_front();
+    return choice;
+}
+
+std::unique_ptr<TProgress> TScriptedPrompter::StartProgress(QWidget*, const QString&, int Steps)
+{
+    struct TScriptedProgress : TProgress {
+        TScriptedPrompter& Prompter;
+        int Steps;
+        TScriptedProgress(TScriptedPrompter& P, int S) : Prompter(P), Steps(S) {}
+        bool Step(int Done) override
+        {
+            Prompter.ProgressSteps.emplace_back(Done, Steps);
+            return Done != Prompter.CancelAtStep;
+        }
+    };
+    return std::make_unique<TScriptedProgress>(*this, Steps);
+}
+
 void TScriptedPrompter::ShowError(QWidget*, const QString& Title, const QString& Text)
 {
     Errors.emplace_back(Title, Text);
@@ -85,6 +112,7 @@ AppTest::~AppTest()
 {
     EXPECT_TRUE(Prompter->Files.empty()) << "unused file answers";
     EXPECT_TRUE(Prompter->Answers.empty()) << "unused question answers";
+    EXPECT_TRUE(Prompter->Choices.empty()) << "unused choices";
     Form.reset();
 }
 
@@ -128,7 +156,7 @@ QString AppTest::Cell(int Row, int Column) const
 std::vector<QString> AppTest::RowTexts(int Row) const
 {
     std::vector<QString> texts;
-    for (int c = 0; c < List()->columnCount(); ++c)
+    for (int c = 0; c < kWaveColumns; ++c)
         texts.push_back(Cell(Row, c));
     return texts;
 }

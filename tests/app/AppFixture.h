@@ -33,6 +33,7 @@ public:
     // Answers in order; a file answer that is an empty list cancels the dialog.
     std::deque<QStringList> Files;
     std::deque<TAnswer> Answers;
+    std::deque<int> Choices; // the index of the button pressed, -1: closed
     // What was asked and shown.
     std::vector<TFileDialog> Dialogs;
     std::vector<QString> Questions;
@@ -44,8 +45,13 @@ public:
     QStringList ChooseFiles(QWidget*, TFileDialog& Dialog) override;
     TAnswer AskYesNoCancel(QWidget*, const QString& Title, const QString& Text) override;
     void ShowError(QWidget*, const QString& Title, const QString& Text) override;
+    int AskChoice(QWidget*, const QString& Title, const QString& Text, const QStringList& Buttons) override;
     void ShowWarning(QWidget*, const QString&, const QString& Text) override { Warnings.push_back(Text); }
     void ShowModal(QDialog&) override { ++Modals; }
+    // The progress dialogs' steps (Done of Steps) and when to cancel one.
+    std::vector<std::pair<int, int>> ProgressSteps;
+    int CancelAtStep = -1; // none
+    std::unique_ptr<TProgress> StartProgress(QWidget*, const QString&, int Steps) override;
     void Beep() override { ++Beeps; }
 };
 
@@ -74,6 +80,8 @@ protected:
         Trigger(Action);
     }
     QString Cell(int Row, int Column) const;
+    // The columns the wave's file and loop give (not the seam column).
+    static constexpr int kWaveColumns = 6;
     std::vector<QString> RowTexts(int Row) const;
     int SelectedRow() const;
     void ClickRow(int Row);

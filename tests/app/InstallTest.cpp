@@ -43,7 +43,8 @@ TEST(Install, PutsTheProgramsDesktopEntryIconAndFileTypesUnderThePrefix)
     const TRun install = RunProgram(VANTREL_CMAKE, {"--install", VANTREL_BUILD_DIR, "--prefix", QString::fromStdString(prefix.Path().string())});
     ASSERT_EQ(install.ExitCode, 0) << install.Output.toStdString();
     for (const char* file : {"bin/vantrel", "bin/vantrel-cli", "share/applications/vantrel.desktop",
-                             "share/icons/hicolor/scalable/apps/vantrel.svg", "share/mime/packages/vantrel.xml"})
+                             "share/icons/hicolor/scalable/apps/vantrel.svg", "share/mime/packages/vantrel.xml",
+                             "share/doc/Vantrel/user-guide.md"})
         EXPECT_TRUE(std::filesystem::is_regular_file(path(file))) << file;
 
     const QString validate = QStandardPaths::findExecutable("desktop-file-validate");

@@ -32,10 +32,10 @@ TEST_F(MainWindowDocumentTest, LayoutCaptionsAndToolbar)
 {
     EXPECT_EQ(Form->windowTitle(), "無題[*] - Vantrel");
     EXPECT_EQ(Form->size(), QSize(686, 441));
-    const QStringList titles = {"ファイル名", "周波数(Hz)", "長さ(msec)", "サンプル数", "ループ始点", "ループ終点"};
-    const int widths[] = {150, 80, 80, 80, 80, 80};
-    ASSERT_EQ(List()->columnCount(), 6);
-    for (int c = 0; c < 6; ++c) {
+    const QStringList titles = {"ファイル名", "周波数(Hz)", "長さ(msec)", "サンプル数", "ループ始点", "ループ終点", "継ぎ目"};
+    const int widths[] = {150, 80, 80, 80, 80, 80, 60};
+    ASSERT_EQ(List()->columnCount(), 7);
+    for (int c = 0; c < 7; ++c) {
         EXPECT_EQ(List()->horizontalHeaderItem(c)->text(), titles[c]);
         EXPECT_EQ(List()->columnWidth(c), widths[c]);
     }

@@ -1,0 +1,38 @@
+#include "app/MissingWavePrompt.h"
+
+#include "app/MainWindowConstants.h"
+#include "app/Prompter.h"
+
+#include <QCoreApplication>
+
+namespace {
+
+enum TButton { btLocate, btSkip, btAbort };
+
+QString Tr(const char* Text) { return QCoreApplication::translate("MissingWavePrompt", Text); }
+
+} // namespace
+
+TMissingWaveResolver MissingWavePrompt(TPrompter& Prompter, QWidget* Parent, TFileDialog& Dialog)
+{
+    return [&Prompter, Parent, &Dialog](const std::string& StoredPath) {
+        const QString stored = QString::fromStdString(StoredPath);
+        const QString text = Tr("ファイルが見つかりません:\n%1").arg(stored);
+        const QStringList buttons = {Tr("探す…"), Tr("スキップ"), Tr("中止")};
+        for (;;) {
+            switch (Prompter.AskChoice(Parent, mainform::kTitle, text, buttons)) {
+            case btLocate: {
+                Dialog.FileName = stored.mid(std::max(stored.lastIndexOf('/'), stored.lastIndexOf('\\')) + 1);
+                const QStringList chosen = Prompter.ChooseFiles(Parent, Dialog);
+                if (chosen.isEmpty())
+                    continue; // the file dialog was cancelled: ask again
+                return TMissingWaveAnswer{TMissingWaveAnswer::Use, chosen.first().toStdString()};
+            }
+            case btSkip:
+                return TMissingWaveAnswer{TMissingWaveAnswer::Skip, {}};
+            default:
+                return TMissingWaveAnswer{TMissingWaveAnswer::Abort, {}};
+            }
+        }
+    };
+}

@@ -1,0 +1,86 @@
+// Opening a list whose waves moved: the question for each wave still missing,
+// its three answers, and how the window shows what it did.
+
+#include "AppFixture.h"
+
+#include "document/KSD.h"
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+enum { kLocate, kSkip, kAbort };
+
+class MissingWaveTest : public AppTest {
+protected:
+    // A list of a.wav and b.wav written in the test's folder, whose waves were
+    // then moved into "moved/".
+    MissingWaveTest()
+    {
+        TKSD list;
+        list.AddWave(Wav("a.wav", 3000));
+        list.AddWave(Wav("b.wav", 4000));
+        list.GetWave(1)->SetLoopEnd(3500);
+        list.SaveToFile(Ksd);
+        fs::create_directory(Dir.Path() / "moved");
+        for (const char* name : {"a.wav", "b.wav"})
+            fs::rename(Dir.Path() / name, Dir.Path() / "moved" / name);
+    }
+    // Opens the list; Located answers the file dialogs of 探す… in order.
+    void Open(std::deque<int> Choices, const std::vector<QStringList>& Located = {})
+    {
+        Prompter->Choices = std::move(Choices);
+        Prompter->Files.push_back({QString::fromStdString(Ksd)});
+        Prompter->Files.insert(Prompter->Files.end(), Located.begin(), Located.end());
+        Trigger("MainMenu1_OpenKSD");
+    }
+    std::string Moved(const char* Name) const { return (Dir.Path() / "moved" / Name).string(); }
+
+    const std::string Ksd = Dir.File("list.ksd");
+};
+
+} // namespace
+
+TEST_F(MissingWaveTest, LocatingOneFindsTheOthersInItsFolderAndMarksTheListModified)
+{
+    // A cancelled file dialog asks again.
+    Open({kLocate, kLocate}, {{}, {QString::fromStdString(Moved("a.wav"))}});
+    ASSERT_EQ(Prompter->Questions.size(), 2u); // a.wav twice, b.wav never
+    EXPECT_TRUE(Prompter->Questions[0].contains(QString::fromStdString(Dir.File("a.wav"))));
+    EXPECT_TRUE(Prompter->Questions[0].endsWith("|探す…,スキップ,中止"));
+    EXPECT_EQ(Prompter->Dialogs.back().FileName.section('/', -1), "a.wav");
+    ASSERT_EQ(List()->rowCount(), 2);
+    EXPECT_EQ(Wave(1).FilePath(), Moved("b.wav"));
+    EXPECT_EQ(Cell(1, 5), "3500");
+    EXPECT_TRUE(Form->Modified()); // saving writes the new paths
+    EXPECT_TRUE(Prompter->Errors.empty());
+}
+
+TEST_F(MissingWaveTest, SkippedWavesStayMissingAreSavedAndRefusedByExport)
+{
+    Open({kSkip, kSkip});
+    ASSERT_EQ(List()->rowCount(), 2);
+    EXPECT_EQ(RowTexts(1), (std::vector<QString>{"b.wav (見つかりません)", "-", "-", "-", "0", "3500"}));
+    EXPECT_FALSE(Form->Modified());
+    ClickRow(1); // shows nothing, and nothing breaks
+    EXPECT_EQ(Detail()->WaveInfo(), nullptr);
+    Trigger("MainMenu1_PlayStart");
+    EXPECT_TRUE(TakeErrors().empty());
+
+    Trigger("MainMenu1_OverwriteKSD");
+    TKSD saved;
+    EXPECT_THROW(saved.LoadFromFile(Ksd), Exception); // still missing, still listed
+    Trigger("MainMenu1_ExportVBK"); // refused by name before any file dialog
+    EXPECT_EQ(TakeErrors(), std::vector<QString>{QString::fromStdString("「" + Dir.File("a.wav") + "」が見つかりません.")});
+}
+
+TEST_F(MissingWaveTest, AbortLeavesTheWindowEmptyWithTheError)
+{
+    Open({kAbort});
+    EXPECT_EQ(List()->rowCount(), 0);
+    const std::vector<QString> errors = TakeErrors();
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_TRUE(errors[0].contains("a.wav"));
+}
