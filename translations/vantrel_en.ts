@@ -2,6 +2,38 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="ja">
 <context>
+    <name>LoopsOfMany</name>
+    <message>
+        <source>ループを自動検出しています…</source>
+        <translation>Finding loops…</translation>
+    </message>
+    <message>
+        <source>適切なループが見つかりません: %1</source>
+        <translation>No suitable loop was found: %1</translation>
+    </message>
+</context>
+<context>
+    <name>MissingWavePrompt</name>
+    <message>
+        <source>ファイルが見つかりません:
+%1</source>
+        <translation>File not found:
+%1</translation>
+    </message>
+    <message>
+        <source>探す…</source>
+        <translation>Find…</translation>
+    </message>
+    <message>
+        <source>スキップ</source>
+        <translation>Skip</translation>
+    </message>
+    <message>
+        <source>中止</source>
+        <translation>Abort</translation>
+    </message>
+</context>
+<context>
     <name>TCoreText</name>
     <message>
         <source>ループ始点がループ終点より後にあります</source>
@@ -87,6 +119,13 @@
     </message>
 </context>
 <context>
+    <name>TDialogPrompter</name>
+    <message>
+        <source>キャンセル</source>
+        <translation>Cancel</translation>
+    </message>
+</context>
+<context>
     <name>TLanguageMenu</name>
     <message>
         <source>言語(&amp;L)</source>
@@ -116,18 +155,6 @@
         <translation>Move Loop Marker</translation>
     </message>
     <message>
-        <source>良好</source>
-        <translation>good</translation>
-    </message>
-    <message>
-        <source>可</source>
-        <translation>fair</translation>
-    </message>
-    <message>
-        <source>不良</source>
-        <translation>poor</translation>
-    </message>
-    <message>
         <source>ループの継ぎ目: %1 %2</source>
         <translation>Loop seam: %1 %2</translation>
     </message>
@@ -138,6 +165,10 @@
     <message>
         <source>クロスフェードの変更</source>
         <translation>Change Crossfade</translation>
+    </message>
+    <message>
+        <source>ループを自動検出</source>
+        <translation>Find Loop</translation>
     </message>
 </context>
 <context>
@@ -157,10 +188,6 @@
     <message>
         <source>KSDを保存しますか？</source>
         <translation>Save the KSD file?</translation>
-    </message>
-    <message>
-        <source>waveが登録されていません</source>
-        <translation>No waves in the list</translation>
     </message>
     <message>
         <source>新規作成(&amp;N)</source>
@@ -422,6 +449,91 @@
         <source>継ぎ目を試聴</source>
         <translation>Audition the Seam</translation>
     </message>
+    <message>
+        <source>「%1」を保存しますか？</source>
+        <translation>Save "%1"?</translation>
+    </message>
+    <message>
+        <source>VBKをエクスポートしました: %1</source>
+        <translation>VBK exported: %1</translation>
+    </message>
+    <message>
+        <source>サンプル単位で表示(&amp;M)</source>
+        <translation>Show Single Sa&amp;mples</translation>
+    </message>
+    <message>
+        <source>使い方(&amp;H)...</source>
+        <translation>&amp;User Guide...</translation>
+    </message>
+</context>
+<context>
+    <name>TPlaybackController</name>
+    <message>
+        <source>出力デバイスが見つかりません</source>
+        <translation>No output device was found</translation>
+    </message>
+    <message>
+        <source>スピーカーかヘッドホンをつなぎ、システムのサウンド設定で出力デバイスを選んでください。</source>
+        <translation>Connect speakers or headphones and choose an output device in the system's sound settings.</translation>
+    </message>
+    <message>
+        <source>出力デバイスはほかのプログラムが使用中です</source>
+        <translation>The output device is in use by another program</translation>
+    </message>
+    <message>
+        <source>ほかのプログラムの再生を止めてから、もう一度再生してください。</source>
+        <translation>Stop playback in the other program, then play again.</translation>
+    </message>
+    <message>
+        <source>出力デバイスを開けません</source>
+        <translation>The output device cannot be opened</translation>
+    </message>
+    <message>
+        <source>システムのサウンド設定で出力デバイスを確かめてから、もう一度再生してください。</source>
+        <translation>Check the output device in the system's sound settings, then play again.</translation>
+    </message>
+    <message>
+        <source>理由: %1</source>
+        <translation>Reason: %1</translation>
+    </message>
+</context>
+<context>
+    <name>TPositionReadout</name>
+    <message>
+        <source>%1秒</source>
+        <translation>%1 s</translation>
+    </message>
+    <message>
+        <source>%1サンプル</source>
+        <translation>%1 samples</translation>
+    </message>
+    <message>
+        <source>カーソル: %1</source>
+        <translation>Cursor: %1</translation>
+    </message>
+    <message>
+        <source>選択: %1 – %2 (長さ %3)</source>
+        <translation>Selection: %1 – %2 (length %3)</translation>
+    </message>
+    <message>
+        <source>ループ長: %1</source>
+        <translation>Loop length: %1</translation>
+    </message>
+</context>
+<context>
+    <name>TSeamWords</name>
+    <message>
+        <source>不良</source>
+        <translation>poor</translation>
+    </message>
+    <message>
+        <source>良好</source>
+        <translation>good</translation>
+    </message>
+    <message>
+        <source>可</source>
+        <translation>fair</translation>
+    </message>
 </context>
 <context>
     <name>TVersionForm</name>
@@ -491,6 +603,14 @@
         <source>下に移動</source>
         <translation>Move Down</translation>
     </message>
+    <message>
+        <source>ループ始点の入力</source>
+        <translation>Enter Loop Start</translation>
+    </message>
+    <message>
+        <source>ループ終点の入力</source>
+        <translation>Enter Loop End</translation>
+    </message>
 </context>
 <context>
     <name>TWaveTable</name>
@@ -525,6 +645,25 @@
     <message>
         <source>ファイルがヘッダの示す長さより短いため、%1 サンプルのうち %2 サンプルだけを読み込みました</source>
         <translation>The file is shorter than its header claims: %2 of %1 samples were read</translation>
+    </message>
+    <message>
+        <source>継ぎ目</source>
+        <translation>Seam</translation>
+    </message>
+    <message>
+        <source> (見つかりません)</source>
+        <translation> (not found)</translation>
+    </message>
+</context>
+<context>
+    <name>UserGuide</name>
+    <message>
+        <source>使い方の説明が見つかりません</source>
+        <translation>The user guide was not found</translation>
+    </message>
+    <message>
+        <source>「%1」を開けません</source>
+        <translation>Cannot open "%1"</translation>
     </message>
 </context>
 </TS>

@@ -9,7 +9,6 @@
 
 namespace {
 
-QString Tr(const char* Text) { return QCoreApplication::translate("LoopsOfMany", Text); }
 
 // The loop the one-wave command finds when nothing is selected in the views.
 TLoopCandidate AutomaticLoop(const TWaveInfo& Wave)
@@ -27,7 +26,7 @@ void FindLoopsOfMany(TWaveListModel& Model, const std::vector<int32_t>& Indices,
                      QWidget* Parent)
 {
     const std::unique_ptr<TProgress> progress =
-        Prompter.StartProgress(Parent, Tr("ループを自動検出しています…"), static_cast<int>(Indices.size()));
+        Prompter.StartProgress(Parent, QCoreApplication::translate("LoopsOfMany", "ループを自動検出しています…"), static_cast<int>(Indices.size()));
     std::vector<TWaveListModel::TLoopChange> changes;
     QStringList notFound;
     for (std::size_t done = 0; done < Indices.size(); ++done) {
@@ -48,5 +47,5 @@ void FindLoopsOfMany(TWaveListModel& Model, const std::vector<int32_t>& Indices,
     Model.SetLoops(changes, QCoreApplication::translate("TLoopEditController", "ループを自動検出"));
     if (!notFound.isEmpty())
         Prompter.ShowWarning(Parent, mainform::kTitle,
-                             Tr("適切なループが見つかりません: %1").arg(notFound.join(", ")));
+                             QCoreApplication::translate("LoopsOfMany", "適切なループが見つかりません: %1").arg(notFound.join(", ")));
 }

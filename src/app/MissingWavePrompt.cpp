@@ -9,7 +9,6 @@ namespace {
 
 enum TButton { btLocate, btSkip, btAbort };
 
-QString Tr(const char* Text) { return QCoreApplication::translate("MissingWavePrompt", Text); }
 
 } // namespace
 
@@ -17,8 +16,10 @@ TMissingWaveResolver MissingWavePrompt(TPrompter& Prompter, QWidget* Parent, TFi
 {
     return [&Prompter, Parent, &Dialog](const std::string& StoredPath) {
         const QString stored = QString::fromStdString(StoredPath);
-        const QString text = Tr("ファイルが見つかりません:\n%1").arg(stored);
-        const QStringList buttons = {Tr("探す…"), Tr("スキップ"), Tr("中止")};
+        const QString text = QCoreApplication::translate("MissingWavePrompt", "ファイルが見つかりません:\n%1").arg(stored);
+        const QStringList buttons = {QCoreApplication::translate("MissingWavePrompt", "探す…"),
+                                     QCoreApplication::translate("MissingWavePrompt", "スキップ"),
+                                     QCoreApplication::translate("MissingWavePrompt", "中止")};
         for (;;) {
             switch (Prompter.AskChoice(Parent, mainform::kTitle, text, buttons)) {
             case btLocate: {

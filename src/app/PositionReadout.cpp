@@ -14,12 +14,12 @@ namespace {
 
 const char* const kUnitKey = "View/TimeInSamples";
 
-QString Tr(const char* Text) { return QCoreApplication::translate("TPositionReadout", Text); }
 
 QString Time(int64_t Samples, const TReadout& Readout, TTimeUnit Unit)
 {
     const QString number = QString::fromStdString(TimeText(Samples, Readout.Rate, Unit));
-    return Unit == TTimeUnit::Seconds ? Tr("%1秒").arg(number) : Tr("%1サンプル").arg(number);
+    return Unit == TTimeUnit::Seconds ? QCoreApplication::translate("TPositionReadout", "%1秒").arg(number)
+                                      : QCoreApplication::translate("TPositionReadout", "%1サンプル").arg(number);
 }
 
 } // namespace
@@ -28,14 +28,14 @@ QString ReadoutText(const TReadout& Readout, TTimeUnit Unit)
 {
     QStringList parts;
     if (Readout.Cursor)
-        parts << Tr("カーソル: %1").arg(Time(*Readout.Cursor, Readout, Unit));
+        parts << QCoreApplication::translate("TPositionReadout", "カーソル: %1").arg(Time(*Readout.Cursor, Readout, Unit));
     if (Readout.SelectStart < Readout.SelectEnd)
-        parts << Tr("選択: %1 – %2 (長さ %3)")
+        parts << QCoreApplication::translate("TPositionReadout", "選択: %1 – %2 (長さ %3)")
                      .arg(QString::fromStdString(TimeText(Readout.SelectStart, Readout.Rate, Unit)),
                           Time(Readout.SelectEnd, Readout, Unit),
                           Time(int64_t{Readout.SelectEnd} - Readout.SelectStart, Readout, Unit));
     if (Readout.LoopEnd > Readout.LoopStart) // a loop that plays
-        parts << Tr("ループ長: %1").arg(Time(int64_t{Readout.LoopEnd} - Readout.LoopStart, Readout, Unit));
+        parts << QCoreApplication::translate("TPositionReadout", "ループ長: %1").arg(Time(int64_t{Readout.LoopEnd} - Readout.LoopStart, Readout, Unit));
     return parts.join("  ");
 }
 

@@ -20,9 +20,8 @@ QString UserGuidePath()
 void OpenUserGuide()
 {
     const QString path = UserGuidePath();
-    const auto tr = [](const char* Text) { return QCoreApplication::translate("UserGuide", Text); };
     if (path.isEmpty())
-        throw EVantrelError(tr("使い方の説明が見つかりません").toStdString());
+        throw EVantrelError(QCoreApplication::translate("UserGuide", "使い方の説明が見つかりません").toStdString());
     if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
-        throw EVantrelError(tr("「%1」を開けません").arg(path).toStdString());
+        throw EVantrelError(QCoreApplication::translate("UserGuide", "「%1」を開けません").arg(path).toStdString());
 }
