@@ -31,7 +31,9 @@ bool IsRelative(const std::string& Path)
 
 std::string Join(const std::string& Folder, const std::string& Name)
 {
-    return Utf8FromPath(PathFromUtf8(Folder) / PathFromUtf8(Name));
+    // In the system's own spelling: a stored "sub/e.wav" is found as
+    // "sub\e.wav" on Windows.
+    return Utf8FromPath((PathFromUtf8(Folder) / PathFromUtf8(Name)).make_preferred());
 }
 
 } // namespace

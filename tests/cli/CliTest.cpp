@@ -494,6 +494,7 @@ TEST_F(CliTest, ListsThatMovedWithTheirWavesExportWithANote)
 // keeps its bytes and the folder holds no stray file.
 TEST_F(CliTest, ExportStoppedByAFileSizeLimitKeepsTheOldBank)
 {
+    VANTREL_POSIX_ONLY("the file size limit");
     const std::string list = dir.File("list.ksd");
     const std::string bank = dir.File("bank.vbk");
     ASSERT_EQ(Run({"new", list, Wav("small.wav", 10)}).Status, 0);

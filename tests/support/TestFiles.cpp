@@ -1,5 +1,6 @@
 #include "support/TestFiles.h"
 
+#include <algorithm>
 #include <atomic>
 #include <fstream>
 #include <random>
@@ -47,7 +48,9 @@ std::string TTempDir::File(const std::string& Name) const
     std::string path(folder.begin(), folder.end());
     if (!path.empty() && path.back() != separator)
         path += separator;
-    return path + Name;
+    std::string name = Name; // "a/b.wav" names a file one folder down, with the system's separator
+    std::replace(name.begin(), name.end(), '/', separator);
+    return path + name;
 }
 
 std::string TTempDir::Wav(const std::string& Name, std::size_t Samples, uint32_t Rate) const
