@@ -297,7 +297,67 @@ int32_t ShortestLoop(int32_t Rate, int32_t Room, const TAutoLoopOptions& Options
 
 } // namespace
 
-std::vector<TLoopCandidate> AutoLoops(TSamples Wave, int32_t Rate, const TAutoLoopOptions& Options)
+namespace {
+
+// A struck sound (a drum, a click) has no sustained part; its maker loops
+// it whole, from its first samples to its decayed end, so that the loop
+// replays the hit. Such a loop is offered for a short sound that is
+// loudest in its first 20 ms (struck, not swelling like a voice), loud on
+// the whole (its mean square not below a quarter of its loudest 20 ms) and
+// has died away at its end (the last 10 ms at least 20 dB below the whole).
+constexpr int64_t kLongestStruckSeconds = 2;
+constexpr double kStruckFrameMs = 20.0;
+constexpr double kStruckTailMs = 10.0;
+constexpr double kStruckTailShare = 0.01;
+constexpr double kStruckLoudShare = 0.25;
+
+double MeanSquareOf(TSamples Wave, int32_t From, int32_t To)
+{
+    double sum = 0;
+    for (int32_t i = From; i < To; ++i)
+        sum += static_cast<double>(Wave[static_cast<std::size_t>(i)]) * Wave[static_cast<std::size_t>(i)];
+    return To > From ? sum / (To - From) : 0.0;
+}
+
+std::optional<TLoopCandidate> StruckLoop(TSamples Wave, int32_t Rate, const TAutoLoopOptions& Options)
+{
+    const TRegion region = WholeRegion(Wave, Options);
+    if (!Options.FindSustainedPart || Rate < 1 || region.Length() < 2 * kShortestLoopSamples ||
+        region.Length() > int64_t{Rate} * kLongestStruckSeconds || !Audible(Wave, Rate, region))
+        return std::nullopt;
+    const double whole = MeanSquareOf(Wave, region.From, region.To);
+    const int32_t frame = std::min(SamplesOfMs(kStruckFrameMs, Rate), region.Length());
+    double loudest = 0;
+    int32_t loudestFrom = region.From;
+    for (int32_t from = region.From; from + frame <= region.To; from += std::max(1, frame / 2))
+        if (const double level = MeanSquareOf(Wave, from, from + frame); level > loudest)
+            loudest = level, loudestFrom = from;
+    if (loudestFrom - region.From >= frame)
+        return std::nullopt;
+    const int32_t tail = std::min(SamplesOfMs(kStruckTailMs, Rate), region.Length() / 4);
+    if (whole < kStruckLoudShare * loudest || MeanSquareOf(Wave, region.To - tail, region.To) > kStruckTailShare * whole)
+        return std::nullopt;
+    TLoopCandidate loop{region.From, region.To};
+    loop.Cost = SeamCost(Wave, loop.Start, loop.End, SamplesOfMs(Options.WindowMs, Rate));
+    loop.Rank = static_cast<double>(SeamQualityOf(loop.Cost));
+    return loop;
+}
+
+// Puts a struck sound's whole loop first when the search found nothing
+// better: no loop, only loops rated worse or quiet ones. Loops starting
+// within the seam window of the wave's start go: nothing is compared before
+// their start, so their cost shows nothing.
+void PreferStruckLoop(std::vector<TLoopCandidate>& Found, TLoopCandidate Struck, int32_t Window, int32_t Count)
+{
+    std::erase_if(Found, [&](const TLoopCandidate& loop) { return loop.Start < Window; });
+    if (Found.empty() || SeamQualityOf(Struck.Cost) < SeamQualityOf(Found.front().Cost) ||
+        Found.front().Rank >= static_cast<double>(TSeamQuality::Poor) + 1)
+        Found.insert(Found.begin(), Struck);
+    if (Found.size() > static_cast<std::size_t>(std::max(Count, 1)))
+        Found.resize(static_cast<std::size_t>(std::max(Count, 1)));
+}
+
+std::vector<TLoopCandidate> SustainedLoops(TSamples Wave, int32_t Rate, const TAutoLoopOptions& Options)
 {
     const std::optional<TRegion> part = SearchRegion(Wave, Rate, Options);
     if (!part || part->Length() < 2 * kShortestLoopSamples)
@@ -338,6 +398,16 @@ std::vector<TLoopCandidate> AutoLoops(TSamples Wave, int32_t Rate, const TAutoLo
     for (TLoopCandidate& loop : slid)
         loop = Polish(Wave, loop, search, SamplesOfMs(kPolishRadiusMs, Rate), rank);
     return rank.Best(std::move(slid), Options.Count, SamplesOfMs(Options.MinSpacingMs, Rate));
+}
+
+} // namespace
+
+std::vector<TLoopCandidate> AutoLoops(TSamples Wave, int32_t Rate, const TAutoLoopOptions& Options)
+{
+    std::vector<TLoopCandidate> found = SustainedLoops(Wave, Rate, Options);
+    if (const std::optional<TLoopCandidate> struck = StruckLoop(Wave, Rate, Options))
+        PreferStruckLoop(found, *struck, SamplesOfMs(Options.WindowMs, Rate), Options.Count);
+    return found;
 }
 
 std::vector<TLoopCandidate> AutoLoopEnds(TSamples Wave, int32_t Rate, int32_t Start, const TAutoLoopOptions& Options)

@@ -8,7 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
+#include <random>
 
 namespace {
 
@@ -32,6 +34,32 @@ TEST(AutoLoopTest, LoopsTheSustainedPartOfMadeTonesCleanly)
         const int32_t window = SamplesOfMs(kDefaultSeamWindowMs, rate);
         EXPECT_LT(SeamCost(tone, loop.Start, loop.End, window), kGoodSeamCost) << c.Name;
         EXPECT_GT(SeamCost(tone, loop.Start, loop.End + halfPeriod, window), kGoodSeamCost) << c.Name;
+    }
+}
+
+// A struck sound (a hit of noise dying away) is looped whole, replaying the
+// hit; one that has not died away at its end, or swells first, is not.
+TEST(AutoLoopTest, LoopsAStruckSoundWhole)
+{
+    struct TCase {
+        double DecaySeconds, SwellSeconds;
+        bool Whole;
+    };
+    for (const TCase c : {TCase{0.008, 0.0, true}, TCase{1.0, 0.0, false}, TCase{0.008, 0.03, false}}) {
+        std::mt19937 random(3);
+        std::normal_distribution<double> noise(0.0, 8000.0);
+        std::vector<int16_t> hit(static_cast<std::size_t>(0.06 * kRate));
+        for (std::size_t i = 0; i < hit.size(); ++i) {
+            const double t = static_cast<double>(i) / kRate, after = std::max(0.0, t - c.SwellSeconds);
+            const double level = std::min(1.0, t / std::max(c.SwellSeconds, 1e-9)) * std::exp(-after / c.DecaySeconds);
+            hit[i] = static_cast<int16_t>(std::clamp(level * noise(random), -32767.0, 32767.0));
+        }
+        const auto loops = AutoLoops(hit, kRate, {});
+        const bool whole = !loops.empty() && loops[0].Start == 1 && loops[0].End == static_cast<int32_t>(hit.size());
+        EXPECT_EQ(whole, c.Whole) << c.DecaySeconds << " " << c.SwellSeconds;
+        if (whole) {
+            EXPECT_LT(loops[0].Cost, kGoodSeamCost);
+        }
     }
 }
 
