@@ -301,14 +301,18 @@ namespace {
 
 // A struck sound (a drum, a click) has no sustained part; its maker loops
 // it whole, from its first samples to its decayed end, so that the loop
-// replays the hit. Such a loop is offered for a short sound that is
+// replays the hit. Such a loop is offered for a short sound (10 ms to 2 s)
+// that is
 // loudest in its first 20 ms (struck, not swelling like a voice), loud on
 // the whole (its mean square not below a quarter of its loudest 20 ms) and
-// has died away at its end (the last 10 ms at least 20 dB below the whole).
+// has died away at its end: the last 5 ms at least 20 dB below the whole
+// to replace a loop rated fair, at least 6 dB below to replace a poor or
+// quiet one or none.
 constexpr int64_t kLongestStruckSeconds = 2;
 constexpr double kStruckFrameMs = 20.0;
-constexpr double kStruckTailMs = 10.0;
-constexpr double kStruckTailShare = 0.01;
+constexpr double kStruckTailMs = 5.0;
+constexpr double kStruckTailShareOfFair = 0.01;
+constexpr double kStruckTailShareOfPoor = 0.25;
 constexpr double kStruckLoudShare = 0.25;
 
 double MeanSquareOf(TSamples Wave, int32_t From, int32_t To)
@@ -319,7 +323,21 @@ double MeanSquareOf(TSamples Wave, int32_t From, int32_t To)
     return To > From ? sum / (To - From) : 0.0;
 }
 
-std::optional<TLoopCandidate> StruckLoop(TSamples Wave, int32_t Rate, const TAutoLoopOptions& Options)
+// The share of the whole's mean square a struck sound's end may keep for
+// its whole loop to replace the first of Found that starts at Window or
+// later; 0 when that loop is rated good.
+double StruckTailShare(const std::vector<TLoopCandidate>& Found, int32_t Window)
+{
+    const auto first =
+        std::find_if(Found.begin(), Found.end(), [&](const TLoopCandidate& loop) { return loop.Start >= Window; });
+    if (first == Found.end() || first->Rank >= static_cast<double>(TSeamQuality::Poor) + 1 ||
+        SeamQualityOf(first->Cost) == TSeamQuality::Poor)
+        return kStruckTailShareOfPoor;
+    return SeamQualityOf(first->Cost) == TSeamQuality::Fair ? kStruckTailShareOfFair : 0.0;
+}
+
+std::optional<TLoopCandidate> StruckLoop(TSamples Wave, int32_t Rate, const TAutoLoopOptions& Options,
+                                         double TailShare)
 {
     const TRegion region = WholeRegion(Wave, Options);
     if (!Options.FindSustainedPart || Rate < 1 || region.Length() < 2 * kShortestLoopSamples ||
@@ -334,8 +352,10 @@ std::optional<TLoopCandidate> StruckLoop(TSamples Wave, int32_t Rate, const TAut
             loudest = level, loudestFrom = from;
     if (loudestFrom - region.From >= frame)
         return std::nullopt;
-    const int32_t tail = std::min(SamplesOfMs(kStruckTailMs, Rate), region.Length() / 4);
-    if (whole < kStruckLoudShare * loudest || MeanSquareOf(Wave, region.To - tail, region.To) > kStruckTailShare * whole)
+    const int32_t tail = SamplesOfMs(kStruckTailMs, Rate);
+    if (region.Length() < 2 * tail) // a single cycle of a sampled waveform, not a hit
+        return std::nullopt;
+    if (whole < kStruckLoudShare * loudest || MeanSquareOf(Wave, region.To - tail, region.To) >= TailShare * whole)
         return std::nullopt;
     TLoopCandidate loop{region.From, region.To};
     loop.Cost = SeamCost(Wave, loop.Start, loop.End, SamplesOfMs(Options.WindowMs, Rate));
@@ -405,8 +425,10 @@ std::vector<TLoopCandidate> SustainedLoops(TSamples Wave, int32_t Rate, const TA
 std::vector<TLoopCandidate> AutoLoops(TSamples Wave, int32_t Rate, const TAutoLoopOptions& Options)
 {
     std::vector<TLoopCandidate> found = SustainedLoops(Wave, Rate, Options);
-    if (const std::optional<TLoopCandidate> struck = StruckLoop(Wave, Rate, Options))
-        PreferStruckLoop(found, *struck, SamplesOfMs(Options.WindowMs, Rate), Options.Count);
+    const int32_t window = SamplesOfMs(Options.WindowMs, Rate);
+    if (const std::optional<TLoopCandidate> struck =
+            StruckLoop(Wave, Rate, Options, StruckTailShare(found, window)))
+        PreferStruckLoop(found, *struck, window, Options.Count);
     return found;
 }
 
