@@ -63,6 +63,24 @@ TEST(AutoLoopTest, LoopsAStruckSoundWhole)
     }
 }
 
+// A held note the maker trimmed right after its loop, fading by a few dB in
+// its last frames, is sustained to its end; one fading out is not.
+TEST(AutoLoopTest, SustainedPartRunsToATrimmedEnd)
+{
+    for (const auto& [fadeDb, toEnd] : {std::pair{6.0, true}, std::pair{40.0, false}}) {
+        std::vector<int16_t> note(kRate);
+        const double fadeFrom = 0.95;
+        for (std::size_t i = 0; i < note.size(); ++i) {
+            const double t = static_cast<double>(i) / kRate;
+            const double db = t < fadeFrom ? 0.0 : -fadeDb * (t - fadeFrom) / (1 - fadeFrom);
+            note[i] = static_cast<int16_t>(std::lround(16000 * std::pow(10.0, db / 20) * std::sin(t * 2 * M_PI * 220)));
+        }
+        const auto part = SustainedPart(note, kRate, {1, kRate}, SamplesOfMs(100, kRate));
+        ASSERT_TRUE(part);
+        EXPECT_EQ(part->To == kRate, toEnd) << fadeDb << " dB: " << part->To;
+    }
+}
+
 // A long steady sound is searched in its middle only, so the search time
 // does not grow with the sound's length.
 TEST(AutoLoopTest, LongSoundsAreSearchedInTheirMiddle)
