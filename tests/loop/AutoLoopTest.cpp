@@ -63,6 +63,29 @@ TEST(AutoLoopTest, LoopsAStruckSoundWhole)
     }
 }
 
+// A note dying fast after its strike is looped where it still sounds at
+// about its full level, not in its quiet tail.
+TEST(AutoLoopTest, LoopsAFastDyingNoteWhileItIsLoud)
+{
+    TTone tone;
+    tone.Seconds = 0.5;
+    tone.DecaySeconds = 0.02;
+    tone.AttackSeconds = 0.002;
+    const std::vector<int16_t> note = MakeTone(tone);
+    const auto loops = AutoLoops(note, kRate, {});
+    ASSERT_EQ(loops.size(), 1u);
+    const auto meanSquare = [&](int32_t From, int32_t To) {
+        double sum = 0;
+        for (int32_t i = From; i < To; ++i)
+            sum += static_cast<double>(note[static_cast<std::size_t>(i)]) * note[static_cast<std::size_t>(i)];
+        return sum / (To - From);
+    };
+    double loudest = 0;
+    for (int32_t from = 0; from + 882 <= static_cast<int32_t>(note.size()); from += 441)
+        loudest = std::max(loudest, meanSquare(from, from + 882));
+    EXPECT_GE(meanSquare(loops[0].Start, loops[0].End), 0.25 * loudest) << loops[0].Start << ".." << loops[0].End;
+}
+
 // A held note the maker trimmed right after its loop, fading by a few dB in
 // its last frames, is sustained to its end; one fading out is not.
 TEST(AutoLoopTest, SustainedPartRunsToATrimmedEnd)
