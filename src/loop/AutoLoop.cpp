@@ -297,7 +297,96 @@ int32_t ShortestLoop(int32_t Rate, int32_t Room, const TAutoLoopOptions& Options
 
 } // namespace
 
-std::vector<TLoopCandidate> AutoLoops(TSamples Wave, int32_t Rate, const TAutoLoopOptions& Options)
+namespace {
+
+// A struck sound (a drum, a click) has no sustained part; its maker loops
+// it whole, from its first samples to its decayed end, so that the loop
+// replays the hit. Such a loop is offered for a short sound (10 ms to 2 s)
+// that is
+// loudest in its first 20 ms (struck, not swelling like a voice), loud on
+// the whole (its mean square not below a quarter of its loudest 20 ms) and
+// has died away at its end: the last 5 ms at least 20 dB below the whole
+// to replace a loop rated fair, at least 6 dB below to replace a poor or
+// quiet one or none.
+constexpr int64_t kLongestStruckSeconds = 2;
+// Ranks of quiet loops are 3 or more (TSeamRank::Best).
+constexpr double kQuietRank = 3.0;
+constexpr double kStruckFrameMs = 20.0;
+constexpr double kStruckTailMs = 5.0;
+constexpr double kStruckTailShareOfFair = 0.01;
+constexpr double kStruckTailShareOfPoor = 0.25;
+constexpr double kStruckLoudShare = 0.25;
+
+double MeanSquareOf(TSamples Wave, int32_t From, int32_t To)
+{
+    double sum = 0;
+    for (int32_t i = From; i < To; ++i)
+        sum += static_cast<double>(Wave[static_cast<std::size_t>(i)]) * Wave[static_cast<std::size_t>(i)];
+    return To > From ? sum / (To - From) : 0.0;
+}
+
+// The first sample and the mean square of the loudest of the frames of
+// Region, half a frame apart.
+std::pair<int32_t, double> LoudestFrame(TSamples Wave, TRegion Region, int32_t Frame)
+{
+    std::pair<int32_t, double> loudest{Region.From, 0.0};
+    for (int32_t from = Region.From; from + Frame <= Region.To; from += std::max(1, Frame / 2))
+        if (const double level = MeanSquareOf(Wave, from, from + Frame); level > loudest.second)
+            loudest = {from, level};
+    return loudest;
+}
+
+// The share of the whole's mean square a struck sound's end may keep for
+// its whole loop to replace the first of Found that starts at Window or
+// later; 0 when that loop is rated good.
+double StruckTailShare(const std::vector<TLoopCandidate>& Found, int32_t Window)
+{
+    const auto first =
+        std::find_if(Found.begin(), Found.end(), [&](const TLoopCandidate& loop) { return loop.Start >= Window; });
+    if (first == Found.end() || first->Rank >= kQuietRank ||
+        SeamQualityOf(first->Cost) == TSeamQuality::Poor)
+        return kStruckTailShareOfPoor;
+    return SeamQualityOf(first->Cost) == TSeamQuality::Fair ? kStruckTailShareOfFair : 0.0;
+}
+
+std::optional<TLoopCandidate> StruckLoop(TSamples Wave, int32_t Rate, const TAutoLoopOptions& Options,
+                                         double TailShare)
+{
+    const TRegion region = WholeRegion(Wave, Options);
+    if (!Options.FindSustainedPart || Rate < 1 || region.Length() < 2 * kShortestLoopSamples ||
+        region.Length() > int64_t{Rate} * kLongestStruckSeconds || !Audible(Wave, Rate, region))
+        return std::nullopt;
+    const double whole = MeanSquareOf(Wave, region.From, region.To);
+    const int32_t frame = std::min(SamplesOfMs(kStruckFrameMs, Rate), region.Length());
+    const auto [loudestFrom, loudest] = LoudestFrame(Wave, region, frame);
+    if (loudestFrom - region.From >= frame)
+        return std::nullopt;
+    const int32_t tail = SamplesOfMs(kStruckTailMs, Rate);
+    if (region.Length() < 2 * tail) // a single cycle of a sampled waveform, not a hit
+        return std::nullopt;
+    if (whole < kStruckLoudShare * loudest || MeanSquareOf(Wave, region.To - tail, region.To) >= TailShare * whole)
+        return std::nullopt;
+    TLoopCandidate loop{region.From, region.To};
+    loop.Cost = SeamCost(Wave, loop.Start, loop.End, SamplesOfMs(Options.WindowMs, Rate));
+    loop.Rank = static_cast<double>(SeamQualityOf(loop.Cost));
+    return loop;
+}
+
+// Puts a struck sound's whole loop first when the search found nothing
+// better: no loop, only loops rated worse or quiet ones. Loops starting
+// within the seam window of the wave's start go: nothing is compared before
+// their start, so their cost shows nothing.
+void PreferStruckLoop(std::vector<TLoopCandidate>& Found, TLoopCandidate Struck, int32_t Window, int32_t Count)
+{
+    std::erase_if(Found, [&](const TLoopCandidate& loop) { return loop.Start < Window; });
+    if (Found.empty() || SeamQualityOf(Struck.Cost) < SeamQualityOf(Found.front().Cost) ||
+        Found.front().Rank >= kQuietRank)
+        Found.insert(Found.begin(), Struck);
+    if (Found.size() > static_cast<std::size_t>(std::max(Count, 1)))
+        Found.resize(static_cast<std::size_t>(std::max(Count, 1)));
+}
+
+std::vector<TLoopCandidate> SustainedLoops(TSamples Wave, int32_t Rate, const TAutoLoopOptions& Options)
 {
     const std::optional<TRegion> part = SearchRegion(Wave, Rate, Options);
     if (!part || part->Length() < 2 * kShortestLoopSamples)
@@ -338,6 +427,37 @@ std::vector<TLoopCandidate> AutoLoops(TSamples Wave, int32_t Rate, const TAutoLo
     for (TLoopCandidate& loop : slid)
         loop = Polish(Wave, loop, search, SamplesOfMs(kPolishRadiusMs, Rate), rank);
     return rank.Best(std::move(slid), Options.Count, SamplesOfMs(Options.MinSpacingMs, Rate));
+}
+
+// A sound with no sustained part, or only quiet loops in it (a struck note
+// dying fast), is looped where it is loudest: inside its loudest 20 ms and
+// the frame either side, so that the loop holds the sound at its level.
+std::vector<TLoopCandidate> LoudestLoops(TSamples Wave, int32_t Rate, const TAutoLoopOptions& Options)
+{
+    const TRegion whole = WholeRegion(Wave, Options);
+    const int32_t frame = std::min(SamplesOfMs(kStruckFrameMs, Rate), whole.Length());
+    const int32_t loudest = LoudestFrame(Wave, whole, frame).first;
+    TAutoLoopOptions around = Options;
+    around.FindSustainedPart = false;
+    around.From = std::max(whole.From, loudest - frame);
+    around.To = static_cast<int32_t>(std::min<int64_t>(whole.To, int64_t{loudest} + 2 * frame));
+    return SustainedLoops(Wave, Rate, around);
+}
+
+} // namespace
+
+std::vector<TLoopCandidate> AutoLoops(TSamples Wave, int32_t Rate, const TAutoLoopOptions& Options)
+{
+    std::vector<TLoopCandidate> found = SustainedLoops(Wave, Rate, Options);
+    if (Options.FindSustainedPart && Rate > 0 && (found.empty() || found.front().Rank >= kQuietRank))
+        if (std::vector<TLoopCandidate> loud = LoudestLoops(Wave, Rate, Options);
+            !loud.empty() && loud.front().Rank < kQuietRank)
+            found = std::move(loud);
+    const int32_t window = SamplesOfMs(Options.WindowMs, Rate);
+    if (const std::optional<TLoopCandidate> struck =
+            StruckLoop(Wave, Rate, Options, StruckTailShare(found, window)))
+        PreferStruckLoop(found, *struck, window, Options.Count);
+    return found;
 }
 
 std::vector<TLoopCandidate> AutoLoopEnds(TSamples Wave, int32_t Rate, int32_t Start, const TAutoLoopOptions& Options)

@@ -14,7 +14,9 @@
 //     either end; loud means within 10 dB of the loudest, both measured on
 //     the level averaged over 5 frames (the swell of a held note does not
 //     break the run). A run that reaches the last frame runs on to the end
-//     of the sound: many sampled notes stop right after their loop.
+//     of the sound: many sampled notes stop right after their loop; so
+//     does a run ending up to 2 frames before the last when that frame is
+//     within 10 dB of the peak (a note trimmed just after its loop).
 // When that leaves too little room for a loop (a strongly decaying sound)
 // the part is taken without the steadiness rules: from the frame after the
 // first within 6 dB of the peak to the last within 10 dB; and when that is
@@ -53,6 +55,16 @@
 // better ranked of their best positions nearby. The results carry their
 // seam cost (with WindowMs) and their rank: the quality word of that cost
 // first (no result comes before one rated better), then the rank above.
+//
+// Sounds without a held part. A sound with no sustained part, or only quiet
+// loops in it (a note dying fast), is searched in its loudest 20 ms and the
+// frame either side. A struck sound of 10 ms to 2 s (loudest in its first
+// 20 ms, its mean square at least a quarter of its loudest 20 ms) is looped
+// whole, from the region's first sample to its end, replaying the hit, when
+// its last 5 ms are 20 dB below the whole and the search found only fair
+// loops, or 6 dB below and it found only poor or quiet ones or none; loops
+// starting within the seam window of the wave's start then go (nothing is
+// compared before them).
 // The result depends only on the samples and the options.
 
 #include "loop/LoopSearch.h"

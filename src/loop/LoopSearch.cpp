@@ -14,7 +14,7 @@ constexpr int32_t kMinWindowBlocks = 24;
 // How many coarse minima are followed down to full resolution (at least).
 constexpr std::size_t kMinBranches = 96;
 // And at least one for this many candidates.
-constexpr int64_t kCandidatesPerBranch = 4096;
+constexpr int64_t kCandidatesPerBranch = 512;
 
 struct TScored {
     int32_t Position;

@@ -8,7 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
+#include <random>
 
 namespace {
 
@@ -32,6 +34,73 @@ TEST(AutoLoopTest, LoopsTheSustainedPartOfMadeTonesCleanly)
         const int32_t window = SamplesOfMs(kDefaultSeamWindowMs, rate);
         EXPECT_LT(SeamCost(tone, loop.Start, loop.End, window), kGoodSeamCost) << c.Name;
         EXPECT_GT(SeamCost(tone, loop.Start, loop.End + halfPeriod, window), kGoodSeamCost) << c.Name;
+    }
+}
+
+// A struck sound (a hit of noise dying away) is looped whole, replaying the
+// hit; one that has not died away at its end, or swells first, is not.
+TEST(AutoLoopTest, LoopsAStruckSoundWhole)
+{
+    struct TCase {
+        double DecaySeconds, SwellSeconds;
+        bool Whole;
+    };
+    for (const TCase c : {TCase{0.008, 0.0, true}, TCase{1.0, 0.0, false}, TCase{0.008, 0.03, false}}) {
+        std::mt19937 random(3);
+        std::normal_distribution<double> noise(0.0, 8000.0);
+        std::vector<int16_t> hit(static_cast<std::size_t>(0.06 * kRate));
+        for (std::size_t i = 0; i < hit.size(); ++i) {
+            const double t = static_cast<double>(i) / kRate, after = std::max(0.0, t - c.SwellSeconds);
+            const double level = std::min(1.0, t / std::max(c.SwellSeconds, 1e-9)) * std::exp(-after / c.DecaySeconds);
+            hit[i] = static_cast<int16_t>(std::clamp(level * noise(random), -32767.0, 32767.0));
+        }
+        const auto loops = AutoLoops(hit, kRate, {});
+        const bool whole = !loops.empty() && loops[0].Start == 1 && loops[0].End == static_cast<int32_t>(hit.size());
+        EXPECT_EQ(whole, c.Whole) << c.DecaySeconds << " " << c.SwellSeconds;
+        if (whole) {
+            EXPECT_LT(loops[0].Cost, kGoodSeamCost);
+        }
+    }
+}
+
+// A note dying fast after its strike is looped where it still sounds at
+// about its full level, not in its quiet tail.
+TEST(AutoLoopTest, LoopsAFastDyingNoteWhileItIsLoud)
+{
+    TTone tone;
+    tone.Seconds = 0.5;
+    tone.DecaySeconds = 0.02;
+    tone.AttackSeconds = 0.002;
+    const std::vector<int16_t> note = MakeTone(tone);
+    const auto loops = AutoLoops(note, kRate, {});
+    ASSERT_EQ(loops.size(), 1u);
+    const auto meanSquare = [&](int32_t From, int32_t To) {
+        double sum = 0;
+        for (int32_t i = From; i < To; ++i)
+            sum += static_cast<double>(note[static_cast<std::size_t>(i)]) * note[static_cast<std::size_t>(i)];
+        return sum / (To - From);
+    };
+    double loudest = 0;
+    for (int32_t from = 0; from + 882 <= static_cast<int32_t>(note.size()); from += 441)
+        loudest = std::max(loudest, meanSquare(from, from + 882));
+    EXPECT_GE(meanSquare(loops[0].Start, loops[0].End), 0.25 * loudest) << loops[0].Start << ".." << loops[0].End;
+}
+
+// A held note the maker trimmed right after its loop, fading by a few dB in
+// its last frames, is sustained to its end; one fading out is not.
+TEST(AutoLoopTest, SustainedPartRunsToATrimmedEnd)
+{
+    for (const auto& [fadeDb, toEnd] : {std::pair{6.0, true}, std::pair{40.0, false}}) {
+        std::vector<int16_t> note(kRate);
+        const double fadeFrom = 0.95;
+        for (std::size_t i = 0; i < note.size(); ++i) {
+            const double t = static_cast<double>(i) / kRate;
+            const double db = t < fadeFrom ? 0.0 : -fadeDb * (t - fadeFrom) / (1 - fadeFrom);
+            note[i] = static_cast<int16_t>(std::lround(16000 * std::pow(10.0, db / 20) * std::sin(t * 2 * M_PI * 220)));
+        }
+        const auto part = SustainedPart(note, kRate, {1, kRate}, SamplesOfMs(100, kRate));
+        ASSERT_TRUE(part);
+        EXPECT_EQ(part->To == kRate, toEnd) << fadeDb << " dB: " << part->To;
     }
 }
 

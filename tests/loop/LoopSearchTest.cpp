@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace {
 
 TEST(LoopSearchTest, FindsTheExhaustiveBestEnd)
@@ -19,6 +21,20 @@ TEST(LoopSearchTest, FindsTheExhaustiveBestEnd)
             ASSERT_EQ(fast.size(), 1u) << c.Name << " " << window;
             EXPECT_LE(fast[0].Cost, exhaustive[0].Cost * 1.05 + 1e-9) << c.Name << " " << window;
         }
+}
+
+// A long range of a pure tone holds a near-clean end every period; the
+// exactly clean ones (whole multiples of its fractional period) are found.
+TEST(LoopSearchTest, FindsAnExactPeriodMultipleInALongRange)
+{
+    std::vector<int16_t> sine(10 * 44100);
+    for (std::size_t i = 0; i < sine.size(); ++i)
+        sine[i] = static_cast<int16_t>(std::lround(16000 * std::sin(2 * M_PI * 220.0 * static_cast<double>(i) / 44100)));
+    const auto count = static_cast<int32_t>(sine.size());
+    const TLoopSearchOptions options{.TargetSample = count / 2, .RadiusSamples = count, .MinLengthSamples = 441, .HalfWindowSamples = 220};
+    const auto fast = BestLoopEnds(sine, 1000, options);
+    ASSERT_EQ(fast.size(), 1u);
+    EXPECT_LE(fast[0].Cost, SearchEndsExhaustively(sine, 1000, options)[0].Cost + 1e-12) << fast[0].End;
 }
 
 TEST(LoopSearchTest, KeepsCountSpacingRangeAndMinimumLength)
