@@ -101,11 +101,11 @@ private:
 // poor one with another.
 class TSeamRank {
 public:
-    TSeamRank(int32_t Rate, double ShortMs, TLoudness Loudness) : FLoudness(std::move(Loudness))
+    TSeamRank(TSamples Wave, int32_t Rate, double ShortMs, TLoudness Loudness) : FLoudness(std::move(Loudness))
     {
-        Windows.emplace_back(SamplesOfMs(ShortMs, Rate));
+        Windows.emplace_back(SamplesOfMs(ShortMs, Rate), Wave.size());
         for (const double ms : kLongWindowsMs)
-            Windows.emplace_back(SamplesOfMs(std::max(ShortMs, ms), Rate));
+            Windows.emplace_back(SamplesOfMs(std::max(ShortMs, ms), Rate), Wave.size());
         FBest.assign(Windows.size(), 1.0);
     }
     std::vector<TSeamWindow> Windows; // the seam cost's own first
@@ -393,7 +393,7 @@ std::vector<TLoopCandidate> SustainedLoops(TSamples Wave, int32_t Rate, const TA
         return {};
     const TRegion region = SearchedMiddle(*part, Rate);
     const int32_t loopLength = ShortestLoop(Rate, region.Length(), Options);
-    TSeamRank rank(Rate, Options.WindowMs, TLoudness(Wave, region, WholeRegion(Wave, Options), FrameOf(Rate, *part)));
+    TSeamRank rank(Wave, Rate, Options.WindowMs, TLoudness(Wave, region, WholeRegion(Wave, Options), FrameOf(Rate, *part)));
     const int32_t count = static_cast<int32_t>(Wave.size());
     std::vector<TLoopCandidate> slid;
     for (std::size_t i = 0; i < kSearchedWindows; ++i) {
@@ -477,7 +477,7 @@ std::vector<TLoopCandidate> AutoLoopEnds(TSamples Wave, int32_t Rate, int32_t St
     if (room.Length() < 2)
         return {};
     // The best ends with the short and with the long window, ranked.
-    TSeamRank rank(Rate, Options.WindowMs, TLoudness(Wave, room, *region, FrameOf(Rate, *region)));
+    TSeamRank rank(Wave, Rate, Options.WindowMs, TLoudness(Wave, room, *region, FrameOf(Rate, *region)));
     const int32_t spacing = SamplesOfMs(Options.MinSpacingMs, Rate);
     std::vector<TLoopCandidate> ends;
     for (std::size_t i = 0; i < kSearchedWindows; ++i) {

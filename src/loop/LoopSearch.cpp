@@ -62,11 +62,14 @@ class TBlockLevel {
 public:
     TBlockLevel(TSamples Wave, int32_t Anchor, int32_t Window, int32_t Size)
         : FWave(Wave), FAnchor(Anchor), FSize(Size), FHalf((Window + Size - 1) / Size),
-          FWeights(FHalf), FAnchorBlocks(Wave, int64_t{Anchor} - int64_t{FHalf} * Size, Anchor, Size, Anchor % Size)
+          FHeld(static_cast<int32_t>(std::min<int64_t>(FHalf, static_cast<int64_t>(Wave.size()) / Size + 1))),
+          FWeights(static_cast<std::size_t>(FHeld)),
+          FAnchorBlocks(Wave, int64_t{Anchor} - int64_t{FHalf} * Size, Anchor, Size, Anchor % Size)
     {
-        // The ramp of the seam cost at the middle of each block before the seam.
-        for (int32_t j = -FHalf; j < 0; ++j)
-            FWeights[j + FHalf] =
+        // The ramp of the seam cost at the middle of each block before the
+        // seam, as far back as blocks of the wave reach.
+        for (int32_t j = -FHeld; j < 0; ++j)
+            FWeights[j + FHeld] =
                 std::max(0.0f, 1.0f + ((j + 0.5f) * Size + 0.5f) / static_cast<float>(Window));
     }
 
@@ -88,7 +91,7 @@ public:
             return 1.0;
         const float* signal = Signal.Mean.data() + (Candidate + low * FSize - Signal.First) / FSize;
         const float* fixed = anchor.Mean.data() + (FAnchor + low * FSize - anchor.First) / FSize;
-        return SeamSums(signal, fixed, FWeights.data() + FHalf + low, static_cast<int32_t>(high - low)).Ratio();
+        return SeamSums(signal, fixed, FWeights.data() + FHeld + low, static_cast<int32_t>(high - low)).Ratio();
     }
 
 private:
@@ -96,7 +99,8 @@ private:
     int32_t FAnchor;
     int32_t FSize;
     int32_t FHalf;
-    std::vector<float> FWeights;
+    int32_t FHeld; // the weights held: no more blocks than the wave has
+    std::vector<float> FWeights; // index j + Held for blocks j = -Held .. -1
     TBlocks FAnchorBlocks;
 };
 
@@ -178,7 +182,7 @@ std::vector<int32_t> CoarseMinima(const TBlockLevel& Level, int32_t First, int32
 // Every candidate Low .. High measured exactly.
 std::vector<TScored> MeasureAll(TSamples Wave, int32_t Anchor, int32_t Low, int32_t High, int32_t Window)
 {
-    const TSeamWindow window(Window);
+    const TSeamWindow window(Window, Wave.size());
     std::vector<TScored> scored;
     for (int32_t candidate = Low; candidate <= High; ++candidate)
         scored.push_back({candidate, window.Cost(Wave, Anchor, candidate)});
@@ -243,7 +247,7 @@ std::vector<TScored> SearchPartners(TSamples Wave, int32_t Anchor, int32_t Low, 
     }
     // The last step, one sample: every position up to 2 either side of a
     // branch measured exactly.
-    const TSeamWindow exact(Window);
+    const TSeamWindow exact(Window, Wave.size());
     std::vector<TScored> measured;
     for (const int32_t branch : branches)
         for (int32_t candidate = std::max(Low, branch - 2); candidate <= std::min(High, branch + 2); ++candidate)
@@ -424,7 +428,7 @@ std::optional<TLoopCandidate> BestStartForLength(TSamples Wave, int32_t Length, 
     // loop shorter than the window, are measured one by one.
     const int32_t firstFull = Length < Window ? To + 1 : std::max(From, Window);
     const int32_t lastFull = To;
-    const TSeamWindow window(Window);
+    const TSeamWindow window(Window, Wave.size());
     std::optional<TLoopCandidate> best;
     const auto consider = [&](int32_t Start, double Cost) {
         if (!best || Cost < best->Cost)

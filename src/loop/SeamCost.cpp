@@ -1,6 +1,7 @@
 #include "loop/SeamCost.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cmath>
 #include <cstdlib>
 #include <utility>
@@ -13,10 +14,13 @@ int32_t SamplesOfMs(double Ms, int32_t Rate)
     return static_cast<int32_t>(std::min(samples, 1e9));
 }
 
-TSeamWindow::TSeamWindow(int32_t HalfWindowSamples) : FHalf(std::max<int32_t>(1, HalfWindowSamples)), FWeights(FHalf)
+TSeamWindow::TSeamWindow(int32_t HalfWindowSamples, std::size_t LongestWave)
+    : FHalf(std::max<int32_t>(1, HalfWindowSamples)),
+      FHeld(static_cast<int32_t>(std::clamp<std::size_t>(LongestWave, 1, static_cast<std::size_t>(FHalf)))),
+      FWeights(static_cast<std::size_t>(FHeld))
 {
-    for (int32_t k = -FHalf; k < 0; ++k)
-        FWeights[k + FHalf] = 1.0f - static_cast<float>(-1 - k) / static_cast<float>(FHalf);
+    for (int32_t k = -FHeld; k < 0; ++k)
+        FWeights[k + FHeld] = 1.0f - static_cast<float>(-1 - k) / static_cast<float>(FHalf);
     FMirrored.assign(FWeights.rbegin(), FWeights.rend());
 }
 
@@ -39,7 +43,8 @@ double TSeamWindow::Cost(TSamples Wave, int32_t Start, int32_t End) const
     const int32_t low = std::max(-FHalf, -Start);
     if (low >= 0)
         return CostAtWaveStart(Wave, End);
-    const float* weights = FWeights.data() + FHalf + low;
+    assert(-low <= FHeld);
+    const float* weights = FWeights.data() + FHeld + low;
     TSeamSums sums;
     if (-low <= length) {
         sums = SeamSums(Wave.data() + End + low, Wave.data() + Start + low, weights, -low);
@@ -70,7 +75,7 @@ double TSeamWindow::FollowingLevel(TSamples Wave, int32_t Start, int32_t Length,
 
 double SeamCost(TSamples Wave, int32_t Start, int32_t End, int32_t HalfWindowSamples)
 {
-    return TSeamWindow(HalfWindowSamples).Cost(Wave, Start, End);
+    return TSeamWindow(HalfWindowSamples, Wave.size()).Cost(Wave, Start, End);
 }
 
 TSeamQuality SeamQualityOf(double Cost)

@@ -50,6 +50,7 @@
 // hold a cycle of the sound repeats a fragment unlike what precedes its
 // start, so its cost is far from good.
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -68,16 +69,19 @@ inline constexpr int32_t kShortestLoopSamples = 8;
 int32_t SamplesOfMs(double Ms, int32_t Rate);
 
 // The ramp weights w(k) for k = -W .. -1, held once per window so that many
-// seams can be measured cheaply.
+// seams can be measured cheaply. Only the weights a wave of LongestWave
+// samples can reach are held, so that a window far longer than the wave (a
+// few milliseconds at an absurd rate) costs no more than the wave itself.
 class TSeamWindow {
 public:
-    explicit TSeamWindow(int32_t HalfWindowSamples);
+    explicit TSeamWindow(int32_t HalfWindowSamples, std::size_t LongestWave = SIZE_MAX);
 
     // W, the samples compared before the seam (the name is kept from when
     // the window reached as far after it).
     int32_t Half() const { return FHalf; }
     // Cost of the loop Start .. End-1 of Wave (the two may come in either
-    // order). Both must lie in 0 .. Wave.size().
+    // order). Both must lie in 0 .. Wave.size(), and Wave must be no longer
+    // than the LongestWave the window was made for.
     double Cost(TSamples Wave, int32_t Start, int32_t End) const;
 
 private:
@@ -87,7 +91,8 @@ private:
     double FollowingLevel(TSamples Wave, int32_t Start, int32_t Length, double Mean) const;
 
     int32_t FHalf;
-    std::vector<float> FWeights; // index k + Half
+    int32_t FHeld; // the weights held: min(W, LongestWave)
+    std::vector<float> FWeights; // w(k) for k = -Held .. -1, at index k + Held
     std::vector<float> FMirrored; // w(-1-j) at index j: the ramp read from the seam on
 };
 

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <numbers>
 #include <cstdlib>
 #include <random>
 
@@ -96,7 +97,7 @@ TEST(AutoLoopTest, SustainedPartRunsToATrimmedEnd)
         for (std::size_t i = 0; i < note.size(); ++i) {
             const double t = static_cast<double>(i) / kRate;
             const double db = t < fadeFrom ? 0.0 : -fadeDb * (t - fadeFrom) / (1 - fadeFrom);
-            note[i] = static_cast<int16_t>(std::lround(16000 * std::pow(10.0, db / 20) * std::sin(t * 2 * M_PI * 220)));
+            note[i] = static_cast<int16_t>(std::lround(16000 * std::pow(10.0, db / 20) * std::sin(t * 2 * std::numbers::pi * 220)));
         }
         const auto part = SustainedPart(note, kRate, {1, kRate}, SamplesOfMs(100, kRate));
         ASSERT_TRUE(part);

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <numbers>
 
 namespace {
 
@@ -29,7 +30,7 @@ TEST(LoopSearchTest, FindsAnExactPeriodMultipleInALongRange)
 {
     std::vector<int16_t> sine(10 * 44100);
     for (std::size_t i = 0; i < sine.size(); ++i)
-        sine[i] = static_cast<int16_t>(std::lround(16000 * std::sin(2 * M_PI * 220.0 * static_cast<double>(i) / 44100)));
+        sine[i] = static_cast<int16_t>(std::lround(16000 * std::sin(2 * std::numbers::pi * 220.0 * static_cast<double>(i) / 44100)));
     const auto count = static_cast<int32_t>(sine.size());
     const TLoopSearchOptions options{.TargetSample = count / 2, .RadiusSamples = count, .MinLengthSamples = 441, .HalfWindowSamples = 220};
     const auto fast = BestLoopEnds(sine, 1000, options);

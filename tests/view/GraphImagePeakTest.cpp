@@ -3,6 +3,7 @@
 #include "view/ViewMapping.h"
 
 #include <cmath>
+#include <numbers>
 #include <random>
 
 namespace {
@@ -13,7 +14,7 @@ std::vector<int16_t> Tone(double hertz, std::size_t count, double amplitude)
 {
     std::vector<int16_t> samples(count);
     for (std::size_t i = 0; i < count; ++i)
-        samples[i] = static_cast<int16_t>(std::lround(amplitude * std::sin(2 * M_PI * hertz * i / 44100.0)));
+        samples[i] = static_cast<int16_t>(std::lround(amplitude * std::sin(2 * std::numbers::pi * hertz * i / 44100.0)));
     return samples;
 }
 
