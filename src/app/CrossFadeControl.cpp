@@ -3,7 +3,7 @@
 #include "document/CrossFade.h"
 
 #include <QDoubleSpinBox>
-#include <QHBoxLayout>
+#include <QVBoxLayout>
 #include <QLabel>
 
 TCrossFadeControl::TCrossFadeControl(QWidget* Parent)
@@ -12,8 +12,10 @@ TCrossFadeControl::TCrossFadeControl(QWidget* Parent)
     setObjectName("CrossFadeControl");
     FMs->setObjectName("CrossFadeMs");
     FSamples->setObjectName("CrossFadeSamples");
-    auto* layout = new QHBoxLayout(this);
-    layout->setContentsMargins(4, 0, 4, 0);
+    // A narrow column: it stands beside the seam view.
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 2, 4, 2);
+    layout->setSpacing(2);
     auto* caption = new QLabel(tr("クロスフェード"), this);
     layout->addWidget(caption);
     layout->addWidget(FMs);

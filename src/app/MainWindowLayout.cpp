@@ -24,6 +24,7 @@
 #include "view/TimeRuler.h"
 
 #include <QAction>
+#include <QBoxLayout>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -32,7 +33,6 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QUndoStack>
-#include <QVBoxLayout>
 
 namespace {
 
@@ -45,6 +45,19 @@ const char* const kIconFiles[] = {
 QIcon ImageListIcon(int Image)
 {
     return QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(kIconFiles[Image])));
+}
+
+// Body with Strip beside it (Direction: TopToBottom puts it above, RightToLeft
+// to the right), at the strip's natural size.
+QWidget* StripBeside(QWidget* Strip, QWidget* Body, QBoxLayout::Direction Direction, Qt::Alignment StripAlignment = {})
+{
+    auto* pair = new QWidget;
+    auto* layout = new QBoxLayout(Direction, pair);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(Strip, 0, StripAlignment);
+    layout->addWidget(Body, 1);
+    return pair;
 }
 
 } // namespace
@@ -236,8 +249,6 @@ void TMainForm::CreateToolBar()
         if (action != MainMenu1_SnapToZero) // the form's buttons are fixed
             button->setFixedWidth(26);
     }
-    ToolBar1->addSeparator();
-    ToolBar1->addWidget(CrossFadeControl);
 }
 
 void TMainForm::CreateWidgets()
@@ -269,16 +280,13 @@ void TMainForm::CreateWidgets()
     auto* detailPane = new TScrolledGraphImage(PartWaveGraphImage);
     connect(detailPane, &TScrolledGraphImage::OnViewRequest, this,
             [this](int32_t Start, int32_t End) { RunCommand([this, Start, End] { FViews->ShowSpan(Start, End); }); });
-    // The time ruler lies right above the detail view.
-    auto* detailColumn = new QWidget;
-    auto* detailLayout = new QVBoxLayout(detailColumn);
-    detailLayout->setContentsMargins(0, 0, 0, 0);
-    detailLayout->setSpacing(0);
+    // The time ruler lies right above the detail view, and the crossfade
+    // right of the seam view that shows the join after it (in the toolbar
+    // it would fall off the end at the window's first size).
     TimeRuler = new TTimeRuler(*PartWaveGraphImage);
-    detailLayout->addWidget(TimeRuler);
-    detailLayout->addWidget(detailPane, 1);
-    Splitter2->addWidget(detailColumn);
-    Splitter2->addWidget(SeamView);
+    Splitter2->addWidget(StripBeside(TimeRuler, detailPane, QBoxLayout::TopToBottom));
+    CrossFadeControl = new TCrossFadeControl;
+    Splitter2->addWidget(StripBeside(CrossFadeControl, SeamView, QBoxLayout::RightToLeft, Qt::AlignTop));
     Splitter2->setStretchFactor(0, 0);
     Splitter2->setStretchFactor(1, 1);
     Splitter2->setStretchFactor(2, 0);
@@ -307,7 +315,6 @@ void TMainForm::CreateWidgets()
     ReadoutLabel = new QLabel;
     ReadoutLabel->setObjectName("ReadoutLabel");
     statusBar()->addPermanentWidget(ReadoutLabel);
-    CrossFadeControl = new TCrossFadeControl;
 
     const QString all = tr("すべてのファイル");
     WaveOpenDialog = {TFileDialog::TKind::OpenMany, SoundFileFilter(tr("サウンドファイル"), tr("waveファイル"), all), {}, {}};

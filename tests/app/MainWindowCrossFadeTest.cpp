@@ -28,6 +28,14 @@ protected:
     QString CostText() const { return Form->findChild<QLabel*>("SeamCostLabel")->text(); }
 };
 
+TEST_F(MainWindowCrossFadeTest, ControlIsInSightAtTheWindowsFirstSize)
+{
+    Form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(Form.get()));
+    EXPECT_TRUE(Control()->isVisible());
+    EXPECT_TRUE(Form->rect().contains(QRect(Control()->mapTo(Form.get(), QPoint(0, 0)), Control()->size())));
+}
+
 TEST_F(MainWindowCrossFadeTest, FadeStepsUndoAndRedoAndALoopChangeShortensTheFade)
 {
     Add({Wav("w.wav", 10000)});
