@@ -147,17 +147,23 @@ void TGraphImage::RightButtonDown(int X)
 }
 
 // Paints the strip between two samples as selected (black, inverted wave) or
-// not (white, plain wave); SelectEnd follows the strip's upper end.
+// not (white, plain wave, shaded where the shaded range lies); SelectEnd
+// follows the strip's upper end.
 void TGraphImage::PaintSelectionStrip(int64_t From, int64_t To, bool Selected)
 {
     const int64_t last = static_cast<int64_t>(SampleCount()) - 1;
     const int64_t lo = Clamp(std::min(From, To), 0, last);
     const int64_t hi = Clamp(std::max(From, To), 0, last);
     FSelectEnd = static_cast<int32_t>(hi);
-    if (Selected)
+    if (Selected) {
         DrawRange(lo, hi, kBlack, TPenMode::NotCopy);
-    else
+    } else {
         DrawRange(lo, hi, kWhite, TPenMode::Copy);
+        const int64_t shadeLo = std::max<int64_t>(lo, FShadeStart);
+        const int64_t shadeHi = std::min<int64_t>(hi, FShadeEnd);
+        if (shadeLo < shadeHi)
+            DrawRange(shadeLo, shadeHi, kShade, TPenMode::Copy);
+    }
     DrawMarkers();
 }
 

@@ -70,6 +70,15 @@ TEST_F(GraphImageMouseTest, AClickLeavesNoLineBehindWhenItsCursorHides)
     }
 }
 
+TEST_F(GraphImageMouseTest, ADragBackOverAShadedRangeShadesItAgain)
+{
+    view.SetShade(30, 60);
+    Drag(20, {70, 40});
+    EXPECT_EQ(Px(35, 10), kBlack);
+    EXPECT_EQ(Px(50, 10), kShade);
+    EXPECT_EQ(Px(65, 10), kWhite);
+}
+
 TEST_F(GraphImageMouseTest, LeftDragSelectsInBothDirectionsPaintingStripsOnTheWay)
 {
     Drag(20, {30, 45});
