@@ -52,7 +52,10 @@ TWaveTable::TWaveTable(const TWaveListModel& Model, QWidget* Parent)
     setSelectionBehavior(QAbstractItemView::SelectRows);
     // Only the loop cells are editable (SetCell).
     setEditTriggers(QAbstractItemView::DoubleClicked);
-    setTextElideMode(Qt::ElideMiddle); // a long name keeps its start and its end
+    // A long name keeps its start and its end. Word wrap is off: with it the
+    // view breaks a name at its hyphens and elides each piece.
+    setTextElideMode(Qt::ElideMiddle);
+    setWordWrap(false);
     verticalHeader()->hide();
     // Rows as high as the font, so the list shows all the rows its height holds.
     verticalHeader()->setMinimumSectionSize(1);
