@@ -135,6 +135,14 @@
 <context>
     <name>TLoopEditController</name>
     <message>
+        <source>今のループより良いループは見つかりませんでした</source>
+        <translation>No better loop than the current one was found</translation>
+    </message>
+    <message>
+        <source>ループ %1:%2 を見つけました</source>
+        <translation>Found the loop %1:%2</translation>
+    </message>
+    <message>
         <source>ループ始点の変更</source>
         <translation>Change Loop Start</translation>
     </message>

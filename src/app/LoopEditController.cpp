@@ -108,7 +108,13 @@ void TLoopEditController::FindLoop(const TGraphImage* View, bool Wide)
         : wave->Loop().Plays()   ? finder.BestEndsNear(wave->LoopStart(), wave->LoopEnd(),
                                                        Wide ? kWideRadiusMs : kNearRadiusMs, {})
                                  : finder.WholeWave({});
-    ChangeLoop(found.Loops.front().Start, found.Loops.front().End);
+    const TLoopCandidate& best = found.Loops.front();
+    // The status bar says what happened, also when nothing visibly did.
+    const bool kept = best.Start == wave->LoopStart() && best.End == wave->LoopEnd();
+    ChangeLoop(best.Start, best.End);
+    FParts.StatusBar->showMessage(kept ? tr("今のループより良いループは見つかりませんでした")
+                                       : tr("ループ %1:%2 を見つけました").arg(best.Start).arg(best.End),
+                                  10000);
 }
 
 // ---- Snapping --------------------------------------------------------------

@@ -13,6 +13,7 @@
 
 #include <QLabel>
 #include <QMenu>
+#include <QStatusBar>
 #include <QTest>
 
 #include <cstdio>
@@ -102,6 +103,8 @@ TEST_F(MainWindowLoopFindingTest, AutomaticLoopAppliesItsLoopOrSaysThereIsNone)
     EXPECT_TRUE(TakeErrors().empty());
     EXPECT_LT(SeamCost(Samples(), Wave().LoopStart(), Wave().LoopEnd(), 220), kGoodSeamCost);
     EXPECT_EQ(Cell(0, 4), QString::number(Wave().LoopStart()));
+    EXPECT_EQ(Form->statusBar()->currentMessage(),
+              QString("ループ %1:%2 を見つけました").arg(Wave().LoopStart()).arg(Wave().LoopEnd()));
     EXPECT_TRUE(Form->Modified());
     Trigger("MainMenu1_Undo"); // one undo step, and the seam view follows it
     EXPECT_EQ(Wave().LoopEnd(), 0);
@@ -113,6 +116,8 @@ TEST_F(MainWindowLoopFindingTest, AutomaticLoopAppliesItsLoopOrSaysThereIsNone)
     Trigger("MainMenu1_FindLoop");
     EXPECT_LT(SeamCost(Samples(), Wave().LoopStart(), Wave().LoopEnd(), 220), kGoodSeamCost);
     EXPECT_TRUE(SeamCostText().endsWith(" 良好"));
+    Trigger("MainMenu1_FindLoop"); // nothing better: the status bar says so
+    EXPECT_EQ(Form->statusBar()->currentMessage(), "今のループより良いループは見つかりませんでした");
 
     Trigger("MainMenu1_LoopClear");
     Detail()->SetSelection(0, 2000); // silence: nothing to loop there
