@@ -67,6 +67,70 @@
         <source>クロスフェードがループに収まりません</source>
         <translation>The crossfade does not fit the loop</translation>
     </message>
+    <message>
+        <source>Wave デバイスを使用できません</source>
+        <translation>The wave device cannot be used</translation>
+    </message>
+    <message>
+        <source>ファイル形式が異常です</source>
+        <translation>The file format is invalid</translation>
+    </message>
+    <message>
+        <source>未対応のバージョンです</source>
+        <translation>The version is not supported</translation>
+    </message>
+    <message>
+        <source>waveが登録されていません</source>
+        <translation>The list holds no waves</translation>
+    </message>
+    <message>
+        <source>VBKファイルが大きすぎます</source>
+        <translation>The VBK file would be too large</translation>
+    </message>
+    <message>
+        <source>ファイル「%1」を開けません</source>
+        <translation>Cannot open the file “%1”</translation>
+    </message>
+    <message>
+        <source>ファイル「%1」は未対応フォーマットです</source>
+        <translation>The file “%1” has an unsupported format</translation>
+    </message>
+    <message>
+        <source>ファイル「%1」は長すぎます</source>
+        <translation>The file “%1” is too long</translation>
+    </message>
+    <message>
+        <source>ファイル「%1」を読み込むメモリが足りません</source>
+        <translation>Not enough memory to read the file “%1”</translation>
+    </message>
+    <message>
+        <source>KSDファイル(%1)を読めません</source>
+        <translation>Cannot read the KSD file (%1)</translation>
+    </message>
+    <message>
+        <source>KSDファイル(%1)を書けません: %2</source>
+        <translation>Cannot write the KSD file (%1): %2</translation>
+    </message>
+    <message>
+        <source>ファイル名「%1」は KSDファイルに書けない文字を含みます</source>
+        <translation>The file name “%1” holds characters a KSD file cannot hold</translation>
+    </message>
+    <message>
+        <source>出力先「%1」は通常のファイルではありません</source>
+        <translation>The output “%1” is not a regular file</translation>
+    </message>
+    <message>
+        <source>出力先「%1」は入力のファイル「%2」と同じファイルです</source>
+        <translation>The output “%1” is the same file as the input “%2”</translation>
+    </message>
+    <message>
+        <source>「%1」が見つかりません</source>
+        <translation>“%1” cannot be found</translation>
+    </message>
+    <message>
+        <source>「%1」のループ終点が設定されていません</source>
+        <translation>“%1” has no loop end set</translation>
+    </message>
 </context>
 <context>
     <name>TCrossFadeControl</name>

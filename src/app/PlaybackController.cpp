@@ -1,5 +1,6 @@
 #include "app/PlaybackController.h"
 
+#include "app/CoreTexts.h"
 #include "app/MainWindowConstants.h"
 #include "app/WaveViews.h"
 #include "common/ErrorText.h"
@@ -137,9 +138,9 @@ void TPlaybackController::ReportError(const QString& Message, const QString& Cap
     if (!Caption.isEmpty()) {
         FCursorTimer->stop();
         FViews.RemoveMarker(kPlayCursor);
-        emit ErrorOccurred(Caption, Message + DeviceAdvice(FDevice->LastOpenFailure()));
+        emit ErrorOccurred(Caption, CoreText(Message.toUtf8().constData()) + DeviceAdvice(FDevice->LastOpenFailure()));
         return;
     }
     FPlayer->Stop();
-    emit ErrorOccurred(kTitle, QString::fromStdString(ErrorText(Message.toStdString())));
+    emit ErrorOccurred(kTitle, QString::fromStdString(ErrorText(CoreText(Message.toUtf8().constData()).toStdString())));
 }

@@ -7,7 +7,9 @@
 
 #include <string>
 
+inline constexpr char kCannotOpenFormat[] = "ファイル「%s」を開けません";
+
 inline std::string CannotOpenMessage(const std::string& FileName)
 {
-    return Format("ファイル「%s」を開けません", FileName.c_str());
+    return Format(kCannotOpenFormat, FileName.c_str());
 }

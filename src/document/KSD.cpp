@@ -76,7 +76,7 @@ constexpr std::uintmax_t kMaxListFileBytes = std::uintmax_t{64} << 20;
 
 EKSDException CannotReadList(const std::string& FileName, const std::string& Reason)
 {
-    return EKSDException(Format("KSDファイル(%s)を読めません", FileName.c_str()), Reason);
+    return EKSDException(Format(kKSDUnreadableFormat, FileName.c_str()), Reason);
 }
 
 std::string TooLargeReason(std::uintmax_t Size)
@@ -175,7 +175,7 @@ void CheckVersion(const xmlNode& Root)
     if (!major)
         throw ENumberFormatException("KSDFile に MajorVersion がありません");
     if (ParseNumber(*major) >= 2)
-        throw EKSDException("未対応のバージョンです");
+        throw EKSDException(kUnsupportedKSDVersion);
 }
 
 // The file to read for Entry: its stored path when that exists, else where
@@ -324,7 +324,7 @@ TLoadReport TKSD::LoadFromFile(const std::string& FileName, const TMissingWaveRe
     const xmlNode* root = xmlDocGetRootElement(doc.get());
     NamingListFile(FileName, [&] {
         if (root == nullptr || !IsListRoot(*root))
-            throw EKSDException("ファイル形式が異常です");
+            throw EKSDException(kMalformedKSD);
         CheckVersion(*root);
     });
 
@@ -371,16 +371,16 @@ void TKSD::SaveToFile(const std::string& FileName) const
     // a file that no reader accepts: refuse it before anything is written.
     for (const auto& wave : FWaves)
         if (!XmlDom::IsXmlText(wave->FilePath()))
-            throw EKSDException(Format("ファイル名「%s」は KSDファイルに書けない文字を含みます",
+            throw EKSDException(Format(kUnwritableNameFormat,
                                        wave->FilePath().c_str()));
     try {
         CheckOutputFile(FileName, WaveFiles());
         const XmlDom::TDocument doc = BuildListDocument(*this);
         ReplaceFileContents(FileName, XmlDom::Serialise(*doc, kListFileEncoding));
     } catch (const Exception& e) { // EOutputFileError, EXmlException
-        throw EKSDException(Format("KSDファイル(%s)を書けません: %s", FileName.c_str(), e.what()));
+        throw EKSDException(Format(kKSDUnwritableFormat, FileName.c_str(), e.what()));
     } catch (const std::system_error& e) {
-        throw EKSDException(Format("KSDファイル(%s)を書けません: %s", FileName.c_str(), e.code().message().c_str()));
+        throw EKSDException(Format(kKSDUnwritableFormat, FileName.c_str(), e.code().message().c_str()));
     }
 }
 

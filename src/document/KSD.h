@@ -54,6 +54,14 @@ int32_t ParseNumber(const std::string& Text);
 // "KSDFile" (whatever its entries hold).
 bool IsListFile(const std::string& FileName);
 
+// The list file's messages that the window translates (see LoadFromFile
+// and SaveToFile).
+inline constexpr char kKSDUnreadableFormat[] = "KSDファイル(%s)を読めません";
+inline constexpr char kKSDUnwritableFormat[] = "KSDファイル(%s)を書けません: %s";
+inline constexpr char kUnwritableNameFormat[] = "ファイル名「%s」は KSDファイルに書けない文字を含みます";
+inline constexpr char kMalformedKSD[] = "ファイル形式が異常です";
+inline constexpr char kUnsupportedKSDVersion[] = "未対応のバージョンです";
+
 class TKSD {
 public:
     int32_t Count() const { return static_cast<int32_t>(FWaves.size()); }

@@ -14,12 +14,12 @@ void CheckOutputFile(const std::string& Output, const std::vector<std::string>& 
     if (!fs::exists(status))
         return;
     if (!fs::is_regular_file(status))
-        throw EOutputFileError(Format("出力先「%s」は通常のファイルではありません", Output.c_str()));
+        throw EOutputFileError(Format(kOutputNotRegularFormat, Output.c_str()));
     for (const std::string& input : Inputs) {
         // The same file by device and file number, which Windows' stat does
         // not give; an input that cannot be found compares unequal.
         if (fs::equivalent(PathFromUtf8(input), output, error))
             throw EOutputFileError(
-                Format("出力先「%s」は入力のファイル「%s」と同じファイルです", Output.c_str(), input.c_str()));
+                Format(kOutputIsInputFormat, Output.c_str(), input.c_str()));
     }
 }

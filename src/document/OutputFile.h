@@ -18,4 +18,6 @@ VANTREL_DECLARE_EXCEPTION(EOutputFileError);
 // is the same file (device and inode) as one of Inputs
 // ("出力先「%s」は入力のファイル「%s」と同じファイルです"). Inputs that cannot
 // be found are skipped.
+inline constexpr char kOutputNotRegularFormat[] = "出力先「%s」は通常のファイルではありません";
+inline constexpr char kOutputIsInputFormat[] = "出力先「%s」は入力のファイル「%s」と同じファイルです";
 void CheckOutputFile(const std::string& Output, const std::vector<std::string>& Inputs);

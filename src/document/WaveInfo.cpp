@@ -129,7 +129,7 @@ TWaveFileHeader ConvertedHeader(const TConvertedWave& wave)
 
 EWaveInfoException TooLong(const std::string& FileName, int64_t Samples)
 {
-    return EWaveInfoException(Format("ファイル「%s」は長すぎます", WaveNameOf(FileName).c_str()),
+    return EWaveInfoException(Format(kWaveTooLongFormat, WaveNameOf(FileName).c_str()),
                               Format("%lld サンプルあり、上限は %lld サンプルです", static_cast<long long>(Samples),
                                      static_cast<long long>(kMaxSampleCount)));
 }
@@ -203,7 +203,7 @@ void TWaveInfo::LoadFromFile(const std::string& FileName)
         throw EWaveInfoException(CannotOpenMessage(FileName));
     const auto unsupported = [&] {
         return EWaveInfoException(
-            Format("ファイル「%s」は未対応フォーマットです", WaveNameOf(FileName).c_str()));
+            Format(kUnsupportedWaveFormat, WaveNameOf(FileName).c_str()));
     };
 
     unsigned char riff[12];
@@ -244,7 +244,7 @@ void TWaveInfo::LoadFromFile(const std::string& FileName)
         }
     } catch (const std::bad_alloc&) {
         throw EWaveInfoException(
-            Format("ファイル「%s」を読み込むメモリが足りません", WaveNameOf(FileName).c_str()));
+            Format(kNoMemoryForWaveFormat, WaveNameOf(FileName).c_str()));
     }
 
     FHeader = header;

@@ -72,6 +72,11 @@ struct TWaveFileHeader {
 #pragma pack(pop)
 static_assert(sizeof(TWaveFileHeader) == 44);
 
+// The reader's messages around a file name (see LoadFromFile).
+inline constexpr char kUnsupportedWaveFormat[] = "ファイル「%s」は未対応フォーマットです";
+inline constexpr char kWaveTooLongFormat[] = "ファイル「%s」は長すぎます";
+inline constexpr char kNoMemoryForWaveFormat[] = "ファイル「%s」を読み込むメモリが足りません";
+
 class TWaveInfo {
 public:
     // Reads FileName into this (new) instance. A 16-bit mono PCM WAV file is

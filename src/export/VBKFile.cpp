@@ -29,15 +29,15 @@ int64_t TVBKFile::ExportedSize(const TKSD& list)
 void TVBKFile::CheckExportable(const TKSD& list)
 {
     if (list.Count() == 0)
-        throw EVBKFileException("waveが登録されていません");
+        throw EVBKFileException(kNoWavesToExport);
     if (ExportedSize(list) >= FileSizeLimit)
-        throw EVBKFileException("VBKファイルが大きすぎます");
+        throw EVBKFileException(kBankTooLarge);
     for (int32_t i = 0; i < list.Count(); ++i) {
         const TWaveInfo& wave = *list.GetWave(i);
         if (wave.IsMissing())
-            throw EVBKFileException(Format("「%s」が見つかりません", wave.FilePath().c_str()));
+            throw EVBKFileException(Format(kWaveMissingFormat, wave.FilePath().c_str()));
         if (wave.Loop().IsHalfSet())
-            throw EVBKFileException(Format("「%s」のループ終点が設定されていません", wave.WaveName().c_str()));
+            throw EVBKFileException(Format(kLoopEndNotSetFormat, wave.WaveName().c_str()));
         if (const std::string fault = CrossFadeFault(wave, wave.Loop(), wave.CrossFade()); !fault.empty())
             throw EVBKFileException(fault);
     }

@@ -26,6 +26,12 @@ class TWaveInfo;
 
 VANTREL_DECLARE_EXCEPTION(EVBKFileException);
 
+// The exporter's refusals (see TVBKFile::SaveToFile).
+inline constexpr char kNoWavesToExport[] = "waveが登録されていません";
+inline constexpr char kBankTooLarge[] = "VBKファイルが大きすぎます";
+inline constexpr char kWaveMissingFormat[] = "「%s」が見つかりません";
+inline constexpr char kLoopEndNotSetFormat[] = "「%s」のループ終点が設定されていません";
+
 class TVBKFile {
 public:
     // Writes fileName from every wave of list, in list order; the list is

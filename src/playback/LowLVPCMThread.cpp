@@ -202,7 +202,7 @@ bool TLowLVPCMThread::StartProcedure()
     if (!FOutput) {
         ReleaseRing();
         FWaveOutHandle = 0;
-        FErrors.Report("Wave デバイスを使用できません", "Error");
+        FErrors.Report(kWaveDeviceUnusable, "Error");
         return false;
     }
     FWaveOutHandle = FOutput->Handle();

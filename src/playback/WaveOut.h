@@ -77,6 +77,9 @@ public:
     virtual TWaveOutResult Close() = 0;
 };
 
+// What the player reports (caption "Error") when its device gives no output.
+inline constexpr char kWaveDeviceUnusable[] = "Wave デバイスを使用できません";
+
 // Why a device gave no output, as far as it knows.
 struct TOpenFailure {
     enum TKind { Unknown, NoDevice, Busy, Other };

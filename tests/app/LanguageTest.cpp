@@ -7,6 +7,7 @@
 #include "app/ProgramSettings.h"
 #include "app/Translation.h"
 #include "loop/LoopFinder.h"
+#include "playback/WaveOut.h"
 
 #include <QLocale>
 #include <QMenuBar>
@@ -56,5 +57,20 @@ TEST_F(LanguageTest, EnglishLocaleGivesTheEnglishWindowAndTheMenuChoiceIsRemembe
     EXPECT_TRUE(english.findChild<QAction*>("MainMenu1_LanguageEnglish")->isChecked());
     // The core's fixed texts too; those around a file name stay as they are.
     EXPECT_EQ(WindowErrorText(ELoopFinderError(kNoLoopFound)), "No suitable loop was found.");
-    EXPECT_EQ(CoreText("ファイル a.wav"), "ファイル a.wav");
+    // Texts around file names too, a reason inside another text, and a
+    // reason after a wave's name; anything else stays as it is.
+    const struct {
+        const char* core;
+        const char* english;
+    } texts[] = {
+        {"ファイル「/x/a%1.wav」を開けません", "Cannot open the file “/x/a%1.wav”"},
+        {"KSDファイル(/x/l.ksd)を書けません: 出力先「/x/l.ksd」は入力のファイル「/x/a.wav」と同じファイルです",
+         "Cannot write the KSD file (/x/l.ksd): The output “/x/l.ksd” is the same file as the input “/x/a.wav”"},
+        {"a.wav:ループ終点が不正です", "a.wav:The loop end is invalid"},
+        {kWaveDeviceUnusable, "The wave device cannot be used"},
+        {"ファイル a.wav", "ファイル a.wav"},
+        {"ファイル「a.wav」を開けません!", "ファイル「a.wav」を開けません!"},
+    };
+    for (const auto& text : texts)
+        EXPECT_EQ(CoreText(text.core), QString(text.english)) << text.core;
 }
