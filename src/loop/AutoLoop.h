@@ -49,22 +49,15 @@
 //
 // Candidates are ranked by the worst of their seam costs with the three
 // windows, each relative to the best cost with that window among all of
-// them: a loop must join cleanly (short window) and continue the sound
-// (long windows); none may buy a clean seam at a poor one with another.
-// The best pairs are polished by moving start and end in turn to the
-// better ranked of their best positions nearby. The results carry their
-// seam cost (with WindowMs) and their rank: the quality word of that cost
-// first (no result comes before one rated better), then the rank above.
+// them (SeamRank.h). The best pairs are polished by moving start and end in
+// turn to the better ranked of their best positions nearby. The results
+// carry their seam cost (with WindowMs) and their rank: the quality word of
+// that cost first (no result comes before one rated better), then the rank
+// above.
 //
-// Sounds without a held part. A sound with no sustained part, or only quiet
-// loops in it (a note dying fast), is searched in its loudest 20 ms and the
-// frame either side. A struck sound of 10 ms to 2 s (loudest in its first
-// 20 ms, its mean square at least a quarter of its loudest 20 ms) is looped
-// whole, from the region's first sample to its end, replaying the hit, when
-// its last 5 ms are 20 dB below the whole and the search found only fair
-// loops, or 6 dB below and it found only poor or quiet ones or none; loops
-// starting within the seam window of the wave's start then go (nothing is
-// compared before them).
+// Sounds without a held part (no sustained part, only quiet loops in it, or
+// a struck sound that has died away) are looped around their loudest 20 ms
+// or whole, as StruckSound.h describes.
 // The result depends only on the samples and the options.
 
 #include "loop/LoopSearch.h"

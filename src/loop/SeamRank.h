@@ -1,0 +1,71 @@
+#pragma once
+// How the automatic loop (AutoLoop.h) orders the loops it finds.
+//
+// Loudness. A loop holds the sound at about its full level: one whose mean
+// square is below a quarter of the loudest frame's (6 dB down) makes a held
+// note fade audibly before it holds, and comes after every louder loop.
+//
+// Rank. Loops are measured with the seam cost's own window and with longer
+// ones (10 and 30 ms, never shorter than the seam cost's), each cost
+// relative to the best with that window among the candidates; the rank is
+// the worst of these ratios. A loop must both join cleanly and continue the
+// sound; no window alone may buy a clean seam at a poor one with another.
+// Quiet loops rank after every loud one.
+//
+// Results. The best are ordered first by the quality word of their seam
+// cost (no loop comes before one rated better), quiet loops after all
+// others; their final ranks are that quality's index (plus 3 for a quiet
+// loop) plus the rank above mapped into 0 .. 1.
+
+#include "loop/LoopSearch.h"
+#include "loop/SustainedPart.h"
+
+#include <cstdint>
+#include <vector>
+
+// Final ranks (TSeamRank::Best) of quiet loops are this or more.
+inline constexpr double kQuietLoopRank = 3.0;
+
+class TLoudness {
+public:
+    // Loops inside Searched, against the loudest of the frames of Frame
+    // samples of Whole, half a frame apart.
+    TLoudness(TSamples Wave, TRegion Searched, TRegion Whole, int32_t Frame);
+    bool Quiet(const TLoopCandidate& Loop) const;
+
+    // The first and last starts in From .. To of loud loops of Length
+    // samples; From .. To itself when none is loud.
+    TRegion LoudStarts(int32_t Length, int32_t From, int32_t To) const;
+
+private:
+    double MeanSquare(int32_t From, int32_t To) const;
+
+    int32_t FFrom;
+    std::vector<double> FSquares; // running sum of squares from FFrom
+    double FLoudest = 0;
+};
+
+class TSeamRank {
+public:
+    // The seam cost's window is ShortMs.
+    TSeamRank(TSamples Wave, int32_t Rate, double ShortMs, TLoudness Loudness);
+    std::vector<TSeamWindow> Windows; // the seam cost's own first
+    const TLoudness& Loudness() const { return FLoudness; }
+
+    // Sets the best costs the ranks are relative to, those of Candidates,
+    // and gives each candidate its seam cost and rank; each cost is
+    // measured once.
+    void RankAll(TSamples Wave, std::vector<TLoopCandidate>& Candidates);
+    // Loop with its seam cost and rank, relative to the best costs set.
+    TLoopCandidate Ranked(TSamples Wave, TLoopCandidate Loop) const;
+
+    // The best of Ranked, as BestSpaced picks them, in the order and with
+    // the final ranks described above.
+    std::vector<TLoopCandidate> Best(std::vector<TLoopCandidate> Ranked, int32_t Count, int32_t MinSpacing) const;
+
+private:
+    double RankOf(const TLoopCandidate& Loop, const std::vector<double>& Costs) const;
+
+    TLoudness FLoudness;
+    std::vector<double> FBest;
+};
