@@ -18,6 +18,7 @@ constexpr int32_t kPolishRounds = 4;
 constexpr double kPolishRadiusMs = 10.0;
 constexpr int32_t kAutoBranches = 96;
 constexpr int32_t kLengthsPerStart = 8;
+constexpr int32_t kEndLengths = 4;
 constexpr int64_t kFewestStarts = 16;
 // Sample pairs the searches from spread starts may compare in all: more
 // starts for short sounds, at least kFewestStarts for long ones.
@@ -125,12 +126,25 @@ std::vector<int32_t> PromisingLengths(TSamples Wave, TRegion Part, const TLoopSe
     const int64_t slides = kSlideBudget / Share / (int64_t{Part.Length()} * (2 * kLengthNeighbours + 1));
     const auto wanted = static_cast<std::size_t>(std::clamp<int64_t>(slides, kFewestSlidLengths, kSlidLengths));
     std::vector<int32_t> lengths;
-    for (const TLoopCandidate& loop : found) {
-        if (lengths.size() == wanted)
-            break;
+    const auto add = [&](const TLoopCandidate& loop) {
         if (std::none_of(lengths.begin(), lengths.end(),
                          [&](int32_t length) { return std::abs(length - loop.Length()) <= 2 * kLengthNeighbours; }))
             lengths.push_back(loop.Length());
+    };
+    // A sample that stops at its loop was often trimmed or crossfaded by its
+    // maker so that its end joins one start: the lengths of the best loops
+    // ending there are measured too.
+    if (Part.To == static_cast<int32_t>(Wave.size())) {
+        TLoopSearchOptions perEnd = perStart;
+        perEnd.Count = kEndLengths;
+        for (const TLoopCandidate& loop : BestLoopStarts(Wave, Part.To, perEnd))
+            add(loop);
+    }
+    const std::size_t ended = lengths.size();
+    for (const TLoopCandidate& loop : found) {
+        if (lengths.size() == ended + wanted)
+            break;
+        add(loop);
     }
     return lengths;
 }

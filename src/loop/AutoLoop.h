@@ -15,8 +15,9 @@
 //     the level averaged over 5 frames (the swell of a held note does not
 //     break the run). A run that reaches the last frame runs on to the end
 //     of the sound: many sampled notes stop right after their loop; so
-//     does a run ending up to 2 frames before the last when that frame is
-//     within 10 dB of the peak (a note trimmed just after its loop).
+//     does the run whenever the last frame is within 10 dB of the peak (a
+//     note trimmed just after its loop, with no release, even when its
+//     level swings below the run on the way there).
 // When that leaves too little room for a loop (a strongly decaying sound)
 // the part is taken without the steadiness rules: from the frame after the
 // first within 6 dB of the peak to the last within 10 dB; and when that is
@@ -39,7 +40,9 @@
 // after every louder one, and the loudness decides which starts of a
 // length are tried. Promising loop lengths come from the best ends
 // (LoopSearch.h) for starts spread evenly over the part (up to Starts,
-// fewer for long parts), searched with the seam cost's window (WindowMs)
+// fewer for long parts), and, when the part runs to the end of the sound,
+// from the best starts for that end (its maker often trimmed or crossfaded
+// it to join one start); searched with the seam cost's window (WindowMs)
 // and again with a long one (10 ms). Each length, with its neighbours, is
 // measured at every start in the part (the best length drifts along a
 // sound whose pitch drifts) with the window it was found with, the long
