@@ -51,8 +51,8 @@
 // least as long as the window.
 //
 // Candidates are ranked by the worst of their seam costs with the three
-// windows, each relative to the best cost with that window among all of
-// them (SeamRank.h). The best pairs are polished by moving start and end in
+// windows and their mismatch over the first pass through the join, each
+// relative to the best of its kind among all of them (SeamRank.h). The best pairs are polished by moving start and end in
 // turn to the better ranked of their best positions nearby. The results
 // carry their seam cost (with WindowMs) and their rank: the quality word of
 // that cost first (no result comes before one rated better), then the rank

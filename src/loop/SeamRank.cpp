@@ -8,6 +8,8 @@ namespace {
 constexpr double kQuietShare = 0.25;
 // The longer comparison windows of the rank, besides the seam cost's own.
 constexpr double kLongWindowsMs[] = {10.0, 30.0};
+// The plain comparisons of the first pass through the join.
+constexpr double kJoinWindowsMs[] = {2.0, 10.0};
 constexpr double kRankFloor = 1e-6;
 constexpr double kQuietRank = 1e9; // above any ratio (at most 2 / kRankFloor)
 
@@ -15,6 +17,22 @@ double Square(TSamples Wave, int32_t I)
 {
     const auto sample = static_cast<double>(Wave[static_cast<std::size_t>(I)]);
     return sample * sample;
+}
+
+// The mean square of the difference between the Window samples before End
+// and those before Start (silence outside the wave), relative to Level.
+double JoinDifference(TSamples Wave, int32_t Start, int32_t End, int32_t Window, double Level)
+{
+    const auto at = [&](int64_t i) {
+        return i >= 0 && i < static_cast<int64_t>(Wave.size()) ? static_cast<double>(Wave[static_cast<std::size_t>(i)])
+                                                               : 0.0;
+    };
+    double diff = 0;
+    for (int32_t k = -Window; k < 0; ++k)
+        diff += (at(int64_t{End} + k) - at(int64_t{Start} + k)) * (at(int64_t{End} + k) - at(int64_t{Start} + k));
+    if (!(diff > 0))
+        return 0.0;
+    return Level > 0 ? diff / Window / Level : 2.0;
 }
 
 } // namespace
@@ -34,7 +52,12 @@ TLoudness::TLoudness(TSamples Wave, TRegion Searched, TRegion Whole, int32_t Fra
 
 bool TLoudness::Quiet(const TLoopCandidate& Loop) const
 {
-    return MeanSquare(Loop.Start, Loop.End) < kQuietShare * FLoudest;
+    return Level(Loop) < kQuietShare * FLoudest;
+}
+
+double TLoudness::Level(const TLoopCandidate& Loop) const
+{
+    return MeanSquare(Loop.Start, Loop.End);
 }
 
 TRegion TLoudness::LoudStarts(int32_t Length, int32_t From, int32_t To) const
@@ -66,18 +89,18 @@ TSeamRank::TSeamRank(TSamples Wave, int32_t Rate, double ShortMs, TLoudness Loud
     Windows.emplace_back(SamplesOfMs(ShortMs, Rate), Wave.size());
     for (const double ms : kLongWindowsMs)
         Windows.emplace_back(SamplesOfMs(std::max(ShortMs, ms), Rate), Wave.size());
-    FBest.assign(Windows.size(), 1.0);
+    for (const double ms : kJoinWindowsMs)
+        FJoinWindows.push_back(SamplesOfMs(ms, Rate));
+    FBest.assign(Windows.size() + 1, 1.0);
 }
 
 void TSeamRank::RankAll(TSamples Wave, std::vector<TLoopCandidate>& Candidates)
 {
     std::vector<std::vector<double>> costs;
     for (const TLoopCandidate& loop : Candidates) {
-        std::vector<double>& cost = costs.emplace_back();
-        for (std::size_t i = 0; i < Windows.size(); ++i) {
-            cost.push_back(Windows[i].Cost(Wave, loop.Start, loop.End));
-            FBest[i] = std::min(FBest[i], cost.back());
-        }
+        costs.push_back(Costs(Wave, loop));
+        for (std::size_t i = 0; i < FBest.size(); ++i)
+            FBest[i] = std::min(FBest[i], costs.back()[i]);
     }
     for (std::size_t c = 0; c < Candidates.size(); ++c) {
         Candidates[c].Cost = costs[c].front();
@@ -87,9 +110,7 @@ void TSeamRank::RankAll(TSamples Wave, std::vector<TLoopCandidate>& Candidates)
 
 TLoopCandidate TSeamRank::Ranked(TSamples Wave, TLoopCandidate Loop) const
 {
-    std::vector<double> cost;
-    for (const TSeamWindow& window : Windows)
-        cost.push_back(window.Cost(Wave, Loop.Start, Loop.End));
+    const std::vector<double> cost = Costs(Wave, Loop);
     Loop.Cost = cost.front();
     Loop.Rank = RankOf(Loop, cost);
     return Loop;
@@ -106,12 +127,24 @@ std::vector<TLoopCandidate> TSeamRank::Best(std::vector<TLoopCandidate> Ranked, 
     return BestSpaced(std::move(Ranked), Count, MinSpacing);
 }
 
+std::vector<double> TSeamRank::Costs(TSamples Wave, const TLoopCandidate& Loop) const
+{
+    std::vector<double> costs;
+    for (const TSeamWindow& window : Windows)
+        costs.push_back(window.Cost(Wave, Loop.Start, Loop.End));
+    double join = 0;
+    for (const int32_t window : FJoinWindows)
+        join = std::max(join, JoinDifference(Wave, Loop.Start, Loop.End, window, FLoudness.Level(Loop)));
+    costs.push_back(join);
+    return costs;
+}
+
 // The worst of Costs (one per window) relative to the best with its
 // window; kQuietRank more for a quiet loop.
 double TSeamRank::RankOf(const TLoopCandidate& Loop, const std::vector<double>& Costs) const
 {
     double ratio = 0;
-    for (std::size_t i = 0; i < Windows.size(); ++i)
+    for (std::size_t i = 0; i < Costs.size(); ++i)
         ratio = std::max(ratio, Costs[i] / (FBest[i] + kRankFloor));
     return ratio + (FLoudness.Quiet(Loop) ? kQuietRank : 0.0);
 }

@@ -6,11 +6,17 @@
 // note fade audibly before it holds, and comes after every louder loop.
 //
 // Rank. Loops are measured with the seam cost's own window and with longer
-// ones (10 and 30 ms, never shorter than the seam cost's), each cost
-// relative to the best with that window among the candidates; the rank is
-// the worst of these ratios. A loop must both join cleanly and continue the
-// sound; no window alone may buy a clean seam at a poor one with another.
-// Quiet loops rank after every loud one.
+// ones (10 and 30 ms, never shorter than the seam cost's), and by the first
+// pass through the join: the mean square of the difference between the
+// plain 2 ms, and the plain 10 ms, before the loop end and before the loop
+// start (the larger counts), relative to the loop's mean square. The seam
+// cost judges a loop shorter than its window by the loop's own repetition;
+// the first pass is what a listener hears when a note reaches its loop, and
+// over 10 ms it weighs as heavily the stretch furthest from the seam. Each
+// figure is taken relative to the best of its kind among the candidates;
+// the rank is the worst of these ratios. A loop must both join cleanly and
+// continue the sound; no measure alone may buy a clean seam at a poor one
+// by another. Quiet loops rank after every loud one.
 //
 // Results. The best are ordered first by the quality word of their seam
 // cost (no loop comes before one rated better), quiet loops after all
@@ -32,6 +38,8 @@ public:
     // samples of Whole, half a frame apart.
     TLoudness(TSamples Wave, TRegion Searched, TRegion Whole, int32_t Frame);
     bool Quiet(const TLoopCandidate& Loop) const;
+    // The mean square of Loop.
+    double Level(const TLoopCandidate& Loop) const;
 
     // The first and last starts in From .. To of loud loops of Length
     // samples; From .. To itself when none is loud.
@@ -64,8 +72,11 @@ public:
     std::vector<TLoopCandidate> Best(std::vector<TLoopCandidate> Ranked, int32_t Count, int32_t MinSpacing) const;
 
 private:
+    // The costs of Loop with each window, the seam cost's own first.
+    std::vector<double> Costs(TSamples Wave, const TLoopCandidate& Loop) const;
     double RankOf(const TLoopCandidate& Loop, const std::vector<double>& Costs) const;
 
+    std::vector<int32_t> FJoinWindows; // samples
     TLoudness FLoudness;
     std::vector<double> FBest;
 };
