@@ -191,6 +191,11 @@ std::vector<TLoopCandidate> SustainedLoops(TSamples Wave, int32_t Rate, const TA
             for (int32_t near = -neighbours; near <= neighbours; ++near) {
                 if (length + near < loopLength)
                     continue;
+                if (near == 0) {
+                    const TRegion starts = rank.Loudness().LoudStarts(length, region.From, region.To - length);
+                    if (const auto loop = rank.BestJoinStart(Wave, length, starts.From, starts.To))
+                        slid.push_back(*loop);
+                }
                 for (std::size_t w = i; w < (i == 0 ? 1 : rank.Windows.size()); ++w) {
                     // A loop shorter than a window is ranked with it, but not
                     // slid with it: each start would be measured one by one.

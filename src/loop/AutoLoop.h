@@ -45,7 +45,8 @@
 // it to join one start); searched with the seam cost's window (WindowMs)
 // and again with a long one (10 ms). Each length, with its neighbours, is
 // measured at every start in the part (the best length drifts along a
-// sound whose pitch drifts) with the window it was found with, the long
+// sound whose pitch drifts) with the window it was found with (the length
+// itself also by its first pass through the join, SeamRank.h), the long
 // lengths also with a longer one (30 ms); with the long windows only
 // starts whose whole window lies in the wave count, and only lengths at
 // least as long as the window.

@@ -139,6 +139,41 @@ std::vector<double> TSeamRank::Costs(TSamples Wave, const TLoopCandidate& Loop) 
     return costs;
 }
 
+std::optional<TLoopCandidate> TSeamRank::BestJoinStart(TSamples Wave, int32_t Length, int32_t From, int32_t To) const
+{
+    if (From > To || Length < 1)
+        return std::nullopt;
+    const auto at = [&](int64_t i) {
+        return i >= 0 && i < static_cast<int64_t>(Wave.size()) ? static_cast<double>(Wave[static_cast<std::size_t>(i)])
+                                                               : 0.0;
+    };
+    // differences[i] sums the squared differences of the loop's two stretches
+    // from i - widest on, up to the sample before From + i - widest.
+    const int32_t widest = *std::max_element(FJoinWindows.begin(), FJoinWindows.end());
+    std::vector<double> differences(1, 0.0);
+    for (int64_t i = int64_t{From} - widest; i < To; ++i) {
+        const double d = at(i + Length) - at(i);
+        differences.push_back(differences.back() + d * d);
+    }
+    std::optional<TLoopCandidate> best;
+    double bestJoin = 0;
+    for (int32_t start = From; start <= To; ++start) {
+        const auto before = static_cast<std::size_t>(start - From + widest);
+        const TLoopCandidate loop{start, start + Length};
+        const double level = FLoudness.Level(loop);
+        double join = 0;
+        for (const int32_t window : FJoinWindows) {
+            const double diff = differences[before] - differences[before - static_cast<std::size_t>(window)];
+            join = std::max(join, diff > 0 ? (level > 0 ? diff / window / level : 2.0) : 0.0);
+        }
+        if (!best || join < bestJoin) {
+            best = loop;
+            bestJoin = join;
+        }
+    }
+    return best;
+}
+
 // The worst of Costs (one per window) relative to the best with its
 // window; kQuietRank more for a quiet loop.
 double TSeamRank::RankOf(const TLoopCandidate& Loop, const std::vector<double>& Costs) const

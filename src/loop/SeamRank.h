@@ -27,6 +27,7 @@
 #include "loop/SustainedPart.h"
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 // Final ranks (TSeamRank::Best) of quiet loops are this or more.
@@ -66,6 +67,10 @@ public:
     void RankAll(TSamples Wave, std::vector<TLoopCandidate>& Candidates);
     // Loop with its seam cost and rank, relative to the best costs set.
     TLoopCandidate Ranked(TSamples Wave, TLoopCandidate Loop) const;
+
+    // The start in From .. To of the loop of Length samples whose first pass
+    // through the join is cleanest; none when From > To.
+    std::optional<TLoopCandidate> BestJoinStart(TSamples Wave, int32_t Length, int32_t From, int32_t To) const;
 
     // The best of Ranked, as BestSpaced picks them, in the order and with
     // the final ranks described above.
