@@ -215,7 +215,7 @@ std::vector<TLoopCandidate> SustainedLoops(TSamples Wave, int32_t Rate, const TA
     const TLoopSearchOptions search = SearchWithin(region, loopLength, rank.Windows.front().Half());
     for (TLoopCandidate& loop : slid)
         loop = Polish(Wave, loop, search, SamplesOfMs(kPolishRadiusMs, Rate), rank);
-    return rank.Best(std::move(slid), Options.Count, SamplesOfMs(Options.MinSpacingMs, Rate));
+    return BestSpaced(std::move(slid), Options.Count, SamplesOfMs(Options.MinSpacingMs, Rate));
 }
 
 // A sound with no sustained part is looped where it is loudest
@@ -277,5 +277,5 @@ std::vector<TLoopCandidate> AutoLoopEnds(TSamples Wave, int32_t Rate, int32_t St
             ends.push_back(loop);
     }
     rank.RankAll(Wave, ends);
-    return rank.Best(std::move(ends), Options.Count, spacing);
+    return BestSpaced(std::move(ends), Options.Count, spacing);
 }

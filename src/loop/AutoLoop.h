@@ -51,13 +51,13 @@
 // starts whose whole window lies in the wave count, and only lengths at
 // least as long as the window.
 //
-// Candidates are ranked by the worst of their seam costs with the three
-// windows and their mismatch over the first pass through the join, each
-// relative to the best of its kind among all of them (SeamRank.h). The best pairs are polished by moving start and end in
-// turn to the better ranked of their best positions nearby. The results
-// carry their seam cost (with WindowMs) and their rank: the quality word of
-// that cost first (no result comes before one rated better), then the rank
-// above.
+// Candidates are ranked by their seam costs with the three windows and
+// their first pass through the join, each relative to the best of its kind
+// among all of them, after the quality word of their seam cost
+// (SeamRank.h): no result comes before one rated better. The best pairs
+// are polished by moving start and end in turn to the better ranked of
+// their best positions nearby. The results carry their seam cost (with
+// WindowMs) and that rank.
 //
 // Sounds without a held part (no sustained part, only quiet loops in it, or
 // a struck sound that has died away) are looped around their loudest 20 ms

@@ -10,8 +10,7 @@ constexpr double kQuietShare = 0.25;
 constexpr double kLongWindowsMs[] = {10.0, 30.0};
 // The plain comparisons of the first pass through the join.
 constexpr double kJoinWindowsMs[] = {2.0, 10.0};
-constexpr double kRankFloor = 1e-6;
-constexpr double kQuietRank = 1e9; // above any ratio (at most 2 / kRankFloor)
+constexpr double kRankFloor = 1e-3;
 
 double Square(TSamples Wave, int32_t I)
 {
@@ -116,17 +115,6 @@ TLoopCandidate TSeamRank::Ranked(TSamples Wave, TLoopCandidate Loop) const
     return Loop;
 }
 
-std::vector<TLoopCandidate> TSeamRank::Best(std::vector<TLoopCandidate> Ranked, int32_t Count,
-                                            int32_t MinSpacing) const
-{
-    for (TLoopCandidate& loop : Ranked) {
-        const double ratio = std::fmod(loop.Rank, kQuietRank);
-        loop.Rank = (loop.Rank >= kQuietRank ? kQuietLoopRank : 0.0) + static_cast<double>(SeamQualityOf(loop.Cost)) +
-                    ratio / (1.0 + ratio);
-    }
-    return BestSpaced(std::move(Ranked), Count, MinSpacing);
-}
-
 std::vector<double> TSeamRank::Costs(TSamples Wave, const TLoopCandidate& Loop) const
 {
     std::vector<double> costs;
@@ -174,12 +162,14 @@ std::optional<TLoopCandidate> TSeamRank::BestJoinStart(TSamples Wave, int32_t Le
     return best;
 }
 
-// The worst of Costs (one per window) relative to the best with its
-// window; kQuietRank more for a quiet loop.
+// See "Rank" and "Order" in SeamRank.h.
 double TSeamRank::RankOf(const TLoopCandidate& Loop, const std::vector<double>& Costs) const
 {
-    double ratio = 0;
-    for (std::size_t i = 0; i < Costs.size(); ++i)
-        ratio = std::max(ratio, Costs[i] / (FBest[i] + kRankFloor));
-    return ratio + (FLoudness.Quiet(Loop) ? kQuietRank : 0.0);
+    const auto ratioOf = [&](std::size_t I) { return (Costs[I] + kRankFloor) / (FBest[I] + kRankFloor); };
+    double logs = 0;
+    for (std::size_t i = 0; i < Windows.size(); ++i)
+        logs += std::log(ratioOf(i));
+    const double ratio = std::max(std::exp(logs / static_cast<double>(Windows.size())), ratioOf(Windows.size()));
+    return (FLoudness.Quiet(Loop) ? kQuietLoopRank : 0.0) + static_cast<double>(SeamQualityOf(Costs.front())) +
+           ratio / (1.0 + ratio);
 }

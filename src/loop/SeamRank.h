@@ -12,16 +12,21 @@
 // start (the larger counts), relative to the loop's mean square. The seam
 // cost judges a loop shorter than its window by the loop's own repetition;
 // the first pass is what a listener hears when a note reaches its loop, and
-// over 10 ms it weighs as heavily the stretch furthest from the seam. Each
-// figure is taken relative to the best of its kind among the candidates;
-// the rank is the worst of these ratios. A loop must both join cleanly and
-// continue the sound; no measure alone may buy a clean seam at a poor one
-// by another. Quiet loops rank after every loud one.
+// over 10 ms it weighs as heavily the stretch furthest from the seam.
+// Each figure is taken relative to the best of its kind among the
+// candidates, both with 0.001 added: differences 30 dB or more below the
+// sound are all inaudible, and no loop gains rank by being cleaner than
+// that. The three windows judge one thing, the repeated seam, at three
+// scales: their ratios are averaged (geometric mean), so that a loop
+// cleaner at two scales is not lost for being a little worse at the third.
+// The rank ratio is the worse of that mean and the first pass's ratio: a
+// loop must both repeat cleanly and join cleanly the first time; neither
+// may buy the other.
 //
-// Results. The best are ordered first by the quality word of their seam
-// cost (no loop comes before one rated better), quiet loops after all
-// others; their final ranks are that quality's index (plus 3 for a quiet
-// loop) plus the rank above mapped into 0 .. 1.
+// Order. A loop's rank is the quality word of its seam cost (its index:
+// good 0, fair 1, poor 2), plus 3 for a quiet loop, plus the rank ratio r
+// mapped into 0 .. 1 as r / (1 + r): no loop comes before one whose seam
+// cost is rated better, and quiet loops come after all others.
 
 #include "loop/LoopSearch.h"
 #include "loop/SustainedPart.h"
@@ -30,7 +35,7 @@
 #include <optional>
 #include <vector>
 
-// Final ranks (TSeamRank::Best) of quiet loops are this or more.
+// The ranks of quiet loops are this or more.
 inline constexpr double kQuietLoopRank = 3.0;
 
 class TLoudness {
@@ -72,9 +77,6 @@ public:
     // through the join is cleanest; none when From > To.
     std::optional<TLoopCandidate> BestJoinStart(TSamples Wave, int32_t Length, int32_t From, int32_t To) const;
 
-    // The best of Ranked, as BestSpaced picks them, in the order and with
-    // the final ranks described above.
-    std::vector<TLoopCandidate> Best(std::vector<TLoopCandidate> Ranked, int32_t Count, int32_t MinSpacing) const;
 
 private:
     // The costs of Loop with each window, the seam cost's own first.

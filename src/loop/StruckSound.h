@@ -28,7 +28,7 @@
 TRegion AroundLoudestFrame(TSamples Wave, int32_t Rate, TRegion Whole);
 
 // The share of the whole's mean square a struck sound's end may keep for
-// its whole loop to replace the first of Found (final ranks, SeamRank.h)
+// its whole loop to replace the first of Found (ranked as SeamRank.h says)
 // that starts at Window or later; 0 when that loop is rated good.
 double StruckTailShare(const std::vector<TLoopCandidate>& Found, int32_t Window);
 
