@@ -90,8 +90,8 @@ TEST(InstrumentLoopTest, MakersLoopsAreRatedByTheirJoinAndMatchedByTheAutomaticL
         std::vector<TInstrumentSample> Sounds;
         double AsCleanShare;
     };
-    TLibrary libraries[] = {{"soundfont", ReadSoundFontSamples(kSoundFontPath), 0.75},
-                            {"patches", ReadPatchSamples(kPatchFolder), 0.75}};
+    TLibrary libraries[] = {{"soundfont", ReadSoundFontSamples(kSoundFontPath), 0.85},
+                            {"patches", ReadPatchSamples(kPatchFolder), 0.85}};
     if (libraries[0].Sounds.empty() || libraries[1].Sounds.empty())
         GTEST_SKIP() << "the sound libraries timgm6mb-soundfont and freepats are not installed (scripts/install-deps)";
     for (TLibrary& library : libraries) {
