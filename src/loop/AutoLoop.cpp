@@ -107,10 +107,12 @@ std::optional<TRegion> SearchRegion(TSamples Wave, int32_t Rate, const TAutoLoop
 std::vector<int32_t> PromisingLengths(TSamples Wave, TRegion Part, const TLoopSearchOptions& Search,
                                       const TAutoLoopOptions& Options, int64_t Share)
 {
+    // The search from the end takes the place of one start.
+    const bool toEnd = Part.To == static_cast<int32_t>(Wave.size());
     const int64_t room = int64_t{Part.Length()} - Search.MinLengthSamples;
     const int64_t affordable = kStartWorkBudget / Share / std::max<int64_t>(1, SearchWork(room, Search.HalfWindowSamples));
     const int64_t starts = std::clamp<int64_t>(
-        std::min<int64_t>(Options.Starts, std::max(affordable, kFewestStarts / Share)), 1, room + 1);
+        std::min<int64_t>(Options.Starts, std::max(affordable, kFewestStarts / Share)) - (toEnd ? 1 : 0), 1, room + 1);
     TLoopSearchOptions perStart = Search;
     perStart.Count = kLengthsPerStart;
     perStart.MinSpacingSamples = 2 * kLengthNeighbours + 1;
@@ -134,7 +136,7 @@ std::vector<int32_t> PromisingLengths(TSamples Wave, TRegion Part, const TLoopSe
     // A sample that stops at its loop was often trimmed or crossfaded by its
     // maker so that its end joins one start: the lengths of the best loops
     // ending there are measured too.
-    if (Part.To == static_cast<int32_t>(Wave.size())) {
+    if (toEnd) {
         TLoopSearchOptions perEnd = perStart;
         perEnd.Count = kEndLengths;
         for (const TLoopCandidate& loop : BestLoopStarts(Wave, Part.To, perEnd))

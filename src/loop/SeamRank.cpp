@@ -135,28 +135,35 @@ std::optional<TLoopCandidate> TSeamRank::BestJoinStart(TSamples Wave, int32_t Le
         return i >= 0 && i < static_cast<int64_t>(Wave.size()) ? static_cast<double>(Wave[static_cast<std::size_t>(i)])
                                                                : 0.0;
     };
-    // differences[i] sums the squared differences of the loop's two stretches
-    // from i - widest on, up to the sample before From + i - widest.
+    // Running sums from From - widest on: of the squared differences of the
+    // loop's two stretches, and of the squares (the loop's level).
     const int32_t widest = *std::max_element(FJoinWindows.begin(), FJoinWindows.end());
-    std::vector<double> differences(1, 0.0);
-    for (int64_t i = int64_t{From} - widest; i < To; ++i) {
+    const auto count = static_cast<std::size_t>(int64_t{To} - From + widest + Length + 1);
+    std::vector<double> differences(1, 0.0), squares(1, 0.0);
+    differences.reserve(count);
+    squares.reserve(count);
+    for (int64_t i = int64_t{From} - widest; i < int64_t{To} + Length; ++i) {
         const double d = at(i + Length) - at(i);
         differences.push_back(differences.back() + d * d);
+        squares.push_back(squares.back() + at(i) * at(i));
     }
+    // The join is the larger difference per sample over the loop's mean
+    // square (2 for a silent loop that differs), kept as a fraction and
+    // compared across starts without dividing.
     std::optional<TLoopCandidate> best;
-    double bestJoin = 0;
+    double bestOver = 0, bestUnder = 1;
     for (int32_t start = From; start <= To; ++start) {
         const auto before = static_cast<std::size_t>(start - From + widest);
-        const TLoopCandidate loop{start, start + Length};
-        const double level = FLoudness.Level(loop);
-        double join = 0;
-        for (const int32_t window : FJoinWindows) {
-            const double diff = differences[before] - differences[before - static_cast<std::size_t>(window)];
-            join = std::max(join, diff > 0 ? (level > 0 ? diff / window / level : 2.0) : 0.0);
-        }
-        if (!best || join < bestJoin) {
-            best = loop;
-            bestJoin = join;
+        const double level = squares[before + static_cast<std::size_t>(Length)] - squares[before];
+        double diff = 0;
+        for (const int32_t window : FJoinWindows)
+            diff = std::max(diff, (differences[before] - differences[before - static_cast<std::size_t>(window)]) / window);
+        const double over = level > 0 ? diff * Length : (diff > 0 ? 2.0 : 0.0);
+        const double under = level > 0 ? level : 1.0;
+        if (!best || over * bestUnder < bestOver * under) {
+            best = TLoopCandidate{start, start + Length};
+            bestOver = over;
+            bestUnder = under;
         }
     }
     return best;
