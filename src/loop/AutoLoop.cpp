@@ -87,7 +87,7 @@ TRegion WholeRegion(TSamples Wave, const TAutoLoopOptions& Options)
 std::optional<TRegion> SearchRegion(TSamples Wave, int32_t Rate, const TAutoLoopOptions& Options)
 {
     const TRegion region = WholeRegion(Wave, Options);
-    if (Rate < 1 || region.Length() < 2 * kShortestLoopSamples)
+    if (Rate < 1 || region.Length() < kShortestLoopSamples)
         return std::nullopt;
     if (!Options.FindSustainedPart)
         return Audible(Wave, Rate, region) ? std::optional(region) : std::nullopt;
@@ -175,7 +175,7 @@ int32_t ShortestLoop(int32_t Rate, int32_t Room, const TAutoLoopOptions& Options
 std::vector<TLoopCandidate> SustainedLoops(TSamples Wave, int32_t Rate, const TAutoLoopOptions& Options)
 {
     const std::optional<TRegion> part = SearchRegion(Wave, Rate, Options);
-    if (!part || part->Length() < 2 * kShortestLoopSamples)
+    if (!part || part->Length() < kShortestLoopSamples)
         return {};
     const TRegion region = SearchedMiddle(*part, Rate);
     const int32_t loopLength = ShortestLoop(Rate, region.Length(), Options);

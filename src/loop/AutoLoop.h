@@ -24,7 +24,9 @@
 // shorter than 3 frames, the frames within 6 dB of the peak around the
 // loudest one, if there are at least 2. A sound whose loudest frame is below
 // -70 dB of full scale is silence and gets no loop, and so is a wave
-// without a sample rate. No loop starts at sample 0.
+// without a sample rate. A sound too short for frames of 8 samples (a
+// single sampled cycle) is searched whole, down to one shortest loop's
+// length past its first sample. No loop starts at sample 0.
 //
 // A part longer than 20 s is searched in its middle 20 s (ends for a given
 // start within 20 s of it), so the search takes well under a second

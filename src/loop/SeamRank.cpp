@@ -26,8 +26,10 @@ double JoinDifference(TSamples Wave, int32_t Start, int32_t End, int32_t Window,
         return i >= 0 && i < static_cast<int64_t>(Wave.size()) ? static_cast<double>(Wave[static_cast<std::size_t>(i)])
                                                                : 0.0;
     };
+    // Before both points are outside the wave nothing differs: a window far
+    // longer than the wave (an absurd rate) costs no more than the wave.
     double diff = 0;
-    for (int32_t k = -Window; k < 0; ++k)
+    for (int32_t k = -std::min(Window, std::max(Start, End)); k < 0; ++k)
         diff += (at(int64_t{End} + k) - at(int64_t{Start} + k)) * (at(int64_t{End} + k) - at(int64_t{Start} + k));
     if (!(diff > 0))
         return 0.0;
@@ -135,29 +137,33 @@ std::optional<TLoopCandidate> TSeamRank::BestJoinStart(TSamples Wave, int32_t Le
         return i >= 0 && i < static_cast<int64_t>(Wave.size()) ? static_cast<double>(Wave[static_cast<std::size_t>(i)])
                                                                : 0.0;
     };
-    // Running sums from From - widest on: of the squared differences of the
-    // loop's two stretches, and of the squares (the loop's level).
+    // Running sums from First on, of the squared differences of the loop's
+    // two stretches and of the squares (the loop's level). Before First
+    // both stretches lie before the wave, where nothing differs.
     const int32_t widest = *std::max_element(FJoinWindows.begin(), FJoinWindows.end());
-    const auto count = static_cast<std::size_t>(int64_t{To} - From + widest + Length + 1);
+    const int64_t first = std::max(int64_t{From} - widest, -int64_t{Length});
+    const auto count = static_cast<std::size_t>(int64_t{To} + Length - first + 1);
     std::vector<double> differences(1, 0.0), squares(1, 0.0);
     differences.reserve(count);
     squares.reserve(count);
-    for (int64_t i = int64_t{From} - widest; i < int64_t{To} + Length; ++i) {
+    for (int64_t i = first; i < int64_t{To} + Length; ++i) {
         const double d = at(i + Length) - at(i);
         differences.push_back(differences.back() + d * d);
         squares.push_back(squares.back() + at(i) * at(i));
     }
+    const auto sumOf = [&](const std::vector<double>& Sums, int64_t Before) {
+        return Before <= first ? 0.0 : Sums[static_cast<std::size_t>(Before - first)];
+    };
     // The join is the larger difference per sample over the loop's mean
     // square (2 for a silent loop that differs), kept as a fraction and
     // compared across starts without dividing.
     std::optional<TLoopCandidate> best;
     double bestOver = 0, bestUnder = 1;
     for (int32_t start = From; start <= To; ++start) {
-        const auto before = static_cast<std::size_t>(start - From + widest);
-        const double level = squares[before + static_cast<std::size_t>(Length)] - squares[before];
+        const double level = sumOf(squares, int64_t{start} + Length) - sumOf(squares, start);
         double diff = 0;
         for (const int32_t window : FJoinWindows)
-            diff = std::max(diff, (differences[before] - differences[before - static_cast<std::size_t>(window)]) / window);
+            diff = std::max(diff, (sumOf(differences, start) - sumOf(differences, int64_t{start} - window)) / window);
         const double over = level > 0 ? diff * Length : (diff > 0 ? 2.0 : 0.0);
         const double under = level > 0 ? level : 1.0;
         if (!best || over * bestUnder < bestOver * under) {
