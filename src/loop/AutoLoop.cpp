@@ -84,6 +84,15 @@ TRegion WholeRegion(TSamples Wave, const TAutoLoopOptions& Options)
     return {std::clamp(Options.From, 1, std::max(1, count)), Options.To > Options.From ? std::min(Options.To, count) : count};
 }
 
+// The region of Options as heard, from its first sample: no loop starts at
+// sample 0, but the sound's level counts from there.
+TRegion HeardRegion(TSamples Wave, const TAutoLoopOptions& Options)
+{
+    TRegion heard = WholeRegion(Wave, Options);
+    heard.From = std::clamp(Options.From, 0, heard.From);
+    return heard;
+}
+
 std::optional<TRegion> SearchRegion(TSamples Wave, int32_t Rate, const TAutoLoopOptions& Options)
 {
     const TRegion region = WholeRegion(Wave, Options);
@@ -179,7 +188,7 @@ std::vector<TLoopCandidate> SustainedLoops(TSamples Wave, int32_t Rate, const TA
         return {};
     const TRegion region = SearchedMiddle(*part, Rate);
     const int32_t loopLength = ShortestLoop(Rate, region.Length(), Options);
-    TSeamRank rank(Wave, Rate, Options.WindowMs, TLoudness(Wave, region, WholeRegion(Wave, Options), FrameOf(Rate, *part)));
+    TSeamRank rank(Wave, Rate, Options.WindowMs, TLoudness(Wave, region, HeardRegion(Wave, Options), FrameOf(Rate, *part)));
     const int32_t count = static_cast<int32_t>(Wave.size());
     std::vector<TLoopCandidate> slid;
     for (std::size_t i = 0; i < kSearchedWindows; ++i) {
