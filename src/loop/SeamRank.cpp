@@ -18,19 +18,22 @@ double Square(TSamples Wave, int32_t I)
     return sample * sample;
 }
 
+// Sample I of Wave, silence outside it.
+double At(TSamples Wave, int64_t I)
+{
+    return I >= 0 && I < static_cast<int64_t>(Wave.size()) ? static_cast<double>(Wave[static_cast<std::size_t>(I)]) : 0.0;
+}
+
 // The mean square of the difference between the Window samples before End
 // and those before Start (silence outside the wave), relative to Level.
 double JoinDifference(TSamples Wave, int32_t Start, int32_t End, int32_t Window, double Level)
 {
-    const auto at = [&](int64_t i) {
-        return i >= 0 && i < static_cast<int64_t>(Wave.size()) ? static_cast<double>(Wave[static_cast<std::size_t>(i)])
-                                                               : 0.0;
-    };
     // Before both points are outside the wave nothing differs: a window far
     // longer than the wave (an absurd rate) costs no more than the wave.
     double diff = 0;
     for (int32_t k = -std::min(Window, std::max(Start, End)); k < 0; ++k)
-        diff += (at(int64_t{End} + k) - at(int64_t{Start} + k)) * (at(int64_t{End} + k) - at(int64_t{Start} + k));
+        diff += (At(Wave, int64_t{End} + k) - At(Wave, int64_t{Start} + k)) *
+                (At(Wave, int64_t{End} + k) - At(Wave, int64_t{Start} + k));
     if (!(diff > 0))
         return 0.0;
     return Level > 0 ? diff / Window / Level : 2.0;
@@ -133,10 +136,6 @@ std::optional<TLoopCandidate> TSeamRank::BestJoinStart(TSamples Wave, int32_t Le
 {
     if (From > To || Length < 1)
         return std::nullopt;
-    const auto at = [&](int64_t i) {
-        return i >= 0 && i < static_cast<int64_t>(Wave.size()) ? static_cast<double>(Wave[static_cast<std::size_t>(i)])
-                                                               : 0.0;
-    };
     // Running sums from First on, of the squared differences of the loop's
     // two stretches and of the squares (the loop's level). Before First
     // both stretches lie before the wave, where nothing differs.
@@ -147,9 +146,9 @@ std::optional<TLoopCandidate> TSeamRank::BestJoinStart(TSamples Wave, int32_t Le
     differences.reserve(count);
     squares.reserve(count);
     for (int64_t i = first; i < int64_t{To} + Length; ++i) {
-        const double d = at(i + Length) - at(i);
+        const double d = At(Wave, i + Length) - At(Wave, i);
         differences.push_back(differences.back() + d * d);
-        squares.push_back(squares.back() + at(i) * at(i));
+        squares.push_back(squares.back() + At(Wave, i) * At(Wave, i));
     }
     const auto sumOf = [&](const std::vector<double>& Sums, int64_t Before) {
         return Before <= first ? 0.0 : Sums[static_cast<std::size_t>(Before - first)];

@@ -19,6 +19,18 @@ TSeamQuality QualityOf(const TInstrumentSample& Sound, int32_t Start, int32_t En
     return SeamQualityOf(SeamCost(Sound.Samples, Start, End, SamplesOfMs(kDefaultSeamWindowMs, Sound.Rate)));
 }
 
+// Bakes a crossfade into the Fade samples before Sound's loop end, from
+// Tone there into Tone before the loop start, as sound designers do.
+void CrossFadeBeforeEnd(TInstrumentSample& Sound, const std::vector<int16_t>& Tone, int32_t Fade)
+{
+    const int32_t start = Sound.LoopStart, end = Sound.LoopEnd;
+    for (int32_t i = end - Fade; i < end; ++i) {
+        const double t = static_cast<double>(i - (end - Fade) + 1) / Fade;
+        Sound.Samples[static_cast<std::size_t>(i)] = static_cast<int16_t>(
+            std::lround((1 - t) * Tone[static_cast<std::size_t>(i)] + t * Tone[static_cast<std::size_t>(i - (end - start))]));
+    }
+}
+
 // A tone whose level and pitch drift slowly, looped over whole cycles of the
 // drift, with the last 20 ms before the loop end crossfaded into the sound
 // before the loop start, and the file cut a few samples after the end (or
@@ -32,11 +44,7 @@ TEST(InstrumentLoopTest, ADesignerStyleLoopIsRatedGood)
     const int32_t fade = SamplesOfMs(20, kRate);
     for (const int32_t after : {0, 5, 46}) {
         TInstrumentSample sound{"designer", kRate, {tone.begin(), tone.begin() + end + after}, start, end};
-        for (int32_t i = end - fade; i < end; ++i) {
-            const double t = static_cast<double>(i - (end - fade) + 1) / fade;
-            sound.Samples[static_cast<std::size_t>(i)] = static_cast<int16_t>(
-                std::lround((1 - t) * tone[static_cast<std::size_t>(i)] + t * tone[static_cast<std::size_t>(i - (end - start))]));
-        }
+        CrossFadeBeforeEnd(sound, tone, fade);
         for (int32_t i = end; i < end + after; ++i) // what follows the end is trimmed to silence
             sound.Samples[static_cast<std::size_t>(i)] = 0;
         ASSERT_LT(JoinMismatch(sound, start, end), 0.03) << after;
@@ -62,11 +70,7 @@ TEST(InstrumentLoopTest, ALoopEndingWhereASwingingNoteStopsIsFound)
         tone[i] = static_cast<int16_t>(std::lround(
             tone[i] * (0.55 + 0.45 * std::cos(2 * std::numbers::pi * static_cast<double>(i) / kSwing))));
     TInstrumentSample sound{"swinging", kRate, {tone.begin(), tone.begin() + end}, start, end};
-    for (int32_t i = end - fade; i < end; ++i) {
-        const double t = static_cast<double>(i - (end - fade) + 1) / fade;
-        sound.Samples[static_cast<std::size_t>(i)] = static_cast<int16_t>(
-            std::lround((1 - t) * tone[static_cast<std::size_t>(i)] + t * tone[static_cast<std::size_t>(i - (end - start))]));
-    }
+    CrossFadeBeforeEnd(sound, tone, fade);
     const auto loops = AutoLoops(sound.Samples, kRate, {});
     ASSERT_FALSE(loops.empty());
     EXPECT_LE(JoinMismatch(sound, loops[0].Start, loops[0].End), JoinMismatch(sound, start, end) + 0.005)
