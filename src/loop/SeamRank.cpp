@@ -179,9 +179,9 @@ double TSeamRank::RankOf(const TLoopCandidate& Loop, const std::vector<double>& 
 {
     const auto ratioOf = [&](std::size_t I) { return (Costs[I] + kRankFloor) / (FBest[I] + kRankFloor); };
     double logs = 0;
-    for (std::size_t i = 0; i < Windows.size(); ++i)
+    for (std::size_t i = 0; i < Costs.size(); ++i)
         logs += std::log(ratioOf(i));
-    const double ratio = std::max(std::exp(logs / static_cast<double>(Windows.size())), ratioOf(Windows.size()));
+    const double ratio = std::max(std::exp(logs / static_cast<double>(Costs.size())), ratioOf(Windows.size()));
     return (FLoudness.Quiet(Loop) ? kQuietLoopRank : 0.0) + static_cast<double>(SeamQualityOf(Costs.front())) +
            ratio / (1.0 + ratio);
 }

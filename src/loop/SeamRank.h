@@ -16,12 +16,10 @@
 // Each figure is taken relative to the best of its kind among the
 // candidates, both with 0.001 added: differences 30 dB or more below the
 // sound are all inaudible, and no loop gains rank by being cleaner than
-// that. The three windows judge one thing, the repeated seam, at three
-// scales: their ratios are averaged (geometric mean), so that a loop
-// cleaner at two scales is not lost for being a little worse at the third.
-// The rank ratio is the worse of that mean and the first pass's ratio: a
-// loop must both repeat cleanly and join cleanly the first time; neither
-// may buy the other.
+// that. The four ratios are averaged (geometric mean), so that a loop
+// cleaner on most of them is not lost for being a little worse on one; the
+// rank ratio is the worse of that mean and the first pass's own ratio: a
+// loop must join cleanly the first time, whatever its repeated seam buys.
 //
 // Order. A loop's rank is the quality word of its seam cost (its index:
 // good 0, fair 1, poor 2), plus 3 for a quiet loop, plus the rank ratio r
