@@ -1,5 +1,8 @@
 #include "loop/AutoLoop.h"
 
+#include "loop/SeamRank.h"
+#include "loop/StruckSound.h"
+
 #include <algorithm>
 #include <cmath>
 #include <tuple>
@@ -15,6 +18,7 @@ constexpr int32_t kPolishRounds = 4;
 constexpr double kPolishRadiusMs = 10.0;
 constexpr int32_t kAutoBranches = 96;
 constexpr int32_t kLengthsPerStart = 8;
+constexpr int32_t kEndLengths = 4;
 constexpr int64_t kFewestStarts = 16;
 // Sample pairs the searches from spread starts may compare in all: more
 // starts for short sounds, at least kFewestStarts for long ones.
@@ -31,146 +35,8 @@ constexpr int32_t kLongLengthNeighbours = 1;
 constexpr int64_t kLongerShare = 4;
 // Positions nearby each polishing step ranks.
 constexpr int32_t kPolishChoices = 4;
-// The longer comparison windows of the rank, besides the seam cost's own.
-constexpr double kLongWindowsMs[] = {10.0, 30.0};
 // The windows promising lengths are searched with: the short and the long.
 constexpr std::size_t kSearchedWindows = 2;
-
-// A loop holds the sound at about its full level: one whose mean square is
-// below a quarter of the loudest frame's (6 dB down) makes a held note fade
-// audibly before it holds, and comes after every louder loop.
-class TLoudness {
-public:
-    // Loops inside Searched, against the loudest of the frames of Whole.
-    TLoudness(TSamples Wave, TRegion Searched, TRegion Whole, int32_t Frame)
-        : FFrom(Searched.From), FSquares(1, 0.0)
-    {
-        for (int32_t i = Searched.From; i < Searched.To; ++i)
-            FSquares.push_back(FSquares.back() + Square(Wave, i));
-        for (int32_t from = Whole.From; Frame > 0 && from + Frame <= Whole.To; from += std::max(1, Frame / 2)) {
-            double sum = 0;
-            for (int32_t i = from; i < from + Frame; ++i)
-                sum += Square(Wave, i);
-            FLoudest = std::max(FLoudest, sum / Frame);
-        }
-    }
-    bool Quiet(const TLoopCandidate& Loop) const { return MeanSquare(Loop.Start, Loop.End) < kQuietShare * FLoudest; }
-
-    // The first and last starts in From .. To of loud loops of Length
-    // samples; From .. To itself when none is loud.
-    TRegion LoudStarts(int32_t Length, int32_t From, int32_t To) const
-    {
-        const auto loud = [&](int32_t Start) { return !Quiet({Start, Start + Length}); };
-        int32_t first = From;
-        while (first <= To && !loud(first))
-            ++first;
-        if (first > To)
-            return {From, To};
-        int32_t last = To;
-        while (!loud(last))
-            --last;
-        return {first, last};
-    }
-
-private:
-    double MeanSquare(int32_t From, int32_t To) const
-    {
-        const auto last = static_cast<int64_t>(FSquares.size()) - 1;
-        const int64_t from = std::clamp<int64_t>(From - FFrom, 0, last), to = std::clamp<int64_t>(To - FFrom, 0, last);
-        return to > from ? (FSquares[static_cast<std::size_t>(to)] - FSquares[static_cast<std::size_t>(from)]) /
-                               static_cast<double>(to - from)
-                         : 0.0;
-    }
-
-    static double Square(TSamples Wave, int32_t I)
-    {
-        const auto sample = static_cast<double>(Wave[static_cast<std::size_t>(I)]);
-        return sample * sample;
-    }
-
-    static constexpr double kQuietShare = 0.25;
-    int32_t FFrom;
-    std::vector<double> FSquares; // running sum of squares from FFrom
-    double FLoudest = 0;
-};
-
-// Loops are ranked by their seam costs with the short window of the seam
-// cost and longer ones, each relative to the best cost with that window
-// among the candidates: the worst of these ratios. A loop must both join
-// cleanly and continue the sound; no window alone may buy a clean seam at a
-// poor one with another.
-class TSeamRank {
-public:
-    TSeamRank(TSamples Wave, int32_t Rate, double ShortMs, TLoudness Loudness) : FLoudness(std::move(Loudness))
-    {
-        Windows.emplace_back(SamplesOfMs(ShortMs, Rate), Wave.size());
-        for (const double ms : kLongWindowsMs)
-            Windows.emplace_back(SamplesOfMs(std::max(ShortMs, ms), Rate), Wave.size());
-        FBest.assign(Windows.size(), 1.0);
-    }
-    std::vector<TSeamWindow> Windows; // the seam cost's own first
-    const TLoudness& Loudness() const { return FLoudness; }
-
-    // Sets the best costs the ranks are relative to, those of Candidates,
-    // and gives each candidate its seam cost and rank; each cost is
-    // measured once.
-    void RankAll(TSamples Wave, std::vector<TLoopCandidate>& Candidates)
-    {
-        std::vector<std::vector<double>> costs;
-        for (const TLoopCandidate& loop : Candidates) {
-            std::vector<double>& cost = costs.emplace_back();
-            for (std::size_t i = 0; i < Windows.size(); ++i) {
-                cost.push_back(Windows[i].Cost(Wave, loop.Start, loop.End));
-                FBest[i] = std::min(FBest[i], cost.back());
-            }
-        }
-        for (std::size_t c = 0; c < Candidates.size(); ++c) {
-            Candidates[c].Cost = costs[c].front();
-            Candidates[c].Rank = RankOf(Candidates[c], costs[c]);
-        }
-    }
-    // Loop with its seam cost and rank.
-    TLoopCandidate Ranked(TSamples Wave, TLoopCandidate Loop) const
-    {
-        std::vector<double> cost;
-        for (const TSeamWindow& window : Windows)
-            cost.push_back(window.Cost(Wave, Loop.Start, Loop.End));
-        Loop.Cost = cost.front();
-        Loop.Rank = RankOf(Loop, cost);
-        return Loop;
-    }
-
-    // The best of Ranked, as BestSpaced picks them, ordered first by the
-    // quality word of their seam costs (no loop comes before one whose
-    // seam cost is rated better), quiet loops after all others. Their ranks
-    // become the quality's index (plus 3 for a quiet loop) plus the rank
-    // above mapped into 0 .. 1.
-    std::vector<TLoopCandidate> Best(std::vector<TLoopCandidate> Ranked, int32_t Count, int32_t MinSpacing) const
-    {
-        for (TLoopCandidate& loop : Ranked) {
-            const double ratio = std::fmod(loop.Rank, kQuietRank);
-            loop.Rank = (loop.Rank >= kQuietRank ? 3.0 : 0.0) + static_cast<double>(SeamQualityOf(loop.Cost)) +
-                        ratio / (1.0 + ratio);
-        }
-        return BestSpaced(std::move(Ranked), Count, MinSpacing);
-    }
-
-private:
-    // The worst of Costs (one per window) relative to the best with its
-    // window; kQuietRank more for a quiet loop.
-    double RankOf(const TLoopCandidate& Loop, const std::vector<double>& Costs) const
-    {
-        double ratio = 0;
-        for (std::size_t i = 0; i < Windows.size(); ++i)
-            ratio = std::max(ratio, Costs[i] / (FBest[i] + kRankFloor));
-        return ratio + (FLoudness.Quiet(Loop) ? kQuietRank : 0.0);
-    }
-
-    static constexpr double kRankFloor = 1e-6;
-    static constexpr double kQuietRank = 1e9; // above any ratio (at most 2 / kRankFloor)
-    TLoudness FLoudness;
-    std::vector<double> FBest;
-};
 
 TLoopSearchOptions SearchWithin(TRegion Part, int32_t MinLength, int32_t Window)
 {
@@ -209,10 +75,6 @@ TLoopCandidate Polish(TSamples Wave, TLoopCandidate Loop, TLoopSearchOptions Opt
     return Loop;
 }
 
-} // namespace
-
-namespace {
-
 // The region of Options within the wave from sample 1 on (a loop starting
 // at 0 is no loop in a bank), and within it the sustained part when asked
 // for; none when there is no such part, or no rate to measure time by.
@@ -222,10 +84,19 @@ TRegion WholeRegion(TSamples Wave, const TAutoLoopOptions& Options)
     return {std::clamp(Options.From, 1, std::max(1, count)), Options.To > Options.From ? std::min(Options.To, count) : count};
 }
 
+// The region of Options as heard, from its first sample: no loop starts at
+// sample 0, but the sound's level counts from there.
+TRegion HeardRegion(TSamples Wave, const TAutoLoopOptions& Options)
+{
+    TRegion heard = WholeRegion(Wave, Options);
+    heard.From = std::clamp(Options.From, 0, heard.From);
+    return heard;
+}
+
 std::optional<TRegion> SearchRegion(TSamples Wave, int32_t Rate, const TAutoLoopOptions& Options)
 {
     const TRegion region = WholeRegion(Wave, Options);
-    if (Rate < 1 || region.Length() < 2 * kShortestLoopSamples)
+    if (Rate < 1 || region.Length() < kShortestLoopSamples)
         return std::nullopt;
     if (!Options.FindSustainedPart)
         return Audible(Wave, Rate, region) ? std::optional(region) : std::nullopt;
@@ -245,10 +116,12 @@ std::optional<TRegion> SearchRegion(TSamples Wave, int32_t Rate, const TAutoLoop
 std::vector<int32_t> PromisingLengths(TSamples Wave, TRegion Part, const TLoopSearchOptions& Search,
                                       const TAutoLoopOptions& Options, int64_t Share)
 {
+    // The search from the end takes the place of one start.
+    const bool toEnd = Part.To == static_cast<int32_t>(Wave.size());
     const int64_t room = int64_t{Part.Length()} - Search.MinLengthSamples;
     const int64_t affordable = kStartWorkBudget / Share / std::max<int64_t>(1, SearchWork(room, Search.HalfWindowSamples));
     const int64_t starts = std::clamp<int64_t>(
-        std::min<int64_t>(Options.Starts, std::max(affordable, kFewestStarts / Share)), 1, room + 1);
+        std::min<int64_t>(Options.Starts, std::max(affordable, kFewestStarts / Share)) - (toEnd ? 1 : 0), 1, room + 1);
     TLoopSearchOptions perStart = Search;
     perStart.Count = kLengthsPerStart;
     perStart.MinSpacingSamples = 2 * kLengthNeighbours + 1;
@@ -264,12 +137,25 @@ std::vector<int32_t> PromisingLengths(TSamples Wave, TRegion Part, const TLoopSe
     const int64_t slides = kSlideBudget / Share / (int64_t{Part.Length()} * (2 * kLengthNeighbours + 1));
     const auto wanted = static_cast<std::size_t>(std::clamp<int64_t>(slides, kFewestSlidLengths, kSlidLengths));
     std::vector<int32_t> lengths;
-    for (const TLoopCandidate& loop : found) {
-        if (lengths.size() == wanted)
-            break;
+    const auto add = [&](const TLoopCandidate& loop) {
         if (std::none_of(lengths.begin(), lengths.end(),
                          [&](int32_t length) { return std::abs(length - loop.Length()) <= 2 * kLengthNeighbours; }))
             lengths.push_back(loop.Length());
+    };
+    // A sample that stops at its loop was often trimmed or crossfaded by its
+    // maker so that its end joins one start: the lengths of the best loops
+    // ending there are measured too.
+    if (toEnd) {
+        TLoopSearchOptions perEnd = perStart;
+        perEnd.Count = kEndLengths;
+        for (const TLoopCandidate& loop : BestLoopStarts(Wave, Part.To, perEnd))
+            add(loop);
+    }
+    const std::size_t ended = lengths.size();
+    for (const TLoopCandidate& loop : found) {
+        if (lengths.size() == ended + wanted)
+            break;
+        add(loop);
     }
     return lengths;
 }
@@ -295,105 +181,14 @@ int32_t ShortestLoop(int32_t Rate, int32_t Room, const TAutoLoopOptions& Options
     return std::max(kShortestLoopSamples, static_cast<int32_t>(shortest * share * share));
 }
 
-} // namespace
-
-namespace {
-
-// A struck sound (a drum, a click) has no sustained part; its maker loops
-// it whole, from its first samples to its decayed end, so that the loop
-// replays the hit. Such a loop is offered for a short sound (10 ms to 2 s)
-// that is
-// loudest in its first 20 ms (struck, not swelling like a voice), loud on
-// the whole (its mean square not below a quarter of its loudest 20 ms) and
-// has died away at its end: the last 5 ms at least 20 dB below the whole
-// to replace a loop rated fair, at least 6 dB below to replace a poor or
-// quiet one or none.
-constexpr int64_t kLongestStruckSeconds = 2;
-// Ranks of quiet loops are 3 or more (TSeamRank::Best).
-constexpr double kQuietRank = 3.0;
-constexpr double kStruckFrameMs = 20.0;
-constexpr double kStruckTailMs = 5.0;
-constexpr double kStruckTailShareOfFair = 0.01;
-constexpr double kStruckTailShareOfPoor = 0.25;
-constexpr double kStruckLoudShare = 0.25;
-
-double MeanSquareOf(TSamples Wave, int32_t From, int32_t To)
-{
-    double sum = 0;
-    for (int32_t i = From; i < To; ++i)
-        sum += static_cast<double>(Wave[static_cast<std::size_t>(i)]) * Wave[static_cast<std::size_t>(i)];
-    return To > From ? sum / (To - From) : 0.0;
-}
-
-// The first sample and the mean square of the loudest of the frames of
-// Region, half a frame apart.
-std::pair<int32_t, double> LoudestFrame(TSamples Wave, TRegion Region, int32_t Frame)
-{
-    std::pair<int32_t, double> loudest{Region.From, 0.0};
-    for (int32_t from = Region.From; from + Frame <= Region.To; from += std::max(1, Frame / 2))
-        if (const double level = MeanSquareOf(Wave, from, from + Frame); level > loudest.second)
-            loudest = {from, level};
-    return loudest;
-}
-
-// The share of the whole's mean square a struck sound's end may keep for
-// its whole loop to replace the first of Found that starts at Window or
-// later; 0 when that loop is rated good.
-double StruckTailShare(const std::vector<TLoopCandidate>& Found, int32_t Window)
-{
-    const auto first =
-        std::find_if(Found.begin(), Found.end(), [&](const TLoopCandidate& loop) { return loop.Start >= Window; });
-    if (first == Found.end() || first->Rank >= kQuietRank ||
-        SeamQualityOf(first->Cost) == TSeamQuality::Poor)
-        return kStruckTailShareOfPoor;
-    return SeamQualityOf(first->Cost) == TSeamQuality::Fair ? kStruckTailShareOfFair : 0.0;
-}
-
-std::optional<TLoopCandidate> StruckLoop(TSamples Wave, int32_t Rate, const TAutoLoopOptions& Options,
-                                         double TailShare)
-{
-    const TRegion region = WholeRegion(Wave, Options);
-    if (!Options.FindSustainedPart || Rate < 1 || region.Length() < 2 * kShortestLoopSamples ||
-        region.Length() > int64_t{Rate} * kLongestStruckSeconds || !Audible(Wave, Rate, region))
-        return std::nullopt;
-    const double whole = MeanSquareOf(Wave, region.From, region.To);
-    const int32_t frame = std::min(SamplesOfMs(kStruckFrameMs, Rate), region.Length());
-    const auto [loudestFrom, loudest] = LoudestFrame(Wave, region, frame);
-    if (loudestFrom - region.From >= frame)
-        return std::nullopt;
-    const int32_t tail = SamplesOfMs(kStruckTailMs, Rate);
-    if (region.Length() < 2 * tail) // a single cycle of a sampled waveform, not a hit
-        return std::nullopt;
-    if (whole < kStruckLoudShare * loudest || MeanSquareOf(Wave, region.To - tail, region.To) >= TailShare * whole)
-        return std::nullopt;
-    TLoopCandidate loop{region.From, region.To};
-    loop.Cost = SeamCost(Wave, loop.Start, loop.End, SamplesOfMs(Options.WindowMs, Rate));
-    loop.Rank = static_cast<double>(SeamQualityOf(loop.Cost));
-    return loop;
-}
-
-// Puts a struck sound's whole loop first when the search found nothing
-// better: no loop, only loops rated worse or quiet ones. Loops starting
-// within the seam window of the wave's start go: nothing is compared before
-// their start, so their cost shows nothing.
-void PreferStruckLoop(std::vector<TLoopCandidate>& Found, TLoopCandidate Struck, int32_t Window, int32_t Count)
-{
-    std::erase_if(Found, [&](const TLoopCandidate& loop) { return loop.Start < Window; });
-    if (Found.empty() || SeamQualityOf(Struck.Cost) < SeamQualityOf(Found.front().Cost) ||
-        Found.front().Rank >= kQuietRank)
-        Found.insert(Found.begin(), Struck);
-    if (Found.size() > static_cast<std::size_t>(std::max(Count, 1)))
-        Found.resize(static_cast<std::size_t>(std::max(Count, 1)));
-}
-
 std::vector<TLoopCandidate> SustainedLoops(TSamples Wave, int32_t Rate, const TAutoLoopOptions& Options)
 {
     const std::optional<TRegion> part = SearchRegion(Wave, Rate, Options);
-    if (!part || part->Length() < 2 * kShortestLoopSamples)
+    if (!part || part->Length() < kShortestLoopSamples)
         return {};
     const TRegion region = SearchedMiddle(*part, Rate);
     const int32_t loopLength = ShortestLoop(Rate, region.Length(), Options);
-    TSeamRank rank(Wave, Rate, Options.WindowMs, TLoudness(Wave, region, WholeRegion(Wave, Options), FrameOf(Rate, *part)));
+    TSeamRank rank(Wave, Rate, Options.WindowMs, TLoudness(Wave, region, HeardRegion(Wave, Options), FrameOf(Rate, *part)));
     const int32_t count = static_cast<int32_t>(Wave.size());
     std::vector<TLoopCandidate> slid;
     for (std::size_t i = 0; i < kSearchedWindows; ++i) {
@@ -407,6 +202,11 @@ std::vector<TLoopCandidate> SustainedLoops(TSamples Wave, int32_t Rate, const TA
             for (int32_t near = -neighbours; near <= neighbours; ++near) {
                 if (length + near < loopLength)
                     continue;
+                if (near == 0) {
+                    const TRegion starts = rank.Loudness().LoudStarts(length, region.From, region.To - length);
+                    if (const auto loop = rank.BestJoinStart(Wave, length, starts.From, starts.To))
+                        slid.push_back(*loop);
+                }
                 for (std::size_t w = i; w < (i == 0 ? 1 : rank.Windows.size()); ++w) {
                     // A loop shorter than a window is ranked with it, but not
                     // slid with it: each start would be measured one by one.
@@ -426,22 +226,19 @@ std::vector<TLoopCandidate> SustainedLoops(TSamples Wave, int32_t Rate, const TA
     const TLoopSearchOptions search = SearchWithin(region, loopLength, rank.Windows.front().Half());
     for (TLoopCandidate& loop : slid)
         loop = Polish(Wave, loop, search, SamplesOfMs(kPolishRadiusMs, Rate), rank);
-    return rank.Best(std::move(slid), Options.Count, SamplesOfMs(Options.MinSpacingMs, Rate));
+    return BestSpaced(std::move(slid), Options.Count, SamplesOfMs(Options.MinSpacingMs, Rate));
 }
 
-// A sound with no sustained part, or only quiet loops in it (a struck note
-// dying fast), is looped where it is loudest: inside its loudest 20 ms and
-// the frame either side, so that the loop holds the sound at its level.
+// A sound with no sustained part is looped where it is loudest
+// (StruckSound.h).
 std::vector<TLoopCandidate> LoudestLoops(TSamples Wave, int32_t Rate, const TAutoLoopOptions& Options)
 {
-    const TRegion whole = WholeRegion(Wave, Options);
-    const int32_t frame = std::min(SamplesOfMs(kStruckFrameMs, Rate), whole.Length());
-    const int32_t loudest = LoudestFrame(Wave, whole, frame).first;
-    TAutoLoopOptions around = Options;
-    around.FindSustainedPart = false;
-    around.From = std::max(whole.From, loudest - frame);
-    around.To = static_cast<int32_t>(std::min<int64_t>(whole.To, int64_t{loudest} + 2 * frame));
-    return SustainedLoops(Wave, Rate, around);
+    const TRegion around = AroundLoudestFrame(Wave, Rate, WholeRegion(Wave, Options));
+    TAutoLoopOptions loudest = Options;
+    loudest.FindSustainedPart = false;
+    loudest.From = around.From;
+    loudest.To = around.To;
+    return SustainedLoops(Wave, Rate, loudest);
 }
 
 } // namespace
@@ -449,13 +246,15 @@ std::vector<TLoopCandidate> LoudestLoops(TSamples Wave, int32_t Rate, const TAut
 std::vector<TLoopCandidate> AutoLoops(TSamples Wave, int32_t Rate, const TAutoLoopOptions& Options)
 {
     std::vector<TLoopCandidate> found = SustainedLoops(Wave, Rate, Options);
-    if (Options.FindSustainedPart && Rate > 0 && (found.empty() || found.front().Rank >= kQuietRank))
+    if (!Options.FindSustainedPart || Rate < 1)
+        return found;
+    if (found.empty() || found.front().Rank >= kQuietLoopRank)
         if (std::vector<TLoopCandidate> loud = LoudestLoops(Wave, Rate, Options);
-            !loud.empty() && loud.front().Rank < kQuietRank)
+            !loud.empty() && loud.front().Rank < kQuietLoopRank)
             found = std::move(loud);
     const int32_t window = SamplesOfMs(Options.WindowMs, Rate);
-    if (const std::optional<TLoopCandidate> struck =
-            StruckLoop(Wave, Rate, Options, StruckTailShare(found, window)))
+    if (const std::optional<TLoopCandidate> struck = StruckLoop(Wave, Rate, WholeRegion(Wave, Options), Options.WindowMs,
+                                                                StruckTailShare(found, window)))
         PreferStruckLoop(found, *struck, window, Options.Count);
     return found;
 }
@@ -489,5 +288,5 @@ std::vector<TLoopCandidate> AutoLoopEnds(TSamples Wave, int32_t Rate, int32_t St
             ends.push_back(loop);
     }
     rank.RankAll(Wave, ends);
-    return rank.Best(std::move(ends), Options.Count, spacing);
+    return BestSpaced(std::move(ends), Options.Count, spacing);
 }

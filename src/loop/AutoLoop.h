@@ -15,15 +15,18 @@
 //     the level averaged over 5 frames (the swell of a held note does not
 //     break the run). A run that reaches the last frame runs on to the end
 //     of the sound: many sampled notes stop right after their loop; so
-//     does a run ending up to 2 frames before the last when that frame is
-//     within 10 dB of the peak (a note trimmed just after its loop).
+//     does the run whenever the last frame is within 10 dB of the peak (a
+//     note trimmed just after its loop, with no release, even when its
+//     level swings below the run on the way there).
 // When that leaves too little room for a loop (a strongly decaying sound)
 // the part is taken without the steadiness rules: from the frame after the
 // first within 6 dB of the peak to the last within 10 dB; and when that is
 // shorter than 3 frames, the frames within 6 dB of the peak around the
 // loudest one, if there are at least 2. A sound whose loudest frame is below
 // -70 dB of full scale is silence and gets no loop, and so is a wave
-// without a sample rate. No loop starts at sample 0.
+// without a sample rate. A sound too short for frames of 8 samples (a
+// single sampled cycle) is searched whole, down to one shortest loop's
+// length past its first sample. No loop starts at sample 0.
 //
 // A part longer than 20 s is searched in its middle 20 s (ends for a given
 // start within 20 s of it), so the search takes well under a second
@@ -39,32 +42,28 @@
 // after every louder one, and the loudness decides which starts of a
 // length are tried. Promising loop lengths come from the best ends
 // (LoopSearch.h) for starts spread evenly over the part (up to Starts,
-// fewer for long parts), searched with the seam cost's window (WindowMs)
+// fewer for long parts), and, when the part runs to the end of the sound,
+// from the best starts for that end (its maker often trimmed or crossfaded
+// it to join one start); searched with the seam cost's window (WindowMs)
 // and again with a long one (10 ms). Each length, with its neighbours, is
 // measured at every start in the part (the best length drifts along a
-// sound whose pitch drifts) with the window it was found with, the long
+// sound whose pitch drifts) with the window it was found with (the length
+// itself also by its first pass through the join, SeamRank.h), the long
 // lengths also with a longer one (30 ms); with the long windows only
 // starts whose whole window lies in the wave count, and only lengths at
 // least as long as the window.
 //
-// Candidates are ranked by the worst of their seam costs with the three
-// windows, each relative to the best cost with that window among all of
-// them: a loop must join cleanly (short window) and continue the sound
-// (long windows); none may buy a clean seam at a poor one with another.
-// The best pairs are polished by moving start and end in turn to the
-// better ranked of their best positions nearby. The results carry their
-// seam cost (with WindowMs) and their rank: the quality word of that cost
-// first (no result comes before one rated better), then the rank above.
+// Candidates are ranked by their seam costs with the three windows and
+// their first pass through the join, each relative to the best of its kind
+// among all of them, after the quality word of their seam cost
+// (SeamRank.h): no result comes before one rated better. The best pairs
+// are polished by moving start and end in turn to the better ranked of
+// their best positions nearby. The results carry their seam cost (with
+// WindowMs) and that rank.
 //
-// Sounds without a held part. A sound with no sustained part, or only quiet
-// loops in it (a note dying fast), is searched in its loudest 20 ms and the
-// frame either side. A struck sound of 10 ms to 2 s (loudest in its first
-// 20 ms, its mean square at least a quarter of its loudest 20 ms) is looped
-// whole, from the region's first sample to its end, replaying the hit, when
-// its last 5 ms are 20 dB below the whole and the search found only fair
-// loops, or 6 dB below and it found only poor or quiet ones or none; loops
-// starting within the seam window of the wave's start then go (nothing is
-// compared before them).
+// Sounds without a held part (no sustained part, only quiet loops in it, or
+// a struck sound that has died away) are looped around their loudest 20 ms
+// or whole, as StruckSound.h describes.
 // The result depends only on the samples and the options.
 
 #include "loop/LoopSearch.h"

@@ -15,7 +15,6 @@ constexpr double kLoudDb = 10.0;
 constexpr int64_t kLoudFrames = 5;
 constexpr double kSteadyDbPerFrame = 0.5;
 constexpr int32_t kFewestFrames = 3;
-constexpr int64_t kStopFrames = 2;
 constexpr int32_t kFewestPeakFrames = 2;
 
 } // namespace
@@ -102,9 +101,9 @@ TRegion SteadyPart(const std::vector<double>& Level, double Peak, TRegion Region
         f = last + 1;
     }
     // A run reaching the last frame is kept whole there: the sound stops
-    // loud. So is one ending a few frames before the last when that frame
-    // is still loud: the maker trimmed the sound right after the loop.
-    const bool stopsLoud = Level[count - 1] >= Peak - kLoudDb && bestLast + 1 + kStopFrames >= count;
+    // loud. So is any run when the last frame is still loud: the maker
+    // trimmed the sound right after the loop, with no release.
+    const bool stopsLoud = Level[count - 1] >= Peak - kLoudDb;
     const int64_t last = bestLast + 1 >= count || stopsLoud ? count - 1 : bestLast - 1;
     return FramesAsRegion(Region, Frame, bestFirst + 1, last, count);
 }

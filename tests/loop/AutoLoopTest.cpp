@@ -143,6 +143,20 @@ TEST(AutoLoopTest, NothingInSilenceAndOnlyInsideAGivenRegion)
     }
 }
 
+// A sampled waveform of a single cycle and a bit, shorter than two of the
+// shortest loops, still loops over its cycle.
+TEST(AutoLoopTest, LoopsAWaveformShorterThanTwoShortestLoops)
+{
+    std::vector<int16_t> saw(16);
+    for (std::size_t i = 0; i < saw.size(); ++i)
+        saw[i] = static_cast<int16_t>(-12000 + 2400 * static_cast<int>(i % 11));
+    const auto loops = AutoLoops(saw, 22050, {});
+    ASSERT_EQ(loops.size(), 1u);
+    EXPECT_GT(loops[0].Start, 0);
+    EXPECT_EQ(loops[0].Length(), 11);
+    EXPECT_EQ(SeamQualityOf(loops[0].Cost), TSeamQuality::Good);
+}
+
 // The results are ordered by the quality word of their seam costs, none
 // starts at 0, and a wave without a rate has no loop (nothing to divide by).
 TEST(AutoLoopTest, OrdersByRatingAndRefusesWhatItCannotMeasure)
