@@ -125,7 +125,7 @@ int32_t TLoopEditController::SnappedLoopPoint(const TWaveInfo& Wave, int32_t Pos
 {
     if (!FParts.SnapToZero->isChecked())
         return Position;
-    return FinderOf(Wave).Snap(Position, Start ? Wave.LoopEnd() : Wave.LoopStart(), Start);
+    return FinderOf(Wave).Snap(Position, Start ? Wave.LoopEnd() : Wave.LoopStart(), Start, Wave.CrossFade());
 }
 
 // ---- The mouse in the views -------------------------------------------------

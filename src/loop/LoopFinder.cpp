@@ -92,7 +92,7 @@ double TLoopFinder::Cost(int32_t Start, int32_t End) const
     return SeamCost(FWave, Start, End, SamplesOfMs(kDefaultSeamWindowMs, FRateHz));
 }
 
-int32_t TLoopFinder::Snap(int32_t Position, int32_t Other, bool Start) const
+int32_t TLoopFinder::Snap(int32_t Position, int32_t Other, bool Start, int32_t FadeSamples) const
 {
     const int32_t count = SampleCount(FWave);
     if (Position < 0 || Position > count)
@@ -104,13 +104,16 @@ int32_t TLoopFinder::Snap(int32_t Position, int32_t Other, bool Start) const
         const TSlope slope = Other > 0 && Other <= count ? SlopeAt(FWave, Other) : TSlope::Rising;
         return NearestZeroCrossing(FWave, Position, slope, radius).value_or(Position);
     }
+    const auto cost = [&](int32_t S, int32_t E) {
+        return FadeSamples > 0 ? Measure(S, E, std::min(FadeSamples, LongestFade({S, E}))).Cost : Cost(S, E);
+    };
     const auto isCrossing = [this](int32_t Point) {
         return IsZeroCrossing(FWave, Point, TSlope::Rising) || IsZeroCrossing(FWave, Point, TSlope::Falling);
     };
     // Outward from Position, so that of equal costs the nearest wins; a
     // crossing as good as Position itself is still taken.
     int32_t best = Position;
-    double bestCost = Cost(start, end);
+    double bestCost = cost(start, end);
     bool snapped = false;
     for (int32_t distance = 0; distance <= std::min(radius, count); ++distance) {
         const int32_t points[] = {Position - distance, Position + distance};
@@ -119,10 +122,10 @@ int32_t TLoopFinder::Snap(int32_t Position, int32_t Other, bool Start) const
             const auto [s, e] = loop(point);
             if (!IsLoop(s, e) || !isCrossing(point))
                 continue;
-            const double cost = Cost(s, e);
-            if (cost < bestCost || (!snapped && cost <= bestCost)) {
+            const double pointCost = cost(s, e);
+            if (pointCost < bestCost || (!snapped && pointCost <= bestCost)) {
                 best = point;
-                bestCost = cost;
+                bestCost = pointCost;
                 snapped = true;
             }
         }

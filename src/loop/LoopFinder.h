@@ -84,8 +84,10 @@ public:
     // ones the nearest), but only when it costs no more than Position's own
     // loop, so snapping never makes a seam worse; else Position. Without
     // such a loop: the nearest crossing of the slope at Other (rising when
-    // Other is 0), or Position when there is none.
-    int32_t Snap(int32_t Position, int32_t Other, bool Start) const;
+    // Other is 0), or Position when there is none. With a crossfade of
+    // FadeSamples the costs are those after it (Measure), the fade cut to
+    // what each loop allows as a loop change cuts it.
+    int32_t Snap(int32_t Position, int32_t Other, bool Start, int32_t FadeSamples = 0) const;
     // The seam cost of the loop Start .. End-1 with the default window, of
     // the samples the bank holds after a crossfade of FadeSamples
     // (CrossFade.h; kCrossFadeTooLong when it does not fit the loop).

@@ -65,4 +65,18 @@ TEST(LoopFinderSnapTest, NeverLeavesAWorseSeamThanTheUnsnappedPoint)
     EXPECT_GT(moved, 0);
 }
 
+// With a crossfade the seam heard is the one after it: snapping judges that.
+TEST(LoopFinderSnapTest, WithAFadeNeverLeavesAWorseSeamAfterIt)
+{
+    const std::vector<int16_t> tone = MakeTone({.Period = 100.37, .NoiseLevel = 0.05, .DetuneRatio = 1.003});
+    const TLoopFinder finder(tone, kRate);
+    constexpr int32_t kFade = 60; // shorter than the seam's window: the join still counts
+    for (int32_t other = 10000; other < 13000; other += 737)
+        for (int32_t offset = 1500; offset < 9000; offset += 1733) {
+            const int32_t snapped = finder.Snap(other + offset, other, false, kFade);
+            EXPECT_LE(finder.Measure(other, snapped, kFade).Cost, finder.Measure(other, other + offset, kFade).Cost)
+                << other << " " << offset;
+        }
+}
+
 } // namespace
