@@ -41,17 +41,28 @@ double JoinDifference(TSamples Wave, int32_t Start, int32_t End, int32_t Window,
 
 } // namespace
 
+double MeanSquareOf(TSamples Wave, int32_t From, int32_t To)
+{
+    double sum = 0;
+    for (int32_t i = From; i < To; ++i)
+        sum += Square(Wave, i);
+    return To > From ? sum / (To - From) : 0.0;
+}
+
+std::pair<int32_t, double> LoudestFrame(TSamples Wave, TRegion Region, int32_t Frame)
+{
+    std::pair<int32_t, double> loudest{Region.From, 0.0};
+    for (int32_t from = Region.From; Frame > 0 && from + Frame <= Region.To; from += std::max(1, Frame / 2))
+        if (const double level = MeanSquareOf(Wave, from, from + Frame); level > loudest.second)
+            loudest = {from, level};
+    return loudest;
+}
+
 TLoudness::TLoudness(TSamples Wave, TRegion Searched, TRegion Whole, int32_t Frame)
-    : FFrom(Searched.From), FSquares(1, 0.0)
+    : FFrom(Searched.From), FSquares(1, 0.0), FLoudest(LoudestFrame(Wave, Whole, Frame).second)
 {
     for (int32_t i = Searched.From; i < Searched.To; ++i)
         FSquares.push_back(FSquares.back() + Square(Wave, i));
-    for (int32_t from = Whole.From; Frame > 0 && from + Frame <= Whole.To; from += std::max(1, Frame / 2)) {
-        double sum = 0;
-        for (int32_t i = from; i < from + Frame; ++i)
-            sum += Square(Wave, i);
-        FLoudest = std::max(FLoudest, sum / Frame);
-    }
 }
 
 bool TLoudness::Quiet(const TLoopCandidate& Loop) const

@@ -31,10 +31,17 @@
 
 #include <cstdint>
 #include <optional>
+#include <utility>
 #include <vector>
 
 // The ranks of quiet loops are this or more.
 inline constexpr double kQuietLoopRank = 3.0;
+
+// The mean square of the samples From .. To-1 of Wave (0 when none).
+double MeanSquareOf(TSamples Wave, int32_t From, int32_t To);
+// The first sample and the mean square of the loudest of the frames of
+// Frame samples of Region, half a frame apart ({Region.From, 0} when none).
+std::pair<int32_t, double> LoudestFrame(TSamples Wave, TRegion Region, int32_t Frame);
 
 class TLoudness {
 public:
@@ -54,7 +61,7 @@ private:
 
     int32_t FFrom;
     std::vector<double> FSquares; // running sum of squares from FFrom
-    double FLoudest = 0;
+    double FLoudest;
 };
 
 class TSeamRank {

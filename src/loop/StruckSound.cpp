@@ -14,25 +14,6 @@ constexpr double kStruckTailShareOfFair = 0.01;
 constexpr double kStruckTailShareOfPoor = 0.25;
 constexpr double kStruckLoudShare = 0.25;
 
-double MeanSquareOf(TSamples Wave, int32_t From, int32_t To)
-{
-    double sum = 0;
-    for (int32_t i = From; i < To; ++i)
-        sum += static_cast<double>(Wave[static_cast<std::size_t>(i)]) * Wave[static_cast<std::size_t>(i)];
-    return To > From ? sum / (To - From) : 0.0;
-}
-
-// The first sample and the mean square of the loudest of the frames of
-// Region, half a frame apart.
-std::pair<int32_t, double> LoudestFrame(TSamples Wave, TRegion Region, int32_t Frame)
-{
-    std::pair<int32_t, double> loudest{Region.From, 0.0};
-    for (int32_t from = Region.From; from + Frame <= Region.To; from += std::max(1, Frame / 2))
-        if (const double level = MeanSquareOf(Wave, from, from + Frame); level > loudest.second)
-            loudest = {from, level};
-    return loudest;
-}
-
 } // namespace
 
 TRegion AroundLoudestFrame(TSamples Wave, int32_t Rate, TRegion Whole)
