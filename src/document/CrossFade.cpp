@@ -37,21 +37,24 @@ double FadeLikeness(std::span<const int16_t> Out, std::span<const int16_t> In)
     return std::clamp(cross / std::sqrt(outEnergy * inEnergy), 0.0, 1.0);
 }
 
-std::vector<int16_t> FadedStretch(std::span<const int16_t> Samples, const TWaveLoop& Loop, int32_t N)
+std::vector<int16_t> FadedStretch(std::span<const int16_t> Samples, const TWaveLoop& Loop, int32_t N,
+                                  std::optional<int32_t> Last)
 {
-    if (N <= 0)
+    const int32_t count = std::clamp(Last.value_or(N), 0, std::max(N, 0));
+    if (count == 0)
         return {};
     const auto out = Samples.subspan(static_cast<std::size_t>(Loop.End - N), static_cast<std::size_t>(N));
     const auto in = Samples.subspan(static_cast<std::size_t>(Loop.Start - N), static_cast<std::size_t>(N));
     const double r = FadeLikeness(out, in);
-    std::vector<int16_t> faded(static_cast<std::size_t>(N));
-    for (int32_t k = 0; k + 1 < N; ++k) {
+    std::vector<int16_t> faded(static_cast<std::size_t>(count));
+    const int32_t first = N - count;
+    for (int32_t k = first; k + 1 < N; ++k) {
         const double t = double(k + 1) / N;
         const double norm = 1.0 / std::sqrt(1.0 + r * std::sin(std::numbers::pi * t));
         const double gainIn = std::sin(std::numbers::pi / 2 * t) * norm;
         const double gainOut = std::cos(std::numbers::pi / 2 * t) * norm;
         const double value = std::round(gainOut * out[std::size_t(k)] + gainIn * in[std::size_t(k)]);
-        faded[std::size_t(k)] = static_cast<int16_t>(std::clamp(value, -32768.0, 32767.0));
+        faded[std::size_t(k - first)] = static_cast<int16_t>(std::clamp(value, -32768.0, 32767.0));
     }
     // t = 1: the sample before the loop start itself, not a rounding of it.
     faded.back() = in.back();

@@ -37,6 +37,7 @@
 
 #include <cstdint>
 #include <span>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -61,9 +62,11 @@ inline constexpr const char* kCrossFadeTooLong = "クロスフェードがルー
 double FadeLikeness(std::span<const int16_t> Out, std::span<const int16_t> In);
 
 // The N samples the bank holds at [E - N, E) for Loop in Samples (the whole
-// wave). Requires FadeFits(Loop, N) and Loop.End <= Samples.size(); empty
-// for N = 0.
-std::vector<int16_t> FadedStretch(std::span<const int16_t> Samples, const TWaveLoop& Loop, int32_t N);
+// wave), or only the last Last of them (0 .. N; all when not given): the
+// law's likeness is still taken over all N. Requires FadeFits(Loop, N) and
+// Loop.End <= Samples.size(); empty for N = 0.
+std::vector<int16_t> FadedStretch(std::span<const int16_t> Samples, const TWaveLoop& Loop, int32_t N,
+                                  std::optional<int32_t> Last = std::nullopt);
 
 // Samples as the bank holds them: a copy with [E - N, E) replaced by
 // FadedStretch. The same requirements.

@@ -146,13 +146,22 @@ TSeamMeasure TLoopFinder::Measure(int32_t Start, int32_t End, int32_t FadeSample
         const double cost = SeamCost(FWave, Start, End, window);
         return {cost, SeamQualityOf(cost)};
     }
-    // The cost reads nothing before Start - window nor from End on: only
-    // that part is copied with the faded stretch in place, not the whole wave.
+    // The cost reads the window before Start, the one from it and the one
+    // before End: only those are copied, the faded samples in place. A long
+    // loop whose fade lies within its middle and last window has its middle
+    // left out, so that snapping, which measures every crossing near a
+    // moving marker, does not copy and fade the whole loop each time.
     const int32_t from = std::max(0, Start - window);
-    std::vector<int16_t> part(FWave.begin() + from, FWave.begin() + End);
-    const std::vector<int16_t> faded = FadedStretch(FWave, {Start, End}, FadeSamples);
-    std::copy(faded.begin(), faded.end(), part.end() - FadeSamples);
-    const double cost = SeamCost(part, Start - from, End - from, window);
+    int32_t skipped = std::max(0, End - Start - std::max(2 * window, kShortestLoopSamples));
+    if (FadeSamples > skipped + window)
+        skipped = 0;
+    std::vector<int16_t> part(FWave.begin() + from, FWave.begin() + (End - skipped));
+    if (skipped > 0)
+        std::copy(FWave.begin() + (End - window), FWave.begin() + End, part.end() - window);
+    const int32_t tail = skipped > 0 ? std::min(FadeSamples, window) : FadeSamples;
+    const std::vector<int16_t> faded = FadedStretch(FWave, {Start, End}, FadeSamples, tail);
+    std::copy(faded.begin(), faded.end(), part.end() - tail);
+    const double cost = SeamCost(part, Start - from, End - skipped - from, window);
     return {cost, SeamQualityOf(cost)};
 }
 
