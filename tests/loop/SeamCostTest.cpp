@@ -133,7 +133,8 @@ TEST(SeamCostTest, CrossFadedLoopIsMeasuredAsTheBankHoldsIt)
     struct TCase {
         int32_t Start, End, Fade;
     };
-    for (const TCase c : {TCase{5000, 15000, 1000}, TCase{100, 9000, 100}, TCase{8000, 8100, 100}, TCase{300, 310, 10}}) {
+    for (const TCase c : {TCase{5000, 15000, 1000}, TCase{100, 9000, 100}, TCase{8000, 8100, 100}, TCase{300, 310, 10},
+                          TCase{5000, 6000, 1000}}) {
         const double whole = SeamCost(FadedWave(noise, {c.Start, c.End}, c.Fade), c.Start, c.End, window);
         EXPECT_DOUBLE_EQ(finder.Measure(c.Start, c.End, c.Fade).Cost, whole) << c.Start << ":" << c.End << "~" << c.Fade;
     }
