@@ -2,8 +2,8 @@
 // The core's texts that the window shows (the loop rules' messages, the loop
 // finder's answers, the bank's note on a loop from sample 0, a crossfade too
 // long for its loop, the readers', writers' and player's faults), translated
-// like the window's own texts. Those built around a file name are translated
-// around it; a few built around figures stay as the core wrote them.
+// into the window's language by the core's one table of their English forms
+// (common/Texts.h), which the command-line tool uses too.
 
 #include <QString>
 

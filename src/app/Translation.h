@@ -8,11 +8,11 @@
 // The language is installed once at start-up, before the window is made:
 // a language chosen while the window runs takes effect at the next start.
 
+#include "common/Texts.h"
+
 #include <QString>
 
 class QLocale;
-
-enum class TLanguage { Japanese, English };
 
 // The language of Locale: Japanese for Japanese, English for any other.
 TLanguage LanguageOfLocale(const QLocale& Locale);

@@ -2,6 +2,10 @@
 
 #include "cli/Commands.h"
 
+#include "cli/Fields.h"
+#include "cli/Hints.h"
+#include "cli/Language.h"
+
 #include "common/Format.h"
 #include "common/Path.h"
 #include "document/FileKind.h"
@@ -15,21 +19,6 @@
 
 namespace {
 
-std::string LoopText(bool loops, int32_t start, int32_t end)
-{
-    return loops ? Format("loop %d:%d", start, end) : std::string("no loop");
-}
-
-// Export reads a list file; the usual mistake is the arguments the other way round.
-void RequireListFileToRead(const std::string& Path)
-{
-    const TFileKind kind = KindOfFile(Path);
-    if (kind == TFileKind::SoundFile || kind == TFileKind::VoiceBank)
-        throw ECliError(Format("%s: this is a %s, not a list file: did you swap the arguments? (export takes "
-                               "LIST.ksd OUT.vbk)",
-                               Path.c_str(), kind == TFileKind::SoundFile ? "sound file" : "voice bank"));
-}
-
 // The bank goes only where a bank belongs: not under a list file's or a
 // sound file's name, and not over a file that is no bank (an empty file,
 // such as one a script made for it, has nothing to lose). Re-exporting over
@@ -37,13 +26,17 @@ void RequireListFileToRead(const std::string& Path)
 void RequireBankToWrite(const std::string& Path)
 {
     if (HasSuffix(Path, ".ksd") || HasSoundFileSuffix(Path))
-        throw ECliError(Format("%s: export writes a voice bank, not a list file or a sound file: give a name "
-                               "ending in .vbk (see vantrel-cli --help)",
+        throw ECliError(Format(Say("%s: export が書くのはVBKファイルで、リストファイルや音声ファイルではありません。"
+                                   ".vbk で終わる名前を指定します (vantrel-cli --help を参照)",
+                                   "%s: export writes a voice bank, not a list file or a sound file: give a name "
+                                   "ending in .vbk (see vantrel-cli --help)"),
                                Path.c_str()));
     const TFileKind kind = KindOfFile(Path);
     if (kind != TFileKind::Missing && kind != TFileKind::Empty && kind != TFileKind::VoiceBank)
-        throw ECliError(Format("%s exists and is no voice bank: export replaces only a voice bank "
-                               "(see vantrel-cli --help)",
+        throw ECliError(Format(Say("%s はVBKファイルではありません。export が置き換えるのはVBKファイルだけです "
+                                   "(vantrel-cli --help を参照)",
+                                   "%s exists and is no voice bank: export replaces only a voice bank "
+                                   "(see vantrel-cli --help)"),
                                Path.c_str()));
 }
 
@@ -51,7 +44,9 @@ void RequireBankToWrite(const std::string& Path)
 
 ECliError UnknownOption(const std::string& Option)
 {
-    return ECliError(Format("unknown option %s (see vantrel-cli --help)", Option.c_str()));
+    return ECliError(Format(Say("オプション %s はありません (vantrel-cli --help を参照)",
+                                "unknown option %s (see vantrel-cli --help)"),
+                            Option.c_str()));
 }
 
 TArguments TakeOptions(const TArguments& Args, const std::vector<std::string>& Known, std::vector<int>* Found)
@@ -73,14 +68,20 @@ TArguments TakeOptions(const TArguments& Args, const std::vector<std::string>& K
     return rest;
 }
 
+ECliError WrongShape(const std::string& What, const char* Shape)
+{
+    return ECliError(Format(Say("%s は %s をとります (vantrel-cli --help を参照)", "%s takes %s (see vantrel-cli --help)"),
+                            What.c_str(), Shape));
+}
+
 void RequireArguments(const TArguments& Args, std::size_t Min, std::size_t Max, const char* Command,
                       const char* Shape)
 {
     if (Args.size() < Min || Args.size() > Max)
-        throw ECliError(Format("%s takes %s (see vantrel-cli --help)", Command, Shape));
+        throw WrongShape(Command, Shape);
 }
 
-void ExportCommand(const TArguments& Arguments, std::ostream& Out, std::ostream& Err)
+void ExportCommand(const TArguments& Arguments, TReport& Report)
 {
     const TArguments Args = TakeOptions(Arguments, {});
     RequireArguments(Args, 2, 2, "export", "LIST.ksd OUT.vbk");
@@ -90,7 +91,8 @@ void ExportCommand(const TArguments& Arguments, std::ostream& Out, std::ostream&
 
     TKSD list;
     for (const TRelocatedWave& moved : list.LoadFromFile(listFile).Relocated)
-        Err << Format("note: %s is not there; using %s\n", moved.StoredPath.c_str(), moved.FoundPath.c_str());
+        Report.Note(Format(Say("%s はありません。%s を使います", "%s is not there; using %s"), moved.StoredPath.c_str(),
+                           moved.FoundPath.c_str()));
     std::vector<std::string> inputs = list.WaveFiles();
     inputs.push_back(listFile);
     CheckOutputFile(bankFile, inputs); // before the name: writing over an input is the graver fault
@@ -99,37 +101,41 @@ void ExportCommand(const TArguments& Arguments, std::ostream& Out, std::ostream&
 
     for (int32_t i = 0; i < list.Count(); ++i) {
         const TWaveInfo& wave = *list.GetWave(i);
-        Out << Format("%s\t%d Hz\t%d samples\t%s\n", wave.WaveName().c_str(), wave.SamplesPerSec(),
-                      wave.SampleCount(), LoopText(wave.Loop().InBank(), wave.LoopStart(), wave.LoopEnd()).c_str());
-        if (const std::string dropped = BankDropsLoop(wave); !dropped.empty()) {
-            Out.flush();
-            Err << "warning: " << dropped << '\n';
-        }
+        Report.Line(WaveLine(wave.WaveName(), wave.SamplesPerSec(), wave.SampleCount(),
+                             wave.Loop().InBank() ? wave.Loop() : TWaveLoop{}));
+        if (const std::string dropped = BankDropsLoop(wave); !dropped.empty())
+            Report.Warn(dropped);
     }
     std::error_code error;
     const auto size = std::filesystem::file_size(PathFromUtf8(bankFile), error);
-    Out << Format("%s: %llu bytes\n", bankFile.c_str(), static_cast<unsigned long long>(error ? 0 : size));
+    Report.Line(Format(Say("%s: %llu バイト", "%s: %llu bytes"), bankFile.c_str(),
+                       static_cast<unsigned long long>(error ? 0 : size)));
 }
 
-void CheckCommand(const TArguments& Arguments, std::ostream& Out)
+void CheckCommand(const TArguments& Arguments, TReport& Report)
 {
     const TArguments Args = TakeOptions(Arguments, {});
     RequireArguments(Args, 1, 1, "check", "FILE.vbk");
-    const TFileKind kind = KindOfFile(Args[0]);
-    if (kind == TFileKind::ListFile)
-        throw ECliError(Args[0] + ": this is a list file; use export to make a voice bank of it (see vantrel-cli --help)");
-    if (kind == TFileKind::SoundFile)
-        throw ECliError(Args[0] + ": this is a sound file; use info to see it (see vantrel-cli --help)");
+    RequireBankToRead(Args[0]);
     const TVBKContents bank = ReadVBKFile(Args[0]);
 
-    Out << Format("%5s %10s %8s %10s %10s %10s\n", "index", "offset", "rate", "samples", "loopstart", "loopend");
+    nlohmann::json& document = Report.Document();
+    document["path"] = Args[0];
+    document["size"] = bank.FileSize;
+    document["waves"] = nlohmann::json::array();
+    Report.Line(Format("%5s %10s %8s %10s %10s %10s", "index", "offset", "rate", "samples", "loopstart", "loopend"));
     for (std::size_t i = 0; i < bank.Waves.size(); ++i) {
         const TVBKWave& wave = bank.Waves[i];
         const std::string start = wave.Loops ? std::to_string(wave.LoopStart) : "-";
         const std::string end = wave.Loops ? std::to_string(wave.LoopEnd) : "-";
-        Out << Format("%5zu %10llu %8d %10u %10s %10s\n", i, static_cast<unsigned long long>(wave.Offset), wave.Rate,
-                      wave.SampleCount, start.c_str(), end.c_str());
+        Report.Line(Format("%5zu %10llu %8d %10u %10s %10s", i, static_cast<unsigned long long>(wave.Offset), wave.Rate,
+                           wave.SampleCount, start.c_str(), end.c_str()));
+        document["waves"].push_back({{"index", i},
+                                     {"offset", wave.Offset},
+                                     {"rate", wave.Rate},
+                                     {"samples", wave.SampleCount},
+                                     {"loop", LoopJson(wave.Loops ? TWaveLoop{wave.LoopStart, wave.LoopEnd} : TWaveLoop{})}});
     }
-    Out << Format("%s: %zu waves, %llu bytes, no faults\n", Args[0].c_str(), bank.Waves.size(),
-                  static_cast<unsigned long long>(bank.FileSize));
+    Report.Line(Format(Say("%s: %zu 個のwave、%llu バイト、異常なし", "%s: %zu waves, %llu bytes, no faults"),
+                       Args[0].c_str(), bank.Waves.size(), static_cast<unsigned long long>(bank.FileSize)));
 }

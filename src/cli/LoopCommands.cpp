@@ -3,6 +3,10 @@
 
 #include "cli/Commands.h"
 
+#include "cli/Fields.h"
+#include "cli/Hints.h"
+#include "cli/Language.h"
+
 #include "common/ErrorText.h"
 #include "common/Format.h"
 #include "document/CrossFade.h"
@@ -27,7 +31,7 @@ struct TLoopArguments {
 
 [[noreturn]] void WrongOption(const std::string& Option, const char* Shape)
 {
-    throw ECliError(Format("%s takes %s (see vantrel-cli --help)", Option.c_str(), Shape));
+    throw WrongShape(Option, Shape);
 }
 
 TLoopArguments ParseLoopArguments(const TArguments& Args)
@@ -42,41 +46,42 @@ TLoopArguments ParseLoopArguments(const TArguments& Args)
         if (arg != "--near" && arg != "--radius" && arg != "--min-length" && arg != "--count" && arg != "--crossfade")
             throw UnknownOption(arg); // not "takes a value" when it comes last
         if (i + 1 == Args.size())
-            WrongOption(arg, "a value");
+            WrongOption(arg, Say("値", "a value"));
         const std::string& value = Args[++i];
         if (arg == "--near") {
             const auto colon = value.find(':');
             const auto start = ParseNonNegative<int32_t>(value.substr(0, colon));
             const auto end = colon == std::string::npos ? std::nullopt : ParseNonNegative<int32_t>(value.substr(colon + 1));
             if (!start || !end)
-                WrongOption(arg, "START:END in samples");
+                WrongOption(arg, Say("サンプル単位の START:END", "START:END in samples"));
             parsed.Near = std::make_pair(*start, *end);
         } else if (arg == "--radius") {
             parsed.RadiusMs = ParseNonNegative<double>(value);
             if (!parsed.RadiusMs)
-                WrongOption(arg, "milliseconds");
+                WrongOption(arg, Say("ミリ秒", "milliseconds"));
         } else if (arg == "--crossfade") {
-            parsed.CrossFadeMs = ParseNonNegative<double>(value);
+            parsed.CrossFadeMs = ParseFadeMs(value);
             if (!parsed.CrossFadeMs)
-                WrongOption(arg, "milliseconds");
+                WrongOption(arg, Say("ミリ秒 (20 か 20ms)", "milliseconds (20 or 20ms)"));
         } else if (arg == "--min-length") {
             parsed.Request.MinLengthMs = ParseNonNegative<double>(value);
             if (!parsed.Request.MinLengthMs)
-                WrongOption(arg, "milliseconds");
+                WrongOption(arg, Say("ミリ秒", "milliseconds"));
         } else if (arg == "--count") {
             const auto count = ParseNonNegative<int32_t>(value);
             if (!count || *count < 1)
-                WrongOption(arg, "a count of at least 1");
+                WrongOption(arg, Say("1 以上の個数", "a count of at least 1"));
             parsed.Request.Count = *count;
         } else {
             throw UnknownOption(arg);
         }
     }
     if (parsed.Files.empty())
-        throw ECliError(Format("loop takes %s (see vantrel-cli --help)", kLoopShape));
+        throw WrongShape("loop", kLoopShape);
     // The automatic loop searches its own stretch; a radius would be ignored.
     if (parsed.RadiusMs && !parsed.Near)
-        throw ECliError("--radius is the reach of --near END and needs it (see vantrel-cli --help)");
+        throw ECliError(Say("--radius は --near の END からの範囲で、--near とともに使います (vantrel-cli --help を参照)",
+                            "--radius is the reach of --near END and needs it (see vantrel-cli --help)"));
     return parsed;
 }
 
@@ -102,50 +107,64 @@ TFoundLoops LoopsFor(const TWaveInfo& Wave, const TLoopArguments& Args)
     });
 }
 
-// The line of one loop: its cost as found, or after the crossfade asked for,
-// shortened to what the loop allows (said on Err).
-void PrintLoop(const std::string& Path, const TWaveInfo& Wave, const TLoopCandidate& Loop,
-               const TLoopArguments& Args, std::ostream& Out, std::ostream& Err)
+// The report of one loop: its cost as found, or after the crossfade asked
+// for, shortened to what the loop allows (warned of).
+void ReportLoop(const std::string& Path, const TWaveInfo& Wave, const TLoopCandidate& Loop, const TLoopArguments& Args,
+                TReport& Report, nlohmann::json& Loops)
 {
     double cost = Loop.Cost;
+    int32_t fade = 0;
     if (Args.CrossFadeMs) {
         const int32_t asked = FadeSamplesOfMs(*Args.CrossFadeMs, Wave.SamplesPerSec());
-        const int32_t fade = std::min(asked, LongestFade({Loop.Start, Loop.End}));
-        if (fade < asked) {
-            Out.flush();
-            Err << Format("%s: loop %d:%d takes a crossfade of at most %d samples, not %d\n", Path.c_str(), Loop.Start,
-                          Loop.End, fade, asked);
-        }
+        fade = std::min(asked, LongestFade({Loop.Start, Loop.End}));
+        if (fade < asked)
+            Report.Warn(Format(Say("%s: ループ %d:%d のクロスフェードは %d サンプルまでで、%d サンプルにはできません",
+                                   "%s: loop %d:%d takes a crossfade of at most %d samples, not %d"),
+                               Path.c_str(), Loop.Start, Loop.End, fade, asked));
         cost = TLoopFinder(Wave.Samples(), Wave.SamplesPerSec()).Measure(Loop.Start, Loop.End, fade).Cost;
     }
-    Out << Format("%s\t%d\t%d\t%s\n", Path.c_str(), Loop.Start, Loop.End, SeamCostText(cost, '\t').c_str());
+    Report.Line(Format("%s\t%d\t%d\t%s\t%s", Path.c_str(), Loop.Start, Loop.End, SeamCostNumber(cost).c_str(),
+                       SeamWord(SeamQualityOf(cost))));
+    Loops.push_back({{"start", Loop.Start},
+                     {"end", Loop.End},
+                     {"seam", SeamJson(cost)},
+                     {"fade", FadeJson(fade, Wave.SamplesPerSec())},
+                     {"movement", nullptr}});
 }
 
 } // namespace
 
-bool LoopCommand(const TArguments& Args, std::ostream& Out, std::ostream& Err)
+bool LoopCommand(const TArguments& Args, TReport& Report)
 {
     const TLoopArguments args = ParseLoopArguments(Args);
     bool allFound = true;
+    nlohmann::json& files = Report.Document()["files"] = nlohmann::json::array();
     for (const std::string& path : args.Files) {
+        nlohmann::json item = {{"path", path}, {"ok", true}};
         TFoundLoops found;
         std::unique_ptr<TWaveInfo> wave;
         try {
+            RequireSoundFileToRead(path);
             wave = TKSD::ReadWave(path);
             found = LoopsFor(*wave, args);
         } catch (const Exception& e) {
-            Out.flush();
-            Err << ErrorText(e) << '\n';
+            Report.Fault(e, item);
+            files.push_back(item);
             allFound = false;
             continue;
         }
-        if (found.ShortenedToMs) {
-            Out.flush();
-            Err << Format("%s: no room for loops of --min-length %g ms; the shortest found is %.1f ms\n", path.c_str(),
-                          *args.Request.MinLengthMs, *found.ShortenedToMs);
-        }
+        if (found.ShortenedToMs)
+            Report.Warn(Format(Say("%s: --min-length %g ms のループの余地がありません。見つかった最短は %.1f ms です",
+                                   "%s: no room for loops of --min-length %g ms; the shortest found is %.1f ms"),
+                               path.c_str(), *args.Request.MinLengthMs, *found.ShortenedToMs));
+        item["name"] = wave->WaveName();
+        item["rate"] = wave->SamplesPerSec();
+        item["samples"] = wave->SampleCount();
+        item["shortened_to_ms"] = found.ShortenedToMs ? nlohmann::json(*found.ShortenedToMs) : nlohmann::json();
+        item["loops"] = nlohmann::json::array();
         for (const TLoopCandidate& loop : found.Loops)
-            PrintLoop(path, *wave, loop, args, Out, Err);
+            ReportLoop(path, *wave, loop, args, Report, item["loops"]);
+        files.push_back(item);
     }
     return allFound;
 }

@@ -2,6 +2,10 @@
 
 #include "cli/Commands.h"
 
+#include "cli/Fields.h"
+#include "cli/Hints.h"
+#include "cli/Language.h"
+
 #include "common/ErrorText.h"
 #include "common/Format.h"
 #include "common/ParallelJobs.h"
@@ -10,6 +14,8 @@
 #include "document/FileKind.h"
 #include "document/KSD.h"
 #include "document/LoopRules.h"
+#include "document/StoredLoop.h"
+#include "loop/LoopFinder.h"
 
 #include <charconv>
 #include <exception>
@@ -18,78 +24,6 @@
 #include <optional>
 
 namespace {
-
-// A loop crossfade as given after "~": samples, or milliseconds with "ms".
-struct TFadeArgument {
-    double Value = 0;
-    bool Ms = false;
-    int32_t SamplesAt(int32_t RateHz) const { return Ms ? FadeSamplesOfMs(Value, RateHz) : int32_t(Value); }
-};
-
-struct TWaveArgument {
-    std::string Path;
-    std::optional<std::pair<int32_t, int32_t>> Loop;
-    TFadeArgument Fade;
-};
-
-[[noreturn]] void WrongLoop(const std::string& Arg, const std::string& What)
-{
-    throw ECliError(Format("%s: %s; a loop is WAV@START:END in samples, END exclusive (or WAV@auto, "
-                           "WAV@START:auto) (see vantrel-cli --help)",
-                           Arg.c_str(), What.c_str()));
-}
-
-// One end of a loop, a whole number of samples ("auto" where Auto allows it).
-int32_t LoopPoint(const std::string& Arg, const std::string& Text, const char* Name, bool Auto)
-{
-    if (Auto && Text == "auto")
-        return kAutomaticPoint;
-    const auto value = ParseNonNegative<int32_t>(Text);
-    if (!value || Text.find_first_not_of("0123456789") != std::string::npos)
-        WrongLoop(Arg, Format("%s \"%s\" is not a whole number of samples", Name, Text.c_str()));
-    return *value;
-}
-
-// The crossfade after "~": N samples or N ms (N may have decimals).
-TFadeArgument FadeOf(const std::string& Arg, const std::string& Text)
-{
-    const bool ms = Text.size() > 2 && Text.ends_with("ms");
-    const std::string number = ms ? Text.substr(0, Text.size() - 2) : Text;
-    const std::optional<double> value = ParseNonNegative<double>(number);
-    if (!value || (!ms && (number.find_first_not_of("0123456789") != std::string::npos || *value > INT32_MAX)))
-        WrongLoop(Arg, Format("crossfade \"%s\" is neither a whole number of samples (~N) nor milliseconds (~Nms)",
-                              Text.c_str()));
-    return {*value, ms};
-}
-
-// WAV, WAV@START:END, WAV@START:auto or WAV@auto, each loop with an optional
-// "~FADE". A file whose name holds the whole argument, or whose "@" is
-// followed by a folder's name, is a path.
-TWaveArgument ParseWaveArgument(const std::string& Arg)
-{
-    const auto at = Arg.rfind('@');
-    std::error_code error;
-    if (at == std::string::npos || std::filesystem::exists(PathFromUtf8(Arg), error))
-        return {Arg, std::nullopt, {}};
-    std::string loop = Arg.substr(at + 1);
-    if (loop.find_first_of("/\\") != std::string::npos)
-        return {Arg, std::nullopt, {}};
-    const std::string path = Arg.substr(0, at);
-    TFadeArgument fade;
-    if (const auto tilde = loop.find('~'); tilde != std::string::npos) {
-        fade = FadeOf(Arg, loop.substr(tilde + 1));
-        loop.resize(tilde);
-    }
-    if (loop == "auto")
-        return {path, std::make_pair(kAutomaticPoint, kAutomaticPoint), fade};
-    const auto colon = loop.find(':');
-    if (colon == std::string::npos)
-        WrongLoop(Arg, loop.empty()                            ? "nothing after \"@\""
-                       : loop.find('-') != std::string::npos ? "START and END are separated by \":\", not \"-\""
-                                                               : "no \":\" between START and END");
-    const int32_t start = LoopPoint(Arg, loop.substr(0, colon), "START", false);
-    return {path, std::make_pair(start, LoopPoint(Arg, loop.substr(colon + 1), "END", true)), fade};
-}
 
 // Sets the loop as the window's "set loop start/end" command does: both
 // cleared, then the start and the end, each under the loop order rule; an
@@ -122,6 +56,212 @@ void SetFade(TWaveInfo& Wave, int32_t Samples)
     Wave.SetCrossFade(Samples);
 }
 
+// The list name is the first argument; forgotten, the first WAV file would
+// take its place and be overwritten. Only a new file, or with --force a list
+// file, is written, and only under a list file's name.
+void RequireListToWrite(const std::string& Path, bool Force)
+{
+    const TFileKind kind = KindOfFile(Path);
+    if (kind != TFileKind::Missing && kind != TFileKind::ListFile)
+        throw ECliError(Format(Say("%s はリストファイルではありません。new が書くのは新しいファイルかリストファイルだけです "
+                                   "(vantrel-cli --help を参照)",
+                                   "%s exists and is no list file: new writes only a new file or a list file "
+                                   "(see vantrel-cli --help)"),
+                               Path.c_str()));
+    if (HasSuffix(Path, ".vbk") || HasSoundFileSuffix(Path))
+        throw ECliError(Format(Say("%s: new が書くのはリストファイルで、VBKファイルや音声ファイルではありません。"
+                                   ".ksd で終わる名前を指定します (vantrel-cli --help を参照)",
+                                   "%s: new writes a list file, not a voice bank or a sound file: give a name "
+                                   "ending in .ksd (see vantrel-cli --help)"),
+                               Path.c_str()));
+    if (kind == TFileKind::ListFile && !Force)
+        throw ECliError(Format(Say("%s はすでにあります。new がリストファイルを置き換えるのは --force のときだけです "
+                                   "(vantrel-cli --help を参照)",
+                                   "%s exists: new replaces a list file only with --force (see vantrel-cli --help)"),
+                               Path.c_str()));
+}
+
+// The stored loop's type as the "smpl" chunk names it.
+std::string StoredLoopType(const TStoredLoop& Stored)
+{
+    const char* const types[] = {"forward", "alternating", "backward"};
+    return Stored.Type < 3 ? types[Stored.Type] : Format("type %u", Stored.Type);
+}
+
+// What info adds after the header values: a file shorter than its header
+// claims, the shape a converted file had, and the file's stored loop as
+// stored (a "smpl" loop's end inclusive, an AIFF sustain loop's as START:END)
+// beside the loop taken from it.
+std::string ConversionAndStoredLoop(const TWaveInfo& Wave)
+{
+    std::string text;
+    if (Wave.Truncated())
+        text += Format(Say("\tヘッダーの示す長さより短い (%lld サンプル)", "\tshorter than its header claims (%lld samples)"),
+                       static_cast<long long>(Wave.DeclaredSampleCount()));
+    if (!Wave.ConvertedFrom().empty())
+        text += Say("\t変換元 ", "\tconverted from ") + Wave.ConvertedFrom();
+    if (const auto& stored = Wave.StoredLoop()) {
+        const std::string type = StoredLoopType(*stored);
+        text += stored->EndExclusive
+                    ? Format(Say("\t保存されたサステインループ %u:%u %s", "\tstored sustain loop %u:%u %s"), stored->Start,
+                             stored->End, type.c_str())
+                    : Format(Say("\t保存されたループ %u-%u (終点を含む) %s", "\tstored loop %u-%u (inclusive) %s"),
+                             stored->Start, stored->End, type.c_str());
+        const auto used = LoopToUse(*stored, Wave.SampleCount());
+        text += used ? Format(Say("、%d:%d として使用", ", used as %d:%d"), used->Start, used->End)
+                     : std::string(Say("、不使用", ", not used"));
+        if (const char* why = StoredLoopNotUsed(*stored, Wave.SampleCount()))
+            text += Format(" (%s)", CoreTextIn(ToolLanguage(), why).c_str());
+    }
+    return text;
+}
+
+// The same for --json: "declared_samples", "converted_from", "stored_loop".
+void AddConversionAndStoredLoop(const TWaveInfo& Wave, nlohmann::json& Item)
+{
+    Item["declared_samples"] = Wave.Truncated() ? nlohmann::json(Wave.DeclaredSampleCount()) : nlohmann::json();
+    Item["converted_from"] = Wave.ConvertedFrom().empty() ? nlohmann::json() : nlohmann::json(Wave.ConvertedFrom());
+    Item["stored_loop"] = nullptr;
+    if (const auto& stored = Wave.StoredLoop()) {
+        const auto used = LoopToUse(*stored, Wave.SampleCount());
+        const char* why = StoredLoopNotUsed(*stored, Wave.SampleCount());
+        Item["stored_loop"] = {{"start", stored->Start},
+                               {"end", stored->End},
+                               {"end_inclusive", !stored->EndExclusive},
+                               {"type", StoredLoopType(*stored)},
+                               {"used", used ? LoopJson(*used) : nlohmann::json()},
+                               {"not_used_because", why ? nlohmann::json(CoreTextIn(ToolLanguage(), why)) : nlohmann::json()}};
+    }
+}
+
+// Where a wave's loop in new came from.
+const char* LoopSource(const std::optional<std::pair<int32_t, int32_t>>& Asked, bool Automatic, const TWaveInfo& Wave)
+{
+    if (!Wave.Loop().IsSet())
+        return "none";
+    if (!Asked)
+        return "stored";
+    return Automatic ? "found" : "given";
+}
+
+const char* LoopSourceWord(const std::string& Source)
+{
+    if (Source == "found")
+        return Say("検出", "found");
+    if (Source == "given")
+        return Say("指定", "given");
+    return Say("ファイルに保存", "stored");
+}
+
+// new's report of one wave: its line and its entry in "waves".
+void ReportNewWave(const TWaveInfo& Wave, const char* Source, TReport& Report)
+{
+    const TWaveLoop loop = Wave.Loop();
+    const bool plays = loop.Plays();
+    const double cost =
+        plays ? TLoopFinder(Wave.Samples(), Wave.SamplesPerSec()).Measure(loop.Start, loop.End, Wave.CrossFade()).Cost : 0;
+    std::string line = Wave.WaveName() + '\t' + LoopText(loop);
+    if (plays)
+        line += '\t' + SeamText(cost) + '\t' + FadeText(Wave.CrossFade(), Wave.SamplesPerSec());
+    if (loop.IsSet())
+        line += std::string("\t") + LoopSourceWord(Source);
+    Report.Line(line);
+    Report.Document()["waves"].push_back({{"path", Wave.FilePath()},
+                                          {"name", Wave.WaveName()},
+                                          {"rate", Wave.SamplesPerSec()},
+                                          {"samples", Wave.SampleCount()},
+                                          {"loop", LoopJson(loop)},
+                                          {"loop_source", Source},
+                                          {"fade", FadeJson(Wave.CrossFade(), Wave.SamplesPerSec())},
+                                          {"seam", plays ? SeamJson(cost) : nlohmann::json()},
+                                          {"movement", nullptr}});
+}
+
+} // namespace
+
+bool InfoCommand(const TArguments& Arguments, TReport& Report)
+{
+    const TArguments Args = TakeOptions(Arguments, {});
+    RequireArguments(Args, 1, std::numeric_limits<std::size_t>::max(), "info", "FILE.wav...");
+    bool allRead = true;
+    nlohmann::json& files = Report.Document()["files"] = nlohmann::json::array();
+    for (const std::string& path : Args) {
+        nlohmann::json item = {{"path", path}, {"ok", true}};
+        // Through the list, as the window adds a wave: only regular files are read.
+        TKSD list;
+        try {
+            RequireSoundFileToRead(path);
+            list.AddWave(path);
+        } catch (const Exception& e) {
+            Report.Fault(e, item);
+            files.push_back(item);
+            allRead = false;
+            continue;
+        }
+        const TWaveInfo& wave = *list.GetWave(0);
+        Report.Line(Format(Say("%s\t%d Hz\t%lld ms\t%d サンプル", "%s\t%d Hz\t%lld ms\t%d samples"), wave.WaveName().c_str(),
+                           wave.SamplesPerSec(), static_cast<long long>(wave.LengthMSec()), wave.SampleCount()) +
+                    ConversionAndStoredLoop(wave));
+        item["name"] = wave.WaveName();
+        item["rate"] = wave.SamplesPerSec();
+        item["samples"] = wave.SampleCount();
+        item["length_ms"] = wave.LengthMSec();
+        AddConversionAndStoredLoop(wave, item);
+        files.push_back(item);
+    }
+    return allRead;
+}
+
+void NewCommand(const TArguments& Arguments, TReport& Report)
+{
+    std::vector<int> force;
+    const TArguments Args = TakeOptions(Arguments, {"--force"}, &force);
+    RequireArguments(Args, 2, std::numeric_limits<std::size_t>::max(), "new", "[--force] LIST.ksd WAV[@START:END]...");
+    RequireListToWrite(Args[0], force[0] > 0);
+    Report.Document()["list"] = Args[0];
+    Report.Document()["waves"] = nlohmann::json::array();
+    // The waves are read in order, their automatic loops found on all cores
+    // (each file on its own), and the loops set in order again: the first
+    // fault in argument order is the one reported, as one by one.
+    TKSD list;
+    std::vector<std::optional<std::pair<int32_t, int32_t>>> loops;
+    std::vector<bool> automatic;
+    std::vector<TFadeArgument> fades;
+    std::exception_ptr unread;
+    try {
+        for (std::size_t i = 1; i < Args.size(); ++i) {
+            TWaveArgument arg = ParseWaveArgument(Args[i]);
+            list.AddWave(AbsolutePath(arg.Path));
+            loops.push_back(arg.Loop);
+            automatic.push_back(arg.Loop && arg.Loop->second == kAutomaticPoint);
+            fades.push_back(arg.Fade);
+        }
+    } catch (...) {
+        unread = std::current_exception();
+    }
+    const std::vector<std::exception_ptr> failures = RunParallel(loops.size(), [&](std::size_t i) {
+        if (automatic[i])
+            loops[i] = AutomaticLoop(*list.GetWave(static_cast<int32_t>(i)), loops[i]->first);
+    });
+    for (std::size_t i = 0; i < loops.size(); ++i) {
+        if (failures[i])
+            std::rethrow_exception(failures[i]);
+        TWaveInfo& wave = *list.GetWave(static_cast<int32_t>(i));
+        if (loops[i]) {
+            SetLoop(wave, loops[i]->first, loops[i]->second);
+            SetFade(wave, fades[i].SamplesAt(wave.SamplesPerSec()));
+        }
+    }
+    if (unread)
+        std::rethrow_exception(unread);
+    list.SaveToFile(Args[0]);
+    for (std::size_t i = 0; i < loops.size(); ++i) {
+        const TWaveInfo& wave = *list.GetWave(static_cast<int32_t>(i));
+        ReportNewWave(wave, LoopSource(loops[i], automatic[i], wave), Report);
+    }
+    Report.Line(WaveCountLine(Args[0], list.Count()));
+}
+
 // The list holds absolute paths, as the window's file dialogs give them, so
 // that the list opens from any working folder. "." parts go, ".." parts
 // stay: "link/.." is the folder above the link's target, not the folder the
@@ -139,115 +279,3 @@ std::string AbsolutePath(const std::string& Path)
     return Utf8FromPath(clean);
 }
 
-// The list name is the first argument; forgotten, the first WAV file would
-// take its place and be overwritten. Only a new file, or with --force a list
-// file, is written, and only under a list file's name.
-void RequireListToWrite(const std::string& Path, bool Force)
-{
-    const TFileKind kind = KindOfFile(Path);
-    if (kind != TFileKind::Missing && kind != TFileKind::ListFile)
-        throw ECliError(Format("%s exists and is no list file: new writes only a new file or a list file "
-                               "(see vantrel-cli --help)",
-                               Path.c_str()));
-    if (HasSuffix(Path, ".vbk") || HasSoundFileSuffix(Path))
-        throw ECliError(Format("%s: new writes a list file, not a voice bank or a sound file: give a name "
-                               "ending in .ksd (see vantrel-cli --help)",
-                               Path.c_str()));
-    if (kind == TFileKind::ListFile && !Force)
-        throw ECliError(Format("%s exists: new replaces a list file only with --force (see vantrel-cli --help)",
-                               Path.c_str()));
-}
-
-// What info adds after the header values: a file shorter than its header
-// claims, the shape a converted file had, and the file's stored loop as
-// stored (a "smpl" loop's end inclusive, an AIFF sustain loop's as START:END)
-// beside the loop taken from it.
-std::string ConversionAndStoredLoop(const TWaveInfo& Wave)
-{
-    std::string text;
-    if (Wave.Truncated())
-        text += Format("\tshorter than its header claims (%lld samples)", static_cast<long long>(Wave.DeclaredSampleCount()));
-    if (!Wave.ConvertedFrom().empty())
-        text += "\tconverted from " + Wave.ConvertedFrom();
-    if (const auto& stored = Wave.StoredLoop()) {
-        const char* const types[] = {"forward", "alternating", "backward"};
-        const std::string type = stored->Type < 3 ? types[stored->Type] : Format("type %u", stored->Type);
-        text += stored->EndExclusive ? Format("\tstored sustain loop %u:%u %s", stored->Start, stored->End, type.c_str())
-                                     : Format("\tstored loop %u-%u (inclusive) %s", stored->Start, stored->End, type.c_str());
-        const auto used = LoopToUse(*stored, Wave.SampleCount());
-        text += used ? Format(", used as %d:%d", used->Start, used->End) : std::string(", not used");
-        if (const char* why = StoredLoopNotUsed(*stored, Wave.SampleCount()))
-            text += Format(" (%s)", why);
-    }
-    return text;
-}
-
-} // namespace
-
-bool InfoCommand(const TArguments& Arguments, std::ostream& Out, std::ostream& Err)
-{
-    const TArguments Args = TakeOptions(Arguments, {});
-    RequireArguments(Args, 1, std::numeric_limits<std::size_t>::max(), "info", "FILE.wav...");
-    bool allRead = true;
-    for (const std::string& path : Args) {
-        // Through the list, as the window adds a wave: only regular files are read.
-        TKSD list;
-        try {
-            if (KindOfFile(path) == TFileKind::ListFile)
-                throw ECliError(path + ": this is a list file, not a sound file (export makes a voice bank of it)");
-            list.AddWave(path);
-        } catch (const Exception& e) {
-            Out.flush();
-            Err << ErrorText(e) << '\n';
-            allRead = false;
-            continue;
-        }
-        const TWaveInfo& wave = *list.GetWave(0);
-        Out << Format("%s\t%d Hz\t%lld ms\t%d samples", wave.WaveName().c_str(), wave.SamplesPerSec(),
-                      static_cast<long long>(wave.LengthMSec()), wave.SampleCount())
-            << ConversionAndStoredLoop(wave) << '\n';
-    }
-    return allRead;
-}
-
-void NewCommand(const TArguments& Arguments, std::ostream& Out)
-{
-    std::vector<int> force;
-    const TArguments Args = TakeOptions(Arguments, {"--force"}, &force);
-    RequireArguments(Args, 2, std::numeric_limits<std::size_t>::max(), "new", "[--force] LIST.ksd WAV[@START:END]...");
-    RequireListToWrite(Args[0], force[0] > 0);
-    // The waves are read in order, their automatic loops found on all cores
-    // (each file on its own), and the loops set in order again: the first
-    // fault in argument order is the one reported, as one by one.
-    TKSD list;
-    std::vector<std::optional<std::pair<int32_t, int32_t>>> loops;
-    std::vector<TFadeArgument> fades;
-    std::exception_ptr unread;
-    try {
-        for (std::size_t i = 1; i < Args.size(); ++i) {
-            TWaveArgument arg = ParseWaveArgument(Args[i]);
-            list.AddWave(AbsolutePath(arg.Path));
-            loops.push_back(arg.Loop);
-            fades.push_back(arg.Fade);
-        }
-    } catch (...) {
-        unread = std::current_exception();
-    }
-    const std::vector<std::exception_ptr> failures = RunParallel(loops.size(), [&](std::size_t i) {
-        if (loops[i] && loops[i]->second == kAutomaticPoint)
-            loops[i] = AutomaticLoop(*list.GetWave(static_cast<int32_t>(i)), loops[i]->first);
-    });
-    for (std::size_t i = 0; i < loops.size(); ++i) {
-        if (failures[i])
-            std::rethrow_exception(failures[i]);
-        TWaveInfo& wave = *list.GetWave(static_cast<int32_t>(i));
-        if (loops[i]) {
-            SetLoop(wave, loops[i]->first, loops[i]->second);
-            SetFade(wave, fades[i].SamplesAt(wave.SamplesPerSec()));
-        }
-    }
-    if (unread)
-        std::rethrow_exception(unread);
-    list.SaveToFile(Args[0]);
-    Out << Format("%s: %d waves\n", Args[0].c_str(), list.Count());
-}

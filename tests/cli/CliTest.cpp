@@ -9,6 +9,7 @@
 #include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <cstdlib>
 #include <filesystem>
@@ -46,9 +47,35 @@ std::string Slurp(const std::string& path)
     return text.str();
 }
 
+// A wrong call (its message points to --help) exits with 2, a fault in the input with 1.
+int StatusOf(const std::string& Error) { return Error.find("vantrel-cli --help") != std::string::npos ? 2 : 1; }
+
+// Sets an environment variable for the programs the test runs; empty unsets it.
+void SetEnvironment(const char* Name, const std::string& Value)
+{
+#ifdef _WIN32
+    _putenv_s(Name, Value.c_str());
+#else
+    if (Value.empty())
+        ::unsetenv(Name);
+    else
+        ::setenv(Name, Value.c_str(), 1);
+#endif
+}
+
 class CliTest : public testing::Test {
 protected:
     TTempDir dir;
+
+    // The tool speaks English unless a test asks for another locale.
+    void SetUp() override { UseLocale("", "", "C.UTF-8"); }
+    void TearDown() override { UseLocale("", "", "C.UTF-8"); }
+    void UseLocale(const std::string& All, const std::string& Messages, const std::string& Lang) const
+    {
+        SetEnvironment("LC_ALL", All);
+        SetEnvironment("LC_MESSAGES", Messages);
+        SetEnvironment("LANG", Lang);
+    }
 
     // Standard output goes to Output (a file the result then holds, unless given).
     TResult Run(const std::vector<std::string>& args, const std::string& Output = {}) const
@@ -104,7 +131,10 @@ TEST_F(CliTest, NewExportCheckRoundTrip)
     const TResult made = Run({"new", list, Wav("a.wav", 1000) + "@100:900", Wav("b.wav", 501, 22050),
                               Wav("c.wav", 64, 48000) + "@1:63"});
     EXPECT_EQ(made.Status, 0) << made.Err;
-    EXPECT_EQ(made.Out, list + ": 3 waves\n");
+    EXPECT_EQ(made.Out, "a.wav\tloop 100:900\tseam 1.0000 poor\tno fade\tgiven\n"
+                        "b.wav\tno loop\n"
+                        "c.wav\tloop 1:63\tseam 1.0000 poor\tno fade\tgiven\n" +
+                            list + ": 3 waves\n");
 
     const TResult exported = Run({"export", list, bank});
     EXPECT_EQ(exported.Status, 0) << exported.Err;
@@ -174,7 +204,7 @@ TEST_F(CliTest, CheckRefusesDamagedBanksWithTheReason)
 
     const TResult missing = Run({"check", dir.File("none.vbk")});
     EXPECT_EQ(missing.Status, 1);
-    EXPECT_EQ(missing.Err, Format("ファイル「%s」を開けません.\n", dir.File("none.vbk").c_str()));
+    EXPECT_EQ(missing.Err, Format("Cannot open the file “%s”.\n", dir.File("none.vbk").c_str()));
 }
 
 TEST_F(CliTest, InfoReportsEachFileAndFailsIfAnyFails)
@@ -184,7 +214,7 @@ TEST_F(CliTest, InfoReportsEachFileAndFailsIfAnyFails)
     const TResult both = Run({"info", good, dir.File("bad.wav"), dir.File("none.wav")});
     EXPECT_EQ(both.Status, 1);
     EXPECT_EQ(both.Out, "good.wav\t22050 Hz\t200 ms\t4410 samples\n");
-    EXPECT_EQ(both.Err, Format("ファイル「bad.wav」は未対応フォーマットです.\nファイル「%s」を開けません.\n",
+    EXPECT_EQ(both.Err, Format("The file “bad.wav” has an unsupported format.\nCannot open the file “%s”.\n",
                                dir.File("none.wav").c_str()));
     EXPECT_EQ(Run({"info", good}).Status, 0);
 
@@ -228,16 +258,16 @@ TEST_F(CliTest, NewAppliesTheLoopRulesAndWritesNothingOnError)
         EXPECT_FALSE(std::filesystem::exists(PathFromUtf8(list))) << arg;
         return result.Err;
     };
-    EXPECT_EQ(refused(a + "@900:100"), "a.wav:ループ終点がループ始点より前にあります.\n");
-    EXPECT_EQ(refused(a + "@500:500"), "a.wav:ループ終点がループ始点より前にあります.\n");
-    EXPECT_EQ(refused(a + "@1000:0"), "a.wav:ループ始点が不正です.\n");
-    EXPECT_EQ(refused(a + "@0:1001"), "a.wav:ループ終点が不正です.\n");
-    EXPECT_EQ(refused(a + "@1000:auto"), "a.wav:ループ始点が不正です.\n");
+    EXPECT_EQ(refused(a + "@900:100"), "a.wav:The loop end lies before the loop start.\n");
+    EXPECT_EQ(refused(a + "@500:500"), "a.wav:The loop end lies before the loop start.\n");
+    EXPECT_EQ(refused(a + "@1000:0"), "a.wav:The loop start is invalid.\n");
+    EXPECT_EQ(refused(a + "@0:1001"), "a.wav:The loop end is invalid.\n");
+    EXPECT_EQ(refused(a + "@1000:auto"), "a.wav:The loop start is invalid.\n");
     EXPECT_EQ(refused(a + "@1:99999999999"),
               a + "@1:99999999999: END \"99999999999\" is not a whole number of samples; a loop is WAV@START:END in "
                   "samples, END exclusive (or WAV@auto, WAV@START:auto) (see vantrel-cli --help)\n");
     EXPECT_EQ(refused(dir.File("none.wav") + "@1:2"),
-              Format("ファイル「%s」を開けません.\n", dir.File("none.wav").c_str()));
+              Format("Cannot open the file “%s”.\n", dir.File("none.wav").c_str()));
 
     // A loop end alone is accepted, as in the window; exported it is no loop.
     EXPECT_EQ(Run({"new", list, a + "@0:999"}).Status, 0);
@@ -278,20 +308,20 @@ TEST_F(CliTest, LoopPrintsTheBestLoopsAndNewWritesThem)
     WriteWav(silence, std::vector<int16_t>(44100, 0));
     const TResult none = Run({"loop", silence, tone});
     EXPECT_EQ(none.Status, 1);
-    EXPECT_EQ(none.Err, "silence.wav:適切なループが見つかりません.\n"); // the window's words
+    EXPECT_EQ(none.Err, "silence.wav:No suitable loop was found.\n"); // the window's words
 
     EXPECT_EQ(none.Out.rfind(tone + "\t", 0), 0u);
-    EXPECT_EQ(Run({"new", "--force", list, silence + "@auto"}).Err, "silence.wav:適切なループが見つかりません.\n");
+    EXPECT_EQ(Run({"new", "--force", list, silence + "@auto"}).Err, "silence.wav:No suitable loop was found.\n");
     // Found on all cores, reported as one by one: the first fault in argument
     // order, and the list in argument order.
     EXPECT_EQ(Run({"new", "--force", list, tone + "@auto", silence + "@auto", tone + "@auto", dir.File("none.wav")}).Err,
-              "silence.wav:適切なループが見つかりません.\n");
+              "silence.wav:No suitable loop was found.\n");
     ASSERT_EQ(Run({"new", "--force", list, tone + "@auto", silence, tone + "@5000:auto"}).Status, 0);
     const std::string many = Slurp(list);
     EXPECT_LT(many.find("tone.wav"), many.find("silence.wav"));
     EXPECT_LT(many.find("silence.wav"), many.find(Format("<LoopStart>0x%08X</LoopStart>", 5000)));
     EXPECT_EQ(Run({"loop", tone, "--count", "0"}).Err, "--count takes a count of at least 1 (see vantrel-cli --help)\n");
-    EXPECT_EQ(Run({"loop", tone, "--near", "88200:0"}).Err, "tone.wav:ループ始点が不正です.\n");
+    EXPECT_EQ(Run({"loop", tone, "--near", "88200:0"}).Err, "tone.wav:The loop start is invalid.\n");
 }
 
 // A request the finder cannot meet names its cause; a loop from sample 0,
@@ -303,16 +333,16 @@ TEST_F(CliTest, LoopRequestsNameWhyTheyCannotBeMetAndNoLoopFromZeroGoesUnsaid)
     WriteWav(tone, MakeTone({.Period = 100.37}));
     const std::string list = dir.File("list.ksd");
     const std::pair<std::vector<std::string>, std::string> refused[] = {
-        {{"loop", tone, "--near", "5000:4000"}, "tone.wav:ループ終点がループ始点より前にあります.\n"},
-        {{"loop", tone, "--near", "5000:88201"}, "tone.wav:ループ終点が不正です.\n"},
-        {{"loop", tone, "--near", "1000:1001", "--radius", "0.001"}, "tone.wav:ループが短すぎます.\n"},
-        {{"loop", tone, "--near", "0:1000"}, "tone.wav:ループ始点が0のループはVBKファイルに書き出されません.\n"},
-        {{"new", list, tone + "@0:auto"}, "tone.wav:ループ始点が0のループはVBKファイルに書き出されません.\n"},
+        {{"loop", tone, "--near", "5000:4000"}, "tone.wav:The loop end lies before the loop start.\n"},
+        {{"loop", tone, "--near", "5000:88201"}, "tone.wav:The loop end is invalid.\n"},
+        {{"loop", tone, "--near", "1000:1001", "--radius", "0.001"}, "tone.wav:The loop is too short.\n"},
+        {{"loop", tone, "--near", "0:1000"}, "tone.wav:A loop starting at sample 0 is not written to the VBK file.\n"},
+        {{"new", list, tone + "@0:auto"}, "tone.wav:A loop starting at sample 0 is not written to the VBK file.\n"},
         {{"loop", tone, "--radius", "10"}, "--radius is the reach of --near END and needs it (see vantrel-cli --help)\n"},
     };
     for (const auto& [args, error] : refused) {
         const TResult result = Run(args);
-        EXPECT_EQ(result.Status, 1) << args[2];
+        EXPECT_EQ(result.Status, StatusOf(error)) << args[2];
         EXPECT_EQ(result.Err, error) << args[2];
     }
 
@@ -320,7 +350,7 @@ TEST_F(CliTest, LoopRequestsNameWhyTheyCannotBeMetAndNoLoopFromZeroGoesUnsaid)
     // exponent form.
     const TResult longer = Run({"loop", tone, "--min-length", "5000", "--count", "3"});
     EXPECT_EQ(longer.Status, 0);
-    EXPECT_EQ(longer.Err.rfind(tone + ": no room for loops of --min-length 5000 ms; the shortest found is ", 0), 0u)
+    EXPECT_EQ(longer.Err.rfind("warning: " + tone + ": no room for loops of --min-length 5000 ms; the shortest found is ", 0), 0u)
         << longer.Err;
     std::istringstream lines(longer.Out);
     for (std::string line; std::getline(lines, line);)
@@ -329,20 +359,20 @@ TEST_F(CliTest, LoopRequestsNameWhyTheyCannotBeMetAndNoLoopFromZeroGoesUnsaid)
     ASSERT_EQ(Run({"new", list, tone + "@0:1000"}).Status, 0);
     const TResult exported = Run({"export", list, dir.File("bank.vbk")});
     EXPECT_EQ(exported.Status, 0);
-    EXPECT_EQ(exported.Err, "warning: tone.wav:ループ始点が0のループはVBKファイルに書き出されません\n");
+    EXPECT_EQ(exported.Err, "warning: tone.wav:A loop starting at sample 0 is not written to the VBK file\n");
     EXPECT_EQ(exported.Out.substr(0, exported.Out.find('\n')), "tone.wav\t44100 Hz\t44100 samples\tno loop");
 
     const std::string stored = dir.File("stored.wav");
     TWavBuilder().Add("fmt ", TWavBuilder::Fmt(1, 1, 44100, 16)).Add("data", TWavBuilder::Samples(Ramp(441))).Add("smpl", TWavBuilder::Smpl(0, 0, 99)).Write(stored);
     EXPECT_EQ(Run({"info", stored}).Out, "stored.wav\t44100 Hz\t10 ms\t441 samples\tstored loop 0-99 (inclusive) forward, not used "
-                                         "(ループ始点が0のループはVBKファイルに書き出されません)\n");
+                                         "(A loop starting at sample 0 is not written to the VBK file)\n");
 }
 
 TEST_F(CliTest, ExportReportsListAndBankErrors)
 {
     const TResult missing = Run({"export", dir.File("none.ksd"), dir.File("bank.vbk")});
     EXPECT_EQ(missing.Status, 1);
-    EXPECT_EQ(missing.Err, Format("KSDファイル(%s)を読めません: No such file or directory.\n", dir.File("none.ksd").c_str()));
+    EXPECT_EQ(missing.Err, Format("Cannot read the KSD file (%s): No such file or directory.\n", dir.File("none.ksd").c_str()));
     EXPECT_FALSE(std::filesystem::exists(dir.Path() / "bank.vbk"));
 
     EXPECT_EQ(Run({"new", dir.File("list.ksd"), Wav("a.wav", 10)}).Status, 0);
@@ -353,7 +383,7 @@ TEST_F(CliTest, ExportReportsListAndBankErrors)
     // A fault in a list edited by hand names the list file.
     const std::string edited = dir.File("edited.ksd");
     const std::string entry = "<WaveFile><FileName>" + Wav("a.wav", 10) + "</FileName><LoopStart>12z</LoopStart></WaveFile>";
-    for (const auto& [text, error] : {std::pair<std::string, std::string>{"<List MajorVersion=\"1\"/>", "ファイル形式が異常です"},
+    for (const auto& [text, error] : {std::pair<std::string, std::string>{"<List MajorVersion=\"1\"/>", "The file format is invalid"},
                                       {"<KSDFile MajorVersion=\"1\">" + entry + "</KSDFile>", "'12z' は整数ではありません"}}) {
         WriteBytes(edited, std::vector<uint8_t>(text.begin(), text.end()));
         EXPECT_EQ(Run({"export", edited, dir.File("bank.vbk")}).Err, error + ": " + edited + ".\n");
@@ -374,7 +404,7 @@ TEST_F(CliTest, NewExportCheckRoundTripAnEmptyWaveAndAHalfSetLoop)
     ASSERT_EQ(Run({"new", "--force", list, Wav("a.wav", 100) + "@40:0"}).Status, 0);
     const TResult half = Run({"export", list, bank});
     EXPECT_EQ(half.Status, 1);
-    EXPECT_EQ(half.Err, "「a.wav」のループ終点が設定されていません.\n");
+    EXPECT_EQ(half.Err, "“a.wav” has no loop end set.\n");
     EXPECT_EQ(Run({"new", "--force", list, Wav("a.wav", 100) + "@40:0"}).Status, 0); // the list still opens as a list
 }
 
@@ -396,14 +426,14 @@ TEST_F(CliTest, CommandsRefuseOutputsThatWouldDestroyAnInputOrCannotHoldAFile)
     const auto before = files();
 
     const std::pair<std::vector<std::string>, std::string> cases[] = {
-        {{"export", list, list}, "出力先「" + list + "」は入力のファイル「" + list + "」と同じファイルです.\n"},
-        {{"export", list, a}, "出力先「" + a + "」は入力のファイル「" + a + "」と同じファイルです.\n"},
-        {{"export", list, fifo}, "出力先「" + fifo + "」は通常のファイルではありません.\n"},
+        {{"export", list, list}, "The output “" + list + "” is the same file as the input “" + list + "”.\n"},
+        {{"export", list, a}, "The output “" + a + "” is the same file as the input “" + a + "”.\n"},
+        {{"export", list, fifo}, "The output “" + fifo + "” is not a regular file.\n"},
         {{"new", a, b}, a + " exists and is no list file: new writes only a new file or a list file (see vantrel-cli --help)\n"},
     };
     for (const auto& [args, error] : cases) {
         const TResult result = Run(args);
-        EXPECT_EQ(result.Status, 1) << args[2];
+        EXPECT_EQ(result.Status, StatusOf(error)) << args[2];
         EXPECT_EQ(result.Err, error);
         EXPECT_EQ(files(), before) << args[2];
     }
@@ -443,7 +473,6 @@ TEST_F(CliTest, MistakesGetAnswersAndClobberNothing)
         {{"new", dir.File("v3.vbk"), a}, dir.File("v3.vbk") + ": new writes a list file, not a voice bank or a sound file: give a name ending in .ksd (see vantrel-cli --help)\n"},
         {{"new", dir.File("b.flac"), a}, dir.File("b.flac") + ": new writes a list file, not a voice bank or a sound file: give a name ending in .ksd (see vantrel-cli --help)\n"},
         {{"check", list}, list + ": this is a list file; use export to make a voice bank of it (see vantrel-cli --help)\n"},
-        {{"info", list}, list + ": this is a list file, not a sound file (export makes a voice bank of it)\n"},
         {{"--foo"}, "unknown option --foo (see vantrel-cli --help)\n"},
         {{"loop", a, "--foo"}, "unknown option --foo (see vantrel-cli --help)\n"},
         {{"new", "--foo", dir.File("n.ksd"), a}, "unknown option --foo (see vantrel-cli --help)\n"},
@@ -455,7 +484,7 @@ TEST_F(CliTest, MistakesGetAnswersAndClobberNothing)
     };
     for (const auto& [args, error] : cases) {
         const TResult result = Run(args);
-        EXPECT_EQ(result.Status, 1) << args[0];
+        EXPECT_EQ(result.Status, 2) << args[0];
         EXPECT_EQ(result.Err, error);
         EXPECT_EQ(files(), before) << args[0];
     }
@@ -551,16 +580,17 @@ TEST_F(CliTest, UsageAndExitStatuses)
     const TResult version = Run({"--version"});
     EXPECT_EQ(version.Status, 0);
     EXPECT_EQ(version.Out, "vantrel-cli (Vantrel) 1.00\n");
-    EXPECT_EQ(Run({}).Status, 1);
+    EXPECT_EQ(Run({}).Status, 2);
     const TResult unknown = Run({"frobnicate"});
-    EXPECT_EQ(unknown.Status, 1);
+    EXPECT_EQ(unknown.Status, 2);
     EXPECT_EQ(unknown.Err, "unknown command \"frobnicate\" (see vantrel-cli --help)\n");
     const TResult wrong = Run({"check"});
-    EXPECT_EQ(wrong.Status, 1);
+    EXPECT_EQ(wrong.Status, 2);
     EXPECT_EQ(wrong.Err, "check takes FILE.vbk (see vantrel-cli --help)\n");
-    EXPECT_EQ(Run({"export", "only-one"}).Status, 1);
-    EXPECT_EQ(Run({"info"}).Status, 1);
-    EXPECT_EQ(Run({"new", dir.File("list.ksd")}).Status, 1);
+    EXPECT_EQ(Run({"export", "only-one"}).Status, 2);
+    EXPECT_EQ(Run({"info"}).Status, 2);
+    EXPECT_EQ(Run({"new", dir.File("list.ksd")}).Status, 2);
+    EXPECT_EQ(Run({"export", "--json", "a.ksd", "b.vbk"}).Status, 2);
 }
 
 } // namespace
@@ -584,8 +614,8 @@ TEST_F(CliTest, NewTakesCrossFadesAndLoopCostsThem)
     EXPECT_EQ(text.find("CrossFade", text.rfind("<WaveFile>")), std::string::npos);
 
     for (const auto& [arg, error] : std::vector<std::pair<std::string, std::string>>{
-             {a + "@100:900~101", "a.wav:クロスフェードがループに収まりません.\n"},
-             {a + "@100:0~1", "a.wav:クロスフェードがループに収まりません.\n"},
+             {a + "@100:900~101", "a.wav:The crossfade does not fit the loop.\n"},
+             {a + "@100:0~1", "a.wav:The crossfade does not fit the loop.\n"},
              {a + "@100:900~x", a + "@100:900~x: crossfade \"x\" is neither a whole number of samples (~N) nor "
                                     "milliseconds (~Nms); a loop is WAV@START:END in samples, END exclusive (or "
                                     "WAV@auto, WAV@START:auto) (see vantrel-cli --help)\n"}}) {
@@ -612,7 +642,186 @@ TEST_F(CliTest, NewTakesCrossFadesAndLoopCostsThem)
     EXPECT_LT(faded, 0.05);
     EXPECT_EQ(said, "");
     EXPECT_EQ(costOf("1000").second,
-              breath + ": loop 20000:60000 takes a crossfade of at most 20000 samples, not 44100\n");
+              "warning: " + breath + ": loop 20000:60000 takes a crossfade of at most 20000 samples, not 44100\n");
+}
+
+} // namespace
+
+namespace {
+
+nlohmann::json Parsed(const TResult& Result)
+{
+    try {
+        return nlohmann::json::parse(Result.Out);
+    } catch (const nlohmann::json::exception& e) {
+        ADD_FAILURE() << e.what() << "\n" << Result.Out;
+        return {};
+    }
+}
+
+// Each --json command writes one document a parser reads, with the fields
+// the README names, a failed file among many included.
+TEST_F(CliTest, JsonDocumentsOfEachCommand)
+{
+    const std::string tone = dir.File("tone.wav");
+    WriteWav(tone, MakeTone({.Period = 100.37}));
+    const std::string a = Wav("a.wav", 1000), list = dir.File("list.ksd");
+
+    const TResult info = Run({"info", "--json", a, dir.File("none.wav")});
+    EXPECT_EQ(info.Status, 1);
+    const nlohmann::json infoDoc = Parsed(info);
+    EXPECT_EQ(infoDoc["command"], "info");
+    EXPECT_EQ(infoDoc["ok"], false);
+    EXPECT_EQ(infoDoc["files"][0]["samples"], 1000);
+    EXPECT_EQ(infoDoc["files"][0]["rate"], 44100);
+    EXPECT_TRUE(infoDoc["files"][0]["stored_loop"].is_null());
+    EXPECT_EQ(infoDoc["files"][1]["ok"], false);
+    EXPECT_EQ(infoDoc["files"][1]["error"], Format("Cannot open the file “%s”.", dir.File("none.wav").c_str()));
+    EXPECT_EQ(info.Err, Format("Cannot open the file “%s”.\n", dir.File("none.wav").c_str()));
+
+    const TResult made = Run({"new", "--json", list, a + "@100:900~20", tone + "@auto", Wav("b.wav", 10)});
+    ASSERT_EQ(made.Status, 0) << made.Err;
+    const nlohmann::json waves = Parsed(made)["waves"];
+    ASSERT_EQ(waves.size(), 3u);
+    EXPECT_EQ(waves[0]["loop"], nlohmann::json({{"start", 100}, {"end", 900}}));
+    EXPECT_EQ(waves[0]["fade"], nlohmann::json({{"samples", 20}, {"ms", 0.45}}));
+    EXPECT_EQ(waves[0]["loop_source"], "given");
+    EXPECT_EQ(waves[1]["loop_source"], "found");
+    EXPECT_EQ(waves[1]["seam"]["word"], "good");
+    EXPECT_TRUE(waves[1]["movement"].is_null());
+    EXPECT_EQ(waves[2]["loop_source"], "none");
+    EXPECT_TRUE(waves[2]["seam"].is_null());
+
+    const TResult loops = Run({"loop", "--json", tone, "--count", "2", "--crossfade", "1ms"});
+    ASSERT_EQ(loops.Status, 0) << loops.Err;
+    const nlohmann::json found = Parsed(loops)["files"][0]["loops"];
+    ASSERT_EQ(found.size(), 2u);
+    EXPECT_EQ(found[0]["fade"]["samples"], 44);
+    EXPECT_LT(found[0]["start"], found[0]["end"]);
+    EXPECT_LE(found[0]["seam"]["cost"], found[1]["seam"]["cost"]);
+
+    ASSERT_EQ(Run({"export", list, dir.File("bank.vbk")}).Status, 0);
+    const nlohmann::json checked = Parsed(Run({"check", "--json", dir.File("bank.vbk")}));
+    EXPECT_EQ(checked["ok"], true);
+    EXPECT_EQ(checked["waves"][0]["loop"], nlohmann::json({{"start", 100}, {"end", 900}}));
+    EXPECT_TRUE(checked["waves"][2]["loop"].is_null());
+    EXPECT_EQ(checked["size"], std::filesystem::file_size(dir.Path() / "bank.vbk"));
+
+    // A whole command that fails still writes its document.
+    const TResult damaged = Run({"check", "--json", a + "x"});
+    EXPECT_EQ(damaged.Status, 1);
+    EXPECT_EQ(Parsed(damaged)["ok"], false);
+}
+
+// new reports each wave: its loop, seam, fade in both units and where the
+// loop came from.
+TEST_F(CliTest, NewSaysWhatItDidForEachWave)
+{
+    const std::string stereo = dir.File("stereo.wav");
+    WriteStereo24WithLoop(stereo, 441, 100, 199);
+    const TResult made = Run({"new", dir.File("l.ksd"), Wav("a.wav", 1000) + "@100:900~20", stereo});
+    ASSERT_EQ(made.Status, 0) << made.Err;
+    EXPECT_TRUE(std::regex_search(made.Out, std::regex("^a\\.wav\tloop 100:900\tseam [0-9]\\.[0-9]{4} (good|fair|poor)\t"
+                                                       "fade 20 samples \\(0\\.45 ms\\)\tgiven\n"
+                                                       "stereo\\.wav\tloop 100:200\tseam [^\t]+\tno fade\tstored\n")))
+        << made.Out;
+}
+
+// One language a run: the locale's (LC_ALL, then LC_MESSAGES, then LANG),
+// or --lang's.
+TEST_F(CliTest, OneLanguageForEachRun)
+{
+    const std::string missing = dir.File("missing.wav");
+    const std::string english = Format("Cannot open the file “%s”.\n", missing.c_str());
+    const std::string japanese = Format("ファイル「%s」を開けません.\n", missing.c_str());
+    const struct {
+        const char* all;
+        const char* messages;
+        const char* lang;
+        std::vector<std::string> options;
+        std::string error;
+    } cases[] = {
+        {"", "", "C.UTF-8", {}, english},
+        {"", "", "ja_JP.UTF-8", {}, japanese},
+        {"", "ja_JP.UTF-8", "en_US.UTF-8", {}, japanese},
+        {"C", "ja_JP.UTF-8", "ja_JP.UTF-8", {}, english},
+        {"", "", "", {}, english},
+        {"", "", "C.UTF-8", {"--lang", "ja"}, japanese},
+        {"", "", "ja_JP.UTF-8", {"--lang", "en"}, english},
+    };
+    for (const auto& c : cases) {
+        UseLocale(c.all, c.messages, c.lang);
+        std::vector<std::string> args = c.options;
+        args.insert(args.end(), {"new", dir.File("x.ksd"), missing});
+        const TResult result = Run(args);
+        EXPECT_EQ(result.Status, 1);
+        EXPECT_EQ(result.Err, c.error) << c.all << "/" << c.messages << "/" << c.lang;
+    }
+    UseLocale("", "", "ja_JP.UTF-8");
+    EXPECT_EQ(Run({"frobnicate"}).Err, "コマンド「frobnicate」はありません (vantrel-cli --help を参照)\n");
+    EXPECT_EQ(Run({"--help"}).Out.rfind("使い方:\n", 0), 0u);
+    EXPECT_EQ(Run({"--lang", "fr", "info"}).Status, 2);
+}
+
+// A bank taken apart and exported again is the same bank, byte for byte: a
+// loop, no loop, and a crossfade baked into the samples.
+TEST_F(CliTest, UnpackThenExportGivesTheSameBank)
+{
+    const std::string tone = dir.File("tone.wav");
+    WriteWav(tone, MakeTone({.Period = 100.37}), 32000);
+    const std::string list = dir.File("list.ksd"), bank = dir.File("bank.vbk");
+    ASSERT_EQ(Run({"new", list, Wav("a.wav", 1000) + "@100:900", Wav("b.wav", 501, 22050), tone + "@1000:20000~300"}).Status, 0);
+    ASSERT_EQ(Run({"export", list, bank}).Status, 0);
+
+    const std::string out = dir.File("out");
+    const TResult unpacked = Run({"unpack", bank, out});
+    ASSERT_EQ(unpacked.Status, 0) << unpacked.Err;
+    EXPECT_EQ(unpacked.Out.substr(0, unpacked.Out.find('\n')), "001.wav\t44100 Hz\t1000 samples\tloop 100:900");
+    EXPECT_EQ(Run({"info", out + "/001.wav"}).Out,
+              "001.wav\t44100 Hz\t22 ms\t1000 samples\tstored loop 100-899 (inclusive) forward, used as 100:900\n");
+    ASSERT_EQ(Run({"export", out + "/bank.ksd", dir.File("again.vbk")}).Status, 0);
+    EXPECT_EQ(ReadBytes(dir.File("again.vbk")), ReadBytes(bank));
+    EXPECT_EQ(Slurp(out + "/bank.ksd").find("CrossFade"), std::string::npos);
+
+    // Nothing is replaced without --force; a damaged bank or a list is refused.
+    const auto before = ReadBytes(out + "/002.wav");
+    const TResult again = Run({"unpack", bank, out});
+    EXPECT_EQ(again.Status, 2);
+    EXPECT_EQ(again.Err, out + "/001.wav exists: unpack replaces files only with --force (see vantrel-cli --help)\n");
+    EXPECT_EQ(Run({"unpack", "--force", bank, out}).Status, 0);
+    EXPECT_EQ(ReadBytes(out + "/002.wav"), before);
+    auto damaged = ReadBytes(bank);
+    damaged[damaged.size() - 200] ^= 1;
+    WriteBytes(dir.File("damaged.vbk"), damaged);
+    EXPECT_EQ(Run({"unpack", dir.File("damaged.vbk"), dir.File("d")}).Status, 1);
+    EXPECT_FALSE(std::filesystem::exists(dir.Path() / "d"));
+    EXPECT_EQ(Run({"unpack", list, dir.File("d")}).Err,
+              list + ": this is a list file; use export to make a voice bank of it (see vantrel-cli --help)\n");
+
+    // Names given one a line.
+    WriteBytes(dir.File("names.txt"), {'x', '.', 'w', 'a', 'v', '\n', 'y', '.', 'w', 'a', 'v', '\n', 'z', '.', 'w', 'a', 'v', '\n'});
+    ASSERT_EQ(Run({"unpack", "--names", dir.File("names.txt"), bank, dir.File("named")}).Status, 0);
+    EXPECT_TRUE(std::filesystem::exists(dir.Path() / "named" / "z.wav"));
+}
+
+// Each command given the wrong kind of file says which command takes it.
+TEST_F(CliTest, WrongKindsOfFileGetAHint)
+{
+    const std::string list = dir.File("l.ksd"), bank = dir.File("b.vbk");
+    ASSERT_EQ(Run({"new", list, Wav("a.wav", 1000) + "@100:900"}).Status, 0);
+    ASSERT_EQ(Run({"export", list, bank}).Status, 0);
+    const std::string bankHint = ": this is a voice bank; use check to list its waves, unpack to write them as WAV files "
+                                 "(see vantrel-cli --help)\n";
+    const std::string listHint = ": this is a list file; use export to make a voice bank of it (see vantrel-cli --help)\n";
+    for (const auto& [args, error] : std::vector<std::pair<std::vector<std::string>, std::string>>{
+             {{"info", bank}, bank + bankHint},
+             {{"info", list}, list + listHint},
+             {{"loop", bank}, bank + bankHint},
+             {{"loop", list}, list + listHint}}) {
+        const TResult result = Run(args);
+        EXPECT_EQ(result.Status, 1) << args[1];
+        EXPECT_EQ(result.Err, error);
+    }
 }
 
 } // namespace

@@ -1,0 +1,67 @@
+// The core's texts in English (common/Texts.h), which the window and the
+// tool share, and the language a locale gives.
+
+#include "common/OpenFailure.h"
+#include "common/Texts.h"
+#include "document/CrossFade.h"
+#include "document/KSD.h"
+#include "document/OutputFile.h"
+#include "document/WaveInfo.h"
+#include "document/WaveLoop.h"
+#include "export/VBKFile.h"
+#include "loop/LoopFinder.h"
+#include "playback/WaveOut.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+// Every text of the core that a user may see has its English form: a text
+// added to the core without one would reach English users in Japanese.
+TEST(CoreTexts, EveryCoreTextHasItsEnglishForm)
+{
+    for (const char* text : {kLoopStartAfterEnd, kLoopEndBeforeStart, kLoopStartInvalid, kLoopEndInvalid,
+                             kLoopFromZeroNotInBank, kNoLoopFound, kLoopTooShort, kCrossFadeTooLong,
+                             static_cast<const char*>(kWaveDeviceUnusable), static_cast<const char*>(kMalformedKSD),
+                             static_cast<const char*>(kUnsupportedKSDVersion), static_cast<const char*>(kNoWavesToExport),
+                             static_cast<const char*>(kBankTooLarge), static_cast<const char*>(kCannotOpenFormat),
+                             static_cast<const char*>(kUnsupportedWaveFormat), static_cast<const char*>(kWaveTooLongFormat),
+                             static_cast<const char*>(kNoMemoryForWaveFormat), static_cast<const char*>(kKSDUnreadableFormat),
+                             static_cast<const char*>(kKSDUnwritableFormat), static_cast<const char*>(kUnwritableNameFormat),
+                             static_cast<const char*>(kOutputNotRegularFormat), static_cast<const char*>(kOutputIsInputFormat),
+                             static_cast<const char*>(kWaveMissingFormat), static_cast<const char*>(kLoopEndNotSetFormat)}) {
+        const std::string english = CoreTextIn(TLanguage::English, text);
+        EXPECT_NE(english, text);
+        EXPECT_EQ(english.find_first_of("\xE3\xE4\xE5\xE6\xE7\xE8\xE9"), std::string::npos) << english; // no kana or kanji
+        EXPECT_EQ(CoreTextIn(TLanguage::Japanese, text), text);
+    }
+}
+
+TEST(CoreTexts, FormatsAreFilledAroundTheirArgumentsAndOthersStayAsTheyAre)
+{
+    const struct {
+        const char* core;
+        const char* english;
+    } texts[] = {
+        {"ファイル「/x/a%1.wav」を開けません", "Cannot open the file “/x/a%1.wav”"},
+        {"KSDファイル(/x/l.ksd)を書けません: 出力先「/x/l.ksd」は入力のファイル「/x/a.wav」と同じファイルです",
+         "Cannot write the KSD file (/x/l.ksd): The output “/x/l.ksd” is the same file as the input “/x/a.wav”"},
+        {"a.wav:ループ終点が不正です", "a.wav:The loop end is invalid"},
+        {"ファイル a.wav", "ファイル a.wav"},
+        {"ファイル「a.wav」を開けません!", "ファイル「a.wav」を開けません!"},
+    };
+    for (const auto& text : texts)
+        EXPECT_EQ(CoreTextIn(TLanguage::English, text.core), text.english) << text.core;
+}
+
+TEST(CoreTexts, JapaneseOnlyForTheJapaneseLanguage)
+{
+    for (const char* name : {"ja", "ja_JP", "ja_JP.UTF-8", "ja_JP.eucJP", "ja@x"})
+        EXPECT_EQ(LanguageOfLocaleName(name), TLanguage::Japanese) << name;
+    for (const char* name : {"", "C", "C.UTF-8", "POSIX", "en_US.UTF-8", "jam", "de_DE"})
+        EXPECT_EQ(LanguageOfLocaleName(name), TLanguage::English) << name;
+}
+
+} // namespace
