@@ -1,7 +1,7 @@
 # The Debian package (cpack -G DEB, run by scripts/package-linux): what
 # `cmake --install` puts under the prefix (data/CMakeLists.txt), installed
-# under /usr, plus what only a package carries: its changelog and the manual
-# pages made from the programs' --help (cmake/PackageExtras.cmake).
+# under /usr, plus what only a package carries: its copyright, changelog and manual
+# pages (cmake/PackageExtras.cmake).
 #
 # Caches: the desktop entry, the file types and the icon land in the folders
 # whose dpkg file triggers (desktop-file-utils, shared-mime-info, the hicolor
