@@ -51,7 +51,7 @@ TFixture& Fixture()
     return fixture;
 }
 
-void Export() { Fixture().List.Export(Fixture().Dir.File("bank.vbk")); }
+void Export() { ExportBank(Fixture().List, Fixture().Dir.File("bank.vbk")); }
 
 // The same bytes as the export, one write per wave plus the small tables,
 // with no checksums and no rewrite.

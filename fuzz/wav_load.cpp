@@ -8,6 +8,7 @@
 
 #include "document/KSD.h"
 #include "document/WaveInfo.h"
+#include "export/VBKFile.h"
 #include "export/VBKReader.h"
 
 #include <cstdint>
@@ -38,7 +39,7 @@ void ExportAndVerify()
     static const std::string bank = TempPath(".vbk");
     TKSD list;
     list.AddWave(InputPath());
-    list.Export(bank);
+    ExportBank(list, bank);
     ReadVBKFile(bank);
 }
 

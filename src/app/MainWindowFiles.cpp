@@ -121,7 +121,7 @@ void TMainForm::MainMenu1_ExportVBKClick()
     if (chosen.isEmpty())
         return;
     const TKSD& list = FModel->Document();
-    list.Export(Utf8(chosen.first()), Utf8(FFileName)); // never over the list it came from
+    ExportBank(list, Utf8(chosen.first()), Utf8(FFileName)); // never over the list it came from
     // The bank is written as its format allows; the loops it cannot hold are said.
     QStringList dropped;
     for (int32_t i = 0; i < list.Count(); ++i)

@@ -8,10 +8,11 @@
 
 #include "common/Format.h"
 #include "common/Path.h"
-#include "document/FileKind.h"
+#include "cli/FileKind.h"
 #include "document/KSD.h"
 #include "document/OutputFile.h"
 #include "document/LoopRules.h"
+#include "export/VBKFile.h"
 #include "export/VBKReader.h"
 
 #include <algorithm>
@@ -97,7 +98,7 @@ void ExportCommand(const TArguments& Arguments, TReport& Report)
     inputs.push_back(listFile);
     CheckOutputFile(bankFile, inputs); // before the name: writing over an input is the graver fault
     RequireBankToWrite(bankFile);
-    list.Export(bankFile, listFile);
+    ExportBank(list, bankFile, listFile);
 
     for (int32_t i = 0; i < list.Count(); ++i) {
         const TWaveInfo& wave = *list.GetWave(i);

@@ -3,7 +3,7 @@
 #include "cli/Commands.h"
 #include "cli/Language.h"
 #include "common/Format.h"
-#include "document/FileKind.h"
+#include "cli/FileKind.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "common/ParallelJobs.h"
 #include "common/Path.h"
 #include "document/CrossFade.h"
-#include "document/FileKind.h"
+#include "cli/FileKind.h"
 #include "document/KSD.h"
 #include "document/LoopRules.h"
 #include "document/StoredLoop.h"

@@ -12,7 +12,6 @@
 #include "document/OutputFile.h"
 #include "document/WaveLocator.h"
 #include "document/XmlDom.h"
-#include "export/VBKFile.h"
 
 #include <algorithm>
 #include <charconv>
@@ -382,14 +381,4 @@ void TKSD::SaveToFile(const std::string& FileName) const
     } catch (const std::system_error& e) {
         throw EKSDException(Format(kKSDUnwritableFormat, FileName.c_str(), e.code().message().c_str()));
     }
-}
-
-void TKSD::Export(const std::string& FileName, const std::string& ListFile) const
-{
-    std::vector<std::string> inputs = WaveFiles();
-    if (!ListFile.empty())
-        inputs.push_back(ListFile);
-    CheckOutputFile(FileName, inputs);
-    TVBKFile exporter;
-    exporter.Export(FileName, *this);
 }

@@ -109,12 +109,6 @@ public:
     // also when FileName is no regular file or is one of the waves' files
     // (the rule of CheckOutputFile).
     void SaveToFile(const std::string& FileName) const;
-    // Writes the whole list as a voice-bank file; errors of the exporter
-    // pass through and the list is never changed. Throws EOutputFileError
-    // (nothing written) when FileName is no regular file, or is ListFile
-    // (the list file this list came from, if any) or one of the waves' files.
-    void Export(const std::string& FileName, const std::string& ListFile = {}) const;
-
     // The waves' file paths, in list order.
     std::vector<std::string> WaveFiles() const;
 

@@ -4,6 +4,7 @@
 #include "document/CrossFade.h"
 #include "document/FileReplace.h"
 #include "document/KSD.h"
+#include "document/OutputFile.h"
 #include "document/WaveInfo.h"
 
 #include <system_error>
@@ -153,4 +154,14 @@ void TVBKFile::Reset()
     FLib.Close();
     FTones.clear();
     FNames.clear();
+}
+
+void ExportBank(const TKSD& List, const std::string& FileName, const std::string& ListFile)
+{
+    std::vector<std::string> inputs = List.WaveFiles();
+    if (!ListFile.empty())
+        inputs.push_back(ListFile);
+    CheckOutputFile(FileName, inputs);
+    TVBKFile exporter;
+    exporter.Export(FileName, List);
 }

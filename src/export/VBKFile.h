@@ -74,3 +74,9 @@ private:
     int32_t FTonePos = 0; // offset of the "TONE" chunk header (48)
     int32_t FNamePos = 0; // offset of the "NAME" chunk header (64 + 24n)
 };
+
+// Writes the whole list as a voice-bank file; errors of the exporter pass
+// through and the list is never changed. Throws EOutputFileError (nothing
+// written) when FileName is no regular file, or is ListFile (the list file
+// this list came from, if any) or one of the waves' files.
+void ExportBank(const TKSD& List, const std::string& FileName, const std::string& ListFile = {});

@@ -343,7 +343,7 @@ TEST_F(KSDFileTest, AsksTheResolverForWhatIsStillMissing)
 
     list.SaveToFile(dir.File("saved.ksd"));
     EXPECT_NE(FileText(dir.File("saved.ksd")).find(Entry("/gone/c.wav", "0x00000003", "0x00000007")), std::string::npos);
-    EXPECT_EQ(ErrorOf<EVBKFileException>([&] { list.Export(dir.File("bank.vbk")); }), "「/gone/c.wav」が見つかりません");
+    EXPECT_EQ(ErrorOf<EVBKFileException>([&] { ExportBank(list, dir.File("bank.vbk")); }), "「/gone/c.wav」が見つかりません");
     EXPECT_FALSE(fs::exists(dir.Path() / "bank.vbk"));
 
     TKSD aborted;

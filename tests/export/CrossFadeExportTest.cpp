@@ -50,7 +50,7 @@ TEST_F(CrossFadeExportTest, TheBankHoldsTheFadedStretchAndNothingElseChanges)
         list.Clear();
         AddWave("plain.wav", 500, 1500, 0);
         const TWaveInfo& wave = AddWave("faded.wav", c.Start, c.End, c.Fade);
-        list.Export(out);
+        ExportBank(list, out);
         const std::vector<int16_t> bank = BankSamples(out, 1);
         const auto own = wave.Samples();
         const auto faded = FadedStretch(own, {c.Start, c.End}, c.Fade);
@@ -67,7 +67,7 @@ TEST_F(CrossFadeExportTest, AFadeThatDoesNotFitIsRefusedBeforeTheOldBankIsTouche
 {
     AddWave("a.wav", 500, 1500, 100);
     TWaveInfo& b = AddWave("b.wav", 500, 1500, 0);
-    list.Export(out);
+    ExportBank(list, out);
     const std::vector<uint8_t> before = ReadBytes(out);
     struct TCase {
         int32_t Start, End, Fade;
@@ -77,7 +77,7 @@ TEST_F(CrossFadeExportTest, AFadeThatDoesNotFitIsRefusedBeforeTheOldBankIsTouche
         b.SetLoopEnd(c.End);
         b.SetLoopStart(c.Start);
         b.SetCrossFade(c.Fade);
-        EXPECT_EQ(ErrorOf<EVBKFileException>([&] { list.Export(out); }), "b.wav:クロスフェードがループに収まりません")
+        EXPECT_EQ(ErrorOf<EVBKFileException>([&] { ExportBank(list, out); }), "b.wav:クロスフェードがループに収まりません")
             << c.Start << ":" << c.End << "~" << c.Fade;
         EXPECT_EQ(ReadBytes(out), before);
     }
@@ -90,18 +90,18 @@ TEST_F(CrossFadeExportTest, WithoutFadesListAndBankAreAsBefore)
     TWaveInfo& a = AddWave("a.wav", 500, 1500, 0);
     const std::string listFile = dir.File("list.ksd");
     list.SaveToFile(listFile);
-    list.Export(out);
+    ExportBank(list, out);
     const std::vector<uint8_t> listBytes = ReadBytes(listFile), bankBytes = ReadBytes(out);
     EXPECT_EQ(BankSamples(out, 0), std::vector<int16_t>(a.Samples().begin(), a.Samples().end()));
 
     a.SetCrossFade(50);
     list.SaveToFile(listFile);
-    list.Export(out);
+    ExportBank(list, out);
     EXPECT_NE(ReadBytes(listFile), listBytes);
     EXPECT_NE(ReadBytes(out), bankBytes);
     a.SetCrossFade(0);
     list.SaveToFile(listFile);
-    list.Export(out);
+    ExportBank(list, out);
     EXPECT_EQ(ReadBytes(listFile), listBytes);
     EXPECT_EQ(ReadBytes(out), bankBytes);
 }

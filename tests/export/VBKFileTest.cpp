@@ -34,7 +34,7 @@ protected:
 TEST_F(VBKFileTest, OneWaveWithoutLoopByteForByte)
 {
     const TWaveInfo& wave = AddTestWave(list, dir, "a.wav", 1000);
-    list.Export(out);
+    ExportBank(list, out);
 
     std::vector<uint8_t> expected = FileHeaderBytes();
     PutChunk(expected, "CTRL", {1, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
@@ -59,7 +59,7 @@ TEST_F(VBKFileTest, SeveralWavesWithRatesAndLoops)
     AddTestWave(list, dir, "b.wav", 501, 22050, 0, 300); // start 0: exported as no loop
     AddTestWave(list, dir, "c.wav", 2000, 48000, 1, 2000);
     AddTestWave(list, dir, "d.wav", 0, 8000);
-    list.Export(out);
+    ExportBank(list, out);
 
     const auto file = ReadBytes(out);
     ASSERT_EQ(static_cast<int64_t>(file.size()), TVBKFile::ExportedSize(list));
@@ -110,7 +110,7 @@ TEST_F(VBKFileTest, OddDataSizeContributesWholeSamples)
     wav.Add("fmt ", TWavBuilder::Fmt(1, 1, 44100, 16)).Add("data", samples);
     wav.Write(dir.File("odd.wav"));
     list.AddWave(dir.File("odd.wav"));
-    list.Export(out);
+    ExportBank(list, out);
 
     const auto file = ReadBytes(out);
     const std::size_t wave = 80 + 92;
@@ -125,7 +125,7 @@ TEST_F(VBKFileTest, OddDataSizeContributesWholeSamples)
 TEST_F(VBKFileTest, RatesUpTo2Pow31MinusOneGoOutAndLargerAreRefused)
 {
     AddTestWave(list, dir, "max.wav", 4, 0x7FFFFFFFu);
-    list.Export(out);
+    ExportBank(list, out);
     EXPECT_EQ(ToneAt(ReadBytes(out), 0).rateOffset, 0x7FFFFFFF - 44100);
     for (const uint32_t rate : {0x80000000u, 0x80000000u + 44099, 0xFFFFFFFFu})
         EXPECT_THROW(AddTestWave(list, dir, std::to_string(rate) + ".wav", 4, rate), EWaveInfoException) << rate;
@@ -134,7 +134,7 @@ TEST_F(VBKFileTest, RatesUpTo2Pow31MinusOneGoOutAndLargerAreRefused)
 
 TEST_F(VBKFileTest, EmptyListCreatesNoFile)
 {
-    EXPECT_EQ(ErrorOf<EVBKFileException>([&] { list.Export(out); }), "waveが登録されていません");
+    EXPECT_EQ(ErrorOf<EVBKFileException>([&] { ExportBank(list, out); }), "waveが登録されていません");
     EXPECT_FALSE(std::filesystem::exists(PathFromUtf8(out)));
 }
 
@@ -142,7 +142,7 @@ TEST_F(VBKFileTest, UncreatablePathLeavesNothing)
 {
     AddTestWave(list, dir, "a.wav", 10);
     const std::string bad = dir.File("no such folder/bank.vbk");
-    EXPECT_EQ(ErrorOf<EFileError>([&] { list.Export(bad); }), "ファイルを作成できません");
+    EXPECT_EQ(ErrorOf<EFileError>([&] { ExportBank(list, bad); }), "ファイルを作成できません");
     EXPECT_FALSE(std::filesystem::exists(dir.Path() / "no such folder"));
 }
 
@@ -151,18 +151,18 @@ TEST_F(VBKFileTest, LoopStartWithoutEndStopsBeforeTheOldBankIsTouched)
     AddTestWave(list, dir, "a.wav", 100);
     AddTestWave(list, dir, "b.wav", 200, 44100, 50, 150);
     AddTestWave(list, dir, "c.wav", 300);
-    list.Export(out);
+    ExportBank(list, out);
     const auto before = ReadBytes(out);
 
     list.GetWave(1)->SetLoopEnd(0);
-    EXPECT_EQ(ErrorOf<EVBKFileException>([&] { list.Export(out); }), "「b.wav」のループ終点が設定されていません");
+    EXPECT_EQ(ErrorOf<EVBKFileException>([&] { ExportBank(list, out); }), "「b.wav」のループ終点が設定されていません");
     EXPECT_EQ(ReadBytes(out), before);
     EXPECT_EQ(list.Count(), 3);
     EXPECT_EQ(list.GetWave(1)->LoopStart(), 50);
 
     // Once the loop is fixed, exporting to the same name succeeds.
     list.GetWave(1)->SetLoopEnd(170);
-    list.Export(out);
+    ExportBank(list, out);
     EXPECT_EQ(ReadVBKFile(out).Waves.at(1).LoopEnd, 170);
 }
 
@@ -173,7 +173,7 @@ TEST_F(VBKFileTest, FailurePartWayKeepsTheOldBankAndLeavesNoFile)
     VANTREL_POSIX_ONLY("the file size limit");
     AddTestWave(list, dir, "a.wav", 1000);
     AddTestWave(list, dir, "b.wav", 1000, 44100, 10, 900);
-    list.Export(out);
+    ExportBank(list, out);
     const auto before = ReadBytes(out);
     const auto folder = [&] {
         std::vector<std::string> names;
@@ -190,14 +190,14 @@ TEST_F(VBKFileTest, FailurePartWayKeepsTheOldBankAndLeavesNoFile)
     rlimit limit = saved;
     limit.rlim_cur = 3000; // past the first wave, before the last
     setrlimit(RLIMIT_FSIZE, &limit);
-    const std::string limited = ErrorOf<EFileError>([&] { list.Export(out); });
+    const std::string limited = ErrorOf<EFileError>([&] { ExportBank(list, out); });
     setrlimit(RLIMIT_FSIZE, &saved);
     EXPECT_EQ(limited, "ファイルに書き込めません");
     EXPECT_EQ(ReadBytes(out), before);
     EXPECT_EQ(folder(), withC);
 
     list.GetWave(2)->SetLoopStart(5);
-    EXPECT_EQ(ErrorOf<EVBKFileException>([&] { list.Export(out); }), "「c.wav」のループ終点が設定されていません");
+    EXPECT_EQ(ErrorOf<EVBKFileException>([&] { ExportBank(list, out); }), "「c.wav」のループ終点が設定されていません");
     EXPECT_EQ(ReadBytes(out), before);
     EXPECT_EQ(folder(), withC);
 }
@@ -211,7 +211,7 @@ TEST_F(VBKFileTest, ReplacingFollowsLinksAndKeepsPermissions)
     WriteBytes(dir.File("real.vbk"), {'o', 'l', 'd'});
     std::filesystem::permissions(dir.Path() / "real.vbk", std::filesystem::perms(0640));
     std::filesystem::create_symlink("real.vbk", dir.Path() / "link.vbk");
-    list.Export(dir.File("link.vbk"));
+    ExportBank(list, dir.File("link.vbk"));
     EXPECT_TRUE(std::filesystem::is_symlink(dir.Path() / "link.vbk"));
     EXPECT_EQ(static_cast<int64_t>(ReadBytes(dir.File("real.vbk")).size()), TVBKFile::ExportedSize(list));
     EXPECT_EQ(std::filesystem::status(dir.Path() / "real.vbk").permissions(), std::filesystem::perms(0640));
@@ -238,7 +238,7 @@ TEST_F(VBKFileTest, FileOf2GiBIsRefusedBeforeCreation)
     // One wave: 96 + 92 + 16 + data bytes; 2^31 - 204 bytes of data reach 2^31.
     bigWav("big.wav", 0x80000000u - 204);
     EXPECT_EQ(TVBKFile::ExportedSize(list), int64_t{1} << 31);
-    EXPECT_EQ(ErrorOf<EVBKFileException>([&] { list.Export(out); }), "VBKファイルが大きすぎます");
+    EXPECT_EQ(ErrorOf<EVBKFileException>([&] { ExportBank(list, out); }), "VBKファイルが大きすぎます");
     EXPECT_FALSE(std::filesystem::exists(PathFromUtf8(out)));
 }
 

@@ -1,4 +1,5 @@
 #include "export/VBKReader.h"
+#include "export/VBKFile.h"
 
 #include "VBKTestFiles.h"
 #include "support/Posix.h"
@@ -27,7 +28,7 @@ protected:
         AddTestWave(list, dir, "a.wav", 100, 44100, 10, 90);
         AddTestWave(list, dir, "b.wav", 33, 22050);
         AddTestWave(list, dir, "c.wav", 64, 96000, 1, 64);
-        list.Export(dir.File("bank.vbk"));
+        ExportBank(list, dir.File("bank.vbk"));
         bank = ReadBytes(dir.File("bank.vbk"));
     }
 

@@ -6,6 +6,7 @@
 #include "common/Format.h"
 #include "document/KSD.h"
 #include "document/LoopRules.h"
+#include "export/VBKFile.h"
 #include "export/VBKReader.h"
 #include "export/VBKTestFiles.h"
 #include "loop/LoopFinder.h"
@@ -170,7 +171,7 @@ TEST_F(LoopFeederTest, EveryPlaceAgreesOnEachKindOfLoop)
         EXPECT_EQ(wave.Loop().IsSet(), c.Clearable);
         EXPECT_EQ(wave.Loop().Plays(), c.Repeats); // the seam view shows the loops that play
 
-        std::string exported = ErrorOf<Exception>([&] { List.Export(bank, Dir.File("list.ksd")); });
+        std::string exported = ErrorOf<Exception>([&] { ExportBank(List, bank, Dir.File("list.ksd")); });
         if (exported == "no error") {
             const TVBKWave bankWave = ReadVBKFile(bank).Waves.at(0);
             exported = bankWave.Loops ? Format("%d..%d", bankWave.LoopStart, bankWave.LoopEnd) : "no loop";
@@ -207,7 +208,7 @@ namespace {
 // The samples of wave Index of the bank List exports.
 std::vector<int16_t> ExportedSamples(const TKSD& List, const TTempDir& Dir, std::size_t Index)
 {
-    List.Export(Dir.File("bank.vbk"));
+    ExportBank(List, Dir.File("bank.vbk"));
     return BankSamples(Dir.File("bank.vbk"), Index);
 }
 

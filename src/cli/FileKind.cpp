@@ -1,4 +1,4 @@
-#include "document/FileKind.h"
+#include "cli/FileKind.h"
 
 #include "common/AsciiCase.h"
 #include "common/File.h"
