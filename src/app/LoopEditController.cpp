@@ -236,9 +236,15 @@ void TLoopEditController::ShowSeam()
         return;
     }
     FParts.SeamView->SetSeam(wave, loop.Start, loop.End, FadedStretch(wave->Samples(), loop, fade));
-    const TSeamMeasure seam = FinderOf(*wave).Measure(loop.Start, loop.End, fade);
-    FParts.SeamCostLabel->setText(
-        tr("ループの継ぎ目: %1 %2").arg(QString::fromStdString(SeamCostNumber(seam.Cost)), SeamQualityWord(seam.Quality)));
+    // Measured once per loop change, by the model, for the list too.
+    const std::optional<TSeamMeasure> seam = FModel.SeamOf(FModel.IndexOf(wave));
+    if (!seam) {
+        FParts.SeamCostLabel->clear();
+        return;
+    }
+    FParts.SeamCostLabel->setText(tr("ループの継ぎ目: %1 %2")
+                                      .arg(QString::fromStdString(SeamCostNumber(seam->Cost)),
+                                           SeamQualityWord(seam->Quality)));
 }
 
 bool TLoopEditController::ZoomSeamView(bool In)
