@@ -198,11 +198,10 @@ void TLoopEditController::MarkerMoved(TGraphImage* View, TMarkerStatus* Marker)
 
 void TLoopEditController::ShowLoopOf(const TWaveInfo* Wave)
 {
-    if (Wave && Wave->LoopEnd() > 0) {
-        FViews.SetMarker(kLoopStart, kRed, Wave->LoopStart());
-        FViews.SetMarker(kLoopEnd, kGreen, Wave->LoopEnd());
-    }
-    ShowSeam();
+    if (const int32_t index = FModel.IndexOf(Wave); Wave && index >= 0)
+        ShowLoopState(FModel.LoopOf(index));
+    else
+        ShowSeam();
 }
 
 void TLoopEditController::ShowLoopState(const TLoopState& Loop)

@@ -68,7 +68,8 @@ public:
     void MouseUp();
     void MarkerMoved(TGraphImage* View, TMarkerStatus* Marker);
 
-    // The shown wave's loop markers: both when its loop has an end.
+    // The shown wave's loop markers, as its row shows its points (the
+    // model's loop state).
     void ShowLoopOf(const TWaveInfo* Wave);
     // The markers as the loop state shows its points.
     void ShowLoopState(const TLoopState& Loop);
