@@ -198,11 +198,10 @@ void TLoopEditController::MarkerMoved(TGraphImage* View, TMarkerStatus* Marker)
 
 void TLoopEditController::ShowLoopOf(const TWaveInfo* Wave)
 {
-    if (Wave && Wave->LoopEnd() > 0) {
-        FViews.SetMarker(kLoopStart, kRed, Wave->LoopStart());
-        FViews.SetMarker(kLoopEnd, kGreen, Wave->LoopEnd());
-    }
-    ShowSeam();
+    if (const int32_t index = FModel.IndexOf(Wave); Wave && index >= 0)
+        ShowLoopState(FModel.LoopOf(index));
+    else
+        ShowSeam();
 }
 
 void TLoopEditController::ShowLoopState(const TLoopState& Loop)
@@ -236,9 +235,15 @@ void TLoopEditController::ShowSeam()
         return;
     }
     FParts.SeamView->SetSeam(wave, loop.Start, loop.End, FadedStretch(wave->Samples(), loop, fade));
-    const TSeamMeasure seam = FinderOf(*wave).Measure(loop.Start, loop.End, fade);
-    FParts.SeamCostLabel->setText(
-        tr("ループの継ぎ目: %1 %2").arg(QString::fromStdString(SeamCostNumber(seam.Cost)), SeamQualityWord(seam.Quality)));
+    // Measured once per loop change, by the model, for the list too.
+    const std::optional<TSeamMeasure> seam = FModel.SeamOf(FModel.IndexOf(wave));
+    if (!seam) {
+        FParts.SeamCostLabel->clear();
+        return;
+    }
+    FParts.SeamCostLabel->setText(tr("ループの継ぎ目: %1 %2")
+                                      .arg(QString::fromStdString(SeamCostNumber(seam->Cost)),
+                                           SeamQualityWord(seam->Quality)));
 }
 
 bool TLoopEditController::ZoomSeamView(bool In)

@@ -6,8 +6,9 @@
 // seam cost in the status label and, for a loop from sample 0, that the bank
 // will not hold it. It also sets the loop's crossfade (TCrossFadeControl),
 // shades the faded stretch in both views and shows the seam and its cost as
-// the bank will hold them, after the fade. Loops are found, measured and snapped by the loop finder
-// the command-line tool uses (LoopFinder.h). Every loop change goes to the list model as
+// the bank will hold them, after the fade. Loops are found and snapped by the
+// loop finder the command-line tool uses (LoopFinder.h); the seam cost shown
+// is the list model's measure of the loop (SeamOf), taken once per change. Every loop change goes to the list model as
 // one undo step; a drag moves the loop live and becomes one step on release.
 //
 // The order rule (LoopRules.h) is applied here, before a change reaches the
@@ -67,7 +68,8 @@ public:
     void MouseUp();
     void MarkerMoved(TGraphImage* View, TMarkerStatus* Marker);
 
-    // The shown wave's loop markers: both when its loop has an end.
+    // The shown wave's loop markers, as its row shows its points (the
+    // model's loop state).
     void ShowLoopOf(const TWaveInfo* Wave);
     // The markers as the loop state shows its points.
     void ShowLoopState(const TLoopState& Loop);

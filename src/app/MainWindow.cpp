@@ -69,8 +69,8 @@ bool TMainForm::RunCommand(const std::function<void()>& Command)
 
 // ---- The model and the selection ------------------------------------------
 
-// The table follows the model by itself; the views and the undo items
-// follow it here.
+// The table is a view of the model; the views and the undo items follow it
+// here.
 void TMainForm::ConnectModel()
 {
     connect(FModel, &TWaveListModel::WaveRemoved, this, [this](int32_t, const TWaveInfo* Wave) {
@@ -81,9 +81,11 @@ void TMainForm::ConnectModel()
         WaveListView->Select(-1);
     });
     connect(FModel, &TWaveListModel::SelectionRequested, this, [this](int32_t Index) { SelectWave(Index); });
+    // A loop change leaves the selection alone (an automatic loop of several
+    // rows keeps them all); the shown wave's markers follow its loop.
     connect(FModel, &TWaveListModel::LoopChanged, this, [this](int32_t Index) {
-        SelectWave(Index);
-        FLoops->ShowLoopState(FModel->LoopOf(Index));
+        if (FViews->Shown() == FModel->Wave(Index))
+            FLoops->ShowLoopState(FModel->LoopOf(Index));
     });
     connect(WaveListView, &TWaveTable::UserSelected, this, [this] { RunCommand([this] { ShowSelectedWave(); }); });
     connect(WaveListView, &TWaveTable::LoopPointTyped, this, [this](int32_t Row, bool Start, const QString& Text) {
@@ -109,9 +111,7 @@ const TWaveInfo* TMainForm::SelectedWave() const
 
 void TMainForm::ShowSelectedWave()
 {
-    TWaveInfo* wave = FModel->Wave(WaveListView->SelectedIndex());
-    if (wave && wave->IsMissing()) // as SelectedWave
-        wave = nullptr;
+    const TWaveInfo* wave = SelectedWave();
     FViews->Show(wave);
     FLoops->ShowLoopOf(wave);
 }

@@ -329,7 +329,7 @@ void TMainForm::CreateWidgets()
 // The controllers need the views and the actions they drive.
 void TMainForm::CreateControllers(std::shared_ptr<TWaveOutDevice> Device)
 {
-    FViews = std::make_unique<TWaveViews>(AllWaveGraphImage, PartWaveGraphImage, *FPrompter);
+    FViews = std::make_unique<TWaveViews>(AllWaveGraphImage, PartWaveGraphImage, *FPrompter, *FModel);
     FPlayback = new TPlaybackController(std::move(Device), *FViews, this);
     FPlayback->BindPlayKey(MainMenu1_PlayStart, MainMenu1_PlsyStop);
     connect(FPlayback, &TPlaybackController::PlayingChanged, this, [this](bool Playing) { SetPlayingState(Playing); });

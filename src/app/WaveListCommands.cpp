@@ -2,9 +2,8 @@
 
 #include <algorithm>
 
-TInsertWavesCommand::TInsertWavesCommand(TWaveListEditor& Editor, int32_t Index,
-                                         std::vector<std::unique_ptr<TWaveInfo>> Waves, int Shown,
-                                         const QString& Text)
+TInsertWavesCommand::TInsertWavesCommand(TWaveListEditor& Editor, int32_t Index, std::vector<TTakenWave> Waves,
+                                         int Shown, const QString& Text)
     : QUndoCommand(Text), FEditor(Editor), FIndex(Index), FWaves(std::move(Waves)), FShown(Shown)
 {
 }

@@ -6,6 +6,7 @@
 // TWaveListEditor, the list model's side they see.
 
 #include "document/WaveInfo.h"
+#include "view/ViewSpan.h"
 
 #include <QUndoCommand>
 
@@ -25,16 +26,26 @@ struct TLoopState {
     bool operator==(const TLoopState&) const = default;
 };
 
+// A wave out of the list with what the window keeps beside it: whether each
+// of its loop points shows and the span the detail view showed of it. A step
+// that takes a wave out and puts it back restores all of it exactly.
+struct TTakenWave {
+    std::unique_ptr<TWaveInfo> Wave;
+    bool StartShown = false;
+    bool EndShown = false;
+    TViewSpan Span;
+};
+
 // The list as the commands see it (TWaveListModel); the views follow its
 // signals.
 class TWaveListEditor {
 public:
     // Puts Wave into the list at Index, with its row.
-    virtual void InsertWave(int32_t Index, std::unique_ptr<TWaveInfo> Wave) = 0;
+    virtual void InsertWave(int32_t Index, TTakenWave Wave) = 0;
     // Takes the wave at Index out with its row; when it was shown no row is
     // selected afterwards and the views are empty.
-    virtual std::unique_ptr<TWaveInfo> TakeWave(int32_t Index) = 0;
-    // Swaps the waves at Upper and Upper + 1, with their rows.
+    virtual TTakenWave TakeWave(int32_t Index) = 0;
+    // Swaps the waves at Upper and Upper + 1, with their rows and loop states.
     virtual void SwapWaves(int32_t Upper) = 0;
     // Selects the row at Index and shows its wave (-1: no row, empty views).
     virtual void SelectWave(int32_t Index) = 0;
@@ -50,15 +61,15 @@ protected:
 // offset of the one selected and shown afterwards, or -1 for none.
 class TInsertWavesCommand : public QUndoCommand {
 public:
-    TInsertWavesCommand(TWaveListEditor& Editor, int32_t Index, std::vector<std::unique_ptr<TWaveInfo>> Waves,
-                        int Shown, const QString& Text);
+    TInsertWavesCommand(TWaveListEditor& Editor, int32_t Index, std::vector<TTakenWave> Waves, int Shown,
+                        const QString& Text);
     void redo() override;
     void undo() override;
 
 private:
     TWaveListEditor& FEditor;
     int32_t FIndex;
-    std::vector<std::unique_ptr<TWaveInfo>> FWaves; // held while undone
+    std::vector<TTakenWave> FWaves; // held while undone
     int FShown;
 };
 
@@ -71,7 +82,7 @@ public:
 private:
     TWaveListEditor& FEditor;
     int32_t FIndex;
-    std::unique_ptr<TWaveInfo> FWave; // held while deleted
+    TTakenWave FWave; // held while deleted
 };
 
 // Moves the wave at From to the neighbouring row To (one up or one down).

@@ -1,12 +1,14 @@
 #include "app/WaveListModel.h"
 
+#include "app/WaveRowCells.h"
 #include "document/CrossFade.h"
 
+#include <QCoreApplication>
 #include <QUndoStack>
 
 #include <algorithm>
 
-TWaveListModel::TWaveListModel(QObject* Parent) : QObject(Parent), FUndoStack(new QUndoStack(this)) {}
+TWaveListModel::TWaveListModel(QObject* Parent) : QAbstractTableModel(Parent), FUndoStack(new QUndoStack(this)) {}
 
 // The undo stack is a child: Qt deletes it after this destructor, and it
 // still signals on the way out, when no handler may run.
@@ -16,44 +18,116 @@ bool TWaveListModel::Modified() const { return !FUndoStack->isClean(); }
 
 // A wave read from a file shows the points it holds: a start with any loop,
 // an end once set.
-TWaveListModel::TShown TWaveListModel::ShownByPoints(const TWaveInfo& Wave)
+TWaveListModel::TRow TWaveListModel::RowByPoints(const TWaveInfo& Wave)
 {
-    return {Wave.Loop().IsSet(), Wave.LoopEnd() != 0};
+    return {Wave.Loop().IsSet(), Wave.LoopEnd() != 0, {0, Wave.SampleCount()}, {}};
+}
+
+int32_t TWaveListModel::IndexOf(const TWaveInfo* Wave) const
+{
+    for (int32_t i = 0; i < FKSD.Count(); ++i)
+        if (FKSD.GetWave(i) == Wave)
+            return i;
+    return -1;
 }
 
 TLoopState TWaveListModel::LoopOf(int32_t Index) const
 {
     const TWaveInfo& wave = *FKSD.GetWave(Index);
-    const TShown shown = FShown[static_cast<std::size_t>(Index)];
-    return {wave.LoopStart(), wave.LoopEnd(), shown.Start, shown.End, wave.CrossFade()};
+    const TRow& row = RowOf(Index);
+    return {wave.LoopStart(), wave.LoopEnd(), row.StartShown, row.EndShown, wave.CrossFade()};
+}
+
+std::optional<TSeamMeasure> TWaveListModel::SeamOf(int32_t Index) const
+{
+    const TWaveInfo* wave = Wave(Index);
+    if (!wave)
+        return std::nullopt;
+    const TRow& row = RowOf(Index);
+    if (!row.Seam) {
+        const TWaveLoop loop = wave->Loop();
+        if (wave->IsMissing() || !loop.Plays() || loop.End > wave->SampleCount())
+            row.Seam.emplace(std::nullopt);
+        else
+            row.Seam.emplace(TLoopFinder(wave->Samples(), wave->SamplesPerSec())
+                                 .Measure(loop.Start, loop.End, std::min(wave->CrossFade(), LongestFade(loop))));
+    }
+    return *row.Seam;
+}
+
+TViewSpan TWaveListModel::SpanOf(int32_t Index) const { return Wave(Index) ? RowOf(Index).Span : TViewSpan{}; }
+
+// As the detail view allows: a start inside the wave, an end up to its last
+// sample; a point outside keeps the one kept before.
+void TWaveListModel::SetSpan(int32_t Index, TViewSpan Span)
+{
+    const TWaveInfo* wave = Wave(Index);
+    if (!wave)
+        return;
+    TViewSpan& kept = RowOf(Index).Span;
+    if (Span.Start >= 0 && Span.Start < wave->SampleCount())
+        kept.Start = Span.Start;
+    if (Span.End >= 0 && Span.End <= wave->SampleCount())
+        kept.End = Span.End;
+}
+
+// ---- The table model ----------------------------------------------------------
+
+int TWaveListModel::rowCount(const QModelIndex& Parent) const { return Parent.isValid() ? 0 : FKSD.Count(); }
+
+int TWaveListModel::columnCount(const QModelIndex& Parent) const { return Parent.isValid() ? 0 : kWaveColumnCount; }
+
+QVariant TWaveListModel::data(const QModelIndex& Index, int Role) const
+{
+    const TWaveInfo* wave = Wave(Index.row());
+    if (!wave || Index.column() < 0 || Index.column() >= kWaveColumnCount)
+        return {};
+    const bool seam = Index.column() == colSeam && (Role == Qt::DisplayRole || Role == Qt::EditRole);
+    return WaveCell(*wave, LoopOf(Index.row()), seam ? SeamOf(Index.row()) : std::nullopt, Index.column(), Role);
+}
+
+QVariant TWaveListModel::headerData(int Section, Qt::Orientation Orientation, int Role) const
+{
+    if (Orientation != Qt::Horizontal || Role != Qt::DisplayRole || Section < 0 || Section >= kWaveColumnCount)
+        return QAbstractTableModel::headerData(Section, Orientation, Role);
+    return QCoreApplication::translate("TWaveTable", kWaveColumns[Section].Title);
+}
+
+Qt::ItemFlags TWaveListModel::flags(const QModelIndex& Index) const
+{
+    const Qt::ItemFlags flags = QAbstractTableModel::flags(Index);
+    const bool loop = Index.column() == colLoopStart || Index.column() == colLoopEnd;
+    return loop ? flags | Qt::ItemIsEditable : flags;
 }
 
 void TWaveListModel::Clear()
 {
+    beginResetModel();
     FUndoStack->clear(); // its commands may hold waves of the old list
     FKSD.Clear();
-    FShown.clear();
-    emit Reset();
+    FRows.clear();
+    endResetModel();
 }
 
 TLoadReport TWaveListModel::Load(const std::string& Path, const TMissingWaveResolver& Resolve)
 {
+    beginResetModel();
     FUndoStack->clear();
     FKSD.Clear(); // loading appends
-    FShown.clear();
+    FRows.clear();
     TLoadReport report;
     try {
         report = FKSD.LoadFromFile(Path, Resolve);
     } catch (...) {
         FKSD.Clear();
-        emit Reset();
+        endResetModel();
         throw;
     }
     for (int32_t i = 0; i < FKSD.Count(); ++i)
-        FShown.push_back(ShownByPoints(*FKSD.GetWave(i)));
+        FRows.push_back(RowByPoints(*FKSD.GetWave(i)));
     if (report.Changed())
         FUndoStack->resetClean(); // no step leads back to what the file holds
-    emit Reset();
+    endResetModel();
     return report;
 }
 
@@ -71,8 +145,14 @@ void TWaveListModel::Push(std::unique_ptr<QUndoCommand> Command)
 
 void TWaveListModel::AppendWaves(std::vector<std::unique_ptr<TWaveInfo>> Waves, int Shown)
 {
-    if (!Waves.empty())
-        Push(std::make_unique<TInsertWavesCommand>(Editor(), FKSD.Count(), std::move(Waves), Shown, tr("wav追加")));
+    if (Waves.empty())
+        return;
+    std::vector<TTakenWave> taken;
+    for (std::unique_ptr<TWaveInfo>& wave : Waves) {
+        const TRow row = RowByPoints(*wave);
+        taken.push_back({std::move(wave), row.StartShown, row.EndShown, row.Span});
+    }
+    Push(std::make_unique<TInsertWavesCommand>(Editor(), FKSD.Count(), std::move(taken), Shown, tr("wav追加")));
 }
 
 void TWaveListModel::DeleteWave(int32_t Index)
@@ -127,57 +207,68 @@ void TWaveListModel::SetLoops(const std::vector<TLoopChange>& Changes, const QSt
 
 int32_t TWaveListModel::DragLoopPoint(int32_t Index, bool Start, int32_t Position)
 {
-    TWaveInfo* wave = Wave(Index);
+    TWaveInfo* wave = FKSD.GetWave(Index);
     if (!wave)
         return Position;
-    TShown& shown = FShown[static_cast<std::size_t>(Index)];
+    TRow& row = RowOf(Index);
     if (Start) {
         wave->SetLoopStart(Position);
-        shown.Start = true;
+        row.StartShown = true;
     } else {
         wave->SetLoopEnd(Position);
-        shown.End = true;
+        row.EndShown = true;
     }
+    LoopStateChanged(Index);
     emit LoopDragged(Index);
     return Start ? wave->LoopStart() : wave->LoopEnd();
 }
 
+void TWaveListModel::LoopStateChanged(int32_t Index)
+{
+    RowOf(Index).Seam.reset();
+    emit dataChanged(index(Index, colLoopStart), index(Index, colSeam));
+}
+
 // ---- The operations of the undo commands ---------------------------------
 
-// A wave put (back) into the list shows the points it holds.
-void TWaveListModel::InsertWave(int32_t Index, std::unique_ptr<TWaveInfo> Wave)
+void TWaveListModel::InsertWave(int32_t Index, TTakenWave Wave)
 {
-    const TShown shown = ShownByPoints(*Wave);
-    FKSD.InsertWave(Index, std::move(Wave));
-    FShown.insert(FShown.begin() + Index, shown);
-    emit WaveInserted(Index);
+    beginInsertRows({}, Index, Index);
+    FKSD.InsertWave(Index, std::move(Wave.Wave));
+    FRows.insert(FRows.begin() + Index, TRow{Wave.StartShown, Wave.EndShown, Wave.Span, {}});
+    endInsertRows();
 }
 
-std::unique_ptr<TWaveInfo> TWaveListModel::TakeWave(int32_t Index)
+TTakenWave TWaveListModel::TakeWave(int32_t Index)
 {
-    std::unique_ptr<TWaveInfo> wave = FKSD.TakeWave(Index);
-    FShown.erase(FShown.begin() + Index);
-    emit WaveRemoved(Index, wave.get());
-    return wave;
+    beginRemoveRows({}, Index, Index);
+    const TRow row = RowOf(Index);
+    TTakenWave taken{FKSD.TakeWave(Index), row.StartShown, row.EndShown, row.Span};
+    FRows.erase(FRows.begin() + Index);
+    endRemoveRows();
+    emit WaveRemoved(Index, taken.Wave.get());
+    return taken;
 }
 
+// The rows stay where they are and show the swapped waves, each with the
+// loop state it had.
 void TWaveListModel::SwapWaves(int32_t Upper)
 {
     FKSD.MoveNext(Upper);
-    // The moved rows show the points their waves hold, as when read.
-    FShown[static_cast<std::size_t>(Upper)] = ShownByPoints(*FKSD.GetWave(Upper));
-    FShown[static_cast<std::size_t>(Upper) + 1] = ShownByPoints(*FKSD.GetWave(Upper + 1));
-    emit WavesSwapped(Upper);
+    std::swap(RowOf(Upper), RowOf(Upper + 1));
+    emit dataChanged(index(Upper, 0), index(Upper + 1, kWaveColumnCount - 1));
 }
 
 void TWaveListModel::ApplyLoop(int32_t Index, const TLoopState& Loop)
 {
-    TWaveInfo* wave = Wave(Index);
+    TWaveInfo* wave = FKSD.GetWave(Index);
     if (!wave)
         return;
     wave->SetLoopStart(Loop.Start);
     wave->SetLoopEnd(Loop.End);
     wave->SetCrossFade(Loop.Fade);
-    FShown[static_cast<std::size_t>(Index)] = {Loop.StartShown, Loop.EndShown};
+    RowOf(Index).StartShown = Loop.StartShown;
+    RowOf(Index).EndShown = Loop.EndShown;
+    LoopStateChanged(Index);
     emit LoopChanged(Index);
 }

@@ -1,20 +1,21 @@
 #include "app/WaveViews.h"
 
 #include "app/Prompter.h"
+#include "app/WaveListModel.h"
 #include "view/GraphImage.h"
 #include "view/ViewMapping.h"
 #include "view/ViewSpan.h"
 
 #include <algorithm>
 
-TWaveViews::TWaveViews(TGraphImage* Overview, TGraphImage* Detail, TPrompter& Prompter)
-    : FOverview(Overview), FDetail(Detail), FPrompter(Prompter)
+TWaveViews::TWaveViews(TGraphImage* Overview, TGraphImage* Detail, TPrompter& Prompter, TWaveListModel& Model)
+    : FOverview(Overview), FDetail(Detail), FPrompter(Prompter), FModel(Model)
 {
 }
 
-TWaveInfo* TWaveViews::Shown() const { return FDetail->WaveInfo(); }
+const TWaveInfo* TWaveViews::Shown() const { return FDetail->WaveInfo(); }
 
-void TWaveViews::Show(TWaveInfo* Wave)
+void TWaveViews::Show(const TWaveInfo* Wave)
 {
     for (TGraphImage* view : {FOverview, FDetail}) {
         view->SetWaveInfo(Wave);
@@ -24,7 +25,8 @@ void TWaveViews::Show(TWaveInfo* Wave)
     if (!Wave)
         return;
     FOverview->SetView(0, Wave->SampleCount());
-    FDetail->SetView(Wave->ViewStart(), Wave->ViewEnd());
+    const TViewSpan span = FModel.SpanOf(FModel.IndexOf(Wave));
+    FDetail->SetView(span.Start, span.End);
 }
 
 void TWaveViews::SetMarker(const char* Name, TBgrColor Color, int32_t Position)
@@ -52,12 +54,12 @@ std::optional<int32_t> TWaveViews::ShownCursor() const
 
 void TWaveViews::ShowSpan(int32_t Start, int32_t End)
 {
-    TWaveInfo* wave = Shown();
-    if (!wave)
+    const int32_t index = FModel.IndexOf(Shown());
+    if (index < 0)
         return;
-    wave->SetViewStart(Start);
-    wave->SetViewEnd(End);
-    FDetail->SetView(wave->ViewStart(), wave->ViewEnd());
+    FModel.SetSpan(index, {Start, End});
+    const TViewSpan span = FModel.SpanOf(index);
+    FDetail->SetView(span.Start, span.End);
 }
 
 void TWaveViews::ShowWholeWave()

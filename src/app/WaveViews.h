@@ -2,8 +2,9 @@
 // TWaveViews: the window's two waveform views of one wave, the whole wave
 // above (the overview) and a span of it below (the detail view), with the
 // markers both show and the commands that choose the detail view's span. The
-// span a command chooses is remembered in the wave, so the wave shows it
-// again when it is shown next.
+// span a command chooses is remembered beside the wave by the list model
+// (window state, not the wave's), so the wave shows it again when it is
+// shown next.
 
 #include "view/BgrColor.h"
 
@@ -15,19 +16,20 @@
 class TGraphImage;
 class TPrompter;
 class TWaveInfo;
+class TWaveListModel;
 
 class TWaveViews {
 public:
     // Beeps through Prompter when a span command cannot go further.
-    TWaveViews(TGraphImage* Overview, TGraphImage* Detail, TPrompter& Prompter);
+    TWaveViews(TGraphImage* Overview, TGraphImage* Detail, TPrompter& Prompter, TWaveListModel& Model);
 
     TGraphImage* Overview() const { return FOverview; }
     TGraphImage* Detail() const { return FDetail; }
     // The wave both views show (null for none).
-    TWaveInfo* Shown() const;
-    // Shows Wave (null: nothing) at the span it remembers, with no selection
-    // and no markers.
-    void Show(TWaveInfo* Wave);
+    const TWaveInfo* Shown() const;
+    // Shows Wave (null: nothing) at the span remembered beside it, with no
+    // selection and no markers.
+    void Show(const TWaveInfo* Wave);
 
     void SetMarker(const char* Name, TBgrColor Color, int32_t Position);
     void RemoveMarker(const char* Name);
@@ -64,5 +66,6 @@ private:
     void ShowCentred(int64_t Length, int64_t Centre);
 
     TPrompter& FPrompter;
+    TWaveListModel& FModel;
     bool FOverviewHeld = false; // the left button went down in the overview
 };

@@ -251,12 +251,14 @@ int32_t ParseNumber(const std::string& Text)
     return value;
 }
 
-TWaveInfo* TKSD::GetWave(int32_t Index) const
+const TWaveInfo* TKSD::GetWave(int32_t Index) const
 {
     if (Index < 0 || Index >= Count())
         return nullptr;
     return FWaves[static_cast<std::size_t>(Index)].get();
 }
+
+TWaveInfo* TKSD::GetWave(int32_t Index) { return const_cast<TWaveInfo*>(std::as_const(*this).GetWave(Index)); }
 
 void TKSD::AddWave(const std::string& FileName) { FWaves.push_back(ReadWave(FileName)); }
 

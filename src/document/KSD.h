@@ -65,8 +65,10 @@ inline constexpr char kUnsupportedKSDVersion[] = "未対応のバージョンで
 class TKSD {
 public:
     int32_t Count() const { return static_cast<int32_t>(FWaves.size()); }
-    // The wave at Index, or nullptr when Index is out of range.
-    TWaveInfo* GetWave(int32_t Index) const;
+    // The wave at Index, or nullptr when Index is out of range; a read-only
+    // list gives read-only waves.
+    const TWaveInfo* GetWave(int32_t Index) const;
+    TWaveInfo* GetWave(int32_t Index);
 
     // Appends a wave read from FileName, with the loop its file stores when
     // that loop is usable (TWaveInfo::UseStoredLoop). Throws EKSDException

@@ -44,7 +44,7 @@ void TGraphImage::SetColor(TBgrColor Value)
     ShowBase(FBackBuffer.rect());
 }
 
-void TGraphImage::SetWaveInfo(TWaveInfo* Value)
+void TGraphImage::SetWaveInfo(const TWaveInfo* Value)
 {
     FWaveInfo = Value;
     FViewStart = Value ? Value->ViewStart() : 0;

@@ -52,8 +52,8 @@ public:
     // The wave shown (not owned; null for none). Setting it takes the view
     // span remembered in the wave, resets selection, cursor and drag, stops
     // the blinking and draws nothing; markers stay until ClearMarkers.
-    TWaveInfo* WaveInfo() const { return FWaveInfo; }
-    void SetWaveInfo(TWaveInfo* Value);
+    const TWaveInfo* WaveInfo() const { return FWaveInfo; }
+    void SetWaveInfo(const TWaveInfo* Value);
     int32_t SampleCount() const; // of the wave shown; 0 for none
 
     // Callers keep 0 <= ViewStart < ViewEnd <= SampleCount while a wave is
@@ -177,7 +177,7 @@ private:
 
     QTimer FBlinkTimer;
     TBgrColor FColor = ButtonFace;
-    TWaveInfo* FWaveInfo = nullptr;
+    const TWaveInfo* FWaveInfo = nullptr;
     int32_t FViewStart = 0;
     int32_t FViewEnd = 0;
     int32_t FSelectStart = 0;

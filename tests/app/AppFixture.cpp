@@ -143,14 +143,13 @@ void AppTest::Trigger(const char* ActionName)
         action->trigger();
 }
 
-QTableWidget* AppTest::List() const { return Form->findChild<QTableWidget*>("WaveListView"); }
+QTableView* AppTest::List() const { return Form->findChild<QTableView*>("WaveListView"); }
 
 TGraphImage* AppTest::View(const char* Name) const { return Form->findChild<TGraphImage*>(Name); }
 
 QString AppTest::Cell(int Row, int Column) const
 {
-    const QTableWidgetItem* item = List()->item(Row, Column);
-    return item ? item->text() : QString();
+    return List()->model()->index(Row, Column).data().toString();
 }
 
 std::vector<QString> AppTest::RowTexts(int Row) const
@@ -169,7 +168,7 @@ int AppTest::SelectedRow() const
 
 void AppTest::ClickRow(int Row)
 {
-    QTableWidget* list = List();
+    QTableView* list = List();
     const QRect cell = list->visualRect(list->model()->index(Row, 0));
     QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
 }

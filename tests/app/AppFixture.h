@@ -9,7 +9,7 @@
 #include "view/GraphImage.h"
 
 #include <QAction>
-#include <QTableWidget>
+#include <QTableView>
 #include <gtest/gtest.h>
 
 #include <deque>
@@ -68,11 +68,14 @@ protected:
     // Drops files from a file manager on the window.
     void DropFiles(const std::vector<std::string>& Paths);
     QAction* Action(const char* Name) const;
-    QTableWidget* List() const;
+    QTableView* List() const;
     TGraphImage* View(const char* Name) const;
     TGraphImage* Overview() const { return View("AllWaveGraphImage"); }
     TGraphImage* Detail() const { return View("PartWaveGraphImage"); }
-    TWaveInfo& Wave(int Index = 0) const { return *Form->Document().GetWave(Index); }
+    const TWaveInfo& Wave(int Index = 0) const { return *Form->Document().GetWave(Index); }
+    // A shortcut past the window's commands: the window hands out its waves
+    // read-only, and a test that sets a loop behind its back says so here.
+    TWaveInfo& WaveBehindTheWindow(int Index = 0) const { return const_cast<TWaveInfo&>(Wave(Index)); }
     // Places the detail view's cursor on Sample and runs a menu command.
     void MenuAt(const char* Action, int32_t Sample)
     {

@@ -56,11 +56,11 @@ TEST_F(EndToEndTest, LoopsSetByMouseSurviveSaveOpenAndExport)
     Prompter->Files.push_back({ksd});
     Trigger("MainMenu1_SaveAsKSD");
     Trigger("MainMenu1_New");
-    EXPECT_EQ(List()->rowCount(), 0);
+    EXPECT_EQ(List()->model()->rowCount(), 0);
 
     Prompter->Files.push_back({ksd});
     Trigger("MainMenu1_OpenKSD");
-    ASSERT_EQ(List()->rowCount(), 3);
+    ASSERT_EQ(List()->model()->rowCount(), 3);
     EXPECT_EQ(RowTexts(0), (std::vector<QString>{"a.wav", "44100", "11", "500", "100", "300"}));
     EXPECT_EQ(RowTexts(1), (std::vector<QString>{"b.wav", "22050", "18", "400", "50", "380"}));
     EXPECT_EQ(RowTexts(2), (std::vector<QString>{"c.wav", "48000", "12", "600", "-", "-"}));

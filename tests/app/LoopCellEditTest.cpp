@@ -14,8 +14,8 @@ protected:
     // Opens the cell's editor as a double click does and types Text with Return.
     void Type(int Row, int Column, const QString& Text)
     {
-        List()->setCurrentCell(Row, Column);
-        List()->editItem(List()->item(Row, Column));
+        List()->setCurrentIndex(List()->model()->index(Row, Column));
+        List()->edit(List()->model()->index(Row, Column));
         QLineEdit* editor = nullptr;
         for (QLineEdit* open : List()->viewport()->findChildren<QLineEdit*>())
             if (open->isVisible())
@@ -66,5 +66,5 @@ TEST_F(LoopCellEditTest, ADoubleClickEditsOnlyTheLoopCells)
     Add({Wav("a.wav", 1000)});
     EXPECT_TRUE(List()->editTriggers() & QAbstractItemView::DoubleClicked);
     for (int column = 0; column < 4; ++column)
-        EXPECT_FALSE(List()->item(0, column)->flags() & Qt::ItemIsEditable) << column;
+        EXPECT_FALSE(List()->model()->flags(List()->model()->index(0, column)) & Qt::ItemIsEditable) << column;
 }

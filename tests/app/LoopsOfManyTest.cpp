@@ -8,10 +8,21 @@
 
 #include <QTest>
 
+#include <algorithm>
+
 namespace {
 
 class LoopsOfManyTest : public AppTest {
 protected:
+    std::vector<int> SelectedRows() const
+    {
+        std::vector<int> rows;
+        for (const QModelIndex& row : List()->selectionModel()->selectedRows())
+            rows.push_back(row.row());
+        std::sort(rows.begin(), rows.end());
+        return rows;
+    }
+
     // Three tones and a silent wave; rows 0, 2 and 3 selected, row 2 current.
     LoopsOfManyTest()
     {
@@ -41,10 +52,13 @@ TEST_F(LoopsOfManyTest, LoopsEachSelectedWaveAsOneStep)
     EXPECT_EQ(Cell(1, 6), "-");
     EXPECT_EQ(Prompter->Warnings, std::vector<QString>{"適切なループが見つかりません: silent.wav"});
     EXPECT_EQ(Prompter->ProgressSteps.back(), std::make_pair(3, 3));
+    EXPECT_EQ(SelectedRows(), (std::vector<int>{0, 2, 3})); // a loop change keeps the selection
+    EXPECT_EQ(Detail()->WaveInfo(), &Wave(2));
 
     Trigger("MainMenu1_Undo");
     for (int row : {0, 2})
         EXPECT_FALSE(Wave(row).Loop().IsSet()) << row;
+    EXPECT_EQ(SelectedRows(), (std::vector<int>{0, 2, 3}));
     EXPECT_EQ(Action("MainMenu1_Undo")->text(), "元に戻す(&U) wav追加"); // one step took both back
 }
 

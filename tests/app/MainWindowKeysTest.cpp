@@ -44,7 +44,7 @@ TEST_F(MainWindowKeysTest, EachKeyReachesItsCommandAndShowsInTheMenu)
 TEST_F(MainWindowKeysTest, SpacePlaysAndStopsAndUndoRestsWhilePlaying)
 {
     Add({Wav("a.wav", 44100)});
-    Form->Document().GetWave(0)->SetLoopEnd(44100);
+    WaveBehindTheWindow(0).SetLoopEnd(44100);
     Form->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(Form.get()));
     ASSERT_TRUE(Action("MainMenu1_Undo")->isEnabled());

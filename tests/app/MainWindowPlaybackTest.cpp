@@ -3,15 +3,19 @@
 
 #include "AppFixture.h"
 
+#include "app/PlaybackController.h"
+
 #include "playback/LowLVPCM.h"
 #include "playback/PlayerHarness.h"
 
 #include <QMenu>
 #include <QMimeData>
+#include <QSignalSpy>
 #include <QTimer>
 #include <QUrl>
 #include <QTest>
 
+#include <algorithm>
 #include <chrono>
 
 namespace {
@@ -22,13 +26,14 @@ constexpr std::size_t kBlock = 4096; // the player's default block size
 
 class MainWindowPlaybackTest : public AppTest {
 protected:
+    QSignalSpy PlayingChanges{Form->findChild<TPlaybackController*>(), &TPlaybackController::PlayingChanged};
 
     // Adds one ramp wave and gives it a loop.
     void AddLooped(std::size_t Samples, int32_t Start, int32_t End)
     {
         Add({Wav("w.wav", Samples)});
-        Wave().SetLoopStart(Start);
-        Wave().SetLoopEnd(End);
+        WaveBehindTheWindow().SetLoopStart(Start);
+        WaveBehindTheWindow().SetLoopEnd(End);
     }
 
     // Lets the device play Blocks full blocks, each once the feeder has
@@ -47,8 +52,18 @@ protected:
         return Int16Samples(Device->Played());
     }
 
-    // Handles the start and stop reports posted by the player.
-    void ProcessReports() { QTest::qWait(30); }
+    // Handles the reports posted by the player until the window has taken
+    // its playing state Starts times since the test began: every start
+    // report up to that one, and any stop report before it, handled.
+    bool WaitForStarts(int Starts)
+    {
+        return QTest::qWaitFor(
+            [&] {
+                return std::count_if(PlayingChanges.begin(), PlayingChanges.end(),
+                                     [](const QList<QVariant>& Change) { return Change[0].toBool(); }) >= Starts;
+            },
+            5000);
+    }
 
     // Waits until the player's stop report has been handled.
     bool WaitForIdle()
@@ -70,7 +85,7 @@ TEST_F(MainWindowPlaybackTest, WaveWithoutLoopPlaysOnceAndStopsByItself)
 {
     Add({Wav("w.wav", 1000)});
     Trigger("MainMenu1_PlayStart");
-    ProcessReports();
+    ASSERT_TRUE(WaitForStarts(1));
     EXPECT_TRUE(PlayingState());
     EXPECT_TRUE(Action("MainMenu1_ViewAll")->isEnabled());
     EXPECT_TRUE(Action("MainMenu1_PlsyStop")->isEnabled());
@@ -113,13 +128,13 @@ TEST_F(MainWindowPlaybackTest, InvalidLoopsAreRefusedBeforeAnythingPlays)
 {
     AddLooped(1000, 500, 0);
     Trigger("MainMenu1_PlayStart");
-    Wave().SetLoopStart(300);
-    Wave().SetLoopEnd(300);
+    WaveBehindTheWindow().SetLoopStart(300);
+    WaveBehindTheWindow().SetLoopEnd(300);
     Trigger("MainMenu1_PlayStart");
     EXPECT_EQ(TakeErrors(), (std::vector<QString>{"ループの指定が不正です.", "ループの指定が不正です."}));
     EXPECT_EQ(Device->OpenCount(), 0);
 
-    Wave().SetLoopStart(0);
+    WaveBehindTheWindow().SetLoopStart(0);
     Trigger("MainMenu1_PlayStart");
     EXPECT_EQ(Device->OpenCount(), 1);
     Trigger("MainMenu1_PlsyStop");
@@ -145,9 +160,9 @@ TEST_F(MainWindowPlaybackTest, PlayWhilePlayingKeepsTheNewPlaybacksCursor)
 {
     AddLooped(44100, 0, 44100);
     Trigger("MainMenu1_PlayStart");
-    ProcessReports();
+    ASSERT_TRUE(WaitForStarts(1));
     Trigger("MainMenu1_PlayStart");
-    ProcessReports();
+    ASSERT_TRUE(WaitForStarts(2));
     EXPECT_TRUE(PlayingState());
     EXPECT_TRUE(Form->findChild<QTimer*>("CursorTimer")->isActive());
     Trigger("MainMenu1_PlsyStop");
@@ -192,7 +207,7 @@ TEST_F(MainWindowPlaybackTest, DeleteCommandCannotRemoveTheWaveBeingPlayed)
 {
     AddLooped(3000, 0, 3000);
     Trigger("MainMenu1_PlayStart");
-    ProcessReports();
+    ASSERT_TRUE(WaitForStarts(1));
     EXPECT_FALSE(Action("MainMenu1_DeleteWave")->isEnabled());
     Trigger("MainMenu1_DeleteWave");
     EXPECT_EQ(Form->Document().Count(), 1);

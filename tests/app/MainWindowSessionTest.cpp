@@ -63,7 +63,7 @@ TEST_F(MainWindowSessionTest, ArgumentsOpenAListOrStartOneWithWaves)
         NextRun();
         Form->OpenArguments(c.Arguments);
         std::vector<QString> names;
-        for (int r = 0; r < List()->rowCount(); ++r)
+        for (int r = 0; r < List()->model()->rowCount(); ++r)
             names.push_back(Cell(r, 0));
         EXPECT_EQ(names, c.Names) << c.Arguments.join(' ').toStdString();
         EXPECT_EQ(TakeErrors().size(), c.Errors);

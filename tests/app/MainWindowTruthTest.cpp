@@ -58,9 +58,9 @@ TEST_F(MainWindowTruthTest, RowsGiveTheWholePathAndMarkFilesShorterThanTheirHead
         bool marked;
     } rows[] = {{whole, false}, {shortFile, true}};
     for (int row = 0; row < 2; ++row) {
-        const QString tip = List()->item(row, 3)->toolTip();
+        const QString tip = List()->model()->index(row, 3).data(Qt::ToolTipRole).toString();
         EXPECT_TRUE(tip.startsWith(QString::fromStdString(rows[row].path))) << row;
         EXPECT_EQ(tip.contains("1000 サンプルのうち 3 サンプル"), rows[row].marked) << tip.toStdString();
-        EXPECT_EQ(!List()->item(row, 0)->icon().isNull(), rows[row].marked) << row;
+        EXPECT_EQ(!List()->model()->index(row, 0).data(Qt::DecorationRole).value<QIcon>().isNull(), rows[row].marked) << row;
     }
 }

@@ -13,7 +13,7 @@ protected:
     std::vector<std::vector<QString>> Snapshot() const
     {
         std::vector<std::vector<QString>> rows;
-        for (int r = 0; r < List()->rowCount(); ++r) {
+        for (int r = 0; r < List()->model()->rowCount(); ++r) {
             std::vector<QString> row = RowTexts(r);
             const TWaveInfo& wave = *Form->Document().GetWave(r);
             row.push_back(QString::fromStdString(wave.WaveName()));
@@ -109,4 +109,31 @@ TEST_F(MainWindowUndoTest, NewLeavesNothingToUndoAndRefusedOrEmptyChangesAreNoSt
     EXPECT_FALSE(Action("MainMenu1_Undo")->isEnabled());
     EXPECT_EQ(Action("MainMenu1_Undo")->text(), "元に戻す(&U)");
     EXPECT_FALSE(Form->Modified());
+}
+
+// A wave with only its loop end set shows its start as "-" and no start
+// marker; taken away and brought back by any step, it shows exactly that.
+TEST_F(MainWindowUndoTest, HalfSetLoopMovedAwayAndBackComesBackAsItWas)
+{
+    Add({Wav("a.wav", 1000), Wav("b.wav", 2000)});
+    ClickRow(0);
+    MenuAt("MainMenu1_LoopEnd", 700);
+    ASSERT_EQ(Cell(0, 4), "-");
+    const auto before = Snapshot();
+    const struct {
+        const char* Away;
+        const char* Back;
+    } trips[] = {
+        {"MainMenu1_MoveDown", "MainMenu1_Undo"},
+        {"MainMenu1_MoveDown", "MainMenu1_MoveUp"},
+        {"MainMenu1_DeleteWave", "MainMenu1_Undo"},
+    };
+    for (const auto& trip : trips) {
+        SCOPED_TRACE(std::string(trip.Away) + ", " + trip.Back);
+        Trigger(trip.Away);
+        Trigger(trip.Back);
+        EXPECT_EQ(Snapshot(), before);
+        EXPECT_EQ(SelectedRow(), 0);
+        ExpectMarkersAsTheRowShows();
+    }
 }

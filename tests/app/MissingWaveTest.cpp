@@ -51,7 +51,7 @@ TEST_F(MissingWaveTest, LocatingOneFindsTheOthersInItsFolderAndMarksTheListModif
     EXPECT_TRUE(Prompter->Questions[0].contains(QString::fromStdString(Dir.File("a.wav"))));
     EXPECT_TRUE(Prompter->Questions[0].endsWith("|探す…,スキップ,中止"));
     EXPECT_EQ(Prompter->Dialogs.back().FileName.section('/', -1), "a.wav");
-    ASSERT_EQ(List()->rowCount(), 2);
+    ASSERT_EQ(List()->model()->rowCount(), 2);
     EXPECT_EQ(Wave(1).FilePath(), Moved("b.wav"));
     EXPECT_EQ(Cell(1, 5), "3500");
     EXPECT_TRUE(Form->Modified()); // saving writes the new paths
@@ -61,7 +61,7 @@ TEST_F(MissingWaveTest, LocatingOneFindsTheOthersInItsFolderAndMarksTheListModif
 TEST_F(MissingWaveTest, SkippedWavesStayMissingAreSavedAndRefusedByExport)
 {
     Open({kSkip, kSkip});
-    ASSERT_EQ(List()->rowCount(), 2);
+    ASSERT_EQ(List()->model()->rowCount(), 2);
     EXPECT_EQ(RowTexts(1), (std::vector<QString>{"b.wav (見つかりません)", "-", "-", "-", "0", "3500"}));
     EXPECT_FALSE(Form->Modified());
     ClickRow(1); // shows nothing, and nothing breaks
@@ -79,7 +79,7 @@ TEST_F(MissingWaveTest, SkippedWavesStayMissingAreSavedAndRefusedByExport)
 TEST_F(MissingWaveTest, AbortLeavesTheWindowEmptyWithTheError)
 {
     Open({kAbort});
-    EXPECT_EQ(List()->rowCount(), 0);
+    EXPECT_EQ(List()->model()->rowCount(), 0);
     const std::vector<QString> errors = TakeErrors();
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_TRUE(errors[0].contains("a.wav"));

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <optional>
 
 namespace {
 
@@ -110,3 +111,39 @@ TEST_F(WaveListModelTest, LoadingReplacesTheListWithNothingToUndoOrEmptiesItOnFa
 }
 
 } // namespace
+
+// The seam is kept between changes; after each change of the loop or its
+// fade it is the one a fresh measure of the new loop gives.
+TEST_F(WaveListModelTest, TheKeptSeamFollowsEveryLoopAndFadeChange)
+{
+    Append({{"a.wav", 4000}});
+    const auto fresh = [&]() -> std::optional<double> {
+        const TWaveInfo& wave = *Model.Wave(0);
+        if (!wave.Loop().Plays())
+            return std::nullopt;
+        return TLoopFinder(wave.Samples(), wave.SamplesPerSec())
+            .Measure(wave.LoopStart(), wave.LoopEnd(), wave.CrossFade())
+            .Cost;
+    };
+    const struct {
+        const char* Step;
+        std::function<void()> Change;
+    } steps[] = {
+        {"loop", [&] { Model.SetLoop(0, 1000, 3000, "loop"); }},
+        {"fade", [&] { Model.SetCrossFade(0, 200, "fade"); }},
+        {"drag", [&] { Model.DragLoopPoint(0, false, 2500); }},
+        {"undo", [&] { Model.UndoStack().undo(); }},
+        {"no loop", [&] { Model.SetLoop(0, 0, 0, "clear"); }},
+    };
+    EXPECT_FALSE(Model.SeamOf(0));
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.Step);
+        const auto before = Model.SeamOf(0); // kept from here on
+        step.Change();
+        const auto seam = Model.SeamOf(0);
+        ASSERT_EQ(seam.has_value(), fresh().has_value());
+        if (seam)
+            EXPECT_DOUBLE_EQ(seam->Cost, *fresh());
+        EXPECT_TRUE(!before || !seam || before->Cost != seam->Cost) << "the change should move the seam";
+    }
+}
