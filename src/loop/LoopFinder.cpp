@@ -16,7 +16,7 @@ int32_t SampleCount(TSamples Wave) { return static_cast<int32_t>(Wave.size()); }
 
 } // namespace
 
-TLoopFinder::TLoopFinder(TSamples Wave, int32_t RateHz) : FWave(Wave), FRateHz(RateHz) {}
+TLoopFinder::TLoopFinder(TSamples Wave, int32_t RateHz) : FWave(Wave), FRateHz(RateHz), FTimedRate(TimedRate(RateHz)) {}
 
 void TLoopFinder::RequireRate() const
 {
@@ -43,9 +43,9 @@ TFoundLoops TLoopFinder::BestEndsNear(int32_t Start, int32_t TargetEnd, double R
     if (TargetEnd <= Start)
         throw ELoopFinderError(kLoopEndBeforeStart);
     // Past the wave's length a radius reaches nothing more.
-    const int32_t radius = RadiusMs > 0 ? std::min(SamplesOfMs(RadiusMs, FRateHz), count) : 0;
+    const int32_t radius = RadiusMs > 0 ? std::min(SamplesOfMs(RadiusMs, FTimedRate), count) : 0;
     const int32_t shortest =
-        SamplesOfMs(std::max(Request.MinLengthMs.value_or(0.0), kShortestNearLoopMs), FRateHz);
+        SamplesOfMs(std::max(Request.MinLengthMs.value_or(0.0), kShortestNearLoopMs), FTimedRate);
     if (std::min<int64_t>(int64_t{TargetEnd} + radius, count) < int64_t{Start} + shortest)
         throw ELoopFinderError(kLoopTooShort);
 
@@ -54,8 +54,8 @@ TFoundLoops TLoopFinder::BestEndsNear(int32_t Start, int32_t TargetEnd, double R
     options.RadiusSamples = radius;
     options.MinLengthSamples = shortest;
     options.Count = std::clamp(Request.Count, 1, kMostLoops);
-    options.MinSpacingSamples = SamplesOfMs(kResultSpacingMs, FRateHz);
-    options.HalfWindowSamples = SamplesOfMs(kDefaultSeamWindowMs, FRateHz);
+    options.MinSpacingSamples = SamplesOfMs(kResultSpacingMs, FTimedRate);
+    options.HalfWindowSamples = SamplesOfMs(kDefaultSeamWindowMs, FTimedRate);
     return Found(BestLoopEnds(FWave, Start, options), Request);
 }
 
@@ -89,7 +89,7 @@ bool TLoopFinder::IsLoop(int32_t Start, int32_t End) const { return Start > 0 &&
 
 double TLoopFinder::Cost(int32_t Start, int32_t End) const
 {
-    return SeamCost(FWave, Start, End, SamplesOfMs(kDefaultSeamWindowMs, FRateHz));
+    return SeamCost(FWave, Start, End, SamplesOfMs(kDefaultSeamWindowMs, FTimedRate));
 }
 
 int32_t TLoopFinder::Snap(int32_t Position, int32_t Other, bool Start, int32_t FadeSamples) const
@@ -97,7 +97,7 @@ int32_t TLoopFinder::Snap(int32_t Position, int32_t Other, bool Start, int32_t F
     const int32_t count = SampleCount(FWave);
     if (Position < 0 || Position > count)
         return Position;
-    const int32_t radius = SamplesOfMs(kSnapRadiusMs, FRateHz);
+    const int32_t radius = SamplesOfMs(kSnapRadiusMs, FTimedRate);
     const auto loop = [&](int32_t Point) { return Start ? std::pair{Point, Other} : std::pair{Other, Point}; };
     const auto [start, end] = loop(Position);
     if (!IsLoop(start, end)) {
@@ -141,7 +141,7 @@ TSeamMeasure TLoopFinder::Measure(int32_t Start, int32_t End, int32_t FadeSample
         throw ELoopFinderError(kLoopEndInvalid);
     if (!FadeFits({Start, End}, FadeSamples))
         throw ELoopFinderError(kCrossFadeTooLong);
-    const int32_t window = SamplesOfMs(kDefaultSeamWindowMs, FRateHz);
+    const int32_t window = SamplesOfMs(kDefaultSeamWindowMs, FTimedRate);
     if (FadeSamples == 0) {
         const double cost = SeamCost(FWave, Start, End, window);
         return {cost, SeamQualityOf(cost)};

@@ -11,7 +11,8 @@
 // texts of WaveLoop.h). No loop found starts at sample 0: the bank has no
 // such loop (WaveLoop.h), so a start of 0 is refused and the automatic
 // searches begin at sample 1. A rate of 0 (or one that does not fit) finds
-// nothing: no length in milliseconds can be had at it.
+// nothing: no length in milliseconds can be had at it. Windows, lengths and
+// spans are counted at the rate capped to kFastestTimedRate (SeamCost.h).
 
 #include "common/Exception.h"
 #include "loop/AutoLoop.h"
@@ -104,6 +105,7 @@ private:
 
     TSamples FWave;
     int32_t FRateHz;
+    int32_t FTimedRate; // what windows and spans are sized by (SeamCost.h)
 };
 
 // A cost as the window and the tool print it: four decimals, Separator and
