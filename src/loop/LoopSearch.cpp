@@ -374,6 +374,18 @@ public:
     // block the sample next to the seam enters, the furthest one leaves.
     void Step()
     {
+        if (FPasses == 1 && FStart >= FWindow) {
+            // The common case, a loop at least as long as the window whose
+            // window lies in the wave, kept lean: it is most of the work.
+            const TTerm entering = Term(FStart, 1);
+            FRamp = FRamp + entering * FWindow - FBox;
+            FBox = FBox + entering - Term(FStart - FWindow, 1);
+            const TTerm leaving = Following(FStart);
+            FAfterBox = FAfterBox - leaving + Following(FStart + FWindow);
+            FAfter = FAfter - leaving * FWindow + FAfterBox;
+            ++FStart;
+            return;
+        }
         TTerm entering, leaving;
         for (int32_t m = 1; m <= FPasses; ++m) {
             const int32_t nearest = (m - 1) * FLength;
