@@ -63,8 +63,9 @@ bool InfoCommand(const TArguments& Args, std::ostream& Out, std::ostream& Err);
 // new LIST.ksd WAV[@START:END]...: writes a list file of the waves, each with
 // its loop, set under the window's loop rules. Nothing is written when any
 // wave or loop is refused. WAV@auto and WAV@START:auto take the loop from
-// AutomaticLoop. A loop may end in "~N" (a crossfade of N samples) or
-// "~Nms"; the fade must fit the loop (CrossFadeFault).
+// AutomaticLoop. A loop may end in "~N" (a crossfade of N samples),
+// "~Nms" or "~auto" (AutomaticFade; an automatic loop is then chosen with
+// its fade); the fade must fit the loop (CrossFadeFault).
 void NewCommand(const TArguments& Args, std::ostream& Out);
 
 // loop WAV... [--near START:END [--radius MS]] [--min-length MS] [--count N]:
@@ -75,12 +76,17 @@ void NewCommand(const TArguments& Args, std::ostream& Out);
 // a request that cannot be met and a file without a loop are reported on Err
 // naming the wave, and the next file is taken; so are loops shorter than
 // --min-length. With --crossfade MS each cost is the one after that fade,
-// shortened for a loop that allows less (said on Err). Returns false when
-// any file failed.
+// shortened for a loop that allows less (said on Err), and the loops are
+// ranked by it; with --crossfade auto, after each loop's automatic fade,
+// printed after the word as "~N" samples. Returns false when any file
+// failed.
 bool LoopCommand(const TArguments& Args, std::ostream& Out, std::ostream& Err);
 
 // The loop that new writes for WAV@auto (Start kAutomaticPoint: the
 // automatic loop) and WAV@START:auto (the best end for Start). Raises the
-// finder's ELoopFinderError "NAME:reason" when there is none.
+// finder's ELoopFinderError "NAME:reason" when there is none. With
+// WithFade, loops are ranked with their automatic crossfades (LoopFade.h).
 inline constexpr int32_t kAutomaticPoint = -1;
-std::pair<int32_t, int32_t> AutomaticLoop(const TWaveInfo& Wave, int32_t Start);
+std::pair<int32_t, int32_t> AutomaticLoop(const TWaveInfo& Wave, int32_t Start, bool WithFade = false);
+// The automatic crossfade of Wave's loop Start .. End-1, in samples.
+int32_t AutomaticFade(const TWaveInfo& Wave, int32_t Start, int32_t End);

@@ -15,7 +15,7 @@
 namespace {
 
 constexpr const char* kLoopShape =
-    "WAV... [--near START:END [--radius MS]] [--min-length MS] [--count N] [--crossfade MS]";
+    "WAV... [--near START:END [--radius MS]] [--min-length MS] [--count N] [--crossfade MS|auto]";
 
 struct TLoopArguments {
     std::vector<std::string> Files;
@@ -55,10 +55,12 @@ TLoopArguments ParseLoopArguments(const TArguments& Args)
             parsed.RadiusMs = ParseNonNegative<double>(value);
             if (!parsed.RadiusMs)
                 WrongOption(arg, "milliseconds");
+        } else if (arg == "--crossfade" && value == "auto") {
+            parsed.Request.AutomaticFade = true;
         } else if (arg == "--crossfade") {
             parsed.CrossFadeMs = ParseNonNegative<double>(value);
             if (!parsed.CrossFadeMs)
-                WrongOption(arg, "milliseconds");
+                WrongOption(arg, "milliseconds or auto");
         } else if (arg == "--min-length") {
             parsed.Request.MinLengthMs = ParseNonNegative<double>(value);
             if (!parsed.Request.MinLengthMs)
@@ -92,33 +94,40 @@ TFoundLoops FindIn(const TWaveInfo& Wave, F Find)
     }
 }
 
-// The loops the arguments ask for: near the given loop, or automatic.
+// The crossfade asked for, in samples at Wave's rate.
+int32_t AskedFade(const TWaveInfo& Wave, const TLoopArguments& Args)
+{
+    return Args.CrossFadeMs ? FadeSamplesOfMs(*Args.CrossFadeMs, Wave.SamplesPerSec()) : 0;
+}
+
+// The loops the arguments ask for: near the given loop, or automatic; with
+// a crossfade, ranked by the cost after it.
 TFoundLoops LoopsFor(const TWaveInfo& Wave, const TLoopArguments& Args)
 {
+    TLoopRequest request = Args.Request;
+    request.FadeSamples = AskedFade(Wave, Args);
     return FindIn(Wave, [&](const TLoopFinder& finder) {
         return Args.Near ? finder.BestEndsNear(Args.Near->first, Args.Near->second,
-                                               Args.RadiusMs.value_or(kNearRadiusMs), Args.Request)
-                         : finder.WholeWave(Args.Request);
+                                               Args.RadiusMs.value_or(kNearRadiusMs), request)
+                         : finder.WholeWave(request);
     });
 }
 
 // The line of one loop: its cost as found, or after the crossfade asked for,
-// shortened to what the loop allows (said on Err).
+// shortened to what the loop allows (said on Err); an automatic fade is
+// printed after it as "~N" samples, as new takes it.
 void PrintLoop(const std::string& Path, const TWaveInfo& Wave, const TLoopCandidate& Loop,
                const TLoopArguments& Args, std::ostream& Out, std::ostream& Err)
 {
-    double cost = Loop.Cost;
-    if (Args.CrossFadeMs) {
-        const int32_t asked = FadeSamplesOfMs(*Args.CrossFadeMs, Wave.SamplesPerSec());
-        const int32_t fade = std::min(asked, LongestFade({Loop.Start, Loop.End}));
-        if (fade < asked) {
-            Out.flush();
-            Err << Format("%s: loop %d:%d takes a crossfade of at most %d samples, not %d\n", Path.c_str(), Loop.Start,
-                          Loop.End, fade, asked);
-        }
-        cost = TLoopFinder(Wave.Samples(), Wave.SamplesPerSec()).Measure(Loop.Start, Loop.End, fade).Cost;
+    if (const int32_t asked = AskedFade(Wave, Args); Loop.Fade < asked) {
+        Out.flush();
+        Err << Format("%s: loop %d:%d takes a crossfade of at most %d samples, not %d\n", Path.c_str(), Loop.Start,
+                      Loop.End, Loop.Fade, asked);
     }
-    Out << Format("%s\t%d\t%d\t%s\n", Path.c_str(), Loop.Start, Loop.End, SeamCostText(cost, '\t').c_str());
+    Out << Format("%s\t%d\t%d\t%s", Path.c_str(), Loop.Start, Loop.End, SeamCostText(Loop.Cost, '\t').c_str());
+    if (Args.Request.AutomaticFade)
+        Out << Format("\t~%d", Loop.Fade);
+    Out << '\n';
 }
 
 } // namespace
@@ -150,10 +159,22 @@ bool LoopCommand(const TArguments& Args, std::ostream& Out, std::ostream& Err)
     return allFound;
 }
 
-std::pair<int32_t, int32_t> AutomaticLoop(const TWaveInfo& Wave, int32_t Start)
+std::pair<int32_t, int32_t> AutomaticLoop(const TWaveInfo& Wave, int32_t Start, bool WithFade)
 {
+    TLoopRequest request;
+    request.AutomaticFade = WithFade;
     const TLoopCandidate best = FindIn(Wave, [&](const TLoopFinder& finder) {
-                                    return Start == kAutomaticPoint ? finder.WholeWave({}) : finder.BestEnds(Start, {});
+                                    return Start == kAutomaticPoint ? finder.WholeWave(request)
+                                                                    : finder.BestEnds(Start, request);
                                 }).Loops.front();
     return {best.Start, best.End};
+}
+
+int32_t AutomaticFade(const TWaveInfo& Wave, int32_t Start, int32_t End)
+{
+    try {
+        return TLoopFinder(Wave.Samples(), Wave.SamplesPerSec()).AutomaticFade(Start, End).Samples;
+    } catch (const ELoopFinderError& e) {
+        throw ELoopFinderError(WaveFault(Wave, e.what()));
+    }
 }

@@ -27,10 +27,12 @@ constexpr const char* kUsage =
     "                                          (END exclusive; an END of 0 leaves the loop end unset;\n"
     "                                          --force: replace an existing list file)\n"
     "                                          (@auto: the automatic loop; @START:auto: the best end;\n"
-    "                                          a loop may end in ~N, a crossfade of N samples, or ~Nms)\n"
+    "                                          a loop may end in ~N, a crossfade of N samples, or ~Nms;\n"
+    "                                          ~auto: the shortest fade that makes the seam good)\n"
     "  vantrel-cli loop WAV... [--near START:END [--radius MS]] [--min-length MS] [--count N]\n"
-    "                   [--crossfade MS]       print the best loops with their seam costs\n"
-    "                                          (--crossfade: the cost after a crossfade of MS)\n"
+    "                   [--crossfade MS|auto]  print the best loops with their seam costs\n"
+    "                                          (--crossfade: the cost after a crossfade of MS, or\n"
+    "                                          after each loop's automatic fade, printed as ~N)\n"
     "  vantrel-cli --version                   show the version\n"
     "  vantrel-cli --help | -h                 show this text\n";
 

@@ -19,10 +19,12 @@
 
 namespace {
 
-// A loop crossfade as given after "~": samples, or milliseconds with "ms".
+// A loop crossfade as given after "~": samples, milliseconds with "ms", or
+// "auto".
 struct TFadeArgument {
     double Value = 0;
     bool Ms = false;
+    bool Auto = false;
     int32_t SamplesAt(int32_t RateHz) const { return Ms ? FadeSamplesOfMs(Value, RateHz) : int32_t(Value); }
 };
 
@@ -53,6 +55,8 @@ int32_t LoopPoint(const std::string& Arg, const std::string& Text, const char* N
 // The crossfade after "~": N samples or N ms (N may have decimals).
 TFadeArgument FadeOf(const std::string& Arg, const std::string& Text)
 {
+    if (Text == "auto")
+        return {0, false, true};
     const bool ms = Text.size() > 2 && Text.ends_with("ms");
     const std::string number = ms ? Text.substr(0, Text.size() - 2) : Text;
     const std::optional<double> value = ParseNonNegative<double>(number);
@@ -235,7 +239,7 @@ void NewCommand(const TArguments& Arguments, std::ostream& Out)
     }
     const std::vector<std::exception_ptr> failures = RunParallel(loops.size(), [&](std::size_t i) {
         if (loops[i] && loops[i]->second == kAutomaticPoint)
-            loops[i] = AutomaticLoop(*list.GetWave(static_cast<int32_t>(i)), loops[i]->first);
+            loops[i] = AutomaticLoop(*list.GetWave(static_cast<int32_t>(i)), loops[i]->first, fades[i].Auto);
     });
     for (std::size_t i = 0; i < loops.size(); ++i) {
         if (failures[i])
@@ -243,7 +247,8 @@ void NewCommand(const TArguments& Arguments, std::ostream& Out)
         TWaveInfo& wave = *list.GetWave(static_cast<int32_t>(i));
         if (loops[i]) {
             SetLoop(wave, loops[i]->first, loops[i]->second);
-            SetFade(wave, fades[i].SamplesAt(wave.SamplesPerSec()));
+            SetFade(wave, fades[i].Auto ? AutomaticFade(wave, loops[i]->first, loops[i]->second)
+                                        : fades[i].SamplesAt(wave.SamplesPerSec()));
         }
     }
     if (unread)

@@ -16,6 +16,7 @@
 
 #include "common/Exception.h"
 #include "loop/AutoLoop.h"
+#include "loop/LoopFade.h"
 
 #include <cstdint>
 #include <optional>
@@ -45,6 +46,11 @@ inline constexpr double kResultSpacingMs = 1.0;
 struct TLoopRequest {
     int32_t Count = 1;                 // at most this many loops
     std::optional<double> MinLengthMs; // none: the search's own minimum
+    // The crossfade the loops will get, which their costs and order are
+    // then taken after (LoopFade.h): none, FadeSamples (cut to what each
+    // loop allows), or each loop's automatic fade.
+    int32_t FadeSamples = 0;
+    bool AutomaticFade = false;
 };
 
 struct TFoundLoops {
@@ -93,9 +99,14 @@ public:
     // the samples the bank holds after a crossfade of FadeSamples
     // (CrossFade.h; kCrossFadeTooLong when it does not fit the loop).
     TSeamMeasure Measure(int32_t Start, int32_t End, int32_t FadeSamples = 0) const;
+    // The automatic crossfade of the loop Start .. End-1 (LoopFade.h), with
+    // the cost after it; the loop must be one Measure takes.
+    TFadeChoice AutomaticFade(int32_t Start, int32_t End) const;
 
 private:
     TFoundLoops Found(std::vector<TLoopCandidate> Loops, const TLoopRequest& Request) const;
+    // Loops with the crossfade of Request, their costs after it, in order.
+    void Fade(std::vector<TLoopCandidate>& Loops, const TLoopRequest& Request) const;
     TAutoLoopOptions AutoOptions(const TLoopRequest& Request) const;
     void RequireRate() const;
     void RequireStart(int32_t Start) const;
