@@ -615,4 +615,31 @@ TEST_F(CliTest, NewTakesCrossFadesAndLoopCostsThem)
               breath + ": loop 20000:60000 takes a crossfade of at most 20000 samples, not 44100\n");
 }
 
+// The automatic crossfade: loop --crossfade auto prints each loop's fade as
+// "~N", and new writes that fade for "~auto", after a given loop or an
+// automatic one.
+TEST_F(CliTest, AutomaticCrossFadeIsPrintedAndWritten)
+{
+    std::mt19937 random(7);
+    std::uniform_int_distribution<int> level(-8000, 8000);
+    std::vector<int16_t> noise(88200);
+    for (int16_t& s : noise)
+        s = static_cast<int16_t>(level(random));
+    const std::string breath = dir.File("breath.wav"), tone = dir.File("tone.wav"), list = dir.File("list.ksd");
+    WriteWav(breath, noise);
+    WriteWav(tone, MakeTone({.Period = 100.37}));
+    const TResult found = Run({"loop", breath, "--near", "20000:60000", "--radius", "0", "--crossfade", "auto"});
+    ASSERT_EQ(found.Status, 0) << found.Err;
+    const auto tilde = found.Out.rfind('~');
+    ASSERT_NE(tilde, std::string::npos) << found.Out;
+    const int fade = std::stoi(found.Out.substr(tilde + 1));
+    EXPECT_GT(fade, 0);
+    EXPECT_LE(fade, 20000);
+    EXPECT_NE(found.Out.find("\tgood\t~"), std::string::npos) << found.Out;
+
+    const TResult made = Run({"new", list, breath + "@20000:60000~auto", tone + "@auto~auto"});
+    ASSERT_EQ(made.Status, 0) << made.Err;
+    EXPECT_NE(Slurp(list).find(Format("<CrossFade>0x%08X</CrossFade>", fade)), std::string::npos);
+}
+
 } // namespace
