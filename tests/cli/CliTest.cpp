@@ -567,6 +567,17 @@ TEST_F(CliTest, UsageAndExitStatuses)
 
 namespace {
 
+// Two seconds of white noise at 44.1 kHz: a sound with no clean seam.
+std::vector<int16_t> Noise()
+{
+    std::mt19937 random(7);
+    std::uniform_int_distribution<int> level(-8000, 8000);
+    std::vector<int16_t> noise(88200);
+    for (int16_t& s : noise)
+        s = static_cast<int16_t>(level(random));
+    return noise;
+}
+
 // Crossfades given to new in samples or milliseconds, after a loop of any
 // kind, refused when they do not fit; loop --crossfade prints the cost after
 // the fade, which a noisy sound with no clean seam needs.
@@ -595,11 +606,7 @@ TEST_F(CliTest, NewTakesCrossFadesAndLoopCostsThem)
         EXPECT_EQ(Slurp(list), text);
     }
 
-    std::mt19937 random(7);
-    std::uniform_int_distribution<int> level(-8000, 8000);
-    std::vector<int16_t> noise(88200);
-    for (int16_t& s : noise)
-        s = static_cast<int16_t>(level(random));
+    const std::vector<int16_t> noise = Noise();
     const std::string breath = dir.File("breath.wav");
     WriteWav(breath, noise);
     // The cost of the loop 20000:60000, and what is said on standard error.
@@ -620,11 +627,7 @@ TEST_F(CliTest, NewTakesCrossFadesAndLoopCostsThem)
 // automatic one.
 TEST_F(CliTest, AutomaticCrossFadeIsPrintedAndWritten)
 {
-    std::mt19937 random(7);
-    std::uniform_int_distribution<int> level(-8000, 8000);
-    std::vector<int16_t> noise(88200);
-    for (int16_t& s : noise)
-        s = static_cast<int16_t>(level(random));
+    const std::vector<int16_t> noise = Noise();
     const std::string breath = dir.File("breath.wav"), tone = dir.File("tone.wav"), list = dir.File("list.ksd");
     WriteWav(breath, noise);
     WriteWav(tone, MakeTone({.Period = 100.37}));
