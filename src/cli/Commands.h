@@ -76,7 +76,8 @@ bool InfoCommand(const TArguments& Args, TReport& Report);
 // loop, seam, fade and whether the loop was found, given or stored. Nothing
 // is written when any wave or loop is refused. WAV@auto and WAV@START:auto
 // take the loop from AutomaticLoop. A loop may end in "~N" (a crossfade of N
-// samples) or "~Nms"; the fade must fit the loop (CrossFadeFault).
+// samples), "~Nms" or "~auto" (AutomaticFade; an automatic loop is then
+// chosen with its fade); the fade must fit the loop (CrossFadeFault).
 void NewCommand(const TArguments& Args, TReport& Report);
 
 // loop WAV... [--near START:END [--radius MS]] [--min-length MS] [--count N]:
@@ -87,8 +88,10 @@ void NewCommand(const TArguments& Args, TReport& Report);
 // cannot be met and a file without a loop are faults naming the wave, and
 // the next file is taken; loops shorter than --min-length are warned of.
 // With --crossfade MS (20 or 20ms) each cost is the one after that fade,
-// shortened for a loop that allows less (warned of). Returns false when any
-// file failed.
+// shortened for a loop that allows less (warned of), and the loops are
+// ranked by it; with --crossfade auto, after each loop's automatic fade,
+// printed after the word as "~N" samples. Returns false when any file
+// failed.
 bool LoopCommand(const TArguments& Args, TReport& Report);
 
 // unpack BANK.vbk DIR [--names FILE] [--force]: writes each wave of the
@@ -102,4 +105,8 @@ void UnpackCommand(const TArguments& Args, TReport& Report);
 // The loop that new writes for WAV@auto (Start kAutomaticPoint: the
 // automatic loop) and WAV@START:auto (the best end for Start). Raises the
 // finder's ELoopFinderError "NAME:reason" when there is none.
-std::pair<int32_t, int32_t> AutomaticLoop(const TWaveInfo& Wave, int32_t Start);
+// With WithFade, loops are ranked with their automatic crossfades
+// (LoopFade.h).
+std::pair<int32_t, int32_t> AutomaticLoop(const TWaveInfo& Wave, int32_t Start, bool WithFade = false);
+// The automatic crossfade of Wave's loop Start .. End-1, in samples.
+int32_t AutomaticFade(const TWaveInfo& Wave, int32_t Start, int32_t End);

@@ -19,7 +19,7 @@
 namespace {
 
 constexpr const char* kLoopShape =
-    "WAV... [--near START:END [--radius MS]] [--min-length MS] [--count N] [--crossfade MS]";
+    "WAV... [--near START:END [--radius MS]] [--min-length MS] [--count N] [--crossfade MS|auto]";
 
 struct TLoopArguments {
     std::vector<std::string> Files;
@@ -59,10 +59,12 @@ TLoopArguments ParseLoopArguments(const TArguments& Args)
             parsed.RadiusMs = ParseNonNegative<double>(value);
             if (!parsed.RadiusMs)
                 WrongOption(arg, Say("ミリ秒", "milliseconds"));
+        } else if (arg == "--crossfade" && value == "auto") {
+            parsed.Request.AutomaticFade = true;
         } else if (arg == "--crossfade") {
             parsed.CrossFadeMs = ParseFadeMs(value);
             if (!parsed.CrossFadeMs)
-                WrongOption(arg, Say("ミリ秒 (20 か 20ms)", "milliseconds (20 or 20ms)"));
+                WrongOption(arg, Say("ミリ秒 (20 か 20ms) か auto", "milliseconds (20 or 20ms) or auto"));
         } else if (arg == "--min-length") {
             parsed.Request.MinLengthMs = ParseNonNegative<double>(value);
             if (!parsed.Request.MinLengthMs)
@@ -97,38 +99,44 @@ TFoundLoops FindIn(const TWaveInfo& Wave, F Find)
     }
 }
 
-// The loops the arguments ask for: near the given loop, or automatic.
+// The crossfade asked for, in samples at Wave's rate.
+int32_t AskedFade(const TWaveInfo& Wave, const TLoopArguments& Args)
+{
+    return Args.CrossFadeMs ? FadeSamplesOfMs(*Args.CrossFadeMs, Wave.SamplesPerSec()) : 0;
+}
+
+// The loops the arguments ask for: near the given loop, or automatic; with
+// a crossfade, ranked by the cost after it.
 TFoundLoops LoopsFor(const TWaveInfo& Wave, const TLoopArguments& Args)
 {
+    TLoopRequest request = Args.Request;
+    request.FadeSamples = AskedFade(Wave, Args);
     return FindIn(Wave, [&](const TLoopFinder& finder) {
         return Args.Near ? finder.BestEndsNear(Args.Near->first, Args.Near->second,
-                                               Args.RadiusMs.value_or(kNearRadiusMs), Args.Request)
-                         : finder.WholeWave(Args.Request);
+                                               Args.RadiusMs.value_or(kNearRadiusMs), request)
+                         : finder.WholeWave(request);
     });
 }
 
-// The report of one loop: its cost as found, or after the crossfade asked
-// for, shortened to what the loop allows (warned of).
+// The report of one loop: its cost after the crossfade asked for (shortened
+// to what the loop allows, warned of) or after its automatic fade, which the
+// line names after the word as "~N" samples, as new takes it.
 void ReportLoop(const std::string& Path, const TWaveInfo& Wave, const TLoopCandidate& Loop, const TLoopArguments& Args,
                 TReport& Report, nlohmann::json& Loops)
 {
-    double cost = Loop.Cost;
-    int32_t fade = 0;
-    if (Args.CrossFadeMs) {
-        const int32_t asked = FadeSamplesOfMs(*Args.CrossFadeMs, Wave.SamplesPerSec());
-        fade = std::min(asked, LongestFade({Loop.Start, Loop.End}));
-        if (fade < asked)
-            Report.Warn(Format(Say("%s: ループ %d:%d のクロスフェードは %d サンプルまでで、%d サンプルにはできません",
-                                   "%s: loop %d:%d takes a crossfade of at most %d samples, not %d"),
-                               Path.c_str(), Loop.Start, Loop.End, fade, asked));
-        cost = TLoopFinder(Wave.Samples(), Wave.SamplesPerSec()).Measure(Loop.Start, Loop.End, fade).Cost;
-    }
-    Report.Line(Format("%s\t%d\t%d\t%s\t%s", Path.c_str(), Loop.Start, Loop.End, SeamCostNumber(cost).c_str(),
-                       SeamWord(SeamQualityOf(cost))));
+    if (const int32_t asked = AskedFade(Wave, Args); Loop.Fade < asked)
+        Report.Warn(Format(Say("%s: ループ %d:%d のクロスフェードは %d サンプルまでで、%d サンプルにはできません",
+                               "%s: loop %d:%d takes a crossfade of at most %d samples, not %d"),
+                           Path.c_str(), Loop.Start, Loop.End, Loop.Fade, asked));
+    std::string line = Format("%s\t%d\t%d\t%s\t%s", Path.c_str(), Loop.Start, Loop.End,
+                              SeamCostNumber(Loop.Cost).c_str(), SeamWord(SeamQualityOf(Loop.Cost)));
+    if (Args.Request.AutomaticFade)
+        line += Format("\t~%d", Loop.Fade);
+    Report.Line(line);
     Loops.push_back({{"start", Loop.Start},
                      {"end", Loop.End},
-                     {"seam", SeamJson(cost)},
-                     {"fade", FadeJson(fade, Wave.SamplesPerSec())},
+                     {"seam", SeamJson(Loop.Cost)},
+                     {"fade", FadeJson(Loop.Fade, Wave.SamplesPerSec())},
                      {"movement", nullptr}});
 }
 
@@ -169,10 +177,22 @@ bool LoopCommand(const TArguments& Args, TReport& Report)
     return allFound;
 }
 
-std::pair<int32_t, int32_t> AutomaticLoop(const TWaveInfo& Wave, int32_t Start)
+std::pair<int32_t, int32_t> AutomaticLoop(const TWaveInfo& Wave, int32_t Start, bool WithFade)
 {
+    TLoopRequest request;
+    request.AutomaticFade = WithFade;
     const TLoopCandidate best = FindIn(Wave, [&](const TLoopFinder& finder) {
-                                    return Start == kAutomaticPoint ? finder.WholeWave({}) : finder.BestEnds(Start, {});
+                                    return Start == kAutomaticPoint ? finder.WholeWave(request)
+                                                                    : finder.BestEnds(Start, request);
                                 }).Loops.front();
     return {best.Start, best.End};
+}
+
+int32_t AutomaticFade(const TWaveInfo& Wave, int32_t Start, int32_t End)
+{
+    try {
+        return TLoopFinder(Wave.Samples(), Wave.SamplesPerSec()).AutomaticFade(Start, End).Samples;
+    } catch (const ELoopFinderError& e) {
+        throw ELoopFinderError(WaveFault(Wave, e.what()));
+    }
 }

@@ -31,9 +31,11 @@ int32_t LoopPoint(const std::string& Arg, const std::string& Text, const char* N
     return *value;
 }
 
-// The crossfade after "~": N samples or N ms (N may have decimals).
+// The crossfade after "~": N samples, N ms (N may have decimals) or "auto".
 TFadeArgument FadeOf(const std::string& Arg, const std::string& Text)
 {
+    if (Text == "auto")
+        return {0, false, true};
     const bool ms = Text.size() > 2 && Text.ends_with("ms");
     const std::string number = ms ? Text.substr(0, Text.size() - 2) : Text;
     const std::optional<double> value = ParseNonNegative<double>(number);

@@ -13,10 +13,12 @@
 // WAV@START:auto: the end).
 inline constexpr int32_t kAutomaticPoint = -1;
 
-// A loop crossfade as given after "~": samples, or milliseconds with "ms".
+// A loop crossfade as given after "~": samples, milliseconds with "ms", or
+// "auto" (the loop finder's automatic fade).
 struct TFadeArgument {
     double Value = 0;
     bool Ms = false;
+    bool Auto = false;
     int32_t SamplesAt(int32_t RateHz) const;
 };
 
@@ -33,5 +35,5 @@ struct TWaveArgument {
 TWaveArgument ParseWaveArgument(const std::string& Arg);
 
 // The value of --crossfade in milliseconds: "20", "20.5" or "20ms"; none for
-// anything else. (A fade the loop finder chooses, "auto", is yet to come.)
+// anything else ("auto", the fade the loop finder chooses, is the caller's).
 std::optional<double> ParseFadeMs(const std::string& Text);

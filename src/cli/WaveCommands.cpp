@@ -241,7 +241,7 @@ void NewCommand(const TArguments& Arguments, TReport& Report)
     }
     const std::vector<std::exception_ptr> failures = RunParallel(loops.size(), [&](std::size_t i) {
         if (automatic[i])
-            loops[i] = AutomaticLoop(*list.GetWave(static_cast<int32_t>(i)), loops[i]->first);
+            loops[i] = AutomaticLoop(*list.GetWave(static_cast<int32_t>(i)), loops[i]->first, fades[i].Auto);
     });
     for (std::size_t i = 0; i < loops.size(); ++i) {
         if (failures[i])
@@ -249,7 +249,8 @@ void NewCommand(const TArguments& Arguments, TReport& Report)
         TWaveInfo& wave = *list.GetWave(static_cast<int32_t>(i));
         if (loops[i]) {
             SetLoop(wave, loops[i]->first, loops[i]->second);
-            SetFade(wave, fades[i].SamplesAt(wave.SamplesPerSec()));
+            SetFade(wave, fades[i].Auto ? AutomaticFade(wave, loops[i]->first, loops[i]->second)
+                                        : fades[i].SamplesAt(wave.SamplesPerSec()));
         }
     }
     if (unread)

@@ -243,8 +243,9 @@ std::vector<TLoopCandidate> LoudestLoops(TSamples Wave, int32_t Rate, const TAut
 
 } // namespace
 
-std::vector<TLoopCandidate> AutoLoops(TSamples Wave, int32_t Rate, const TAutoLoopOptions& Options)
+std::vector<TLoopCandidate> AutoLoops(TSamples Wave, int32_t StatedRate, const TAutoLoopOptions& Options)
 {
+    const int32_t Rate = TimedRate(StatedRate);
     std::vector<TLoopCandidate> found = SustainedLoops(Wave, Rate, Options);
     if (!Options.FindSustainedPart || Rate < 1)
         return found;
@@ -259,8 +260,9 @@ std::vector<TLoopCandidate> AutoLoops(TSamples Wave, int32_t Rate, const TAutoLo
     return found;
 }
 
-std::vector<TLoopCandidate> AutoLoopEnds(TSamples Wave, int32_t Rate, int32_t Start, const TAutoLoopOptions& Options)
+std::vector<TLoopCandidate> AutoLoopEnds(TSamples Wave, int32_t StatedRate, int32_t Start, const TAutoLoopOptions& Options)
 {
+    const int32_t Rate = TimedRate(StatedRate);
     if (Start < 0 || Start + 1 >= static_cast<int32_t>(Wave.size()))
         return {};
     TAutoLoopOptions whole = Options;

@@ -64,6 +64,8 @@
 // Sounds without a held part (no sustained part, only quiet loops in it, or
 // a struck sound that has died away) are looped around their loudest 20 ms
 // or whole, as StruckSound.h describes.
+// Every time above (windows, frames, lengths, spans) is counted at the
+// wave's rate capped to kFastestTimedRate (SeamCost.h).
 // The result depends only on the samples and the options.
 
 #include "loop/LoopSearch.h"

@@ -11,12 +11,21 @@ namespace {
 
 // No request lists more loops than a person reads.
 constexpr int32_t kMostLoops = 1000;
+// The loops found for a request with a crossfade, ranked after it: a loop
+// a little worse as found may join best once faded.
+constexpr int32_t kFadedChoices = 8;
+
+int32_t SearchedCount(const TLoopRequest& Request)
+{
+    const int32_t count = std::clamp(Request.Count, 1, kMostLoops);
+    return Request.FadeSamples > 0 || Request.AutomaticFade ? std::max(count, kFadedChoices) : count;
+}
 
 int32_t SampleCount(TSamples Wave) { return static_cast<int32_t>(Wave.size()); }
 
 } // namespace
 
-TLoopFinder::TLoopFinder(TSamples Wave, int32_t RateHz) : FWave(Wave), FRateHz(RateHz) {}
+TLoopFinder::TLoopFinder(TSamples Wave, int32_t RateHz) : FWave(Wave), FRateHz(RateHz), FTimedRate(TimedRate(RateHz)) {}
 
 void TLoopFinder::RequireRate() const
 {
@@ -43,9 +52,9 @@ TFoundLoops TLoopFinder::BestEndsNear(int32_t Start, int32_t TargetEnd, double R
     if (TargetEnd <= Start)
         throw ELoopFinderError(kLoopEndBeforeStart);
     // Past the wave's length a radius reaches nothing more.
-    const int32_t radius = RadiusMs > 0 ? std::min(SamplesOfMs(RadiusMs, FRateHz), count) : 0;
+    const int32_t radius = RadiusMs > 0 ? std::min(SamplesOfMs(RadiusMs, FTimedRate), count) : 0;
     const int32_t shortest =
-        SamplesOfMs(std::max(Request.MinLengthMs.value_or(0.0), kShortestNearLoopMs), FRateHz);
+        SamplesOfMs(std::max(Request.MinLengthMs.value_or(0.0), kShortestNearLoopMs), FTimedRate);
     if (std::min<int64_t>(int64_t{TargetEnd} + radius, count) < int64_t{Start} + shortest)
         throw ELoopFinderError(kLoopTooShort);
 
@@ -53,9 +62,9 @@ TFoundLoops TLoopFinder::BestEndsNear(int32_t Start, int32_t TargetEnd, double R
     options.TargetSample = TargetEnd;
     options.RadiusSamples = radius;
     options.MinLengthSamples = shortest;
-    options.Count = std::clamp(Request.Count, 1, kMostLoops);
-    options.MinSpacingSamples = SamplesOfMs(kResultSpacingMs, FRateHz);
-    options.HalfWindowSamples = SamplesOfMs(kDefaultSeamWindowMs, FRateHz);
+    options.Count = SearchedCount(Request);
+    options.MinSpacingSamples = SamplesOfMs(kResultSpacingMs, FTimedRate);
+    options.HalfWindowSamples = SamplesOfMs(kDefaultSeamWindowMs, FTimedRate);
     return Found(BestLoopEnds(FWave, Start, options), Request);
 }
 
@@ -89,7 +98,7 @@ bool TLoopFinder::IsLoop(int32_t Start, int32_t End) const { return Start > 0 &&
 
 double TLoopFinder::Cost(int32_t Start, int32_t End) const
 {
-    return SeamCost(FWave, Start, End, SamplesOfMs(kDefaultSeamWindowMs, FRateHz));
+    return SeamCost(FWave, Start, End, SamplesOfMs(kDefaultSeamWindowMs, FTimedRate));
 }
 
 int32_t TLoopFinder::Snap(int32_t Position, int32_t Other, bool Start, int32_t FadeSamples) const
@@ -97,7 +106,7 @@ int32_t TLoopFinder::Snap(int32_t Position, int32_t Other, bool Start, int32_t F
     const int32_t count = SampleCount(FWave);
     if (Position < 0 || Position > count)
         return Position;
-    const int32_t radius = SamplesOfMs(kSnapRadiusMs, FRateHz);
+    const int32_t radius = SamplesOfMs(kSnapRadiusMs, FTimedRate);
     const auto loop = [&](int32_t Point) { return Start ? std::pair{Point, Other} : std::pair{Other, Point}; };
     const auto [start, end] = loop(Position);
     if (!IsLoop(start, end)) {
@@ -141,7 +150,7 @@ TSeamMeasure TLoopFinder::Measure(int32_t Start, int32_t End, int32_t FadeSample
         throw ELoopFinderError(kLoopEndInvalid);
     if (!FadeFits({Start, End}, FadeSamples))
         throw ELoopFinderError(kCrossFadeTooLong);
-    const int32_t window = SamplesOfMs(kDefaultSeamWindowMs, FRateHz);
+    const int32_t window = SamplesOfMs(kDefaultSeamWindowMs, FTimedRate);
     if (FadeSamples == 0) {
         const double cost = SeamCost(FWave, Start, End, window);
         return {cost, SeamQualityOf(cost)};
@@ -165,11 +174,34 @@ TSeamMeasure TLoopFinder::Measure(int32_t Start, int32_t End, int32_t FadeSample
     return {cost, SeamQualityOf(cost)};
 }
 
+TFadeChoice TLoopFinder::AutomaticFade(int32_t Start, int32_t End) const
+{
+    return ::AutomaticFade(FRateHz, LongestAutomaticFade(Start, End, FRateHz),
+                           [&](int32_t Samples) { return Measure(Start, End, Samples).Cost; });
+}
+
+void TLoopFinder::Fade(std::vector<TLoopCandidate>& Loops, const TLoopRequest& Request) const
+{
+    if (Request.FadeSamples <= 0 && !Request.AutomaticFade)
+        return;
+    for (TLoopCandidate& loop : Loops) {
+        if (Request.AutomaticFade) {
+            const TFadeChoice fade = AutomaticFade(loop.Start, loop.End);
+            loop.Fade = fade.Samples;
+            loop.Cost = fade.Cost;
+        } else {
+            loop.Fade = std::min(Request.FadeSamples, LongestFade({loop.Start, loop.End}));
+            loop.Cost = Measure(loop.Start, loop.End, loop.Fade).Cost;
+        }
+    }
+    OrderFadedLoops(Loops, Request.AutomaticFade);
+}
+
 TAutoLoopOptions TLoopFinder::AutoOptions(const TLoopRequest& Request) const
 {
     TAutoLoopOptions options;
     options.From = 1;
-    options.Count = std::clamp(Request.Count, 1, kMostLoops);
+    options.Count = SearchedCount(Request);
     options.MinLengthMs = Request.MinLengthMs.value_or(options.MinLengthMs);
     options.MinSpacingMs = kResultSpacingMs;
     return options;
@@ -181,6 +213,8 @@ TFoundLoops TLoopFinder::Found(std::vector<TLoopCandidate> Loops, const TLoopReq
     std::erase_if(Loops, [](const TLoopCandidate& loop) { return loop.Start <= 0; });
     if (Loops.empty())
         throw ELoopFinderError(kNoLoopFound);
+    Fade(Loops, Request);
+    Loops.resize(std::min(Loops.size(), static_cast<std::size_t>(std::clamp(Request.Count, 1, kMostLoops))));
     TFoundLoops found{std::move(Loops), std::nullopt};
     if (Request.MinLengthMs) {
         const int32_t shortest = std::min_element(found.Loops.begin(), found.Loops.end(), [](const auto& a, const auto& b) {

@@ -11,10 +11,12 @@
 // texts of WaveLoop.h). No loop found starts at sample 0: the bank has no
 // such loop (WaveLoop.h), so a start of 0 is refused and the automatic
 // searches begin at sample 1. A rate of 0 (or one that does not fit) finds
-// nothing: no length in milliseconds can be had at it.
+// nothing: no length in milliseconds can be had at it. Windows, lengths and
+// spans are counted at the rate capped to kFastestTimedRate (SeamCost.h).
 
 #include "common/Exception.h"
 #include "loop/AutoLoop.h"
+#include "loop/LoopFade.h"
 
 #include <cstdint>
 #include <optional>
@@ -44,6 +46,11 @@ inline constexpr double kResultSpacingMs = 1.0;
 struct TLoopRequest {
     int32_t Count = 1;                 // at most this many loops
     std::optional<double> MinLengthMs; // none: the search's own minimum
+    // The crossfade the loops will get, which their costs and order are
+    // then taken after (LoopFade.h): none, FadeSamples (cut to what each
+    // loop allows), or each loop's automatic fade.
+    int32_t FadeSamples = 0;
+    bool AutomaticFade = false;
 };
 
 struct TFoundLoops {
@@ -92,9 +99,14 @@ public:
     // the samples the bank holds after a crossfade of FadeSamples
     // (CrossFade.h; kCrossFadeTooLong when it does not fit the loop).
     TSeamMeasure Measure(int32_t Start, int32_t End, int32_t FadeSamples = 0) const;
+    // The automatic crossfade of the loop Start .. End-1 (LoopFade.h), with
+    // the cost after it; the loop must be one Measure takes.
+    TFadeChoice AutomaticFade(int32_t Start, int32_t End) const;
 
 private:
     TFoundLoops Found(std::vector<TLoopCandidate> Loops, const TLoopRequest& Request) const;
+    // Loops with the crossfade of Request, their costs after it, in order.
+    void Fade(std::vector<TLoopCandidate>& Loops, const TLoopRequest& Request) const;
     TAutoLoopOptions AutoOptions(const TLoopRequest& Request) const;
     void RequireRate() const;
     void RequireStart(int32_t Start) const;
@@ -104,6 +116,7 @@ private:
 
     TSamples FWave;
     int32_t FRateHz;
+    int32_t FTimedRate; // what windows and spans are sized by (SeamCost.h)
 };
 
 // A cost as the window and the tool print it: four decimals, Separator and

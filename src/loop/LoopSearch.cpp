@@ -323,47 +323,87 @@ std::vector<TLoopCandidate> BestLoopStarts(TSamples Wave, int32_t End, const TLo
 namespace {
 
 // The weighted sums of the seam cost (differences, energies and levels) of
-// the loops (s, s + Length) with a full window, kept as running sums while
-// s steps along the wave: the ramp-weighted sum of the W terms before s
-// (times W, as integers, so that stepping adds no rounding) and their plain
-// sum, and the same for the level of the W samples played from s on.
+// the loops (s, s + L), kept as running sums while s steps along the wave,
+// so that every start costs about W / L steps whatever the window W.
+//
+// Before the seam, the sample k before it (k = 1 .. W, j = k - 1) pairs
+// x[s - k] with what is played there: x[s - k + m L] for the m-th pass
+// through the loop counted back from the seam, m = ceil(k / L) (only m = 1
+// for a loop of at least W samples). So the window falls into blocks of L
+// samples, block m comparing the wave with itself at lag m L; each block's
+// ramp-weighted and plain sums slide by one sample per step, with one term
+// entering and one leaving. Samples before the wave's start are no part of
+// the cost and count as nothing. After the seam, the n = min(W, L) samples
+// played from s give the level the difference is heard against.
+//
+// The weights are W times those of the seam cost (W - j before the seam,
+// the same mirrored after it), as integers, so that stepping adds no
+// rounding: kLongestSlidWindow keeps the sums within 64 bits.
 class TSlidingSeam {
 public:
     TSlidingSeam(TSamples Wave, int32_t Length, int32_t Window, int32_t Start)
-        : FWave(Wave.data()), FLength(Length), FWindow(Window), FStart(Start)
+        : FWave(Wave.data()), FLength(Length), FWindow(Window), FStart(Start),
+          FPasses((Window + Length - 1) / Length), FAfterCount(std::min(Window, Length))
     {
         for (int32_t j = 0; j < Window; ++j) {
-            const TTerm term = Term(Start - 1 - j);
+            const TTerm term = Term(Start - 1 - j, j / Length + 1);
             FRamp += term * (Window - j);
             FBox += term;
+        }
+        for (int32_t j = 0; j < FAfterCount; ++j) {
             const TTerm following = Following(Start + j);
             FAfter += following * (Window - j);
             FAfterBox += following;
         }
     }
 
-    // The weights are W times those of the seam cost; they add up to
-    // W (W + 1) / 2 on either side of the seam.
     double Cost() const
     {
-        const double weight = FWindow * (FWindow + 1.0) / 2;
+        const int64_t before = std::min(FWindow, FStart);
+        const double weight = RampWeight(before);
         const double level = static_cast<double>(FRamp.Sum);
-        const double mean = level / (2 * weight);
+        const double mean = weight > 0 ? level / (2 * weight) : 0.0;
         const double following = static_cast<double>(FAfter.Energy) - 2 * mean * static_cast<double>(FAfter.Sum) +
-                                 mean * mean * weight;
-        const double offset = level * level / (2 * weight);
+                                 mean * mean * RampWeight(FAfterCount);
+        const double offset = weight > 0 ? level * level / (2 * weight) : 0.0;
         return TSeamSums::SeamRatio(static_cast<double>(FRamp.Diff),
                                     std::max(static_cast<double>(FRamp.Energy), 2 * following + offset), offset);
     }
 
+    // To the next start: every weight before the seam falls by one; in each
+    // block the sample next to the seam enters, the furthest one leaves.
     void Step()
     {
-        const TTerm entering = Term(FStart);
-        FRamp = FRamp + entering * FWindow - FBox;
-        FBox = FBox + entering - Term(FStart - FWindow);
-        const TTerm leaving = Following(FStart);
-        FAfterBox = FAfterBox - leaving + Following(FStart + FWindow);
-        FAfter = FAfter - leaving * FWindow + FAfterBox;
+        if (FPasses == 1 && FStart >= FWindow) {
+            // The common case, a loop at least as long as the window whose
+            // window lies in the wave, kept lean: it is most of the work.
+            const TTerm entering = Term(FStart, 1);
+            FRamp = FRamp + entering * FWindow - FBox;
+            FBox = FBox + entering - Term(FStart - FWindow, 1);
+            const TTerm leaving = Following(FStart);
+            FAfterBox = FAfterBox - leaving + Following(FStart + FWindow);
+            FAfter = FAfter - leaving * FWindow + FAfterBox;
+            ++FStart;
+            return;
+        }
+        TTerm entering, leaving;
+        for (int32_t m = 1; m <= FPasses; ++m) {
+            const int32_t nearest = (m - 1) * FLength;
+            const int32_t beyond = std::min(m * FLength, FWindow);
+            const TTerm in = Term(FStart - nearest, m);
+            const TTerm out = Term(FStart - beyond, m);
+            entering += in * (FWindow - nearest);
+            leaving += out * (FWindow - beyond);
+            FBoxStep += in - out;
+        }
+        FRamp = FRamp + entering - leaving - FBox;
+        FBox += FBoxStep;
+        FBoxStep = {};
+        const TTerm gone = Following(FStart);
+        const TTerm come = Following(FStart + FAfterCount);
+        FAfter = FAfter - gone * FWindow + come * (FWindow - FAfterCount);
+        FAfterBox = FAfterBox - gone + come;
+        FAfter += FAfterBox;
         ++FStart;
     }
 
@@ -384,10 +424,19 @@ private:
         TTerm& operator+=(const TTerm& Other) { return *this = *this + Other; }
     };
 
-    // The pair at position t: the loop start's side x[t], the end's x[t + Length].
-    TTerm Term(int64_t t) const
+    // The sum of the weights W - j for j = 0 .. Count-1.
+    double RampWeight(int64_t Count) const
     {
-        const int64_t a = FWave[t + FLength];
+        return static_cast<double>(Count * FWindow - Count * (Count - 1) / 2);
+    }
+
+    // The pair at position t of the m-th pass back: the wave x[t] and what
+    // is played in its place, x[t + m L]; nothing before the wave.
+    TTerm Term(int64_t t, int32_t Pass) const
+    {
+        if (t < 0)
+            return {};
+        const int64_t a = FWave[t + int64_t{Pass} * FLength];
         const int64_t b = FWave[t];
         return {(a - b) * (a - b), a * a + b * b, a + b};
     }
@@ -403,9 +452,15 @@ private:
     int32_t FLength;
     int32_t FWindow;
     int32_t FStart;
-    TTerm FRamp, FBox;
+    int32_t FPasses; // the blocks the window falls into
+    int32_t FAfterCount;
+    TTerm FRamp, FBox, FBoxStep;
     TTerm FAfter, FAfterBox; // the ramp mirrored over the samples from s on, and their plain sum
 };
+
+// The longest window whose integer sums cannot overflow: W^2 / 2 terms of
+// at most 2^33.
+constexpr int32_t kLongestSlidWindow = 1 << 14;
 
 } // namespace
 
@@ -424,28 +479,24 @@ std::optional<TLoopCandidate> BestStartForLength(TSamples Wave, int32_t Length, 
     To = static_cast<int32_t>(std::min<int64_t>(To, count - Length));
     if (Length < kShortestLoopSamples || From > To)
         return std::nullopt;
-    // Starts whose window runs past the wave's start, and every start of a
-    // loop shorter than the window, are measured one by one.
-    const int32_t firstFull = Length < Window ? To + 1 : std::max(From, Window);
-    const int32_t lastFull = To;
+    // A loop from sample 0 is judged by what follows its points, and a
+    // window too long for the running sums start by start.
     const TSeamWindow window(Window, Wave.size());
     std::optional<TLoopCandidate> best;
     const auto consider = [&](int32_t Start, double Cost) {
         if (!best || Cost < best->Cost)
             best = TLoopCandidate{Start, Start + Length, Cost};
     };
-    for (int32_t start = From; start <= To; ++start) {
-        if (start == firstFull && firstFull <= lastFull) {
-            TSlidingSeam seam(Wave, Length, Window, start);
-            for (;; seam.Step()) {
-                consider(start, seam.Cost());
-                if (start == lastFull)
-                    break;
-                ++start;
-            }
-            continue;
-        }
+    const int32_t firstSlid = Window > kLongestSlidWindow ? To + 1 : std::max(From, 1);
+    for (int32_t start = From; start < std::min(firstSlid, To + 1); ++start)
         consider(start, window.Cost(Wave, start, start + Length));
+    if (firstSlid <= To) {
+        TSlidingSeam seam(Wave, Length, Window, firstSlid);
+        for (int32_t start = firstSlid; start <= To; ++start) {
+            if (start > firstSlid)
+                seam.Step();
+            consider(start, seam.Cost());
+        }
     }
     // Reported with the same arithmetic as every other seam cost.
     best->Cost = best->Rank = window.Cost(Wave, best->Start, best->End);

@@ -32,6 +32,7 @@ struct TLoopCandidate {
     int32_t End = 0;
     double Cost = 0;
     double Rank = 0; // lower is better
+    int32_t Fade = 0; // the crossfade (samples) Cost was measured after (LoopFade.h)
     int32_t Length() const { return End - Start; }
 };
 

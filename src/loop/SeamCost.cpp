@@ -14,6 +14,8 @@ int32_t SamplesOfMs(double Ms, int32_t Rate)
     return static_cast<int32_t>(std::min(samples, 1e9));
 }
 
+int32_t TimedRate(int32_t Rate) { return std::min(Rate, kFastestTimedRate); }
+
 TSeamWindow::TSeamWindow(int32_t HalfWindowSamples, std::size_t LongestWave)
     : FHalf(std::max<int32_t>(1, HalfWindowSamples)),
       FHeld(static_cast<int32_t>(std::clamp<std::size_t>(LongestWave, 1, static_cast<std::size_t>(FHalf)))),

@@ -68,6 +68,15 @@ inline constexpr int32_t kShortestLoopSamples = 8;
 // Milliseconds to a whole number of samples at Rate (1 .. 10^9).
 int32_t SamplesOfMs(double Ms, int32_t Rate);
 
+// The rate the loop finder sizes its windows, frames, lengths and search
+// spans by: the wave's own, but no faster than kFastestTimedRate. A header
+// may state any rate up to 2^31-1 Hz, where a 5 ms window spans ten million
+// samples and would cover any wave whole, so that every loop had to be
+// measured alone; capped, a wave of N samples costs about the same to
+// search at any rate, and every rate a recording is made at is its own.
+inline constexpr int32_t kFastestTimedRate = 192000;
+int32_t TimedRate(int32_t Rate);
+
 // The ramp weights w(k) for k = -W .. -1, held once per window so that many
 // seams can be measured cheaply. Only the weights a wave of LongestWave
 // samples can reach are held, so that a window far longer than the wave (a

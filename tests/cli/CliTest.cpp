@@ -597,6 +597,17 @@ TEST_F(CliTest, UsageAndExitStatuses)
 
 namespace {
 
+// Two seconds of white noise at 44.1 kHz: a sound with no clean seam.
+std::vector<int16_t> Noise()
+{
+    std::mt19937 random(7);
+    std::uniform_int_distribution<int> level(-8000, 8000);
+    std::vector<int16_t> noise(88200);
+    for (int16_t& s : noise)
+        s = static_cast<int16_t>(level(random));
+    return noise;
+}
+
 // Crossfades given to new in samples or milliseconds, after a loop of any
 // kind, refused when they do not fit; loop --crossfade prints the cost after
 // the fade, which a noisy sound with no clean seam needs.
@@ -625,11 +636,7 @@ TEST_F(CliTest, NewTakesCrossFadesAndLoopCostsThem)
         EXPECT_EQ(Slurp(list), text);
     }
 
-    std::mt19937 random(7);
-    std::uniform_int_distribution<int> level(-8000, 8000);
-    std::vector<int16_t> noise(88200);
-    for (int16_t& s : noise)
-        s = static_cast<int16_t>(level(random));
+    const std::vector<int16_t> noise = Noise();
     const std::string breath = dir.File("breath.wav");
     WriteWav(breath, noise);
     // The cost of the loop 20000:60000, and what is said on standard error.
@@ -822,6 +829,29 @@ TEST_F(CliTest, WrongKindsOfFileGetAHint)
         EXPECT_EQ(result.Status, 1) << args[1];
         EXPECT_EQ(result.Err, error);
     }
+}
+
+// The automatic crossfade: loop --crossfade auto prints each loop's fade as
+// "~N", and new writes that fade for "~auto", after a given loop or an
+// automatic one.
+TEST_F(CliTest, AutomaticCrossFadeIsPrintedAndWritten)
+{
+    const std::vector<int16_t> noise = Noise();
+    const std::string breath = dir.File("breath.wav"), tone = dir.File("tone.wav"), list = dir.File("list.ksd");
+    WriteWav(breath, noise);
+    WriteWav(tone, MakeTone({.Period = 100.37}));
+    const TResult found = Run({"loop", breath, "--near", "20000:60000", "--radius", "0", "--crossfade", "auto"});
+    ASSERT_EQ(found.Status, 0) << found.Err;
+    const auto tilde = found.Out.rfind('~');
+    ASSERT_NE(tilde, std::string::npos) << found.Out;
+    const int fade = std::stoi(found.Out.substr(tilde + 1));
+    EXPECT_GT(fade, 0);
+    EXPECT_LE(fade, 20000);
+    EXPECT_NE(found.Out.find("\tgood\t~"), std::string::npos) << found.Out;
+
+    const TResult made = Run({"new", list, breath + "@20000:60000~auto", tone + "@auto~auto"});
+    ASSERT_EQ(made.Status, 0) << made.Err;
+    EXPECT_NE(Slurp(list).find(Format("<CrossFade>0x%08X</CrossFade>", fade)), std::string::npos);
 }
 
 } // namespace

@@ -11,6 +11,7 @@
 #include <cmath>
 #include <numbers>
 #include <cstdlib>
+#include <limits>
 #include <random>
 
 namespace {
@@ -176,6 +177,20 @@ TEST(AutoLoopTest, OrdersByRatingAndRefusesWhatItCannotMeasure)
     }
     EXPECT_TRUE(AutoLoops(dither, 0, {}).empty());
     EXPECT_TRUE(AutoLoopEnds(dither, 0, 100, {}).empty());
+}
+
+// A rate only says how long the samples last: above the fastest timed rate
+// the same samples give the same loops, and a clean one.
+TEST(AutoLoopTest, AnAbsurdRateFindsWhatTheFastestTimedRateFinds)
+{
+    const std::vector<int16_t> tone = MakeTone({.Period = 120.3, .Seconds = 0.2, .VibratoHz = 5, .VibratoDepth = 0.004});
+    const auto capped = AutoLoops(tone, kFastestTimedRate, {.Count = 3});
+    const auto absurd = AutoLoops(tone, std::numeric_limits<int32_t>::max(), {.Count = 3});
+    ASSERT_EQ(capped.size(), absurd.size());
+    for (std::size_t i = 0; i < capped.size(); ++i)
+        EXPECT_EQ(std::pair(capped[i].Start, capped[i].End), std::pair(absurd[i].Start, absurd[i].End)) << i;
+    ASSERT_FALSE(absurd.empty());
+    EXPECT_EQ(SeamQualityOf(absurd[0].Cost), TSeamQuality::Good);
 }
 
 // Vowels spoken by espeak-ng: long ones must loop cleanly, a short one must

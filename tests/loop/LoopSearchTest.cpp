@@ -72,14 +72,19 @@ TEST(LoopSearchTest, SlidingALengthMeasuresEveryStartLikeTheSeamCost)
     struct TCase {
         int32_t Length, From, To;
     };
-    // Starts inside, and starts whose windows run past either edge.
-    for (const TCase& c : {TCase{7327, 0, count}, TCase{5000, 300, 4000}, TCase{3011, count - 3200, count}}) {
-        const auto slid = BestStartForLength(tone, c.Length, c.From, c.To, 220);
-        ASSERT_TRUE(slid) << c.Length;
-        const TSeamWindow window(220);
-        for (int32_t start = c.From; start <= std::min(c.To, count - c.Length); ++start)
-            ASSERT_GE(window.Cost(tone, start, start + c.Length), slid->Cost * (1 - 1e-5)) << start;
-    }
+    // Starts inside, starts whose windows run past either edge, and loops
+    // shorter than the window (played more than once within it).
+    for (const int32_t w : {220, 1500})
+        for (const TCase& c : {TCase{7327, 0, count}, TCase{5000, 300, 4000}, TCase{3011, count - 3200, count},
+                               TCase{100, 0, 3000}, TCase{37, 1, 2000}, TCase{1201, 5, 9000}}) {
+            const auto slid = BestStartForLength(tone, c.Length, c.From, c.To, w);
+            ASSERT_TRUE(slid) << c.Length;
+            const TSeamWindow window(w);
+            double best = 2;
+            for (int32_t start = c.From; start <= std::min(c.To, count - c.Length); ++start)
+                best = std::min(best, window.Cost(tone, start, start + c.Length));
+            EXPECT_NEAR(slid->Cost, best, 1e-5 * best + 1e-9) << c.Length << " " << w;
+        }
     EXPECT_FALSE(BestStartForLength(tone, count, 1, 100, 220));
 }
 
