@@ -18,14 +18,19 @@ TAuditionSpans AuditionSpans(const TWaveLoop& Loop, int32_t HalfSamples)
     return {std::min(HalfSamples, Loop.Length() - after), after};
 }
 
-void TLoopFeeder::Start(const TWaveInfo& Wave, uint32_t BlockBytes) { Begin(Wave, BlockBytes, TMode::Play); }
+void TLoopFeeder::Start(const TWaveInfo& Wave, uint32_t BlockBytes, int32_t From)
+{
+    Begin(Wave, BlockBytes, TMode::Play, From);
+}
 
 void TLoopFeeder::StartAudition(const TWaveInfo& Wave, uint32_t BlockBytes)
 {
-    Begin(Wave, BlockBytes, TMode::Audition);
+    Begin(Wave, BlockBytes, TMode::Audition, 0);
 }
 
-void TLoopFeeder::Begin(const TWaveInfo& Wave, uint32_t BlockBytes, TMode Mode)
+// The first block rejoins the plan (Feed): a From past the loop end goes on
+// from the loop start.
+void TLoopFeeder::Begin(const TWaveInfo& Wave, uint32_t BlockBytes, TMode Mode, int32_t From)
 {
     const auto count = static_cast<int32_t>(std::min<int64_t>(Wave.SampleCount(), int64_t(Wave.Data().size())));
     const TWaveLoop loop = Wave.Loop();
@@ -41,7 +46,7 @@ void TLoopFeeder::Begin(const TWaveInfo& Wave, uint32_t BlockBytes, TMode Mode)
     FSpan = 0;
     FPlans.Clear();
     auto plan = std::make_unique<const TPlan>(PlanOf(Wave, loop, Wave.CrossFade()));
-    FPosition = plan->Spans.front().From;
+    FPosition = Mode == TMode::Play ? std::clamp(From, 0, std::max(count - 1, 0)) : plan->Spans.front().From;
     FPlans.Publish(std::move(plan));
 }
 

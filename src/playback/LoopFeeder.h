@@ -58,8 +58,9 @@ public:
     // samples. Throws ELoopFeederError "ループの指定が不正です" for a loop that
     // cannot be played: a loop start at or after its loop end (a start
     // without an end among them), and the wave's CrossFadeFault for a fade
-    // that does not fit its loop. A start of 0 is always valid.
-    void Start(const TWaveInfo& Wave, uint32_t BlockBytes);
+    // that does not fit its loop. A start of 0 is always valid. From starts
+    // further on (clamped into the wave; past the loop end, at the loop start).
+    void Start(const TWaveInfo& Wave, uint32_t BlockBytes, int32_t From = 0);
     // Starts the seam audition of Wave's loop, kAuditionSideMs each side,
     // at the sample Before ahead of the loop end. The same errors, and
     // "ループの指定が不正です" for a wave without a loop that plays.
@@ -92,7 +93,7 @@ private:
     };
     enum class TMode { Play, Audition };
 
-    void Begin(const TWaveInfo& Wave, uint32_t BlockBytes, TMode Mode);
+    void Begin(const TWaveInfo& Wave, uint32_t BlockBytes, TMode Mode, int32_t From);
     TPlan PlanOf(const TWaveInfo& Wave, const TWaveLoop& Loop, int32_t Fade) const;
     // The span after the one being played, or Spans.size() for the end.
     std::size_t NextSpan(const TPlan& Plan) const;

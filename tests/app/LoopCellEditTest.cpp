@@ -3,9 +3,13 @@
 
 #include "AppFixture.h"
 
+#include "playback/PlayerHarness.h"
+
 #include <QCoreApplication>
 #include <QLineEdit>
 #include <QTest>
+
+#include <chrono>
 
 namespace {
 
@@ -67,4 +71,34 @@ TEST_F(LoopCellEditTest, ADoubleClickEditsOnlyTheLoopCells)
     EXPECT_TRUE(List()->editTriggers() & QAbstractItemView::DoubleClicked);
     for (int column = 0; column < 4; ++column)
         EXPECT_FALSE(List()->item(0, column)->flags() & Qt::ItemIsEditable) << column;
+}
+
+// A loop cell typed while the wave plays is heard once the blocks already
+// queued have played: the play position lies past the new end, so the
+// sound goes on from the loop start.
+TEST_F(LoopCellEditTest, PointTypedWhilePlayingChangesWhatPlaysNext)
+{
+    constexpr std::size_t block = 4096; // the player's default, in bytes
+    Add({Wav("a.wav", 40000)});
+    Type(0, 5, "30000");
+    Type(0, 4, "1000");
+    Trigger("MainMenu1_PlayStart");
+    const auto play = [this](int Blocks) {
+        for (int i = 0; i < Blocks; ++i) {
+            EXPECT_TRUE(Device->WaitForQueuedBytes(block, std::chrono::seconds(5)));
+            Device->Advance(block);
+        }
+    };
+    play(1);
+    ASSERT_TRUE(Device->WaitForQueuedBytes(4 * block, std::chrono::seconds(5))); // the ring refilled
+    Type(0, 5, "3000");
+    QCoreApplication::processEvents(); // the player follows once the command is done
+    EXPECT_EQ(Wave(0).LoopEnd(), 3000);
+    Device->ClearPlayed();
+    play(5);
+    const std::vector<int16_t> played = Int16Samples(Device->Played());
+    ASSERT_EQ(played.size(), 5 * block / 2);
+    EXPECT_EQ(played[3 * block / 2], 4 * 2048); // the ring's last queued block, from before the edit
+    EXPECT_EQ(played[4 * block / 2], 1000);     // the next block filled, after it
+    Trigger("MainMenu1_PlsyStop");
 }

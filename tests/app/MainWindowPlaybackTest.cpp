@@ -3,9 +3,13 @@
 
 #include "AppFixture.h"
 
+#include "app/CrossFadeControl.h"
+#include "document/CrossFade.h"
+
 #include "playback/LowLVPCM.h"
 #include "playback/PlayerHarness.h"
 
+#include <QDoubleSpinBox>
 #include <QMenu>
 #include <QMimeData>
 #include <QTimer>
@@ -53,16 +57,18 @@ protected:
     // Waits until the player's stop report has been handled.
     bool WaitForIdle()
     {
-        return QTest::qWaitFor([this] { return List()->isEnabled() && Device->OpenCount() > 0 && !Device->IsOpen(); },
+        return QTest::qWaitFor([this] { return !PlayingState() && Device->OpenCount() > 0 && !Device->IsOpen(); },
                                5000);
     }
 
+    // The commands that change which waves are in the list rest; the views,
+    // the list, the loop commands and undo stay live.
     bool PlayingState() const
     {
-        return !List()->isEnabled() && !Overview()->isEnabled() && !Detail()->isEnabled() &&
-               !Form->findChild<QMenu*>("MainMenu1_Edit")->menuAction()->isEnabled() &&
-               !Action("MainMenu1_AddWave")->isEnabled() && !Action("MainMenu1_LoopStart")->isEnabled() &&
-               !Action("MainMenu1_LoopClear")->isEnabled();
+        const bool live = List()->isEnabled() && Overview()->isEnabled() && Detail()->isEnabled() &&
+                          Form->findChild<QMenu*>("MainMenu1_Edit")->menuAction()->isEnabled() &&
+                          Action("MainMenu1_LoopStart")->isEnabled() && Action("MainMenu1_LoopClear")->isEnabled();
+        return live && !Action("MainMenu1_AddWave")->isEnabled() && !Action("MainMenu1_MoveUp")->isEnabled();
     }
 };
 
@@ -227,4 +233,91 @@ TEST_F(MainWindowPlaybackTest, ClearingTheListStopsThePlayerFirst)
         Prompter->Files.clear();
         Trigger("MainMenu1_New");
     }
+}
+
+// ---- Editing while a wave plays ---------------------------------------------
+
+namespace {
+
+// Whether every sample of the last block played lies in [From, To).
+bool LastBlockWithin(const std::vector<int16_t>& Played, int32_t From, int32_t To)
+{
+    constexpr std::size_t samples = kBlock / 2;
+    return Played.size() >= samples && std::all_of(Played.end() - samples, Played.end(), [&](int16_t Sample) {
+               return Sample >= From && Sample < To;
+           });
+}
+
+} // namespace
+
+// The loop commands and the fade act on the playing wave; the ring's queued
+// blocks play out and the next one filled plays the new loop.
+TEST_F(MainWindowPlaybackTest, LoopCommandsAndFadeStayLiveAndAreHeardWhilePlaying)
+{
+    Add({Wav("w.wav", 40000)});
+    MenuAt("MainMenu1_LoopEnd", 30000);
+    MenuAt("MainMenu1_LoopStart", 1000);
+    Trigger("MainMenu1_PlayStart");
+    ProcessReports();
+    ASSERT_TRUE(PlayingState());
+    auto* fade = Form->findChild<TCrossFadeControl*>("CrossFadeControl");
+    EXPECT_TRUE(fade->isEnabled());
+    PlayBlocks(1);
+
+    MenuAt("MainMenu1_LoopEnd", 3000); // the play position lies past it: on from the loop start
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(LastBlockWithin(PlayBlocks(5), 1000, 3000));
+    fade->MsBox()->setValue(10.0);
+    QCoreApplication::processEvents();
+    EXPECT_GT(Wave().CrossFade(), 0);
+    const std::vector<int16_t> bank = FadedWave(Wave().Samples(), Wave().Loop(), Wave().CrossFade());
+    const std::vector<int16_t> faded(bank.begin() + 2950, bank.begin() + 3000);
+    ASSERT_NE(faded, std::vector<int16_t>(Ramp(3000).begin() + 2950, Ramp(3000).end()));
+    const std::vector<int16_t> played = PlayBlocks(5); // a block holds the whole loop's end
+    EXPECT_NE(std::search(played.end() - kBlock / 2, played.end(), faded.begin(), faded.end()), played.end());
+
+    Trigger("MainMenu1_Undo"); // the fade
+    Trigger("MainMenu1_Undo"); // the loop end
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Wave().LoopEnd(), 30000);
+    Trigger("MainMenu1_PlsyStop");
+    ASSERT_TRUE(WaitForIdle());
+}
+
+// Another row selected while a wave plays plays that wave from its start; a
+// wave taken out of the list by undo stops first.
+TEST_F(MainWindowPlaybackTest, SelectingAnotherRowSwitchesThePlayingWave)
+{
+    Add({Wav("short.wav", 3000)});
+    Wave(0).SetLoopEnd(3000);
+    Add({Wav("long.wav", 40000)});
+    Wave(1).SetLoopEnd(40000);
+    ClickRow(0);
+    Trigger("MainMenu1_PlayStart");
+    ProcessReports();
+    PlayBlocks(2);
+    ClickRow(1);
+    ProcessReports();
+    EXPECT_EQ(Device->OpenCount(), 2);
+    Device->ClearPlayed();
+    EXPECT_EQ(PlayBlocks(4), Ramp(4 * kBlock / 2)); // past the short wave's 3000
+    EXPECT_TRUE(PlayingState());
+
+    Trigger("MainMenu1_Undo"); // the add of the playing wave
+    EXPECT_EQ(Form->Document().Count(), 1);
+    EXPECT_FALSE(Device->IsOpen());
+    ASSERT_TRUE(WaitForIdle());
+}
+
+// Shift+Space's command plays the shown wave from the cursor.
+TEST_F(MainWindowPlaybackTest, PlayFromCursorStartsAtTheCursor)
+{
+    Add({Wav("w.wav", 40000)});
+    MenuAt("MainMenu1_PlayFromCursor", 20000);
+    const std::vector<int16_t> played = PlayBlocks(2);
+    ASSERT_FALSE(played.empty());
+    EXPECT_EQ(played.front(), 20000);
+    EXPECT_EQ(Action("MainMenu1_PlayFromCursor")->shortcut(), QKeySequence("Shift+Space"));
+    Trigger("MainMenu1_PlsyStop");
+    ASSERT_TRUE(WaitForIdle());
 }
