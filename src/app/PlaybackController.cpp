@@ -90,6 +90,7 @@ void TPlaybackController::Begin(const TWaveInfo* Wave, const TFeederStart& Start
     FWave = nullptr;
     if (!Wave)
         return;
+    FPlayer->SetBufferSize(LiveBlockBytes(Wave->SamplesPerSec()));
     Start(*Wave, FPlayer->BufferSize());
     FWave = Wave;
     FPlayer->SetDeviceID(TWaveOutDevice::DefaultOutput);

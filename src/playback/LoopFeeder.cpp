@@ -18,6 +18,14 @@ TAuditionSpans AuditionSpans(const TWaveLoop& Loop, int32_t HalfSamples)
     return {std::min(HalfSamples, Loop.Length() - after), after};
 }
 
+uint32_t LiveBlockBytes(int32_t SamplesPerSec)
+{
+    uint32_t samples = 64;
+    while (samples < 1u << 16 && int64_t{samples} * 100 < SamplesPerSec)
+        samples *= 2;
+    return samples * 2;
+}
+
 void TLoopFeeder::Start(const TWaveInfo& Wave, uint32_t BlockBytes, int32_t From)
 {
     Begin(Wave, BlockBytes, TMode::Play, From);

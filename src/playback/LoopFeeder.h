@@ -52,6 +52,12 @@ struct TAuditionSpans {
 TAuditionSpans AuditionSpans(const TWaveLoop& Loop, int32_t HalfSamples);
 inline constexpr int32_t kAuditionSideMs = 500;
 
+// The block the window plays a wave in, in bytes of 16-bit mono: the power
+// of two of samples at or above 10 ms (512 samples, 11.6 ms, at 44100 Hz).
+// With the player's four blocks a loop edit is heard within about 50 ms,
+// and the ring still bridges a busy moment of the machine.
+uint32_t LiveBlockBytes(int32_t SamplesPerSec);
+
 class TLoopFeeder {
 public:
     // Starts over at Wave's first sample, in blocks of BlockBytes / 2

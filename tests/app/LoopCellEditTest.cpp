@@ -3,6 +3,7 @@
 
 #include "AppFixture.h"
 
+#include "playback/LoopFeeder.h"
 #include "playback/PlayerHarness.h"
 
 #include <QCoreApplication>
@@ -78,18 +79,19 @@ TEST_F(LoopCellEditTest, ADoubleClickEditsOnlyTheLoopCells)
 // sound goes on from the loop start.
 TEST_F(LoopCellEditTest, PointTypedWhilePlayingChangesWhatPlaysNext)
 {
-    constexpr std::size_t block = 4096; // the player's default, in bytes
+    const std::size_t block = LiveBlockBytes(44100); // the window's, in bytes
+    const auto at = [block](std::size_t Blocks) { return int16_t(Blocks * block / 2); };
     Add({Wav("a.wav", 40000)});
     Type(0, 5, "30000");
     Type(0, 4, "1000");
     Trigger("MainMenu1_PlayStart");
-    const auto play = [this](int Blocks) {
+    const auto play = [this, block](int Blocks) {
         for (int i = 0; i < Blocks; ++i) {
             EXPECT_TRUE(Device->WaitForQueuedBytes(block, std::chrono::seconds(5)));
             Device->Advance(block);
         }
     };
-    play(1);
+    play(6);
     ASSERT_TRUE(Device->WaitForQueuedBytes(4 * block, std::chrono::seconds(5))); // the ring refilled
     Type(0, 5, "3000");
     QCoreApplication::processEvents(); // the player follows once the command is done
@@ -98,7 +100,7 @@ TEST_F(LoopCellEditTest, PointTypedWhilePlayingChangesWhatPlaysNext)
     play(5);
     const std::vector<int16_t> played = Int16Samples(Device->Played());
     ASSERT_EQ(played.size(), 5 * block / 2);
-    EXPECT_EQ(played[3 * block / 2], 4 * 2048); // the ring's last queued block, from before the edit
-    EXPECT_EQ(played[4 * block / 2], 1000);     // the next block filled, after it
+    EXPECT_EQ(played[3 * block / 2], at(9)); // the ring's last queued block, from before the edit
+    EXPECT_EQ(played[4 * block / 2], 1000);  // the next block filled, after it, at 10 blocks: past the new end
     Trigger("MainMenu1_PlsyStop");
 }

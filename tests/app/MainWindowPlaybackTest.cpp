@@ -5,6 +5,7 @@
 
 #include "app/CrossFadeControl.h"
 #include "document/CrossFade.h"
+#include "playback/LoopFeeder.h"
 
 #include "playback/LowLVPCM.h"
 #include "playback/PlayerHarness.h"
@@ -20,7 +21,7 @@
 
 namespace {
 
-constexpr std::size_t kBlock = 4096; // the player's default block size
+const std::size_t kBlock = LiveBlockBytes(44100); // the window's block size
 
 } // namespace
 
@@ -106,13 +107,14 @@ TEST_F(MainWindowPlaybackTest, LoopedWaveRepeatsItsLoopExactly)
 
 TEST_F(MainWindowPlaybackTest, LoopOfOneBlockFillsEveryBlockWithIt)
 {
-    AddLooped(5000, 0, 2048);
+    const std::size_t samples = kBlock / 2;
+    AddLooped(5000, 0, int32_t(samples));
     Trigger("MainMenu1_PlayStart");
     const std::vector<int16_t> played = PlayBlocks(8);
-    ASSERT_EQ(played.size(), 8u * 2048);
-    const std::vector<int16_t> loop = Ramp(2048);
+    ASSERT_EQ(played.size(), 8u * samples);
+    const std::vector<int16_t> loop = Ramp(samples);
     for (std::size_t b = 0; b < 8; ++b)
-        EXPECT_TRUE(std::equal(loop.begin(), loop.end(), played.begin() + static_cast<long>(b * 2048))) << b;
+        EXPECT_TRUE(std::equal(loop.begin(), loop.end(), played.begin() + static_cast<long>(b * samples))) << b;
 }
 
 TEST_F(MainWindowPlaybackTest, InvalidLoopsAreRefusedBeforeAnythingPlays)
@@ -137,8 +139,9 @@ TEST_F(MainWindowPlaybackTest, PlayCursorRunsAndIsRemovedWhenPlaybackStops)
     AddLooped(44100, 0, 44100);
     Trigger("MainMenu1_PlayStart");
     PlayBlocks(3);
-    ASSERT_TRUE(QTest::qWaitFor([this] { return HasMarkerLine(*Overview(), 4 * 2048 + 3 * 2048, kBlackLine) ||
-                                                 HasMarkerLine(*Overview(), 3 * 2048 + 3 * 2048, kBlackLine); },
+    const auto at = [](std::size_t Blocks) { return int32_t(Blocks * kBlock / 2); };
+    ASSERT_TRUE(QTest::qWaitFor([&] { return HasMarkerLine(*Overview(), at(4 + 3), kBlackLine) ||
+                                             HasMarkerLine(*Overview(), at(3 + 3), kBlackLine); },
                                 2000));
     Trigger("MainMenu1_PlsyStop");
     ASSERT_TRUE(WaitForIdle());
@@ -242,7 +245,7 @@ namespace {
 // Whether every sample of the last block played lies in [From, To).
 bool LastBlockWithin(const std::vector<int16_t>& Played, int32_t From, int32_t To)
 {
-    constexpr std::size_t samples = kBlock / 2;
+    const std::size_t samples = kBlock / 2;
     return Played.size() >= samples && std::all_of(Played.end() - samples, Played.end(), [&](int16_t Sample) {
                return Sample >= From && Sample < To;
            });
@@ -262,7 +265,7 @@ TEST_F(MainWindowPlaybackTest, LoopCommandsAndFadeStayLiveAndAreHeardWhilePlayin
     ASSERT_TRUE(PlayingState());
     auto* fade = Form->findChild<TCrossFadeControl*>("CrossFadeControl");
     EXPECT_TRUE(fade->isEnabled());
-    PlayBlocks(1);
+    PlayBlocks(4); // 8 blocks handed over: 4096 samples
 
     MenuAt("MainMenu1_LoopEnd", 3000); // the play position lies past it: on from the loop start
     QCoreApplication::processEvents();
@@ -272,9 +275,10 @@ TEST_F(MainWindowPlaybackTest, LoopCommandsAndFadeStayLiveAndAreHeardWhilePlayin
     EXPECT_GT(Wave().CrossFade(), 0);
     const std::vector<int16_t> bank = FadedWave(Wave().Samples(), Wave().Loop(), Wave().CrossFade());
     const std::vector<int16_t> faded(bank.begin() + 2950, bank.begin() + 3000);
-    ASSERT_NE(faded, std::vector<int16_t>(Ramp(3000).begin() + 2950, Ramp(3000).end()));
-    const std::vector<int16_t> played = PlayBlocks(5); // a block holds the whole loop's end
-    EXPECT_NE(std::search(played.end() - kBlock / 2, played.end(), faded.begin(), faded.end()), played.end());
+    const std::vector<int16_t> ramp = Ramp(3000);
+    ASSERT_NE(faded, std::vector<int16_t>(ramp.begin() + 2950, ramp.end()));
+    const std::vector<int16_t> played = PlayBlocks(9); // the last five hold a whole pass of the loop
+    EXPECT_NE(std::search(played.end() - 5 * kBlock / 2, played.end(), faded.begin(), faded.end()), played.end());
 
     Trigger("MainMenu1_Undo"); // the fade
     Trigger("MainMenu1_Undo"); // the loop end

@@ -197,8 +197,20 @@ TEST_F(LoopFollowTest, EveryBlockPlaysOnePublishedLoopWhole)
         for (std::size_t l = 0; l < std::size(loops) && !whole; ++l)
             whole = PlaysFrom(block, banks[l], loops[l], where[l]);
         ASSERT_TRUE(whole) << "block " << b << " of " << blocks << " mixes loops";
-        if (b + 1 == blocks)
+        if (b + 1 == blocks) {
             EXPECT_TRUE(PlaysFrom(block, banks[4], loops[4], where[4]));
+        }
+    }
+}
+
+// The window's blocks last 10 to 20 ms at every rate, so that four queued
+// ones are heard within 50 to 80 ms, and hold whole samples.
+TEST(LiveBlockTest, LastsTenToTwentyMilliseconds)
+{
+    for (const int32_t rate : {8000, 11025, 22050, 44100, 48000, 96000, 192000}) {
+        const uint32_t bytes = LiveBlockBytes(rate);
+        const double ms = bytes / 2 * 1000.0 / rate;
+        EXPECT_TRUE(ms >= 10 && ms < 20 && bytes % 2 == 0) << rate << " Hz: " << bytes << " bytes";
     }
 }
 

@@ -334,6 +334,7 @@ TEST(PulseAudioTest, LoopMovedWhilePlayingIsHeardWithoutAGap)
     TLowLVPCM player;
     player.SetnSamplesPerSec(kRate);
     player.SetwBitsPerSample(16);
+    player.SetBufferSize(LiveBlockBytes(kRate)); // the window's blocks
     player.SetOnBufferEmpty([&](TPCMThread*) { feeder.Feed(player); });
     feeder.Start(wave, player.BufferSize());
     ASSERT_TRUE(recorder.WaitUntilRecording()) << "parec records nothing: " << recorder.Log();
