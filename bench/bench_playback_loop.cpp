@@ -12,6 +12,7 @@
 #include "document/KSD.h"
 #include "playback/LoopFeeder.h"
 #include "playback/LowLVPCM.h"
+#include "playback/PlayerHarness.h"
 #include "playback/VirtualWaveOut.h"
 #include "support/TestFiles.h"
 
@@ -128,14 +129,6 @@ void BM_LoopEditHeard(benchmark::State& state)
 }
 
 BENCHMARK(BM_LoopEditHeard)->UseManualTime()->Iterations(40)->Unit(benchmark::kMillisecond);
-
-double Median(std::vector<double> Values)
-{
-    if (Values.empty())
-        return 0;
-    std::nth_element(Values.begin(), Values.begin() + Values.size() / 2, Values.end());
-    return Values[Values.size() / 2];
-}
 
 } // namespace
 
