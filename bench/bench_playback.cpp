@@ -6,6 +6,7 @@
 // would answer. Goal: at most 0.1 for both medians.
 
 #include "playback/LowLVPCM.h"
+#include "playback/PlayerHarness.h"
 #include "playback/VirtualWaveOut.h"
 
 #include <benchmark/benchmark.h>
@@ -81,14 +82,6 @@ void BM_PlayAndStop(benchmark::State& state)
 }
 
 BENCHMARK(BM_PlayAndStop)->UseManualTime()->Iterations(300)->Unit(benchmark::kMicrosecond);
-
-double Median(std::vector<double> Values)
-{
-    if (Values.empty())
-        return 0;
-    std::nth_element(Values.begin(), Values.begin() + Values.size() / 2, Values.end());
-    return Values[Values.size() / 2];
-}
 
 } // namespace
 

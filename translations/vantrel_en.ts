@@ -415,6 +415,10 @@
         <translation>Untitled</translation>
     </message>
     <message>
+        <source>カーソルから再生(&amp;C)</source>
+        <translation>Play from &amp;Cursor</translation>
+    </message>
+    <message>
         <source>継ぎ目を試聴(&amp;J)</source>
         <translation>Audition the Seam (&amp;J)</translation>
     </message>

@@ -74,6 +74,7 @@ bool TMainForm::RunCommand(const std::function<void()>& Command)
 void TMainForm::ConnectModel()
 {
     connect(FModel, &TWaveListModel::WaveRemoved, this, [this](int32_t, const TWaveInfo* Wave) {
+        FPlayback->Release(Wave); // an undone add may take the playing wave
         if (FViews->Shown() != Wave)
             return;
         FViews->Show(nullptr);
@@ -86,7 +87,10 @@ void TMainForm::ConnectModel()
     connect(FModel, &TWaveListModel::LoopChanged, this, [this](int32_t Index) {
         if (FViews->Shown() == FModel->Wave(Index))
             FLoops->ShowLoopState(FModel->LoopOf(Index));
+        FPlayback->Follow(FModel->Wave(Index));
     });
+    connect(FModel, &TWaveListModel::LoopDragged, this, [this](int32_t Index) { FPlayback->Follow(FModel->Wave(Index)); });
+    connect(FModel, &TWaveListModel::modelReset, this, [this] { FPlayback->Release(nullptr); });
     connect(WaveListView, &TWaveTable::UserSelected, this, [this] { RunCommand([this] { ShowSelectedWave(); }); });
     connect(WaveListView, &TWaveTable::LoopPointTyped, this, [this](int32_t Row, bool Start, const QString& Text) {
         RunCommand([&] { SetTypedLoopPoint(*FModel, Row, Start, Text.toStdString()); });
@@ -109,11 +113,15 @@ const TWaveInfo* TMainForm::SelectedWave() const
     return wave && !wave->IsMissing() ? wave : nullptr;
 }
 
+// While a wave plays, another wave shown plays instead, from its start (a
+// missing one stops the sound).
 void TMainForm::ShowSelectedWave()
 {
     const TWaveInfo* wave = SelectedWave();
     FViews->Show(wave);
     FLoops->ShowLoopOf(wave);
+    if (FPlayback->Playing() && FPlayback->Wave() != wave)
+        FPlayback->Play(wave);
 }
 
 void TMainForm::SelectWave(int32_t Index)
@@ -127,32 +135,23 @@ void TMainForm::SelectWave(int32_t Index)
 
 // ---- The playing state ------------------------------------------------------
 
-// While a wave plays nothing that could change the list or a loop is enabled.
+// While a wave plays, the commands that change which waves are in the list
+// rest; its loop, its fade, the views and the list's selection stay live
+// (the player follows them).
 void TMainForm::SetPlayingState(bool Playing)
 {
-    for (QWidget* widget :
-         std::initializer_list<QWidget*>{AllWaveGraphImage, PartWaveGraphImage, WaveListView, CrossFadeControl})
-        widget->setEnabled(!Playing);
-    MainMenu1_Edit->menuAction()->setEnabled(!Playing);
-    for (QAction* action : {MainMenu1_AddWave, MainMenu1_DeleteWave, MainMenu1_MoveUp, MainMenu1_MoveDown,
-                            MainMenu1_LoopStart, MainMenu1_LoopEnd, MainMenu1_LoopClear, MainMenu1_FindLoop,
-                            MainMenu1_FindLoopWide, MainMenu1_SnapToZero})
+    for (QAction* action : {MainMenu1_AddWave, MainMenu1_DeleteWave, MainMenu1_MoveUp, MainMenu1_MoveDown})
         action->setEnabled(!Playing);
-    UpdateUndoActions();
-    if (!Playing) {
+    if (!Playing)
         FLoops->ShowSeam(); // the fade control as the loop allows
-        WaveListView->setFocus();
-    }
 }
 
-// The items name the step they would take back or do again, and rest while
-// a wave plays (the player reads the wave being played).
+// The items name the step they would take back or do again.
 void TMainForm::UpdateUndoActions()
 {
     const QUndoStack& stack = FModel->UndoStack();
-    const bool playing = FPlayback && FPlayback->Playing();
-    const auto update = [playing](QAction* Action, const QString& Caption, bool Can, const QString& Step) {
-        Action->setEnabled(Can && !playing);
+    const auto update = [](QAction* Action, const QString& Caption, bool Can, const QString& Step) {
+        Action->setEnabled(Can);
         Action->setText(Can ? Caption + " " + Step : Caption);
     };
     update(MainMenu1_Undo, tr("元に戻す(&U)"), stack.canUndo(), stack.undoText());

@@ -17,9 +17,11 @@
 // and "MainMenu1_PlsyStop" with its inherited spelling): tests find them by
 // these names, so they stay as they are.
 //
-// While a wave plays, the list, the views and every command that could change
-// the list or a loop rest, except a drop of files on the window, which still
-// adds waves at the end (the playing wave stays where it is).
+// While a wave plays, the commands that add, delete or move waves rest,
+// except a drop of files on the window, which still adds waves at the end
+// (the playing wave stays where it is). The views, the list's selection, the
+// loop and fade commands and undo stay live: they act on the playing wave
+// and the player follows them; selecting another row plays that wave.
 
 #include "app/Prompter.h"
 #include "document/KSD.h"
@@ -189,6 +191,7 @@ private:
     QAction* MainMenu1_ZoomOut = nullptr;
     QAction* MainMenu1_TimeInSamples = nullptr;
     QAction* MainMenu1_PlayStart = nullptr;
+    QAction* MainMenu1_PlayFromCursor = nullptr;
     QAction* MainMenu1_PlsyStop = nullptr;
     QAction* MainMenu1_Audition = nullptr;
     QAction* MainMenu1_About = nullptr;

@@ -38,6 +38,7 @@ void TMainForm::AssignShortcuts()
         {MainMenu1_LoopStart, Key(Qt::Key_BracketLeft)},
         {MainMenu1_LoopEnd, Key(Qt::Key_BracketRight)},
         {MainMenu1_ViewAll, Key(Qt::CTRL | Qt::Key_0)},
+        {MainMenu1_PlayFromCursor, Key(Qt::SHIFT | Qt::Key_Space)},
         {MainMenu1_ZoomIn, Standard(QKeySequence::ZoomIn, "Ctrl++")},
         {MainMenu1_ZoomOut, Standard(QKeySequence::ZoomOut, "Ctrl+-")},
     };

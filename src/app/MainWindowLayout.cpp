@@ -136,6 +136,9 @@ void TMainForm::CreateActions()
             FViews->ZoomOut();
     });
     MainMenu1_PlayStart = NewAction("MainMenu1_PlayStart", tr("再生(&P)"), tr("再生"), 14, [this] { FPlayback->Play(SelectedWave()); });
+    MainMenu1_PlayFromCursor = NewAction("MainMenu1_PlayFromCursor", tr("カーソルから再生(&C)"), {}, -1, [this] {
+        FPlayback->Play(SelectedWave(), FViews->ShownCursor().value_or(0));
+    });
     MainMenu1_Audition = NewAction("MainMenu1_Audition", tr("継ぎ目を試聴(&J)"), tr("継ぎ目を試聴"), -1,
                                    [this] { FPlayback->Audition(SelectedWave()); });
     MainMenu1_Audition->setIcon(QIcon(":/icons/audition.svg"));
@@ -203,7 +206,7 @@ void TMainForm::CreateMenus()
 
     QMenu* play = menuBar()->addMenu(tr("演奏(&P)"));
     play->setObjectName("MainMenu1_Play");
-    play->addActions({MainMenu1_PlayStart, MainMenu1_Audition, MainMenu1_PlsyStop});
+    play->addActions({MainMenu1_PlayStart, MainMenu1_PlayFromCursor, MainMenu1_Audition, MainMenu1_PlsyStop});
 
     QMenu* help = menuBar()->addMenu(tr("ヘルプ(&H)"));
     help->setObjectName("MainMenu1_Help");

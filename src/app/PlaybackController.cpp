@@ -51,16 +51,48 @@ TPlaybackController::~TPlaybackController()
     FPlayer.reset();
 }
 
-void TPlaybackController::Play(const TWaveInfo* Wave) { Begin(Wave, &TLoopFeeder::Start); }
+void TPlaybackController::Play(const TWaveInfo* Wave, int32_t From)
+{
+    Begin(Wave, [this, From](const TWaveInfo& Wave, uint32_t BlockBytes) { FFeeder.Start(Wave, BlockBytes, From); });
+}
 
-void TPlaybackController::Audition(const TWaveInfo* Wave) { Begin(Wave, &TLoopFeeder::StartAudition); }
+void TPlaybackController::Audition(const TWaveInfo* Wave)
+{
+    Begin(Wave, [this](const TWaveInfo& Wave, uint32_t BlockBytes) { FFeeder.StartAudition(Wave, BlockBytes); });
+}
 
-void TPlaybackController::Begin(const TWaveInfo* Wave, TFeederStart Start)
+void TPlaybackController::Follow(const TWaveInfo* Wave)
+{
+    if (!Wave || Wave != FWave || FFollowPending)
+        return;
+    FFollowPending = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            FFollowPending = false;
+            if (FWave)
+                FFeeder.Follow(*FWave);
+        },
+        Qt::QueuedConnection);
+}
+
+void TPlaybackController::Release(const TWaveInfo* Wave)
+{
+    if (Wave && Wave != FWave)
+        return;
+    FPlayer->Stop();
+    FWave = nullptr;
+}
+
+void TPlaybackController::Begin(const TWaveInfo* Wave, const TFeederStart& Start)
 {
     FPlayer->Stop();
+    FWave = nullptr;
     if (!Wave)
         return;
-    (FFeeder.*Start)(*Wave, FPlayer->BufferSize());
+    FPlayer->SetBufferSize(LiveBlockBytes(Wave->SamplesPerSec()));
+    Start(*Wave, FPlayer->BufferSize());
+    FWave = Wave;
     FPlayer->SetDeviceID(TWaveOutDevice::DefaultOutput);
     FPlayer->SetnChannels(1);
     FPlayer->SetnSamplesPerSec(static_cast<uint32_t>(Wave->SamplesPerSec()));

@@ -4,17 +4,21 @@
 // show while a wave plays, and the play key, which plays when idle and stops
 // while a wave plays.
 //
-// Threads: the feeder runs on the player's worker thread; it is given the
-// wave and its loop when playback starts and never reads the list, but the
-// playing wave's samples must outlive the playback, so whatever removes waves
-// stops the player first. The player's start and stop reports and errors are
-// only posted to the main thread (the worker never waits for it); the
-// signals are emitted there.
+// While a wave plays, its loop and fade may be edited: Follow hands each
+// change to the feeder, heard from the next block it fills.
+//
+// Threads: the feeder runs on the player's worker thread; it never reads the
+// list, and takes the wave's loop and fade only as Follow publishes them on
+// the main thread. The playing wave's samples must outlive the playback, so
+// whatever removes waves stops the player first (Release). The player's
+// start and stop reports and errors are only posted to the main thread (the
+// worker never waits for it); the signals are emitted there.
 
 #include "playback/LoopFeeder.h"
 
 #include <QObject>
 
+#include <functional>
 #include <memory>
 
 class QAction;
@@ -34,8 +38,18 @@ public:
 
     TLowLVPCM& Player() const { return *FPlayer; }
     bool Playing() const { return FPlaying; }
-    // Plays Wave from its start (stopping what plays); null only stops.
-    void Play(const TWaveInfo* Wave);
+    // Plays Wave from its start, or from From on (stopping what plays); null
+    // only stops.
+    void Play(const TWaveInfo* Wave, int32_t From = 0);
+    // The wave played last (playing or not), until Release lets go of it.
+    const TWaveInfo* Wave() const { return FWave; }
+    // Wave's loop or fade changed: when it is the wave playing, what plays
+    // follows, once for all the changes of one turn of the event loop (a
+    // drag's release puts the old loop back before it sets the new one).
+    void Follow(const TWaveInfo* Wave);
+    // Wave leaves the list (null: the whole list does): its playback stops
+    // before it goes.
+    void Release(const TWaveInfo* Wave);
     // Plays the seam of Wave's loop over and over (TLoopFeeder::
     // StartAudition) until stopped; null only stops. The cursor follows it.
     void Audition(const TWaveInfo* Wave);
@@ -50,8 +64,8 @@ signals:
 
 private:
     // Stops what plays, then plays Wave (if any) as Start starts the feeder.
-    using TFeederStart = void (TLoopFeeder::*)(const TWaveInfo&, uint32_t);
-    void Begin(const TWaveInfo* Wave, TFeederStart Start);
+    using TFeederStart = std::function<void(const TWaveInfo& Wave, uint32_t BlockBytes)>;
+    void Begin(const TWaveInfo* Wave, const TFeederStart& Start);
     void Started();
     void Stopped();
     void SetPlaying(bool Playing);
@@ -64,6 +78,8 @@ private:
     std::unique_ptr<TLowLVPCM> FPlayer;
     QTimer* FCursorTimer;
     bool FPlaying = false;
+    const TWaveInfo* FWave = nullptr;
+    bool FFollowPending = false;
     QAction* FPlayAction = nullptr;
     QAction* FStopAction = nullptr;
 };

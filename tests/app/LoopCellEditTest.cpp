@@ -3,9 +3,14 @@
 
 #include "AppFixture.h"
 
+#include "playback/LoopFeeder.h"
+#include "playback/PlayerHarness.h"
+
 #include <QCoreApplication>
 #include <QLineEdit>
 #include <QTest>
+
+#include <chrono>
 
 namespace {
 
@@ -67,4 +72,35 @@ TEST_F(LoopCellEditTest, ADoubleClickEditsOnlyTheLoopCells)
     EXPECT_TRUE(List()->editTriggers() & QAbstractItemView::DoubleClicked);
     for (int column = 0; column < 4; ++column)
         EXPECT_FALSE(List()->model()->flags(List()->model()->index(0, column)) & Qt::ItemIsEditable) << column;
+}
+
+// A loop cell typed while the wave plays is heard once the blocks already
+// queued have played: the play position lies past the new end, so the
+// sound goes on from the loop start.
+TEST_F(LoopCellEditTest, PointTypedWhilePlayingChangesWhatPlaysNext)
+{
+    const std::size_t block = LiveBlockBytes(44100); // the window's, in bytes
+    const auto at = [block](std::size_t Blocks) { return int16_t(Blocks * block / 2); };
+    Add({Wav("a.wav", 40000)});
+    Type(0, 5, "30000");
+    Type(0, 4, "1000");
+    Trigger("MainMenu1_PlayStart");
+    const auto play = [this, block](int Blocks) {
+        for (int i = 0; i < Blocks; ++i) {
+            EXPECT_TRUE(Device->WaitForQueuedBytes(block, std::chrono::seconds(5)));
+            Device->Advance(block);
+        }
+    };
+    play(6);
+    ASSERT_TRUE(Device->WaitForQueuedBytes(4 * block, std::chrono::seconds(5))); // the ring refilled
+    Type(0, 5, "3000");
+    QCoreApplication::processEvents(); // the player follows once the command is done
+    EXPECT_EQ(Wave(0).LoopEnd(), 3000);
+    Device->ClearPlayed();
+    play(5);
+    const std::vector<int16_t> played = Int16Samples(Device->Played());
+    ASSERT_EQ(played.size(), 5 * block / 2);
+    EXPECT_EQ(played[3 * block / 2], at(9)); // the ring's last queued block, from before the edit
+    EXPECT_EQ(played[4 * block / 2], 1000);  // the next block filled, after it, at 10 blocks: past the new end
+    Trigger("MainMenu1_PlsyStop");
 }

@@ -102,7 +102,7 @@ TEST_F(MainWindowCrossFadeTest, AuditionPlaysTheFadedJoinOverAndOver)
     expected.resize(played.size());
     EXPECT_EQ(played, expected);
     Trigger("MainMenu1_PlsyStop");
-    ASSERT_TRUE(QTest::qWaitFor([this] { return List()->isEnabled() && !Device->IsOpen(); }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([this] { return Action("MainMenu1_AddWave")->isEnabled() && !Device->IsOpen(); }, 5000));
     EXPECT_TRUE(Control()->isEnabled());
 }
 

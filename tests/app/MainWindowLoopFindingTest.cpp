@@ -86,11 +86,11 @@ TEST_F(MainWindowLoopFindingTest, SnapsOnlyWhileSnappingIsOnAndRemembersIt)
     MenuAt("MainMenu1_LoopEnd", 9003);
     EXPECT_EQ(Wave().LoopEnd(), 9003);
 
-    // Off with the other editing commands while a wave plays.
+    // On with the other loop commands while a wave plays.
     Trigger("MainMenu1_PlayStart");
-    ASSERT_TRUE(QTest::qWaitFor([this] { return !List()->isEnabled(); }));
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !Action("MainMenu1_AddWave")->isEnabled(); }));
     for (const char* name : {"MainMenu1_SnapToZero", "MainMenu1_FindLoop", "MainMenu1_FindLoopWide"})
-        EXPECT_FALSE(Action(name)->isEnabled()) << name;
+        EXPECT_TRUE(Action(name)->isEnabled()) << name;
 }
 
 TEST_F(MainWindowLoopFindingTest, AutomaticLoopAppliesItsLoopOrSaysThereIsNone)

@@ -3,11 +3,15 @@
 
 #include "AppFixture.h"
 
+#include "app/CrossFadeControl.h"
+#include "document/CrossFade.h"
+#include "playback/LoopFeeder.h"
 #include "app/PlaybackController.h"
 
 #include "playback/LowLVPCM.h"
 #include "playback/PlayerHarness.h"
 
+#include <QDoubleSpinBox>
 #include <QMenu>
 #include <QMimeData>
 #include <QSignalSpy>
@@ -20,7 +24,7 @@
 
 namespace {
 
-constexpr std::size_t kBlock = 4096; // the player's default block size
+const std::size_t kBlock = LiveBlockBytes(44100); // the window's block size
 
 } // namespace
 
@@ -68,16 +72,18 @@ protected:
     // Waits until the player's stop report has been handled.
     bool WaitForIdle()
     {
-        return QTest::qWaitFor([this] { return List()->isEnabled() && Device->OpenCount() > 0 && !Device->IsOpen(); },
+        return QTest::qWaitFor([this] { return !PlayingState() && Device->OpenCount() > 0 && !Device->IsOpen(); },
                                5000);
     }
 
+    // The commands that change which waves are in the list rest; the views,
+    // the list, the loop commands and undo stay live.
     bool PlayingState() const
     {
-        return !List()->isEnabled() && !Overview()->isEnabled() && !Detail()->isEnabled() &&
-               !Form->findChild<QMenu*>("MainMenu1_Edit")->menuAction()->isEnabled() &&
-               !Action("MainMenu1_AddWave")->isEnabled() && !Action("MainMenu1_LoopStart")->isEnabled() &&
-               !Action("MainMenu1_LoopClear")->isEnabled();
+        const bool live = List()->isEnabled() && Overview()->isEnabled() && Detail()->isEnabled() &&
+                          Form->findChild<QMenu*>("MainMenu1_Edit")->menuAction()->isEnabled() &&
+                          Action("MainMenu1_LoopStart")->isEnabled() && Action("MainMenu1_LoopClear")->isEnabled();
+        return live && !Action("MainMenu1_AddWave")->isEnabled() && !Action("MainMenu1_MoveUp")->isEnabled();
     }
 };
 
@@ -115,13 +121,14 @@ TEST_F(MainWindowPlaybackTest, LoopedWaveRepeatsItsLoopExactly)
 
 TEST_F(MainWindowPlaybackTest, LoopOfOneBlockFillsEveryBlockWithIt)
 {
-    AddLooped(5000, 0, 2048);
+    const std::size_t samples = kBlock / 2;
+    AddLooped(5000, 0, int32_t(samples));
     Trigger("MainMenu1_PlayStart");
     const std::vector<int16_t> played = PlayBlocks(8);
-    ASSERT_EQ(played.size(), 8u * 2048);
-    const std::vector<int16_t> loop = Ramp(2048);
+    ASSERT_EQ(played.size(), 8u * samples);
+    const std::vector<int16_t> loop = Ramp(samples);
     for (std::size_t b = 0; b < 8; ++b)
-        EXPECT_TRUE(std::equal(loop.begin(), loop.end(), played.begin() + static_cast<long>(b * 2048))) << b;
+        EXPECT_TRUE(std::equal(loop.begin(), loop.end(), played.begin() + static_cast<long>(b * samples))) << b;
 }
 
 TEST_F(MainWindowPlaybackTest, InvalidLoopsAreRefusedBeforeAnythingPlays)
@@ -146,8 +153,9 @@ TEST_F(MainWindowPlaybackTest, PlayCursorRunsAndIsRemovedWhenPlaybackStops)
     AddLooped(44100, 0, 44100);
     Trigger("MainMenu1_PlayStart");
     PlayBlocks(3);
-    ASSERT_TRUE(QTest::qWaitFor([this] { return HasMarkerLine(*Overview(), 4 * 2048 + 3 * 2048, kBlackLine) ||
-                                                 HasMarkerLine(*Overview(), 3 * 2048 + 3 * 2048, kBlackLine); },
+    const auto at = [](std::size_t Blocks) { return int32_t(Blocks * kBlock / 2); };
+    ASSERT_TRUE(QTest::qWaitFor([&] { return HasMarkerLine(*Overview(), at(4 + 3), kBlackLine) ||
+                                             HasMarkerLine(*Overview(), at(3 + 3), kBlackLine); },
                                 2000));
     Trigger("MainMenu1_PlsyStop");
     ASSERT_TRUE(WaitForIdle());
@@ -242,4 +250,92 @@ TEST_F(MainWindowPlaybackTest, ClearingTheListStopsThePlayerFirst)
         Prompter->Files.clear();
         Trigger("MainMenu1_New");
     }
+}
+
+// ---- Editing while a wave plays ---------------------------------------------
+
+namespace {
+
+// Whether every sample of the last block played lies in [From, To).
+bool LastBlockWithin(const std::vector<int16_t>& Played, int32_t From, int32_t To)
+{
+    const std::size_t samples = kBlock / 2;
+    return Played.size() >= samples && std::all_of(Played.end() - samples, Played.end(), [&](int16_t Sample) {
+               return Sample >= From && Sample < To;
+           });
+}
+
+} // namespace
+
+// The loop commands and the fade act on the playing wave; the ring's queued
+// blocks play out and the next one filled plays the new loop.
+TEST_F(MainWindowPlaybackTest, LoopCommandsAndFadeStayLiveAndAreHeardWhilePlaying)
+{
+    Add({Wav("w.wav", 40000)});
+    MenuAt("MainMenu1_LoopEnd", 30000);
+    MenuAt("MainMenu1_LoopStart", 1000);
+    Trigger("MainMenu1_PlayStart");
+    ASSERT_TRUE(WaitForStarts(1));
+    ASSERT_TRUE(PlayingState());
+    auto* fade = Form->findChild<TCrossFadeControl*>("CrossFadeControl");
+    EXPECT_TRUE(fade->isEnabled());
+    PlayBlocks(4); // 8 blocks handed over: 4096 samples
+
+    MenuAt("MainMenu1_LoopEnd", 3000); // the play position lies past it: on from the loop start
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(LastBlockWithin(PlayBlocks(5), 1000, 3000));
+    fade->MsBox()->setValue(10.0);
+    QCoreApplication::processEvents();
+    EXPECT_GT(Wave().CrossFade(), 0);
+    const std::vector<int16_t> bank = FadedWave(Wave().Samples(), Wave().Loop(), Wave().CrossFade());
+    const std::vector<int16_t> faded(bank.begin() + 2950, bank.begin() + 3000);
+    const std::vector<int16_t> ramp = Ramp(3000);
+    ASSERT_NE(faded, std::vector<int16_t>(ramp.begin() + 2950, ramp.end()));
+    const std::vector<int16_t> played = PlayBlocks(9); // the last five hold a whole pass of the loop
+    EXPECT_NE(std::search(played.end() - 5 * kBlock / 2, played.end(), faded.begin(), faded.end()), played.end());
+
+    Trigger("MainMenu1_Undo"); // the fade
+    Trigger("MainMenu1_Undo"); // the loop end
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Wave().LoopEnd(), 30000);
+    Trigger("MainMenu1_PlsyStop");
+    ASSERT_TRUE(WaitForIdle());
+}
+
+// Another row selected while a wave plays plays that wave from its start; a
+// wave taken out of the list by undo stops first.
+TEST_F(MainWindowPlaybackTest, SelectingAnotherRowSwitchesThePlayingWave)
+{
+    Add({Wav("short.wav", 3000)});
+    WaveBehindTheWindow(0).SetLoopEnd(3000);
+    Add({Wav("long.wav", 40000)});
+    WaveBehindTheWindow(1).SetLoopEnd(40000);
+    ClickRow(0);
+    Trigger("MainMenu1_PlayStart");
+    ASSERT_TRUE(WaitForStarts(1));
+    PlayBlocks(2);
+    ClickRow(1);
+    ASSERT_TRUE(WaitForStarts(2));
+    EXPECT_EQ(Device->OpenCount(), 2);
+    Device->ClearPlayed();
+    EXPECT_EQ(PlayBlocks(4), Ramp(4 * kBlock / 2)); // past the short wave's 3000
+    EXPECT_TRUE(PlayingState());
+
+    Trigger("MainMenu1_Undo"); // the add of the playing wave
+    EXPECT_EQ(Form->Document().Count(), 1);
+    EXPECT_FALSE(Device->IsOpen());
+    ASSERT_TRUE(WaitForIdle());
+}
+
+// Shift+Space's command plays the shown wave from the cursor.
+TEST_F(MainWindowPlaybackTest, PlayFromCursorStartsAtTheCursor)
+{
+    Add({Wav("w.wav", 40000)});
+    MenuAt("MainMenu1_PlayFromCursor", 20000);
+    const std::vector<int16_t> played = PlayBlocks(2);
+    ASSERT_FALSE(played.empty());
+    EXPECT_EQ(played.front(), 20000);
+    EXPECT_EQ(Action("MainMenu1_PlayFromCursor")->shortcut(), QKeySequence("Shift+Space"));
+    Trigger("MainMenu1_PlsyStop");
+    ASSERT_TRUE(WaitForIdle());
 }

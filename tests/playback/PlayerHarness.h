@@ -1,7 +1,8 @@
 #pragma once
 // What the player's tests and benchmark share: a log of the events in the
 // order raised (waitable from the test thread), and a feeder that hands a
-// known byte stream to the player block by block.
+// known byte stream to the player block by block, and the median the
+// benchmarks report.
 
 #include "playback/LowLVPCM.h"
 #include "playback/VirtualWaveOut.h"
@@ -119,6 +120,15 @@ inline std::vector<uint8_t> ByteRamp(std::size_t Count)
     for (std::size_t i = 0; i < Count; ++i)
         bytes[i] = static_cast<uint8_t>(i % 251);
     return bytes;
+}
+
+// The middle of Values (0 for none), for the benchmarks' figures.
+inline double Median(std::vector<double> Values)
+{
+    if (Values.empty())
+        return 0;
+    std::nth_element(Values.begin(), Values.begin() + Values.size() / 2, Values.end());
+    return Values[Values.size() / 2];
 }
 
 // Bytes played or recorded as the 16-bit samples they hold.

@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <fcntl.h>
 #include <filesystem>
@@ -199,6 +200,16 @@ private:
     std::unique_ptr<TChildProcess> FParec;
 };
 
+// PortAudio's default output is ALSA's default PCM, here Server through
+// ALSA's pulse plugin; the plugin's client library keeps to the private
+// folder too.
+void RouteDefaultOutputTo(const TPulseServer& Server, const TTempDir& Dir)
+{
+    UseAlsaConfig(Dir, "pcm.!default {\n    type pulse\n    server \"unix:" + Server.Socket() + "\"\n}\n");
+    setenv("PULSE_SERVER", ("unix:" + Server.Socket()).c_str(), 1);
+    setenv("XDG_RUNTIME_DIR", Dir.Path().c_str(), 1);
+}
+
 // Samples 1 .. 10000 (none silent), looped from 3000 to the end.
 constexpr int32_t kWaveSamples = 10000;
 constexpr int32_t kLoopStart = 3000;
@@ -217,12 +228,7 @@ TEST(PulseAudioTest, LoopedWavePlaysInRealTimeWithoutAGapAndStopsAtOnce)
     if (!server.Ready())
         GTEST_SKIP() << "the PulseAudio server could not start here (is pulseaudio installed?); its log:\n"
                      << server.Log();
-    // PortAudio's default output is ALSA's default PCM, here the server
-    // through ALSA's pulse plugin; the plugin's client library keeps to the
-    // private folder too.
-    UseAlsaConfig(dir, "pcm.!default {\n    type pulse\n    server \"unix:" + server.Socket() + "\"\n}\n");
-    setenv("PULSE_SERVER", ("unix:" + server.Socket()).c_str(), 1);
-    setenv("XDG_RUNTIME_DIR", dir.Path().c_str(), 1);
+    RouteDefaultOutputTo(server, dir);
 
     WriteWav(dir.File("loop.wav"), Ramp(kWaveSamples, 1));
     TWaveInfo wave;
@@ -277,6 +283,87 @@ TEST(PulseAudioTest, LoopedWavePlaysInRealTimeWithoutAGapAndStopsAtOnce)
     std::printf("played %.3f s; sound ended %.1f ms after Stop was called; Stop returned after %.1f ms\n",
                 double(matched) / kRate, latency, std::chrono::duration<double, std::milli>(stopTime).count());
     EXPECT_LT(latency, 100.0) << "the sound went on after Stop";
+}
+
+// ---- A loop moved while it plays ---------------------------------------------
+
+// Its frequency in Hz from the zero crossings of Samples [From, To).
+double FrequencyOf(const std::vector<int16_t>& Samples, std::size_t From, std::size_t To)
+{
+    int crossings = 0;
+    for (std::size_t i = From + 1; i < To; ++i)
+        crossings += (Samples[i - 1] < 0) != (Samples[i] < 0);
+    return crossings / 2.0 * kRate / double(To - From);
+}
+
+// The longest run of silent samples in Samples [From, To).
+std::size_t LongestSilence(const std::vector<int16_t>& Samples, std::size_t From, std::size_t To)
+{
+    std::size_t longest = 0;
+    std::size_t run = 0;
+    for (std::size_t i = From; i < To; ++i) {
+        run = Samples[i] == 0 ? run + 1 : 0;
+        longest = std::max(longest, run);
+    }
+    return longest;
+}
+
+// A second of 440 Hz, then a second of 880 Hz, looped inside the 440 Hz part;
+// while it plays its loop end goes to the wave's end and then its start into
+// the 880 Hz part, each published as the window does. The sound heard
+// follows without a gap longer than a block.
+TEST(PulseAudioTest, LoopMovedWhilePlayingIsHeardWithoutAGap)
+{
+    TTempDir dir;
+    TPulseServer server(dir);
+    if (!server.Ready())
+        GTEST_SKIP() << "the PulseAudio server could not start here; its log:\n" << server.Log();
+    RouteDefaultOutputTo(server, dir);
+
+    std::vector<int16_t> tones(2 * kRate);
+    for (std::size_t i = 0; i < tones.size(); ++i)
+        tones[i] = static_cast<int16_t>(10000 * std::sin(2 * M_PI * (i < kRate ? 440.0 : 880.0) * double(i) / kRate));
+    WriteWav(dir.File("tones.wav"), tones);
+    TWaveInfo wave;
+    wave.LoadFromFile(dir.File("tones.wav"));
+    wave.SetLoopEnd(8820); // 44 periods of 440 Hz
+    wave.SetLoopStart(4410);
+
+    TMonitorRecorder recorder(server, dir);
+    TLoopFeeder feeder;
+    TLowLVPCM player;
+    player.SetnSamplesPerSec(kRate);
+    player.SetwBitsPerSample(16);
+    player.SetBufferSize(LiveBlockBytes(kRate)); // the window's blocks
+    player.SetOnBufferEmpty([&](TPCMThread*) { feeder.Feed(player); });
+    feeder.Start(wave, player.BufferSize());
+    ASSERT_TRUE(recorder.WaitUntilRecording()) << "parec records nothing: " << recorder.Log();
+    player.Play();
+    std::this_thread::sleep_for(2s);
+    const std::size_t recordedAtEdit = recorder.Samples();
+    wave.SetLoopEnd(2 * kRate);
+    ASSERT_TRUE(feeder.Follow(wave));
+    std::this_thread::sleep_for(300ms);
+    wave.SetLoopStart(2 * kRate - 4 * kRate / 10);
+    ASSERT_TRUE(feeder.Follow(wave));
+    std::this_thread::sleep_for(1500ms);
+    const std::size_t recordedAtStop = recorder.Samples();
+    player.Stop();
+    std::this_thread::sleep_for(200ms);
+    const std::vector<int16_t> recorded = recorder.Finish();
+
+    const std::size_t first = std::find_if(recorded.begin(), recorded.end(), [](int16_t s) { return s != 0; }) -
+                              recorded.begin();
+    ASSERT_LT(first + kRate, recordedAtEdit) << "less than a second before the edit: " << recorder.Log();
+    ASSERT_LE(recordedAtStop, recorded.size());
+    const double before = FrequencyOf(recorded, first, recordedAtEdit);
+    const double last = FrequencyOf(recorded, recordedAtStop - kRate / 2, recordedAtStop);
+    const std::size_t gap = LongestSilence(recorded, first, recordedAtStop);
+    std::printf("before the keys %.1f Hz, last half second %.1f Hz, longest silence %zu samples (a block: %u)\n",
+                before, last, gap, player.BufferSize() / 2);
+    EXPECT_NEAR(before, 440, 10);
+    EXPECT_NEAR(last, 880, 10);
+    EXPECT_LE(gap, player.BufferSize() / 2);
 }
 
 } // namespace
