@@ -131,6 +131,14 @@
         <source>「%1」のループ終点が設定されていません</source>
         <translation>“%1” has no loop end set</translation>
     </message>
+    <message>
+        <source>%1 番目の WaveFile にはファイル名がないため読み飛ばしました (以降の波形は一つずつ前に詰まります)</source>
+        <translation>WaveFile entry %1 names no file and was skipped (every later wave moves up one place)</translation>
+    </message>
+    <message>
+        <source>%1 はリストファイルのフォルダの %2 を読みました (カレントフォルダの %3 は別のファイルです)</source>
+        <translation>%1 was read from the list file’s folder as %2 (%3 in the current folder is another file)</translation>
+    </message>
 </context>
 <context>
     <name>TCrossFadeControl</name>

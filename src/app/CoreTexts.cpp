@@ -53,6 +53,10 @@ constexpr TCoreText kCoreTexts[] = {
     {QT_TRANSLATE_NOOP("TCoreText", "出力先「%1」は入力のファイル「%2」と同じファイルです"), kOutputIsInputFormat},
     {QT_TRANSLATE_NOOP("TCoreText", "「%1」が見つかりません"), kWaveMissingFormat},
     {QT_TRANSLATE_NOOP("TCoreText", "「%1」のループ終点が設定されていません"), kLoopEndNotSetFormat},
+    {QT_TRANSLATE_NOOP("TCoreText", "%1 番目の WaveFile にはファイル名がないため読み飛ばしました (以降の波形は一つずつ前に詰まります)"),
+     kUnnamedEntryFormat},
+    {QT_TRANSLATE_NOOP("TCoreText", "%1 はリストファイルのフォルダの %2 を読みました (カレントフォルダの %3 は別のファイルです)"),
+     kCurrentFolderNoteFormat},
 };
 
 // Source is Core with each "%s" written "%<digit>".
@@ -113,6 +117,8 @@ QString Translated(const TCoreText& Known, const std::vector<std::string_view>& 
         return text.arg(filled[0]);
     if (filled.size() == 2)
         return text.arg(filled[0], filled[1]);
+    if (filled.size() == 3)
+        return text.arg(filled[0], filled[1], filled[2]);
     return text;
 }
 

@@ -5,6 +5,7 @@
 #include "common/Format.h"
 #include "common/Path.h"
 #include "document/FileKind.h"
+#include "document/FileReplace.h"
 #include "document/KSD.h"
 #include "document/OutputFile.h"
 #include "document/LoopRules.h"
@@ -36,7 +37,8 @@ void RequireListFileToRead(const std::string& Path)
 // a bank is the normal pipeline.
 void RequireBankToWrite(const std::string& Path)
 {
-    if (HasSuffix(Path, ".ksd") || HasSoundFileSuffix(Path))
+    // A symbolic link is judged by the file it leads to, which is the one written.
+    if (const std::string written = FileWrittenAt(Path); HasSuffix(written, ".ksd") || HasSoundFileSuffix(written))
         throw ECliError(Format("%s: export writes a voice bank, not a list file or a sound file: give a name "
                                "ending in .vbk (see vantrel-cli --help)",
                                Path.c_str()));
@@ -89,8 +91,13 @@ void ExportCommand(const TArguments& Arguments, std::ostream& Out, std::ostream&
     RequireListFileToRead(listFile);
 
     TKSD list;
-    for (const TRelocatedWave& moved : list.LoadFromFile(listFile).Relocated)
+    const TLoadReport report = list.LoadFromFile(listFile);
+    for (const TRelocatedWave& moved : report.Relocated)
         Err << Format("note: %s is not there; using %s\n", moved.StoredPath.c_str(), moved.FoundPath.c_str());
+    for (const TCurrentFolderWave& wave : report.NotFromCurrentFolder)
+        Err << "note: " << CurrentFolderNote(wave) << '\n';
+    for (const int32_t position : report.Unnamed)
+        Err << "warning: " << UnnamedEntryWarning(position) << '\n';
     std::vector<std::string> inputs = list.WaveFiles();
     inputs.push_back(listFile);
     CheckOutputFile(bankFile, inputs); // before the name: writing over an input is the graver fault

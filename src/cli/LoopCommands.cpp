@@ -132,6 +132,9 @@ bool LoopCommand(const TArguments& Args, std::ostream& Out, std::ostream& Err)
         std::unique_ptr<TWaveInfo> wave;
         try {
             wave = TKSD::ReadWave(path);
+            if (const std::string fault = args.CrossFadeMs ? FadeMsFault(*wave, *args.CrossFadeMs) : "";
+                !fault.empty())
+                throw EKSDException(fault);
             found = LoopsFor(*wave, args);
         } catch (const Exception& e) {
             Out.flush();

@@ -8,6 +8,7 @@
 #include "common/Path.h"
 #include "document/CrossFade.h"
 #include "document/FileKind.h"
+#include "document/FileReplace.h"
 #include "document/KSD.h"
 #include "document/LoopRules.h"
 
@@ -114,12 +115,17 @@ void SetLoop(TWaveInfo& Wave, int32_t Start, int32_t End)
     }
 }
 
-// The crossfade of a loop just set; it must fit the loop (CrossFadeFault).
-void SetFade(TWaveInfo& Wave, int32_t Samples)
+// The crossfade of a loop just set; it must be at least a sample when asked
+// for in milliseconds (FadeMsFault) and fit the loop (CrossFadeFault).
+void SetFade(TWaveInfo& Wave, const TFadeArgument& Fade)
 {
-    if (const std::string fault = CrossFadeFault(Wave, Wave.Loop(), Samples); !fault.empty())
+    std::string fault = Fade.Ms ? FadeMsFault(Wave, Fade.Value) : std::string();
+    const int32_t samples = Fade.SamplesAt(Wave.SamplesPerSec());
+    if (fault.empty())
+        fault = CrossFadeFault(Wave, Wave.Loop(), samples);
+    if (!fault.empty())
         throw EKSDException(fault);
-    Wave.SetCrossFade(Samples);
+    Wave.SetCrossFade(samples);
 }
 
 // The list holds absolute paths, as the window's file dialogs give them, so
@@ -149,7 +155,8 @@ void RequireListToWrite(const std::string& Path, bool Force)
         throw ECliError(Format("%s exists and is no list file: new writes only a new file or a list file "
                                "(see vantrel-cli --help)",
                                Path.c_str()));
-    if (HasSuffix(Path, ".vbk") || HasSoundFileSuffix(Path))
+    // A symbolic link is judged by the file it leads to, which is the one written.
+    if (const std::string written = FileWrittenAt(Path); HasSuffix(written, ".vbk") || HasSoundFileSuffix(written))
         throw ECliError(Format("%s: new writes a list file, not a voice bank or a sound file: give a name "
                                "ending in .ksd (see vantrel-cli --help)",
                                Path.c_str()));
@@ -172,8 +179,9 @@ std::string ConversionAndStoredLoop(const TWaveInfo& Wave)
     if (const auto& stored = Wave.StoredLoop()) {
         const char* const types[] = {"forward", "alternating", "backward"};
         const std::string type = stored->Type < 3 ? types[stored->Type] : Format("type %u", stored->Type);
-        text += stored->EndExclusive ? Format("\tstored sustain loop %u:%u %s", stored->Start, stored->End, type.c_str())
-                                     : Format("\tstored loop %u-%u (inclusive) %s", stored->Start, stored->End, type.c_str());
+        text += stored->MarkersMissing ? Format("\tstored sustain loop ?:? %s", type.c_str())
+                : stored->EndExclusive ? Format("\tstored sustain loop %u:%u %s", stored->Start, stored->End, type.c_str())
+                                       : Format("\tstored loop %u-%u (inclusive) %s", stored->Start, stored->End, type.c_str());
         const auto used = LoopToUse(*stored, Wave.SampleCount());
         text += used ? Format(", used as %d:%d", used->Start, used->End) : std::string(", not used");
         if (const char* why = StoredLoopNotUsed(*stored, Wave.SampleCount()))
@@ -243,7 +251,7 @@ void NewCommand(const TArguments& Arguments, std::ostream& Out)
         TWaveInfo& wave = *list.GetWave(static_cast<int32_t>(i));
         if (loops[i]) {
             SetLoop(wave, loops[i]->first, loops[i]->second);
-            SetFade(wave, fades[i].SamplesAt(wave.SamplesPerSec()));
+            SetFade(wave, fades[i]);
         }
     }
     if (unread)

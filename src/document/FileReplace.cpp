@@ -116,6 +116,15 @@ void Replace(const std::string& Utf8Path, F Write)
 
 } // namespace
 
+std::string FileWrittenAt(const std::string& Utf8Path)
+{
+    try {
+        return Utf8FromPath(FollowLinks(PathFromUtf8(Utf8Path)));
+    } catch (const std::system_error&) {
+        return Utf8Path;
+    }
+}
+
 void ReplaceFileContents(const std::string& Utf8Path, std::string_view Bytes)
 {
     Replace(Utf8Path, [Bytes](TTemporaryFile& Temporary) { Temporary.Write(Bytes); });

@@ -18,6 +18,12 @@
 // refused that way, where POSIX systems replace it.
 void ReplaceFileContents(const std::string& Utf8Path, std::string_view Bytes);
 
+// The file a replacement of Utf8Path writes: the end of its chain of
+// symbolic links (which need not exist yet), or Utf8Path itself when it is
+// no link or its chain loops. Rules about what a name may be written judge
+// this name, not a link's.
+std::string FileWrittenAt(const std::string& Utf8Path);
+
 // The same for contents too large to hold in memory: Write writes the new
 // file at the temporary path it is given (creating or truncating it) and
 // returns only when it is complete; its exceptions pass through. During

@@ -180,12 +180,12 @@ void CheckVersion(const xmlNode& Root)
 
 // The file to read for Entry: its stored path when that exists, else where
 // Locator or Resolve finds it (recorded in Report); nothing for a wave kept
-// as missing. Abort reads the stored path, whose error stops the load.
+// as missing. Abort stops the load with the error of the stored path.
 std::optional<std::string> WhereToRead(const TListEntry& Entry, TWaveLocator& Locator,
                                        const TMissingWaveResolver& Resolve, TLoadReport& Report)
 {
-    if (PathExists(Entry.FileName))
-        return Entry.FileName;
+    if (std::string listed = Locator.ListedPath(Entry.FileName); PathExists(listed))
+        return listed;
     std::optional<std::string> found = Locator.Find(Entry.FileName);
     if (!found && Resolve) {
         const TMissingWaveAnswer answer = Resolve(Entry.FileName);
@@ -198,8 +198,8 @@ std::optional<std::string> WhereToRead(const TListEntry& Entry, TWaveLocator& Lo
             Locator.AddFolderOf(answer.Path);
         }
     }
-    if (!found)
-        return Entry.FileName;
+    if (!found) // named as stored: the current folder's file of that name is never read
+        throw EKSDException(CannotOpenMessage(Entry.FileName));
     Report.Relocated.push_back({Entry.FileName, *found});
     return found;
 }
@@ -215,6 +215,14 @@ bool IsListFile(const std::string& FileName)
     } catch (const EKSDException&) {
         return false;
     }
+}
+
+std::string UnnamedEntryWarning(int32_t Position) { return Format(kUnnamedEntryFormat, std::to_string(Position).c_str()); }
+
+std::string CurrentFolderNote(const TCurrentFolderWave& Wave)
+{
+    return Format(kCurrentFolderNoteFormat, Wave.StoredPath.c_str(), Wave.ReadPath.c_str(),
+                  Wave.CurrentFolderPath.c_str());
 }
 
 int32_t ParseNumber(const std::string& Text)
@@ -330,17 +338,23 @@ TLoadReport TKSD::LoadFromFile(const std::string& FileName, const TMissingWaveRe
 
     TLoadReport report;
     TWaveLocator locator(FileName);
+    int32_t position = 0;
     for (const xmlNode* child = root->children; child; child = child->next) {
         if (!IsElementNamed(*child, "WaveFile"))
             continue;
+        ++position;
         const TListEntry entry = NamingListFile(FileName, [&] { return ReadEntry(*child); });
-        if (entry.FileName.empty())
+        if (entry.FileName.empty()) {
+            report.Unnamed.push_back(position);
             continue;
+        }
         const std::optional<std::string> path = WhereToRead(entry, locator, Resolve, report);
         if (!path) {
             FWaves.push_back(TWaveInfo::Missing(entry.FileName, entry.LoopStart, entry.LoopEnd, entry.CrossFade));
             continue;
         }
+        if (auto other = OtherFileInCurrentFolder(entry.FileName, *path))
+            report.NotFromCurrentFolder.push_back({entry.FileName, *path, std::move(*other)});
         FWaves.push_back(ReadFile(*path));
         TWaveInfo& wave = *FWaves.back();
         std::string fault = ListedLoopFault(wave, entry.LoopStart, entry.LoopEnd);

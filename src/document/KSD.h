@@ -34,9 +34,22 @@ struct TMissingWaveAnswer {
 // Asked with the stored path of each wave still missing.
 using TMissingWaveResolver = std::function<TMissingWaveAnswer(const std::string& StoredPath)>;
 
+// A relative stored path read under the list file's folder (ReadPath)
+// where the current folder holds another file of that name
+// (CurrentFolderPath), which older versions read.
+struct TCurrentFolderWave {
+    std::string StoredPath;
+    std::string ReadPath;
+    std::string CurrentFolderPath;
+};
+
 struct TLoadReport {
     std::vector<TRelocatedWave> Relocated; // in list order
     std::vector<std::string> Skipped;      // stored paths of the waves kept as missing
+    std::vector<TCurrentFolderWave> NotFromCurrentFolder; // in list order
+    // The positions (1 for the first "WaveFile") of the entries that name no
+    // file and were passed over: every later wave moved up one place.
+    std::vector<int32_t> Unnamed;
     // Saving the list would write something else than the file holds.
     bool Changed() const { return !Relocated.empty(); }
 };
@@ -53,6 +66,14 @@ int32_t ParseNumber(const std::string& Text);
 // True when FileName is a list file: a readable XML document whose root is
 // "KSDFile" (whatever its entries hold).
 bool IsListFile(const std::string& FileName);
+
+// The texts of a load report's notes and warnings, one per entry.
+std::string UnnamedEntryWarning(int32_t Position);
+std::string CurrentFolderNote(const TCurrentFolderWave& Wave);
+inline constexpr char kUnnamedEntryFormat[] =
+    "%s 番目の WaveFile にはファイル名がないため読み飛ばしました (以降の波形は一つずつ前に詰まります)";
+inline constexpr char kCurrentFolderNoteFormat[] =
+    "%s はリストファイルのフォルダの %s を読みました (カレントフォルダの %s は別のファイルです)";
 
 // The list file's messages that the window translates (see LoadFromFile
 // and SaveToFile).
@@ -90,7 +111,10 @@ public:
 
     // The list file (XML, Shift_JIS as the Windows code page CP932).
     // LoadFromFile appends one wave for each "WaveFile" entry that names a
-    // file, with its loop; it does not empty the list first. On an error it
+    // file, with its loop; it does not empty the list first. Entries that
+    // name no file are passed over and reported (TLoadReport::Unnamed). A
+    // relative path is read under the list file's folder, never the current
+    // one (TWaveLocator::ListedPath); the wave then holds that path. On an error it
     // stops there: the waves of the entries before stay, the failing entry's
     // wave does not. Loops are checked by ListedLoopFault (LoopRules.h): a
     // start without an end yet (end 0) is kept; an optional "CrossFade"

@@ -40,6 +40,10 @@ public:
     const int16_t* end() const { return data() + FSize; }
     // Keeps only the first Count samples (Count <= size()).
     void Shrink(std::size_t Count);
+    // Makes room for Count samples (Count >= size()), the new ones zero,
+    // keeping those held; throws std::bad_alloc and keeps them all when
+    // the room cannot be had.
+    void Grow(std::size_t Count);
 
 private:
     struct TFree {
@@ -120,7 +124,7 @@ public:
     int64_t DeclaredSampleCount() const { return FDeclaredSampleCount; }
 
     int32_t SamplesPerSec() const { return static_cast<int32_t>(FHeader.nSamplesPerSec); }
-    int64_t LengthMSec() const; // 0 when the header gives no byte rate
+    int64_t LengthMSec() const; // from SampleCount and the rate; 0 without a rate
     int32_t SampleCount() const { return FHeader.dataSize / 2; }
     const TWaveData& Data() const { return FData; }
     // The SampleCount samples, as the loop finder and other readers take them.
