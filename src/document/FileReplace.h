@@ -2,7 +2,8 @@
 // Replacing a file's contents so that a failure never destroys it: the new
 // contents go to a temporary file beside it, reach the disk, and only then
 // take its place in one rename. Until that rename the old file is untouched;
-// after it the new one is complete.
+// after it the new one is complete. A termination signal meanwhile removes
+// the temporary file before the process ends (SignalCleanup.h).
 
 #include <functional>
 #include <string>
