@@ -10,6 +10,7 @@
 #include "document/LoopRules.h"
 #include "loop/LoopFinder.h"
 
+#include <new>
 #include <optional>
 
 namespace {
@@ -139,6 +140,11 @@ bool LoopCommand(const TArguments& Args, std::ostream& Out, std::ostream& Err)
         } catch (const Exception& e) {
             Out.flush();
             Err << ErrorText(e) << '\n';
+            allFound = false;
+            continue;
+        } catch (const std::bad_alloc&) { // the finder's working memory, for a very long wave
+            Out.flush();
+            Err << ErrorText(Format(kNoMemoryForWaveFormat, WaveNameOf(path).c_str())) << '\n';
             allFound = false;
             continue;
         }

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <new>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -87,6 +88,9 @@ int main(int argc, char** argv)
     } catch (const Exception& e) {
         std::cout.flush();
         std::cerr << ErrorText(e) << '\n';
+    } catch (const std::bad_alloc&) { // the readers and the exporter name their file themselves
+        std::cout.flush();
+        std::cerr << ErrorText(kOutOfMemory) << '\n';
     } catch (const std::exception& e) {
         std::cout.flush();
         std::cerr << ErrorText(e.what()) << '\n';
