@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 VANTREL_DECLARE_EXCEPTION(EKSDException);
@@ -83,6 +84,14 @@ inline constexpr char kUnwritableNameFormat[] = "ファイル名「%s」は KSD�
 inline constexpr char kMalformedKSD[] = "ファイル形式が異常です";
 inline constexpr char kUnsupportedKSDVersion[] = "未対応のバージョンです";
 
+// What a list file held beyond what this version knows: its MinorVersion,
+// and the root's elements other than "Application" and "WaveFile", each
+// with the number of waves before it. A save writes them back in place.
+struct TListFileExtras {
+    std::string MinorVersion = "0";
+    std::vector<std::pair<int32_t, std::string>> Elements; // XmlDom::XmlOf
+};
+
 class TKSD {
 public:
     int32_t Count() const { return static_cast<int32_t>(FWaves.size()); }
@@ -129,7 +138,10 @@ public:
     // kept as missing.
     TLoadReport LoadFromFile(const std::string& FileName, const TMissingWaveResolver& Resolve = {});
     // Writes the whole list; the old file is replaced only once the new one
-    // is complete. Throws EKSDException and leaves the old file as it was,
+    // is complete. What the list file it came from held that this version
+    // does not know (other elements of the root and of each entry, the
+    // MinorVersion) is written back where it was (TListFileExtras,
+    // TWaveInfo::ListEntryLayout). Throws EKSDException and leaves the old file as it was,
     // also when FileName is no regular file or is one of the waves' files
     // (the rule of CheckOutputFile).
     void SaveToFile(const std::string& FileName) const;
@@ -147,4 +159,5 @@ private:
     static std::unique_ptr<TWaveInfo> ReadFile(const std::string& FileName);
 
     std::vector<std::unique_ptr<TWaveInfo>> FWaves;
+    TListFileExtras FExtras;
 };

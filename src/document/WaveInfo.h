@@ -18,6 +18,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 VANTREL_DECLARE_EXCEPTION(EWaveInfoException);
 
@@ -114,6 +115,13 @@ public:
     const TWaveFileHeader& Header() const { return FHeader; }
     // What a converted file held ("24-bit 2ch"); empty for a file read as it is.
     const std::string& ConvertedFrom() const { return FSource; }
+    // The children of the list file's "WaveFile" entry in their order, so
+    // that saving writes back what this version does not know where it was:
+    // the known ones by name ("FileName", "LoopStart", "LoopEnd",
+    // "CrossFade"), any other element as its XML (starting with "<"). Empty
+    // for a wave the user added.
+    const std::vector<std::string>& ListEntryLayout() const { return FListEntryLayout; }
+    void SetListEntryLayout(std::vector<std::string> Layout) { FListEntryLayout = std::move(Layout); }
     // The first loop of a WAV file's "smpl" chunk, when it has a well-formed
     // one, or an AIFF file's sustain loop.
     const std::optional<TStoredLoop>& StoredLoop() const { return FStoredLoop; }
@@ -157,6 +165,7 @@ private:
     std::string FFilePath;
     TWaveFileHeader FHeader{};
     std::string FSource;
+    std::vector<std::string> FListEntryLayout;
     std::optional<TStoredLoop> FStoredLoop;
     int64_t FDeclaredSampleCount = 0;
     bool FMissing = false;

@@ -366,6 +366,40 @@ TEST_F(KSDFileTest, ReadsRelativePathsFromTheListsFolderWhereverItRuns)
     fs::current_path(start);
 }
 
+// Elements this version does not know (a newer version's, another tool's)
+// and the MinorVersion survive open, move and save, each where it was: in
+// its entry (which moves with its wave) or between the root's entries.
+TEST_F(KSDFileTest, KeepsUnknownElementsWhereTheyWereThroughASave)
+{
+    const std::string a = Wav("a.wav", 100), b = Wav("b.wav", 100);
+    const std::string text =
+        kDeclaration + "<KSDFile MajorVersion=\"1\" MinorVersion=\"3\"><Application><Name>X</Name></Application>"
+                       "<Comment>top &amp; first</Comment>"
+                       "<WaveFile><Note a=\"1\">n</Note><FileName>" + a + "</FileName><LoopStart>1</LoopStart>"
+                       "<LoopEnd>5</LoopEnd><Gain>3</Gain></WaveFile>"
+                       "<Group/><WaveFile><FileName>" + b + "</FileName><Comment>b's</Comment></WaveFile><Tail/></KSDFile>";
+    list.LoadFromFile(ListFile(text));
+    list.MoveNext(0);
+    list.SaveToFile(dir.File("saved.ksd"));
+    const std::string saved = FileText(dir.File("saved.ksd"));
+    const std::string expected =
+        "<Comment>top &amp; first</Comment>"
+        "<WaveFile><FileName>" + b + "</FileName><Comment>b's</Comment><LoopStart>0x00000000</LoopStart>"
+        "<LoopEnd>0x00000000</LoopEnd></WaveFile><Group/>"
+        "<WaveFile><Note a=\"1\">n</Note><FileName>" + a + "</FileName><LoopStart>0x00000001</LoopStart>"
+        "<LoopEnd>0x00000005</LoopEnd><Gain>3</Gain></WaveFile><Tail/></KSDFile>";
+    std::string flat = saved;
+    std::erase(flat, '\n');
+    EXPECT_NE(flat.find(expected), std::string::npos) << saved;
+    EXPECT_NE(saved.find("MinorVersion=\"3\""), std::string::npos) << saved;
+
+    // A list the user builds holds nothing else.
+    TKSD fresh;
+    fresh.AddWave(a);
+    fresh.SaveToFile(dir.File("fresh.ksd"));
+    EXPECT_EQ(FileText(dir.File("fresh.ksd")).find("Comment"), std::string::npos);
+}
+
 // What is still missing goes to the resolver: a file found by hand (whose
 // folder then serves the waves after it), a wave kept as missing (saved as
 // it was, refused by export by name), or the load's end.
