@@ -4,6 +4,7 @@
 
 #include "app/MainWindow.h"
 
+#include "app/CoreTexts.h"
 #include "app/MainWindowConstants.h"
 #include "app/MissingWavePrompt.h"
 #include "app/PlaybackController.h"
@@ -84,9 +85,17 @@ void TMainForm::MainMenu1_OpenKSDClick()
 void TMainForm::OpenKSDFile(const QString& Path)
 {
     ClearDocument();
-    FModel->Load(Utf8(Path), MissingWavePrompt(*FPrompter, this, WaveLocateDialog));
+    const TLoadReport report = FModel->Load(Utf8(Path), MissingWavePrompt(*FPrompter, this, WaveLocateDialog));
     SetFileName(Path);
     RememberFile(Path);
+    // Entries passed over move every later wave up: the status bar says so.
+    QStringList warnings;
+    for (const int32_t position : report.Unnamed)
+        warnings << CoreText(UnnamedEntryWarning(position).c_str());
+    for (const TCurrentFolderWave& wave : report.NotFromCurrentFolder)
+        warnings << CoreText(CurrentFolderNote(wave).c_str());
+    if (!warnings.isEmpty())
+        statusBar()->showMessage(warnings.join(QStringLiteral(" / ")));
 }
 
 bool TMainForm::SaveKSDAs()

@@ -9,6 +9,7 @@
 #include "common/Format.h"
 #include "common/Path.h"
 #include "cli/FileKind.h"
+#include "document/FileReplace.h"
 #include "document/KSD.h"
 #include "document/OutputFile.h"
 #include "document/LoopRules.h"
@@ -26,7 +27,8 @@ namespace {
 // a bank is the normal pipeline.
 void RequireBankToWrite(const std::string& Path)
 {
-    if (HasSuffix(Path, ".ksd") || HasSoundFileSuffix(Path))
+    // A symbolic link is judged by the file it leads to, which is the one written.
+    if (const std::string written = FileWrittenAt(Path); HasSuffix(written, ".ksd") || HasSoundFileSuffix(written))
         throw ECliError(Format(Say("%s: export が書くのはVBKファイルで、リストファイルや音声ファイルではありません。"
                                    ".vbk で終わる名前を指定します (vantrel-cli --help を参照)",
                                    "%s: export writes a voice bank, not a list file or a sound file: give a name "
@@ -91,9 +93,14 @@ void ExportCommand(const TArguments& Arguments, TReport& Report)
     RequireListFileToRead(listFile);
 
     TKSD list;
-    for (const TRelocatedWave& moved : list.LoadFromFile(listFile).Relocated)
+    const TLoadReport loaded = list.LoadFromFile(listFile);
+    for (const TRelocatedWave& moved : loaded.Relocated)
         Report.Note(Format(Say("%s はありません。%s を使います", "%s is not there; using %s"), moved.StoredPath.c_str(),
                            moved.FoundPath.c_str()));
+    for (const TCurrentFolderWave& wave : loaded.NotFromCurrentFolder)
+        Report.Note(CurrentFolderNote(wave));
+    for (const int32_t position : loaded.Unnamed)
+        Report.Warn(UnnamedEntryWarning(position));
     std::vector<std::string> inputs = list.WaveFiles();
     inputs.push_back(listFile);
     CheckOutputFile(bankFile, inputs); // before the name: writing over an input is the graver fault

@@ -14,6 +14,7 @@
 #include "document/LoopRules.h"
 #include "loop/LoopFinder.h"
 
+#include <new>
 #include <optional>
 
 namespace {
@@ -154,9 +155,17 @@ bool LoopCommand(const TArguments& Args, TReport& Report)
         try {
             RequireSoundFileToRead(path);
             wave = TKSD::ReadWave(path);
+            if (const std::string fault = args.CrossFadeMs ? FadeMsFault(*wave, *args.CrossFadeMs) : "";
+                !fault.empty())
+                throw EKSDException(fault);
             found = LoopsFor(*wave, args);
         } catch (const Exception& e) {
             Report.Fault(e, item);
+            files.push_back(item);
+            allFound = false;
+            continue;
+        } catch (const std::bad_alloc&) { // the finder's working memory, for a very long wave
+            Report.Fault(EKSDException(Format(kNoMemoryForWaveFormat, WaveNameOf(path).c_str())), item);
             files.push_back(item);
             allFound = false;
             continue;

@@ -7,6 +7,7 @@
 #include "cli/Commands.h"
 #include "cli/Language.h"
 #include "cli/Report.h"
+#include "common/ErrorText.h"
 #include "common/Format.h"
 #include "common/ProgramInfo.h"
 #include "common/Platform.h"
@@ -16,6 +17,7 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <new>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -173,6 +175,12 @@ int main(int argc, char** argv)
             report->Finish(false, ShownError(e));
         std::cout.flush();
         std::cerr << ShownError(e) << '\n';
+    } catch (const std::bad_alloc&) { // the readers and the exporter name their file themselves
+        const std::string shown = ShownError(kOutOfMemory);
+        if (report)
+            report->Finish(false, shown);
+        std::cout.flush();
+        std::cerr << shown << '\n';
     } catch (const std::exception& e) {
         if (report)
             report->Finish(false, ShownError(e.what()));

@@ -12,6 +12,7 @@
 #include "common/Path.h"
 #include "document/CrossFade.h"
 #include "cli/FileKind.h"
+#include "document/FileReplace.h"
 #include "document/KSD.h"
 #include "document/LoopRules.h"
 #include "document/StoredLoop.h"
@@ -48,12 +49,19 @@ void SetLoop(TWaveInfo& Wave, int32_t Start, int32_t End)
     }
 }
 
-// The crossfade of a loop just set; it must fit the loop (CrossFadeFault).
-void SetFade(TWaveInfo& Wave, int32_t Samples)
+// The crossfade of a loop just set: the automatic one, or the one asked
+// for, which must be at least a sample when asked for in milliseconds
+// (FadeMsFault) and fit the loop (CrossFadeFault).
+void SetFade(TWaveInfo& Wave, const TFadeArgument& Fade)
 {
-    if (const std::string fault = CrossFadeFault(Wave, Wave.Loop(), Samples); !fault.empty())
+    const TWaveLoop loop = Wave.Loop();
+    std::string fault = Fade.Ms ? FadeMsFault(Wave, Fade.Value) : std::string();
+    const int32_t samples = Fade.Auto ? AutomaticFade(Wave, loop.Start, loop.End) : Fade.SamplesAt(Wave.SamplesPerSec());
+    if (fault.empty())
+        fault = CrossFadeFault(Wave, loop, samples);
+    if (!fault.empty())
         throw EKSDException(fault);
-    Wave.SetCrossFade(Samples);
+    Wave.SetCrossFade(samples);
 }
 
 // The list name is the first argument; forgotten, the first WAV file would
@@ -68,7 +76,8 @@ void RequireListToWrite(const std::string& Path, bool Force)
                                    "%s exists and is no list file: new writes only a new file or a list file "
                                    "(see vantrel-cli --help)"),
                                Path.c_str()));
-    if (HasSuffix(Path, ".vbk") || HasSoundFileSuffix(Path))
+    // A symbolic link is judged by the file it leads to, which is the one written.
+    if (const std::string written = FileWrittenAt(Path); HasSuffix(written, ".vbk") || HasSoundFileSuffix(written))
         throw ECliError(Format(Say("%s: new が書くのはリストファイルで、VBKファイルや音声ファイルではありません。"
                                    ".ksd で終わる名前を指定します (vantrel-cli --help を参照)",
                                    "%s: new writes a list file, not a voice bank or a sound file: give a name "
@@ -102,7 +111,9 @@ std::string ConversionAndStoredLoop(const TWaveInfo& Wave)
         text += Say("\t変換元 ", "\tconverted from ") + Wave.ConvertedFrom();
     if (const auto& stored = Wave.StoredLoop()) {
         const std::string type = StoredLoopType(*stored);
-        text += stored->EndExclusive
+        text += stored->MarkersMissing ? Format(Say("\t保存されたサステインループ ?:? %s", "\tstored sustain loop ?:? %s"),
+                                                type.c_str())
+                : stored->EndExclusive
                     ? Format(Say("\t保存されたサステインループ %u:%u %s", "\tstored sustain loop %u:%u %s"), stored->Start,
                              stored->End, type.c_str())
                     : Format(Say("\t保存されたループ %u-%u (終点を含む) %s", "\tstored loop %u-%u (inclusive) %s"),
@@ -125,8 +136,9 @@ void AddConversionAndStoredLoop(const TWaveInfo& Wave, nlohmann::json& Item)
     if (const auto& stored = Wave.StoredLoop()) {
         const auto used = LoopToUse(*stored, Wave.SampleCount());
         const char* why = StoredLoopNotUsed(*stored, Wave.SampleCount());
-        Item["stored_loop"] = {{"start", stored->Start},
-                               {"end", stored->End},
+        const auto point = [&](uint32_t Point) { return stored->MarkersMissing ? nlohmann::json() : nlohmann::json(Point); };
+        Item["stored_loop"] = {{"start", point(stored->Start)},
+                               {"end", point(stored->End)},
                                {"end_inclusive", !stored->EndExclusive},
                                {"type", StoredLoopType(*stored)},
                                {"used", used ? LoopJson(*used) : nlohmann::json()},
@@ -249,8 +261,7 @@ void NewCommand(const TArguments& Arguments, TReport& Report)
         TWaveInfo& wave = *list.GetWave(static_cast<int32_t>(i));
         if (loops[i]) {
             SetLoop(wave, loops[i]->first, loops[i]->second);
-            SetFade(wave, fades[i].Auto ? AutomaticFade(wave, loops[i]->first, loops[i]->second)
-                                        : fades[i].SamplesAt(wave.SamplesPerSec()));
+            SetFade(wave, fades[i]);
         }
     }
     if (unread)

@@ -9,6 +9,10 @@
 
 #include <string>
 
+// Memory ran out where no file is at stake (every reader and writer names
+// its file itself).
+inline constexpr char kOutOfMemory[] = "メモリが足りません";
+
 inline std::string ErrorText(const std::string& Message)
 {
     if (!Message.empty() && static_cast<unsigned char>(Message.back()) > static_cast<unsigned char>('.'))

@@ -67,6 +67,13 @@ bool MoveOver(const std::filesystem::path& From, const std::filesystem::path& To
 void SyncFolder(const std::filesystem::path& Folder);
 
 void RemoveFile(const std::filesystem::path& Path) noexcept;
+// The same from a signal handler: async-signal-safe, on the path's native
+// characters.
+void RemoveFileInSignal(const std::filesystem::path::value_type* Path) noexcept;
+
+// The signals that ask the process to end and that it may clean up for:
+// SIGINT, SIGTERM and, where there is one, SIGHUP.
+std::span<const int> TerminationSignals();
 
 // While it lives, a write past the process's file-size limit fails with
 // EFBIG instead of ending the process (SIGXFSZ), so a writer can clean up and

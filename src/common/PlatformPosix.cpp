@@ -113,6 +113,14 @@ void SyncFolder(const std::filesystem::path& Folder)
 
 void RemoveFile(const std::filesystem::path& Path) noexcept { ::unlink(Path.c_str()); }
 
+void RemoveFileInSignal(const std::filesystem::path::value_type* Path) noexcept { ::unlink(Path); }
+
+std::span<const int> TerminationSignals()
+{
+    static const int signals[] = {SIGINT, SIGTERM, SIGHUP};
+    return signals;
+}
+
 std::vector<std::string> Utf8Arguments(int Argc, char** Argv) { return {Argv + 1, Argv + Argc}; }
 
 void UseUtf8Console() {}

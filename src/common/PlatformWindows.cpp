@@ -5,6 +5,7 @@
 
 #include "common/Platform.h"
 
+#include <csignal>
 #include <windows.h>
 
 #include <shellapi.h>
@@ -133,6 +134,14 @@ bool MoveOver(const std::filesystem::path& From, const std::filesystem::path& To
 void SyncFolder(const std::filesystem::path&) {}
 
 void RemoveFile(const std::filesystem::path& Path) noexcept { _wunlink(Path.c_str()); }
+
+void RemoveFileInSignal(const std::filesystem::path::value_type* Path) noexcept { _wunlink(Path); }
+
+std::span<const int> TerminationSignals()
+{
+    static const int signals[] = {SIGINT, SIGTERM};
+    return signals;
+}
 
 std::vector<std::string> Utf8Arguments(int, char**)
 {

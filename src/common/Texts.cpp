@@ -39,6 +39,15 @@ constexpr TCoreText kCoreTexts[] = {
     {"出力先「%s」は入力のファイル「%s」と同じファイルです", "The output “%1” is the same file as the input “%2”"},
     {"「%s」が見つかりません", "“%1” cannot be found"},
     {"「%s」のループ終点が設定されていません", "“%1” has no loop end set"},
+    {"%s 番目の WaveFile にはファイル名がないため読み飛ばしました (以降の波形は一つずつ前に詰まります)",
+     "WaveFile entry %1 names no file and was skipped (every later wave moves up one place)"},
+    {"%s はリストファイルのフォルダの %s を読みました (カレントフォルダの %s は別のファイルです)",
+     "%1 was read from the list file’s folder as %2 (%3 in the current folder is another file)"},
+    {"メモリが足りません", "Out of memory"},
+    {"クロスフェードが 1 サンプルに満たない長さです", "The crossfade is shorter than one sample"},
+    {"ループのマーカーがファイルにありません", "The loop’s markers are not in the file"},
+    {"ループが波形の範囲外です", "The loop lies outside the wave"},
+    {"VBKファイル「%s」を書き出すメモリが足りません", "Not enough memory to write the VBK file “%1”"},
 };
 
 // The arguments that fill Format's "%s" to give Text; nothing when Format

@@ -1,6 +1,7 @@
 #include "document/ConvertedWave.h"
 
 #include "common/Platform.h"
+#include "document/AiffChunks.h"
 
 #include <sndfile.h>
 
@@ -106,31 +107,38 @@ bool DecodesToFloat(int Format)
 }
 
 // Reads the frames as T, a block at a time, and converts each block into
-// Out; returns how many frames arrived.
+// Out, which grows as frames arrive: a header's length is only believed as
+// far as the file bears it out (a header may claim far more than the file
+// holds, or no length at all). Reads at most Limit frames.
 template <typename T, typename TRead, typename TConvert>
-sf_count_t ReadBlocks(SNDFILE* File, const SF_INFO& Info, TRead Read, TConvert Convert, int16_t* Out)
+void ReadBlocks(SNDFILE* File, int Channels, sf_count_t Limit, TRead Read, TConvert Convert, TWaveData& Out)
 {
-    const int channels = Info.channels;
-    const sf_count_t block = static_cast<sf_count_t>(std::max<std::size_t>(1, kBlockValues / static_cast<std::size_t>(channels)));
-    std::vector<T> buffer(static_cast<std::size_t>(block * channels));
+    const sf_count_t block = static_cast<sf_count_t>(std::max<std::size_t>(1, kBlockValues / static_cast<std::size_t>(Channels)));
+    std::vector<T> buffer(static_cast<std::size_t>(block * Channels));
     sf_count_t done = 0;
     sf_count_t got;
-    while (done < Info.frames && (got = Read(File, buffer.data(), std::min(block, Info.frames - done))) > 0) {
-        Convert(buffer.data(), got, channels, Out + done);
+    while (done < Limit && (got = Read(File, buffer.data(), std::min(block, Limit - done))) > 0) {
+        const auto needed = static_cast<std::size_t>(done + got);
+        if (needed > Out.size()) // doubling: each sample is copied about once more at most
+            Out.Grow(std::min(static_cast<std::size_t>(Limit), std::max(needed, Out.size() * 2)));
+        Convert(buffer.data(), got, Channels, Out.data() + done);
         done += got;
     }
-    return done;
+    Out.Shrink(static_cast<std::size_t>(done));
 }
 
-// Reads every frame into Out (room for Info.frames samples); returns how many arrived.
-sf_count_t ReadAll(SNDFILE* File, const SF_INFO& Info, int16_t* Out)
+// Reads up to Limit frames, every one when the file holds fewer.
+TWaveData ReadAll(SNDFILE* File, const SF_INFO& Info, sf_count_t Limit)
 {
+    TWaveData samples;
     if (DecodesToFloat(Info.format)) {
         sf_command(File, SFC_SET_NORM_DOUBLE, nullptr, SF_TRUE); // float samples as stored
-        return ReadBlocks<double>(File, Info, sf_readf_double, ConvertDoubles, Out);
+        ReadBlocks<double>(File, Info.channels, Limit, sf_readf_double, ConvertDoubles, samples);
+        return samples;
     }
     const auto convert = Info.channels == 1 ? ConvertInts<1> : Info.channels == 2 ? ConvertInts<2> : ConvertInts<0>;
-    return ReadBlocks<int>(File, Info, sf_readf_int, convert, Out);
+    ReadBlocks<int>(File, Info.channels, Limit, sf_readf_int, convert, samples);
+    return samples;
 }
 
 // libsndfile's name of a format, up to its first " (": "AIFF", "FLAC", "U-Law".
@@ -165,45 +173,32 @@ std::string SourceText(const SF_INFO& Info)
     return text + " " + std::to_string(Info.channels) + "ch";
 }
 
-// The play mode of an AIFF file's sustain loop, read from its INST chunk:
-// libsndfile reports a forward-backward loop as forward. 0 (no loop) when
-// there is no such chunk.
-uint16_t SustainPlayMode(std::FILE* File)
+// An AIFF file's sustain loop as its INST chunk stores it (1 forward, 2
+// forward-backward) between the MARK chunk's markers it names. None when
+// there is no such chunk or the loop does not play.
+std::optional<TStoredLoop> SustainLoopOf(const TAiffChunks& Chunks)
 {
-    unsigned char bytes[20];
-    const auto read = [&](std::size_t Size) { return std::fread(bytes, 1, Size, File) == Size; };
-    const auto be32 = [&] { return uint32_t{bytes[4]} << 24 | uint32_t{bytes[5]} << 16 | uint32_t{bytes[6]} << 8 | bytes[7]; };
-    if (fseeko(File, 12, SEEK_SET) != 0)
-        return 0;
-    while (read(8)) {
-        const uint32_t size = be32();
-        if (std::memcmp(bytes, "INST", 4) == 0)
-            return size >= 20 && read(20) ? static_cast<uint16_t>(bytes[8] << 8 | bytes[9]) : 0;
-        if (fseeko(File, static_cast<off_t>(size) + (size & 1u), SEEK_CUR) != 0)
-            return 0;
-    }
-    return 0;
+    if (!Chunks.Sustain || (Chunks.Sustain->PlayMode != 1 && Chunks.Sustain->PlayMode != 2))
+        return std::nullopt;
+    const TAiffSustainLoop& sustain = *Chunks.Sustain;
+    TStoredLoop loop{sustain.PlayMode == 1 ? kForwardLoop : 1u, sustain.Begin.value_or(0), sustain.End.value_or(0), true};
+    loop.MarkersMissing = !sustain.Begin || !sustain.End;
+    return loop;
 }
 
-// An AIFF file's sustain loop: its markers as libsndfile reports them (the
-// first instrument loop), its play mode as the file stores it (1 forward, 2
-// forward-backward). None for other files, or when the loop does not play.
-std::optional<TStoredLoop> SustainLoopOf(SNDFILE* Sound, std::FILE* File, const SF_INFO& Info)
-{
-    SF_INSTRUMENT instrument{};
-    if ((Info.format & SF_FORMAT_TYPEMASK) != SF_FORMAT_AIFF ||
-        sf_command(Sound, SFC_GET_INSTRUMENT, &instrument, sizeof instrument) != SF_TRUE || instrument.loop_count < 1)
-        return std::nullopt;
-    const uint16_t mode = SustainPlayMode(File);
-    if (mode != 1 && mode != 2)
-        return std::nullopt;
-    return TStoredLoop{mode == 1 ? kForwardLoop : 1u, instrument.loops[0].start, instrument.loops[0].end, true};
-}
+// A rate is a finite number of at least 1 Hz; below 2^31 Hz as the rest of
+// Vantrel holds it in a signed 32-bit field.
+bool UsableRate(double Rate) { return std::isfinite(Rate) && Rate >= 1.0 && Rate < 2147483648.0; }
 
 } // namespace
 
 std::optional<TConvertedWave> ReadConvertedWave(std::FILE* File)
 {
+    // libsndfile mends an AIFF file's impossible rate into a possible one:
+    // the COMM chunk's own is judged first.
+    const std::optional<TAiffChunks> aiff = ReadAiffChunks(File);
+    if (aiff && aiff->SampleRate && !UsableRate(*aiff->SampleRate))
+        return std::nullopt;
     if (!Platform::SeekStream(File, 0, SEEK_SET))
         return std::nullopt;
     SF_VIRTUAL_IO io{StreamLength, StreamSeek, StreamRead, StreamWrite, StreamTell};
@@ -216,10 +211,16 @@ std::optional<TConvertedWave> ReadConvertedWave(std::FILE* File)
     wave.SampleRate = info.samplerate;
     wave.Source = SourceText(info);
     wave.DeclaredFrames = info.frames;
-    if (info.frames > kMaxSampleCount)
+    // A stream written to a pipe (a FLAC file from sox, say) declares no
+    // length: it is decoded and counted, one frame past the longest wave
+    // telling one too long.
+    const bool unknownLength = info.frames == SF_COUNT_MAX;
+    if (info.frames > kMaxSampleCount && !unknownLength)
         return wave;
-    wave.Samples = TWaveData(static_cast<std::size_t>(info.frames));
-    wave.Samples.Shrink(static_cast<std::size_t>(ReadAll(file.get(), info, wave.Samples.data())));
-    wave.SustainLoop = SustainLoopOf(file.get(), File, info);
+    wave.Samples = ReadAll(file.get(), info, unknownLength ? kMaxSampleCount + 1 : info.frames);
+    if (unknownLength)
+        wave.DeclaredFrames = static_cast<int64_t>(wave.Samples.size());
+    if (aiff)
+        wave.SustainLoop = SustainLoopOf(*aiff);
     return wave;
 }

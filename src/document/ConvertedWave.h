@@ -42,9 +42,13 @@ struct TConvertedWave {
 };
 
 // Reads the whole of File (an open stream; read from its start) and converts
-// it. The wave holds the frames libsndfile delivers; a file that ends early
-// gives a shorter wave. Nothing when libsndfile cannot read the file or its
-// rate is not positive. A file of more than kMaxSampleCount frames is not
-// read: only its DeclaredFrames are set. Throws std::bad_alloc when the
+// it. The wave holds the frames libsndfile delivers, in memory that grows as
+// they arrive; a file that ends early gives a shorter wave. Nothing when
+// libsndfile cannot read the file or its rate is not positive, or an AIFF
+// file's COMM chunk stores a rate that is not a finite number from 1 Hz up
+// to below 2^31 Hz. A file that declares more than kMaxSampleCount frames
+// is not read: only its DeclaredFrames are set. One that declares no length
+// (written to a pipe) is read and counted, up to kMaxSampleCount + 1
+// frames, and DeclaredFrames is that count. Throws std::bad_alloc when the
 // samples do not fit in memory.
 std::optional<TConvertedWave> ReadConvertedWave(std::FILE* File);

@@ -71,7 +71,18 @@ std::vector<int16_t> FadedWave(std::span<const int16_t> Samples, const TWaveLoop
 
 int32_t FadeSamplesOfMs(double Ms, int32_t RateHz)
 {
-    return static_cast<int32_t>(std::min(std::llround(Ms * RateHz / 1000.0), (long long)INT32_MAX));
+    // Rounded as a double first: llround of a value beyond its range is
+    // unspecified (a huge request once became no fade at all).
+    const double samples = std::round(Ms * RateHz / 1000.0);
+    if (!(samples > 0))
+        return 0;
+    return samples >= double(INT32_MAX) ? INT32_MAX : static_cast<int32_t>(samples);
+}
+
+std::string FadeMsFault(const TWaveInfo& Wave, double Ms)
+{
+    return Ms > 0 && FadeSamplesOfMs(Ms, Wave.SamplesPerSec()) == 0 ? WaveFault(Wave, kCrossFadeTooShort)
+                                                                      : std::string();
 }
 
 double FadeMsOfSamples(int32_t Samples, int32_t RateHz) { return RateHz > 0 ? Samples * 1000.0 / RateHz : 0.0; }

@@ -74,5 +74,12 @@ std::vector<int16_t> FadedWave(std::span<const int16_t> Samples, const TWaveLoop
 
 // Milliseconds to a fade length in samples at RateHz, rounded to the nearest
 // sample, and back (for the window's control and the command-line tool).
+// A length beyond INT32_MAX samples is INT32_MAX, so that a huge request is
+// too long for every loop rather than wrapping to some other length.
 int32_t FadeSamplesOfMs(double Ms, int32_t RateHz);
+// "<wave name>:" kCrossFadeTooShort when a fade of Ms > 0 rounds to no
+// sample at Wave's rate (a fade asked for would silently be none); empty
+// otherwise.
+std::string FadeMsFault(const TWaveInfo& Wave, double Ms);
+inline constexpr const char* kCrossFadeTooShort = "クロスフェードが 1 サンプルに満たない長さです";
 double FadeMsOfSamples(int32_t Samples, int32_t RateHz);

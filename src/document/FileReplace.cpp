@@ -2,10 +2,12 @@
 
 #include "common/Path.h"
 #include "common/Platform.h"
+#include "common/SignalCleanup.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <random>
 #include <system_error>
 
@@ -23,7 +25,8 @@ fs::path FolderOf(const fs::path& Target) { return Target.has_parent_path() ? Ta
 // A new file beside the target under a short name nobody else uses, of the
 // same length whatever the target's name (a name at the file system's limit
 // leaves no room to add to it). It is removed when the object goes unless
-// MoveOver() put it in the target's place.
+// MoveOver() put it in the target's place, and by a termination signal
+// before that (TRemoveOnSignal).
 class TTemporaryFile {
 public:
     explicit TTemporaryFile(const fs::path& Target)
@@ -40,6 +43,7 @@ public:
         }
         if (FFd < 0)
             ThrowErrno("open");
+        FOnSignal = std::make_unique<TRemoveOnSignal>(FPath);
     }
 
     ~TTemporaryFile()
@@ -85,6 +89,7 @@ private:
     fs::path FPath;
     int FFd = -1;
     bool FMoved = false;
+    std::unique_ptr<TRemoveOnSignal> FOnSignal; // Ctrl-C while writing leaves no file either
 };
 
 // The file a chain of symbolic links ends at, which need not exist yet (a
@@ -115,6 +120,15 @@ void Replace(const std::string& Utf8Path, F Write)
 }
 
 } // namespace
+
+std::string FileWrittenAt(const std::string& Utf8Path)
+{
+    try {
+        return Utf8FromPath(FollowLinks(PathFromUtf8(Utf8Path)));
+    } catch (const std::system_error&) {
+        return Utf8Path;
+    }
+}
 
 void ReplaceFileContents(const std::string& Utf8Path, std::string_view Bytes)
 {

@@ -44,27 +44,58 @@ bool IsListRoot(const xmlNode& Root) { return SameNameIgnoringAsciiCase(XmlDom::
 
 std::string LoopText(int32_t Value) { return Format("0x%08X", static_cast<uint32_t>(Value)); }
 
+constexpr const char* kEntryElements[] = {"FileName", "LoopStart", "LoopEnd", "CrossFade"};
+
+// One known element of a wave's entry, as this version writes it. Only a
+// fade is written: a list without one stays as older versions write it, and
+// older readers skip the element.
+void AppendKnown(xmlNode& Entry, const std::string& Name, const TWaveInfo& Wave)
+{
+    if (Name == "FileName")
+        XmlDom::AppendTextElement(Entry, "FileName", Wave.FilePath());
+    else if (Name == "LoopStart")
+        XmlDom::AppendTextElement(Entry, "LoopStart", LoopText(Wave.LoopStart()));
+    else if (Name == "LoopEnd")
+        XmlDom::AppendTextElement(Entry, "LoopEnd", LoopText(Wave.LoopEnd()));
+    else if (Name == "CrossFade" && Wave.CrossFade() > 0)
+        XmlDom::AppendTextElement(Entry, "CrossFade", LoopText(Wave.CrossFade()));
+}
+
+// The entry's children in the order the list file held them, each known one
+// once, with what this version does not know written back in its place; the
+// known ones the file lacked follow in their usual order.
+void AppendEntry(xmlNode& Root, const TWaveInfo& Wave)
+{
+    xmlNode& entry = XmlDom::AppendElement(Root, "WaveFile");
+    std::vector<std::string> layout = Wave.ListEntryLayout();
+    for (const char* known : kEntryElements)
+        if (std::find(layout.begin(), layout.end(), known) == layout.end())
+            layout.push_back(known);
+    for (const std::string& item : layout)
+        if (item.starts_with('<'))
+            XmlDom::AppendXml(entry, item);
+        else
+            AppendKnown(entry, item, Wave);
+}
+
 // The list as a document: the version, what the list file says about the
-// program that wrote it, then one "WaveFile" entry per wave in list order.
-XmlDom::TDocument BuildListDocument(const TKSD& List)
+// program that wrote it, then one "WaveFile" entry per wave in list order,
+// with the root's elements this version does not know where they were.
+XmlDom::TDocument BuildListDocument(const TKSD& List, const TListFileExtras& Extras)
 {
     XmlDom::TDocument doc = XmlDom::NewDocument("KSDFile");
     xmlNode& root = *xmlDocGetRootElement(doc.get());
     XmlDom::SetAttribute(root, "MajorVersion", "1");
-    XmlDom::SetAttribute(root, "MinorVersion", "0");
+    XmlDom::SetAttribute(root, "MinorVersion", Extras.MinorVersion);
     xmlNode& application = XmlDom::AppendElement(root, "Application");
     XmlDom::AppendTextElement(application, "Name", kProgramName);
     XmlDom::AppendTextElement(application, "Version", ProgramVersionText());
-    for (int32_t i = 0; i < List.Count(); ++i) {
-        const TWaveInfo& wave = *List.GetWave(i);
-        xmlNode& entry = XmlDom::AppendElement(root, "WaveFile");
-        XmlDom::AppendTextElement(entry, "FileName", wave.FilePath());
-        XmlDom::AppendTextElement(entry, "LoopStart", LoopText(wave.LoopStart()));
-        XmlDom::AppendTextElement(entry, "LoopEnd", LoopText(wave.LoopEnd()));
-        // Only a fade is written: a list without one stays as older
-        // versions write it, and older readers skip the element.
-        if (wave.CrossFade() > 0)
-            XmlDom::AppendTextElement(entry, "CrossFade", LoopText(wave.CrossFade()));
+    auto extra = Extras.Elements.begin();
+    for (int32_t i = 0; i <= List.Count(); ++i) {
+        for (; extra != Extras.Elements.end() && (extra->first <= i || i == List.Count()); ++extra)
+            XmlDom::AppendXml(root, extra->second);
+        if (i < List.Count())
+            AppendEntry(root, *List.GetWave(i));
     }
     return doc;
 }
@@ -126,12 +157,14 @@ XmlDom::TDocument ReadListDocument(const std::string& FileName)
 }
 
 // One "WaveFile" entry as read: the last "FileName", "LoopStart", "LoopEnd"
-// and "CrossFade" among its child elements win; other children are ignored.
+// and "CrossFade" among its child elements win; other children are kept
+// for the next save.
 struct TListEntry {
     std::string FileName;
     int32_t LoopStart = 0;
     int32_t LoopEnd = 0;
     int32_t CrossFade = 0;
+    std::vector<std::string> Layout; // TWaveInfo::ListEntryLayout
 };
 
 TListEntry ReadEntry(const xmlNode& WaveFile)
@@ -141,6 +174,11 @@ TListEntry ReadEntry(const xmlNode& WaveFile)
         if (child->type != XML_ELEMENT_NODE)
             continue;
         const std::string name = XmlDom::NameOf(*child);
+        const auto known = std::find_if(std::begin(kEntryElements), std::end(kEntryElements),
+                                        [&](const char* Known) { return SameNameIgnoringAsciiCase(name, Known); });
+        const std::string item = known == std::end(kEntryElements) ? XmlDom::XmlOf(*child) : *known;
+        if (item.starts_with('<') || std::find(entry.Layout.begin(), entry.Layout.end(), item) == entry.Layout.end())
+            entry.Layout.push_back(item);
         if (SameNameIgnoringAsciiCase(name, "FileName"))
             entry.FileName = XmlDom::TextOf(*child);
         else if (SameNameIgnoringAsciiCase(name, "LoopStart"))
@@ -179,12 +217,12 @@ void CheckVersion(const xmlNode& Root)
 
 // The file to read for Entry: its stored path when that exists, else where
 // Locator or Resolve finds it (recorded in Report); nothing for a wave kept
-// as missing. Abort reads the stored path, whose error stops the load.
+// as missing. Abort stops the load with the error of the stored path.
 std::optional<std::string> WhereToRead(const TListEntry& Entry, TWaveLocator& Locator,
                                        const TMissingWaveResolver& Resolve, TLoadReport& Report)
 {
-    if (PathExists(Entry.FileName))
-        return Entry.FileName;
+    if (std::string listed = Locator.ListedPath(Entry.FileName); PathExists(listed))
+        return listed;
     std::optional<std::string> found = Locator.Find(Entry.FileName);
     if (!found && Resolve) {
         const TMissingWaveAnswer answer = Resolve(Entry.FileName);
@@ -197,8 +235,8 @@ std::optional<std::string> WhereToRead(const TListEntry& Entry, TWaveLocator& Lo
             Locator.AddFolderOf(answer.Path);
         }
     }
-    if (!found)
-        return Entry.FileName;
+    if (!found) // named as stored: the current folder's file of that name is never read
+        throw EKSDException(CannotOpenMessage(Entry.FileName));
     Report.Relocated.push_back({Entry.FileName, *found});
     return found;
 }
@@ -214,6 +252,14 @@ bool IsListFile(const std::string& FileName)
     } catch (const EKSDException&) {
         return false;
     }
+}
+
+std::string UnnamedEntryWarning(int32_t Position) { return Format(kUnnamedEntryFormat, std::to_string(Position).c_str()); }
+
+std::string CurrentFolderNote(const TCurrentFolderWave& Wave)
+{
+    return Format(kCurrentFolderNoteFormat, Wave.StoredPath.c_str(), Wave.ReadPath.c_str(),
+                  Wave.CurrentFolderPath.c_str());
 }
 
 int32_t ParseNumber(const std::string& Text)
@@ -317,7 +363,11 @@ void TKSD::MovePrev(int32_t Index)
     std::swap(FWaves[static_cast<std::size_t>(Index) - 1], FWaves[static_cast<std::size_t>(Index)]);
 }
 
-void TKSD::Clear() { FWaves.clear(); }
+void TKSD::Clear()
+{
+    FWaves.clear();
+    FExtras = {};
+}
 
 TLoadReport TKSD::LoadFromFile(const std::string& FileName, const TMissingWaveResolver& Resolve)
 {
@@ -331,17 +381,29 @@ TLoadReport TKSD::LoadFromFile(const std::string& FileName, const TMissingWaveRe
 
     TLoadReport report;
     TWaveLocator locator(FileName);
+    int32_t position = 0;
+    if (const std::optional<std::string> minor = XmlDom::AttributeOf(*root, "MinorVersion"))
+        FExtras.MinorVersion = *minor;
     for (const xmlNode* child = root->children; child; child = child->next) {
+        if (child->type == XML_ELEMENT_NODE && !IsElementNamed(*child, "WaveFile") &&
+            !IsElementNamed(*child, "Application"))
+            FExtras.Elements.emplace_back(Count(), XmlDom::XmlOf(*child));
         if (!IsElementNamed(*child, "WaveFile"))
             continue;
+        ++position;
         const TListEntry entry = NamingListFile(FileName, [&] { return ReadEntry(*child); });
-        if (entry.FileName.empty())
+        if (entry.FileName.empty()) {
+            report.Unnamed.push_back(position);
             continue;
+        }
         const std::optional<std::string> path = WhereToRead(entry, locator, Resolve, report);
         if (!path) {
             FWaves.push_back(TWaveInfo::Missing(entry.FileName, entry.LoopStart, entry.LoopEnd, entry.CrossFade));
+            FWaves.back()->SetListEntryLayout(entry.Layout);
             continue;
         }
+        if (auto other = OtherFileInCurrentFolder(entry.FileName, *path))
+            report.NotFromCurrentFolder.push_back({entry.FileName, *path, std::move(*other)});
         FWaves.push_back(ReadFile(*path));
         TWaveInfo& wave = *FWaves.back();
         std::string fault = ListedLoopFault(wave, entry.LoopStart, entry.LoopEnd);
@@ -354,6 +416,7 @@ TLoadReport TKSD::LoadFromFile(const std::string& FileName, const TMissingWaveRe
         wave.SetLoopStart(entry.LoopStart);
         wave.SetLoopEnd(entry.LoopEnd);
         wave.SetCrossFade(entry.CrossFade);
+        wave.SetListEntryLayout(entry.Layout);
     }
     return report;
 }
@@ -376,7 +439,7 @@ void TKSD::SaveToFile(const std::string& FileName) const
                                        wave->FilePath().c_str()));
     try {
         CheckOutputFile(FileName, WaveFiles());
-        const XmlDom::TDocument doc = BuildListDocument(*this);
+        const XmlDom::TDocument doc = BuildListDocument(*this, FExtras);
         ReplaceFileContents(FileName, XmlDom::Serialise(*doc, kListFileEncoding));
     } catch (const Exception& e) { // EOutputFileError, EXmlException
         throw EKSDException(Format(kKSDUnwritableFormat, FileName.c_str(), e.what()));

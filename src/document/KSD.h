@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 VANTREL_DECLARE_EXCEPTION(EKSDException);
@@ -34,9 +35,22 @@ struct TMissingWaveAnswer {
 // Asked with the stored path of each wave still missing.
 using TMissingWaveResolver = std::function<TMissingWaveAnswer(const std::string& StoredPath)>;
 
+// A relative stored path read under the list file's folder (ReadPath)
+// where the current folder holds another file of that name
+// (CurrentFolderPath), which older versions read.
+struct TCurrentFolderWave {
+    std::string StoredPath;
+    std::string ReadPath;
+    std::string CurrentFolderPath;
+};
+
 struct TLoadReport {
     std::vector<TRelocatedWave> Relocated; // in list order
     std::vector<std::string> Skipped;      // stored paths of the waves kept as missing
+    std::vector<TCurrentFolderWave> NotFromCurrentFolder; // in list order
+    // The positions (1 for the first "WaveFile") of the entries that name no
+    // file and were passed over: every later wave moved up one place.
+    std::vector<int32_t> Unnamed;
     // Saving the list would write something else than the file holds.
     bool Changed() const { return !Relocated.empty(); }
 };
@@ -54,6 +68,14 @@ int32_t ParseNumber(const std::string& Text);
 // "KSDFile" (whatever its entries hold).
 bool IsListFile(const std::string& FileName);
 
+// The texts of a load report's notes and warnings, one per entry.
+std::string UnnamedEntryWarning(int32_t Position);
+std::string CurrentFolderNote(const TCurrentFolderWave& Wave);
+inline constexpr char kUnnamedEntryFormat[] =
+    "%s 番目の WaveFile にはファイル名がないため読み飛ばしました (以降の波形は一つずつ前に詰まります)";
+inline constexpr char kCurrentFolderNoteFormat[] =
+    "%s はリストファイルのフォルダの %s を読みました (カレントフォルダの %s は別のファイルです)";
+
 // The list file's messages that the window translates (see LoadFromFile
 // and SaveToFile).
 inline constexpr char kKSDUnreadableFormat[] = "KSDファイル(%s)を読めません";
@@ -61,6 +83,14 @@ inline constexpr char kKSDUnwritableFormat[] = "KSDファイル(%s)を書けま�
 inline constexpr char kUnwritableNameFormat[] = "ファイル名「%s」は KSDファイルに書けない文字を含みます";
 inline constexpr char kMalformedKSD[] = "ファイル形式が異常です";
 inline constexpr char kUnsupportedKSDVersion[] = "未対応のバージョンです";
+
+// What a list file held beyond what this version knows: its MinorVersion,
+// and the root's elements other than "Application" and "WaveFile", each
+// with the number of waves before it. A save writes them back in place.
+struct TListFileExtras {
+    std::string MinorVersion = "0";
+    std::vector<std::pair<int32_t, std::string>> Elements; // XmlDom::XmlOf
+};
 
 class TKSD {
 public:
@@ -92,7 +122,10 @@ public:
 
     // The list file (XML, Shift_JIS as the Windows code page CP932).
     // LoadFromFile appends one wave for each "WaveFile" entry that names a
-    // file, with its loop; it does not empty the list first. On an error it
+    // file, with its loop; it does not empty the list first. Entries that
+    // name no file are passed over and reported (TLoadReport::Unnamed). A
+    // relative path is read under the list file's folder, never the current
+    // one (TWaveLocator::ListedPath); the wave then holds that path. On an error it
     // stops there: the waves of the entries before stay, the failing entry's
     // wave does not. Loops are checked by ListedLoopFault (LoopRules.h): a
     // start without an end yet (end 0) is kept; an optional "CrossFade"
@@ -107,7 +140,10 @@ public:
     // kept as missing.
     TLoadReport LoadFromFile(const std::string& FileName, const TMissingWaveResolver& Resolve = {});
     // Writes the whole list; the old file is replaced only once the new one
-    // is complete. Throws EKSDException and leaves the old file as it was,
+    // is complete. What the list file it came from held that this version
+    // does not know (other elements of the root and of each entry, the
+    // MinorVersion) is written back where it was (TListFileExtras,
+    // TWaveInfo::ListEntryLayout). Throws EKSDException and leaves the old file as it was,
     // also when FileName is no regular file or is one of the waves' files
     // (the rule of CheckOutputFile).
     void SaveToFile(const std::string& FileName) const;
@@ -119,4 +155,5 @@ private:
     static std::unique_ptr<TWaveInfo> ReadFile(const std::string& FileName);
 
     std::vector<std::unique_ptr<TWaveInfo>> FWaves;
+    TListFileExtras FExtras;
 };

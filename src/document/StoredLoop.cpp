@@ -2,6 +2,8 @@
 
 #include "common/Bytes.h"
 
+#include <algorithm>
+
 namespace {
 
 // manufacturer, product, sample period, unity note, pitch fraction, SMPTE
@@ -28,7 +30,7 @@ namespace {
 std::optional<TWaveLoop> PlayedLoop(const TStoredLoop& Loop, int32_t SampleCount)
 {
     const uint64_t end = uint64_t{Loop.End} + (Loop.EndExclusive ? 0 : 1);
-    if (Loop.Type != kForwardLoop || Loop.Start >= Loop.End || SampleCount <= 0 ||
+    if (Loop.MarkersMissing || Loop.Type != kForwardLoop || Loop.Start >= Loop.End || SampleCount <= 0 ||
         end > static_cast<uint64_t>(SampleCount))
         return std::nullopt;
     return TWaveLoop{static_cast<int32_t>(Loop.Start), static_cast<int32_t>(end)};
@@ -46,6 +48,13 @@ std::optional<TWaveLoop> LoopToUse(const TStoredLoop& Loop, int32_t SampleCount)
 
 const char* StoredLoopNotUsed(const TStoredLoop& Loop, int32_t SampleCount)
 {
+    if (Loop.MarkersMissing)
+        return kLoopMarkersMissing;
     const std::optional<TWaveLoop> loop = PlayedLoop(Loop, SampleCount);
-    return loop && loop->DroppedByBank() ? kLoopFromZeroNotInBank : nullptr;
+    if (loop)
+        return loop->DroppedByBank() ? kLoopFromZeroNotInBank : nullptr;
+    const uint64_t end = uint64_t{Loop.End} + (Loop.EndExclusive ? 0 : 1);
+    return Loop.Type == kForwardLoop && Loop.Start < Loop.End && end > static_cast<uint64_t>(std::max(SampleCount, 0))
+               ? kStoredLoopOutsideWave
+               : nullptr;
 }

@@ -18,6 +18,9 @@ struct TStoredLoop {
     uint32_t Start = 0;
     uint32_t End = 0; // inclusive, unless EndExclusive
     bool EndExclusive = false; // an AIFF sustain loop
+    // An AIFF sustain loop naming markers the file does not have: Start and
+    // End are then meaningless, and the loop is never taken.
+    bool MarkersMissing = false;
 };
 
 inline constexpr uint32_t kForwardLoop = 0;
@@ -36,6 +39,9 @@ std::optional<TStoredLoop> ParseSampleChunk(std::span<const unsigned char> Body)
 std::optional<TWaveLoop> LoopToUse(const TStoredLoop& Loop, int32_t SampleCount);
 
 // Why LoopToUse does not take Loop, for the ones a user would expect to be
-// taken (a forward loop from sample 0: kLoopFromZeroNotInBank); null for any
-// other loop.
+// taken: a forward loop from sample 0 (kLoopFromZeroNotInBank), one whose
+// markers are missing (kLoopMarkersMissing) or one that does not lie inside
+// the wave (kStoredLoopOutsideWave); null for any other loop.
 const char* StoredLoopNotUsed(const TStoredLoop& Loop, int32_t SampleCount);
+inline constexpr const char* kLoopMarkersMissing = "ループのマーカーがファイルにありません";
+inline constexpr const char* kStoredLoopOutsideWave = "ループが波形の範囲外です";

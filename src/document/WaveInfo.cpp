@@ -190,6 +190,21 @@ void TWaveData::Shrink(std::size_t Count)
     FSize = Count;
 }
 
+void TWaveData::Grow(std::size_t Count)
+{
+    if (Count <= FSize)
+        return;
+    if (Count > SIZE_MAX / sizeof(int16_t))
+        throw std::bad_alloc();
+    auto* larger = static_cast<int16_t*>(std::realloc(FSamples.get(), Count * sizeof(int16_t)));
+    if (!larger)
+        throw std::bad_alloc();
+    static_cast<void>(FSamples.release());
+    FSamples.reset(larger);
+    std::memset(larger + FSize, 0, (Count - FSize) * sizeof(int16_t));
+    FSize = Count;
+}
+
 std::string WaveNameOf(const std::string& Path)
 {
     const auto cut = Path.find_last_of("\\/:");
@@ -291,9 +306,11 @@ std::string TWaveInfo::WaveName() const { return WaveNameOf(FFilePath); }
 
 int64_t TWaveInfo::LengthMSec() const
 {
-    if (FHeader.nAvgBytesPerSec == 0)
+    // From the samples and their rate: a header's byte rate is only a hint
+    // that readers ignore, and may say anything.
+    if (SamplesPerSec() <= 0)
         return 0;
-    return static_cast<int64_t>(FHeader.dataSize) * 1000 / static_cast<int64_t>(FHeader.nAvgBytesPerSec);
+    return int64_t{SampleCount()} * 1000 / SamplesPerSec();
 }
 
 void TWaveInfo::SetLoopStart(int32_t Value)

@@ -18,6 +18,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 VANTREL_DECLARE_EXCEPTION(EWaveInfoException);
 
@@ -40,6 +41,10 @@ public:
     const int16_t* end() const { return data() + FSize; }
     // Keeps only the first Count samples (Count <= size()).
     void Shrink(std::size_t Count);
+    // Makes room for Count samples (Count >= size()), the new ones zero,
+    // keeping those held; throws std::bad_alloc and keeps them all when
+    // the room cannot be had.
+    void Grow(std::size_t Count);
 
 private:
     struct TFree {
@@ -110,6 +115,13 @@ public:
     const TWaveFileHeader& Header() const { return FHeader; }
     // What a converted file held ("24-bit 2ch"); empty for a file read as it is.
     const std::string& ConvertedFrom() const { return FSource; }
+    // The children of the list file's "WaveFile" entry in their order, so
+    // that saving writes back what this version does not know where it was:
+    // the known ones by name ("FileName", "LoopStart", "LoopEnd",
+    // "CrossFade"), any other element as its XML (starting with "<"). Empty
+    // for a wave the user added.
+    const std::vector<std::string>& ListEntryLayout() const { return FListEntryLayout; }
+    void SetListEntryLayout(std::vector<std::string> Layout) { FListEntryLayout = std::move(Layout); }
     // The first loop of a WAV file's "smpl" chunk, when it has a well-formed
     // one, or an AIFF file's sustain loop.
     const std::optional<TStoredLoop>& StoredLoop() const { return FStoredLoop; }
@@ -120,7 +132,7 @@ public:
     int64_t DeclaredSampleCount() const { return FDeclaredSampleCount; }
 
     int32_t SamplesPerSec() const { return static_cast<int32_t>(FHeader.nSamplesPerSec); }
-    int64_t LengthMSec() const; // 0 when the header gives no byte rate
+    int64_t LengthMSec() const; // from SampleCount and the rate; 0 without a rate
     int32_t SampleCount() const { return FHeader.dataSize / 2; }
     const TWaveData& Data() const { return FData; }
     // The SampleCount samples, as the loop finder and other readers take them.
@@ -153,6 +165,7 @@ private:
     std::string FFilePath;
     TWaveFileHeader FHeader{};
     std::string FSource;
+    std::vector<std::string> FListEntryLayout;
     std::optional<TStoredLoop> FStoredLoop;
     int64_t FDeclaredSampleCount = 0;
     bool FMissing = false;

@@ -29,10 +29,12 @@ bool IsRelative(const std::string& Path)
     return !Path.empty() && Path[0] != '/' && Path[0] != '\\' && !(Path.size() >= 2 && Path[1] == ':');
 }
 
-std::string Join(const std::string& Folder, const std::string& Name)
+std::string Join(const std::string& Folder, std::string Name)
 {
     // In the system's own spelling: a stored "sub/e.wav" is found as
-    // "sub\e.wav" on Windows.
+    // "sub\e.wav" on Windows, and a stored "sub\e.wav" (a list from
+    // Windows) as "sub/e.wav" elsewhere.
+    std::replace(Name.begin(), Name.end(), '\\', '/');
     return Utf8FromPath((PathFromUtf8(Folder) / PathFromUtf8(Name)).make_preferred());
 }
 
@@ -44,13 +46,28 @@ bool PathExists(const std::string& Path)
     return fs::exists(PathFromUtf8(Path), error);
 }
 
+std::optional<std::string> OtherFileInCurrentFolder(const std::string& StoredPath, const std::string& ReadPath)
+{
+    if (!IsRelative(StoredPath) || !PathExists(StoredPath))
+        return std::nullopt;
+    std::error_code error;
+    if (fs::equivalent(PathFromUtf8(StoredPath), PathFromUtf8(ReadPath), error) && !error)
+        return std::nullopt;
+    const fs::path absolute = fs::absolute(PathFromUtf8(StoredPath), error);
+    return error ? StoredPath : Utf8FromPath(absolute.lexically_normal());
+}
+
 TWaveLocator::TWaveLocator(const std::string& ListFile) : FFolders{FolderOf(ListFile)} {}
+
+std::string TWaveLocator::ListedPath(const std::string& StoredPath) const
+{
+    return IsRelative(StoredPath) ? Join(FFolders.front(), StoredPath) : StoredPath;
+}
 
 std::optional<std::string> TWaveLocator::Find(const std::string& StoredPath) const
 {
-    if (IsRelative(StoredPath))
-        if (const std::string beside = Join(FFolders.front(), StoredPath); IsRegularFile(beside))
-            return beside;
+    if (const std::string beside = ListedPath(StoredPath); IsRelative(StoredPath) && IsRegularFile(beside))
+        return beside;
     const auto cut = StoredPath.find_last_of("/\\");
     const std::string name = cut == std::string::npos ? StoredPath : StoredPath.substr(cut + 1);
     if (name.empty())

@@ -224,6 +224,34 @@ std::string Serialise(const xmlDoc& Doc, const char* Encoding)
                        static_cast<std::size_t>(xmlBufferLength(buffer.get())));
 }
 
+std::string XmlOf(const xmlNode& Node)
+{
+    InitialiseLibrary();
+    const std::unique_ptr<xmlBuffer, TBufferDeleter> buffer(Checked(xmlBufferCreate()));
+    if (xmlNodeDump(buffer.get(), Node.doc, const_cast<xmlNode*>(&Node), 0, 0) < 0)
+        throw EXmlException("XML を書き出せません");
+    return std::string(reinterpret_cast<const char*>(xmlBufferContent(buffer.get())),
+                       static_cast<std::size_t>(xmlBufferLength(buffer.get())));
+}
+
+void AppendXml(xmlNode& Parent, const std::string& Xml)
+{
+    InitialiseLibrary();
+    TErrorCapture errors;
+    xmlNode* nodes = nullptr;
+    if (Xml.size() > static_cast<std::size_t>(INT_MAX) ||
+        xmlParseInNodeContext(&Parent, Xml.data(), static_cast<int>(Xml.size()), kParseOptions, &nodes) != XML_ERR_OK) {
+        xmlFreeNodeList(nodes);
+        throw EXmlException(errors.Message("XML を書き出せません"));
+    }
+    while (nodes != nullptr) {
+        xmlNode* next = nodes->next;
+        xmlUnlinkNode(nodes);
+        xmlAddChild(&Parent, nodes);
+        nodes = next;
+    }
+}
+
 TDocument Parse(std::string_view Bytes)
 {
     InitialiseLibrary();

@@ -54,6 +54,13 @@ std::string TextOf(const xmlNode& Node);
 // The value of the attribute named Name (no prefix), if there is one.
 std::optional<std::string> AttributeOf(const xmlNode& Element, const char* Name);
 
+// Node (an element of a parsed document, with everything below it) as XML
+// text in UTF-8, and that text appended back below Parent: how an element
+// the list does not know travels from the file read to the file written.
+// AppendXml throws EXmlException when Xml is not a well-formed fragment.
+std::string XmlOf(const xmlNode& Node);
+void AppendXml(xmlNode& Parent, const std::string& Xml);
+
 // True when Text is UTF-8 made only of characters XML 1.0 can carry.
 bool IsXmlText(std::string_view Text);
 

@@ -7,6 +7,7 @@
 #include "document/OutputFile.h"
 #include "document/WaveInfo.h"
 
+#include <new>
 #include <system_error>
 
 namespace {
@@ -58,6 +59,9 @@ void TVBKFile::Export(const std::string& fileName, const TKSD& list)
     } catch (const std::system_error& e) {
         Reset();
         throw EFileError(created ? feWrite : feCreate, fileName, e.code().value());
+    } catch (const std::bad_alloc&) {
+        Reset();
+        throw EVBKFileException(Format(kNoMemoryForBankFormat, fileName.c_str()));
     } catch (...) {
         Reset();
         throw;

@@ -31,6 +31,7 @@ inline constexpr char kNoWavesToExport[] = "waveが登録されていません";
 inline constexpr char kBankTooLarge[] = "VBKファイルが大きすぎます";
 inline constexpr char kWaveMissingFormat[] = "「%s」が見つかりません";
 inline constexpr char kLoopEndNotSetFormat[] = "「%s」のループ終点が設定されていません";
+inline constexpr char kNoMemoryForBankFormat[] = "VBKファイル「%s」を書き出すメモリが足りません";
 
 class TVBKFile {
 public:
@@ -46,7 +47,8 @@ public:
     //   all before any file is created or truncated;
     //   EFileError feCreate when no file can be created beside fileName,
     //   feWrite when writing or putting it in place fails (a full disk, a
-    //   file-size limit), both naming fileName.
+    //   file-size limit), both naming fileName; EVBKFileException
+    //   "VBKファイル「%s」を書き出すメモリが足りません" when memory runs out.
     // The bank is written to a temporary file in fileName's folder and takes
     // fileName's place (ReplaceFileWith) only once complete: after a failure
     // a bank already there keeps its bytes and no other file is left.

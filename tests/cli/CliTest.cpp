@@ -627,6 +627,8 @@ TEST_F(CliTest, NewTakesCrossFadesAndLoopCostsThem)
     for (const auto& [arg, error] : std::vector<std::pair<std::string, std::string>>{
              {a + "@100:900~101", "a.wav:The crossfade does not fit the loop.\n"},
              {a + "@100:0~1", "a.wav:The crossfade does not fit the loop.\n"},
+             {a + "@100:900~1e30ms", "a.wav:The crossfade does not fit the loop.\n"},
+             {a + "@100:900~0.001ms", "a.wav:The crossfade is shorter than one sample.\n"},
              {a + "@100:900~x", a + "@100:900~x: crossfade \"x\" is neither a whole number of samples (~N) nor "
                                     "milliseconds (~Nms); a loop is WAV@START:END in samples, END exclusive (or "
                                     "WAV@auto, WAV@START:auto) (see vantrel-cli --help)\n"}}) {
@@ -650,6 +652,11 @@ TEST_F(CliTest, NewTakesCrossFadesAndLoopCostsThem)
     EXPECT_EQ(said, "");
     EXPECT_EQ(costOf("1000").second,
               "warning: " + breath + ": loop 20000:60000 takes a crossfade of at most 20000 samples, not 44100\n");
+    EXPECT_EQ(costOf("1e30").second,
+              "warning: " + breath + ": loop 20000:60000 takes a crossfade of at most 20000 samples, not 2147483647\n");
+    const TResult tooShort = Run({"loop", breath, "--crossfade", "0.001"});
+    EXPECT_EQ(tooShort.Status, 1);
+    EXPECT_EQ(tooShort.Err, "breath.wav:The crossfade is shorter than one sample.\n");
 }
 
 } // namespace
@@ -852,6 +859,66 @@ TEST_F(CliTest, AutomaticCrossFadeIsPrintedAndWritten)
     const TResult made = Run({"new", list, breath + "@20000:60000~auto", tone + "@auto~auto"});
     ASSERT_EQ(made.Status, 0) << made.Err;
     EXPECT_NE(Slurp(list).find(Format("<CrossFade>0x%08X</CrossFade>", fade)), std::string::npos);
+}
+
+// A list's relative paths name the waves beside it from any folder: the same
+// bank either way, with a note where the current folder holds another file
+// of that name, and a warning naming the position of an entry without one.
+TEST_F(CliTest, ExportReadsRelativePathsBesideTheListFromAnyFolder)
+{
+    std::filesystem::create_directories(dir.Path() / "proj");
+    std::filesystem::create_directories(dir.Path() / "elsewhere");
+    const std::string beside = Wav("proj/a.wav", 2000);
+    const std::string other = Wav("elsewhere/a.wav", 1001);
+    const std::string list = dir.File("proj/voices.ksd");
+    std::ofstream(PathFromUtf8(list)) << "<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>\n<KSDFile MajorVersion=\"1\">"
+                                         "<WaveFile><FileName></FileName></WaveFile>"
+                                         "<WaveFile><FileName>a.wav</FileName></WaveFile></KSDFile>";
+    const std::filesystem::path start = std::filesystem::current_path();
+    const struct {
+        const char* Folder;
+        std::string Err;
+    } cases[] = {
+        {"proj", "warning: WaveFile entry 1 names no file and was skipped (every later wave moves up one place)\n"},
+        {"elsewhere", "note: a.wav was read from the list file’s folder as " + beside + " (" + other +
+                          " in the current folder is another file)\nwarning: WaveFile entry 1 names no file and was "
+                          "skipped (every later wave moves up one place)\n"},
+    };
+    for (const auto& c : cases) {
+        std::filesystem::current_path(dir.Path() / c.Folder);
+        const TResult exported = Run({"export", list, dir.File(std::string(c.Folder) + ".vbk")});
+        std::filesystem::current_path(start);
+        EXPECT_EQ(exported.Status, 0) << c.Folder;
+        EXPECT_EQ(exported.Err, c.Err) << c.Folder;
+        EXPECT_EQ(exported.Out.substr(0, exported.Out.find('\n')), "a.wav\t44100 Hz\t2000 samples\tno loop");
+    }
+    EXPECT_EQ(Slurp(dir.File("proj.vbk")), Slurp(dir.File("elsewhere.vbk")));
+}
+
+// The length in milliseconds comes from the samples and the rate, not from
+// the header's byte rate; and the name rules of the written files judge what
+// a symbolic link leads to.
+TEST_F(CliTest, InfoLengthIgnoresTheByteRateAndNameRulesFollowLinks)
+{
+    std::vector<uint8_t> fmt = TWavBuilder::Fmt(1, 1, 44100, 16);
+    fmt[8] = 1, fmt[9] = fmt[10] = fmt[11] = 0; // nAvgBytesPerSec 1
+    const std::string odd = dir.File("odd.wav");
+    TWavBuilder().Add("fmt ", fmt).Add("data", TWavBuilder::Samples(Ramp(10000))).Write(odd);
+    EXPECT_EQ(Run({"info", odd}).Out, "odd.wav\t44100 Hz\t226 ms\t10000 samples\n");
+
+#ifndef _WIN32 // links need privileges there
+    const std::string a = Wav("a.wav", 1000), list = dir.File("list.ksd");
+    ASSERT_EQ(Run({"new", list, a + "@100:900"}).Status, 0);
+    std::filesystem::create_symlink("sound.wav", dir.Path() / "bank.vbk");
+    std::filesystem::create_symlink("bank.vbk", dir.Path() / "list2.ksd");
+    EXPECT_EQ(Run({"export", list, dir.File("bank.vbk")}).Err,
+              dir.File("bank.vbk") + ": export writes a voice bank, not a list file or a sound file: give a name "
+                                     "ending in .vbk (see vantrel-cli --help)\n");
+    EXPECT_EQ(Run({"new", dir.File("list2.ksd"), a}).Err,
+              dir.File("list2.ksd") + ": new writes a list file, not a voice bank or a sound file: give a name "
+                                      "ending in .ksd (see vantrel-cli --help)\n");
+    EXPECT_FALSE(std::filesystem::exists(dir.Path() / "sound.wav"));
+#endif
 }
 
 } // namespace

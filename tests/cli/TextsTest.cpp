@@ -1,11 +1,13 @@
 // The core's texts in English (common/Texts.h), which the window and the
 // tool share, and the language a locale gives.
 
+#include "common/ErrorText.h"
 #include "common/OpenFailure.h"
 #include "common/Texts.h"
 #include "document/CrossFade.h"
 #include "document/KSD.h"
 #include "document/OutputFile.h"
+#include "document/StoredLoop.h"
 #include "document/WaveInfo.h"
 #include "document/WaveLoop.h"
 #include "export/VBKFile.h"
@@ -31,7 +33,11 @@ TEST(CoreTexts, EveryCoreTextHasItsEnglishForm)
                              static_cast<const char*>(kNoMemoryForWaveFormat), static_cast<const char*>(kKSDUnreadableFormat),
                              static_cast<const char*>(kKSDUnwritableFormat), static_cast<const char*>(kUnwritableNameFormat),
                              static_cast<const char*>(kOutputNotRegularFormat), static_cast<const char*>(kOutputIsInputFormat),
-                             static_cast<const char*>(kWaveMissingFormat), static_cast<const char*>(kLoopEndNotSetFormat)}) {
+                             static_cast<const char*>(kWaveMissingFormat), static_cast<const char*>(kLoopEndNotSetFormat),
+                             static_cast<const char*>(kUnnamedEntryFormat),
+                             static_cast<const char*>(kCurrentFolderNoteFormat),
+                             static_cast<const char*>(kOutOfMemory), kCrossFadeTooShort, kLoopMarkersMissing,
+                             kStoredLoopOutsideWave, static_cast<const char*>(kNoMemoryForBankFormat)}) {
         const std::string english = CoreTextIn(TLanguage::English, text);
         EXPECT_NE(english, text);
         EXPECT_EQ(english.find_first_of("\xE3\xE4\xE5\xE6\xE7\xE8\xE9"), std::string::npos) << english; // no kana or kanji

@@ -147,4 +147,74 @@ TEST(ConvertedWave, FilesOverTheSizeLimitAreRefusedUnread)
     }
 }
 
+// An AIFF file's rate is judged as its COMM chunk stores it: anything but a
+// finite number of at least 1 Hz is refused, whatever libsndfile makes of it.
+TEST(ConvertedWave, AiffRatesThatAreNoRateAreRefused)
+{
+    TTempDir dir;
+    const struct {
+        const char* name;
+        std::vector<uint8_t> rate;
+        int32_t taken; // 0: refused
+    } cases[] = {
+        {"zero", {0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, 0},
+        {"half", {0x3F, 0xFE, 0x80, 0, 0, 0, 0, 0, 0, 0}, 0},
+        {"negative", {0xC0, 0x0E, 0xAC, 0x44, 0, 0, 0, 0, 0, 0}, 0},
+        {"infinity", {0x7F, 0xFF, 0x80, 0, 0, 0, 0, 0, 0, 0}, 0},
+        {"nan", {0x7F, 0xFF, 0xC0, 0, 0, 0, 0, 0, 0, 0}, 0},
+        {"one", {0x3F, 0xFF, 0x80, 0, 0, 0, 0, 0, 0, 0}, 1},
+        {"cd", {0x40, 0x0E, 0xAC, 0x44, 0, 0, 0, 0, 0, 0}, 44100},
+    };
+    for (const auto& c : cases) {
+        const std::string path = dir.File(std::string(c.name) + ".aiff");
+        WriteAiffWithSustainLoop(path, 100, 10, 20, 1, true, c.rate);
+        TWaveInfo wave;
+        if (c.taken == 0) {
+            EXPECT_THROW(wave.LoadFromFile(path), EWaveInfoException) << c.name;
+            continue;
+        }
+        wave.LoadFromFile(path);
+        EXPECT_EQ(wave.SamplesPerSec(), c.taken) << c.name;
+    }
+}
+
+// A FLAC stream written to a pipe declares no length (0 in its STREAMINFO):
+// it is decoded and counted. A header claiming far more than the file holds
+// reserves nothing for it: the wave holds what arrived and is Truncated.
+TEST(ConvertedWave, FlacLengthIsWhatTheFileHolds)
+{
+    TTempDir dir;
+    const std::string path = dir.File("made.flac");
+    SF_INFO info{};
+    info.samplerate = 44100;
+    info.channels = 1;
+    info.format = SF_FORMAT_FLAC | SF_FORMAT_PCM_16;
+    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+    const std::vector<int16_t> samples = Ramp(30000);
+    sf_writef_short(file, samples.data(), static_cast<sf_count_t>(samples.size()));
+    sf_close(file);
+    const std::vector<uint8_t> made = ReadBytes(path);
+
+    const struct {
+        uint64_t declared; // the 36-bit total in STREAMINFO
+        int64_t reported;
+    } cases[] = {{0, 30000}, {1'000'000'000, 1'000'000'000}, {30000, 30000}};
+    for (const auto& c : cases) {
+        std::vector<uint8_t> bytes = made;
+        // "fLaC", the block header, then STREAMINFO: the total is the low 4
+        // bits of byte 21 and bytes 22..25; the MD5 sum (26..41) is zero in a
+        // piped stream.
+        bytes[21] = static_cast<uint8_t>((bytes[21] & 0xF0) | (c.declared >> 32));
+        for (int i = 0; i < 4; ++i)
+            bytes[static_cast<std::size_t>(22 + i)] = static_cast<uint8_t>(c.declared >> (8 * (3 - i)));
+        std::fill(bytes.begin() + 26, bytes.begin() + 42, 0);
+        WriteBytes(path, bytes);
+        TWaveInfo wave;
+        wave.LoadFromFile(path);
+        EXPECT_EQ(wave.SampleCount(), 30000) << c.declared;
+        EXPECT_EQ(wave.DeclaredSampleCount(), c.reported) << c.declared;
+        EXPECT_EQ(wave.Data()[29999], samples[29999]) << c.declared;
+    }
+}
+
 } // namespace

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
 #include <functional>
 #include <system_error>
@@ -73,5 +74,31 @@ TEST(FileReplace, AnOpenOrReadOnlyTargetIsReplacedWholeOrLeftWhole)
         EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()), 1); // no temporary file
     }
 }
+
+#ifndef _WIN32
+// A termination signal while the new contents are written removes the
+// temporary file, and the process still ends by that signal; the old file
+// stays whole.
+TEST(FileReplace, ATerminationSignalLeavesNoTemporaryFile)
+{
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        TTempDir dir;
+        const std::string target = dir.File("bank.vbk");
+        WriteBytes(target, {'o', 'l', 'd'});
+        EXPECT_EXIT(ReplaceFileWith(target,
+                                    [signal](const std::string& temporary) {
+                                        WriteBytes(temporary, std::vector<uint8_t>(1 << 20, 7));
+                                        std::raise(signal);
+                                    }),
+                    testing::KilledBySignal(signal), "")
+            << signal;
+        std::vector<std::string> left;
+        for (const auto& entry : fs::directory_iterator(dir.Path()))
+            left.push_back(entry.path().filename().string());
+        EXPECT_EQ(left, std::vector<std::string>{"bank.vbk"}) << signal;
+        EXPECT_EQ(Text(target), "old");
+    }
+}
+#endif
 
 } // namespace

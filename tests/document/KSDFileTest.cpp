@@ -291,14 +291,14 @@ TEST_F(KSDFileTest, StopsAtAFailingEntryAndKeepsTheOnesBefore)
 TEST_F(KSDFileTest, FindsWavesThatMovedWithTheList)
 {
     fs::create_directories(dir.Path() / "moved" / "sub");
-    const std::string here = Wav("moved/i.wav", 10), below = Wav("moved/sub/e.wav", 20);
+    const std::string here = Wav("moved/i.wav", 10);
+    Wav("moved/sub/e.wav", 20);
     const struct {
         std::string Stored;
         std::string Found;
     } cases[] = {
         {"/nowhere/old/i.wav", here},
         {"C:\\voices\\i.wav", here},
-        {"sub/e.wav", below},
         {"old\\sub\\e.wav", ""}, // only the name is looked for, and e.wav is one folder down
         {dir.File("x.wav"), ""},
     };
@@ -318,6 +318,86 @@ TEST_F(KSDFileTest, FindsWavesThatMovedWithTheList)
         EXPECT_EQ(one.GetWave(0)->LoopEnd(), 5);
     }
     EXPECT_FALSE(list.LoadFromFile(ListFile(Document(Entry(here)))).Changed());
+}
+
+// A relative path belongs to the list file's folder, wherever the program
+// runs: the same waves from the list's folder and from another one, whose
+// own file of that name is only noted. An entry without a file name is
+// passed over and reported by its position.
+TEST_F(KSDFileTest, ReadsRelativePathsFromTheListsFolderWhereverItRuns)
+{
+    fs::create_directories(dir.Path() / "proj" / "sub");
+    fs::create_directories(dir.Path() / "elsewhere");
+    Wav("proj/a.wav", 10);
+    Wav("proj/sub/b.wav", 20);
+    Wav("proj/c.wav", 30);
+    const std::string other = Wav("elsewhere/a.wav", 5);
+    const std::string file = ListFile(
+        Document(Entry("a.wav") + Entry("sub\\b.wav") + Entry("") + Entry("./c.wav")), "proj/list.ksd");
+    const struct {
+        const char* Folder;
+        std::size_t Notes;
+    } cases[] = {{"proj", 0}, {"elsewhere", 1}, {"proj/sub", 0}};
+    const fs::path start = fs::current_path();
+    for (const auto& c : cases) {
+        fs::current_path(dir.Path() / c.Folder);
+        TKSD one;
+        const TLoadReport report = one.LoadFromFile(file);
+        fs::current_path(start);
+        ASSERT_EQ(one.Count(), 3) << c.Folder;
+        EXPECT_EQ(one.GetWave(0)->SampleCount(), 10) << c.Folder;
+        EXPECT_EQ(one.GetWave(1)->SampleCount(), 20) << c.Folder;
+        EXPECT_EQ(one.GetWave(2)->SampleCount(), 30) << c.Folder;
+        EXPECT_FALSE(report.Changed()) << c.Folder;
+        EXPECT_EQ(report.Unnamed, std::vector<int32_t>{3}) << c.Folder;
+        ASSERT_EQ(report.NotFromCurrentFolder.size(), c.Notes) << c.Folder;
+        if (c.Notes > 0) {
+            EXPECT_EQ(report.NotFromCurrentFolder[0].CurrentFolderPath, other);
+            EXPECT_EQ(CurrentFolderNote(report.NotFromCurrentFolder[0]),
+                      "a.wav はリストファイルのフォルダの " + one.GetWave(0)->FilePath() + " を読みました (カレントフォルダの " +
+                          other + " は別のファイルです)");
+        }
+    }
+    // Gone from the list's folder, the current folder's file is not taken instead.
+    fs::remove(dir.Path() / "proj" / "a.wav");
+    fs::current_path(dir.Path() / "elsewhere");
+    TKSD none;
+    EXPECT_EQ(ErrorOf<EKSDException>([&] { none.LoadFromFile(file); }), "ファイル「a.wav」を開けません");
+    fs::current_path(start);
+}
+
+// Elements this version does not know (a newer version's, another tool's)
+// and the MinorVersion survive open, move and save, each where it was: in
+// its entry (which moves with its wave) or between the root's entries.
+TEST_F(KSDFileTest, KeepsUnknownElementsWhereTheyWereThroughASave)
+{
+    const std::string a = Wav("a.wav", 100), b = Wav("b.wav", 100);
+    const std::string text =
+        kDeclaration + "<KSDFile MajorVersion=\"1\" MinorVersion=\"3\"><Application><Name>X</Name></Application>"
+                       "<Comment>top &amp; first</Comment>"
+                       "<WaveFile><Note a=\"1\">n</Note><FileName>" + a + "</FileName><LoopStart>1</LoopStart>"
+                       "<LoopEnd>5</LoopEnd><Gain>3</Gain></WaveFile>"
+                       "<Group/><WaveFile><FileName>" + b + "</FileName><Comment>b's</Comment></WaveFile><Tail/></KSDFile>";
+    list.LoadFromFile(ListFile(text));
+    list.MoveNext(0);
+    list.SaveToFile(dir.File("saved.ksd"));
+    const std::string saved = FileText(dir.File("saved.ksd"));
+    const std::string expected =
+        "<Comment>top &amp; first</Comment>"
+        "<WaveFile><FileName>" + b + "</FileName><Comment>b's</Comment><LoopStart>0x00000000</LoopStart>"
+        "<LoopEnd>0x00000000</LoopEnd></WaveFile><Group/>"
+        "<WaveFile><Note a=\"1\">n</Note><FileName>" + a + "</FileName><LoopStart>0x00000001</LoopStart>"
+        "<LoopEnd>0x00000005</LoopEnd><Gain>3</Gain></WaveFile><Tail/></KSDFile>";
+    std::string flat = saved;
+    std::erase(flat, '\n');
+    EXPECT_NE(flat.find(expected), std::string::npos) << saved;
+    EXPECT_NE(saved.find("MinorVersion=\"3\""), std::string::npos) << saved;
+
+    // A list the user builds holds nothing else.
+    TKSD fresh;
+    fresh.AddWave(a);
+    fresh.SaveToFile(dir.File("fresh.ksd"));
+    EXPECT_EQ(FileText(dir.File("fresh.ksd")).find("Comment"), std::string::npos);
 }
 
 // What is still missing goes to the resolver: a file found by hand (whose

@@ -123,4 +123,31 @@ TEST_F(StoredLoopTest, AiffSustainLoopIsTakenBetweenItsMarkers)
     EXPECT_EQ(opened.GetWave(0)->LoopEnd(), 0);
 }
 
+// A sustain loop is only taken between markers the file has, inside the
+// wave; what is not taken says why (info prints it).
+TEST_F(StoredLoopTest, AiffSustainLoopWithoutUsableMarkersIsNotTaken)
+{
+    const struct {
+        const char* name;
+        uint32_t begin, end;
+        bool marks;
+        const char* why;
+    } cases[] = {
+        {"no-marks.aiff", 1, 2, false, kLoopMarkersMissing},
+        {"past-the-end.aiff", 10, 5001, true, kStoredLoopOutsideWave},
+        {"from-zero.aiff", 0, 3000, true, kLoopFromZeroNotInBank},
+        {"inside.aiff", 10, 3000, true, nullptr},
+    };
+    for (const auto& c : cases) {
+        WriteAiffWithSustainLoop(dir.File(c.name), 5000, c.begin, c.end, 1, c.marks);
+        TKSD list;
+        list.AddWave(dir.File(c.name));
+        const TWaveInfo& wave = *list.GetWave(0);
+        ASSERT_TRUE(wave.StoredLoop()) << c.name;
+        EXPECT_EQ(wave.LoopEnd(), c.why ? 0 : int32_t(c.end)) << c.name;
+        const char* why = StoredLoopNotUsed(*wave.StoredLoop(), wave.SampleCount());
+        EXPECT_STREQ(why ? why : "", c.why ? c.why : "") << c.name;
+    }
+}
+
 } // namespace

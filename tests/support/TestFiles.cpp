@@ -138,7 +138,8 @@ void WriteStereo24WithLoop(const std::string& path, std::size_t frames, uint32_t
         .Write(path);
 }
 
-void WriteAiffWithSustainLoop(const std::string& path, uint32_t frames, uint32_t begin, uint32_t end, uint16_t playMode)
+void WriteAiffWithSustainLoop(const std::string& path, uint32_t frames, uint32_t begin, uint32_t end, uint16_t playMode,
+                              bool marks, const std::vector<uint8_t>& rate80)
 {
     std::vector<uint8_t> body;
     body.reserve(128 + 2 * std::size_t{frames});
@@ -155,14 +156,20 @@ void WriteAiffWithSustainLoop(const std::string& path, uint32_t frames, uint32_t
     be(1, 2);
     be(frames, 4);
     be(16, 2);
-    be(0x400EAC44, 4); // 44100 as an 80-bit extended float
-    be(0, 6);
-    chunk("MARK", 2 + 2 * 8);
-    be(2, 2);
-    for (const uint32_t position : {begin, end}) {
-        be(position == begin ? 1 : 2, 2); // marker id
-        be(position, 4);
-        be(0, 2); // empty name, padded
+    if (rate80.size() == 10) {
+        body.insert(body.end(), rate80.begin(), rate80.end());
+    } else {
+        be(0x400EAC44, 4); // 44100 as an 80-bit extended float
+        be(0, 6);
+    }
+    if (marks) {
+        chunk("MARK", 2 + 2 * 8);
+        be(2, 2);
+        for (const uint32_t position : {begin, end}) {
+            be(position == begin ? 1 : 2, 2); // marker id
+            be(position, 4);
+            be(0, 2); // empty name, padded
+        }
     }
     chunk("INST", 20);
     be(0x3C00007F, 4); // base note, detune, low and high note

@@ -57,8 +57,11 @@ struct TWavBuilder {
 void WriteStereo24WithLoop(const std::string& path, std::size_t frames, uint32_t start, uint32_t end);
 // A 16-bit mono AIFF file of Frames silent frames whose INST chunk's sustain
 // loop (PlayMode 1 forward, 2 alternating, 0 none) runs between the MARK
-// chunk's markers at positions Begin and End.
-void WriteAiffWithSustainLoop(const std::string& path, uint32_t frames, uint32_t begin, uint32_t end, uint16_t playMode = 1);
+// chunk's markers at positions Begin and End. Without Marks the file has no
+// MARK chunk; Rate80 is the COMM chunk's rate as an 80-bit extended float
+// (44100 when empty).
+void WriteAiffWithSustainLoop(const std::string& path, uint32_t frames, uint32_t begin, uint32_t end, uint16_t playMode = 1,
+                              bool marks = true, const std::vector<uint8_t>& rate80 = {});
 // A canonical 16-bit mono PCM file (44-byte header, then the samples).
 void WriteWav(const std::string& path, const std::vector<int16_t>& samples, uint32_t rate = 44100);
 // Samples 0, 1, 2, ... (wrapping at 16 bits) so that every position is recognisable.
