@@ -7,6 +7,7 @@
 #include "app/MainWindowConstants.h"
 #include "app/MissingWavePrompt.h"
 #include "app/PlaybackController.h"
+#include "app/PoorSeams.h"
 #include "app/SoundFiles.h"
 #include "app/WaveListModel.h"
 #include "app/WaveTable.h"
@@ -17,6 +18,7 @@
 #include "export/VBKFile.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QStatusBar>
@@ -28,6 +30,19 @@
 namespace {
 
 std::string Utf8(const QString& Text) { return Text.toStdString(); }
+
+// How many waves of a list were found in new places, and in which folders.
+QString RelocatedText(const TLoadReport& Report)
+{
+    QStringList folders;
+    for (const TRelocatedWave& wave : Report.Relocated)
+        if (const QString folder = QDir::toNativeSeparators(QFileInfo(QString::fromStdString(wave.FoundPath)).absolutePath());
+            !folders.contains(folder))
+            folders << folder;
+    return QCoreApplication::translate("TMainForm", "新しい場所で見つかった wav: %1 個 (%2)")
+        .arg(Report.Relocated.size())
+        .arg(folders.join(", "));
+}
 
 } // namespace
 
@@ -84,9 +99,15 @@ void TMainForm::MainMenu1_OpenKSDClick()
 void TMainForm::OpenKSDFile(const QString& Path)
 {
     ClearDocument();
-    FModel->Load(Utf8(Path), MissingWavePrompt(*FPrompter, this, WaveLocateDialog));
+    // A missing wave is looked for from the list's folder.
+    WaveLocateDialog.Folder = QFileInfo(Path).absolutePath();
+    const TLoadReport report = FModel->Load(Utf8(Path), MissingWavePrompt(*FPrompter, this, WaveLocateDialog));
     SetFileName(Path);
     RememberFile(Path);
+    SelectWave(FModel->Count() > 0 ? 0 : -1);
+    // Why a list just opened counts as changed.
+    if (!report.Relocated.empty())
+        statusBar()->showMessage(RelocatedText(report));
 }
 
 bool TMainForm::SaveKSDAs()
@@ -117,6 +138,13 @@ void TMainForm::MainMenu1_OverwriteKSDClick()
 void TMainForm::MainMenu1_ExportVBKClick()
 {
     TVBKFile::CheckExportable(FModel->Document()); // what cannot be exported is said before the dialog
+    if (!ConfirmPoorSeams(*FPrompter, this, FModel->Document(), FFileName))
+        return;
+    // The bank proposed is the list's namesake beside it.
+    if (!FFileName.isEmpty()) {
+        const QFileInfo list(FFileName);
+        ExportVBKDialog.FileName = list.dir().filePath(list.completeBaseName() + ".vbk");
+    }
     const QStringList chosen = FPrompter->ChooseFiles(this, ExportVBKDialog);
     if (chosen.isEmpty())
         return;
@@ -161,8 +189,13 @@ void TMainForm::AppendFiles(const QStringList& Paths, TShownWave Shown)
 {
     std::vector<std::unique_ptr<TWaveInfo>> waves;
     const auto addRead = [&] {
-        const int last = static_cast<int>(waves.size()) - 1;
-        FModel->AppendWaves(std::move(waves), Shown == TShownWave::First ? 0 : Shown == TShownWave::Last ? last : -1);
+        const int first = FModel->Count();
+        FModel->AppendWaves(std::move(waves), Shown == TShownWave::First ? 0 : -1);
+        // The new rows come into sight, the first of them above all.
+        if (FModel->Count() > first) {
+            WaveListView->scrollTo(WaveListView->model()->index(FModel->Count() - 1, 0));
+            WaveListView->scrollTo(WaveListView->model()->index(first, 0));
+        }
     };
     try {
         for (const QString& path : Paths)
@@ -175,8 +208,8 @@ void TMainForm::AppendFiles(const QStringList& Paths, TShownWave Shown)
 }
 
 // Reads every chosen file; the waves read before a failing file are added
-// (one undo step), the last of them selected and shown, and the error shown.
-void TMainForm::MainMenu1_AddWaveClick() { AppendFiles(FPrompter->ChooseFiles(this, WaveOpenDialog), TShownWave::Last); }
+// (one undo step), the first of them selected and shown, and the error shown.
+void TMainForm::MainMenu1_AddWaveClick() { AppendFiles(FPrompter->ChooseFiles(this, WaveOpenDialog), TShownWave::First); }
 
 void TMainForm::dragEnterEvent(QDragEnterEvent* Event)
 {

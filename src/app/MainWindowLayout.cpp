@@ -25,6 +25,7 @@
 
 #include <QAction>
 #include <QBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -207,7 +208,7 @@ void TMainForm::CreateMenus()
 
     QMenu* help = menuBar()->addMenu(tr("ヘルプ(&H)"));
     help->setObjectName("MainMenu1_Help");
-    help->addAction(NewAction("MainMenu1_Guide", tr("使い方(&H)..."), {}, -1, [] { OpenUserGuide(); }));
+    help->addAction(NewAction("MainMenu1_Guide", tr("使い方(&H)..."), {}, -1, [this] { ShowUserGuide(this); }));
     help->addSeparator();
     help->addAction(MainMenu1_About);
 }
@@ -254,6 +255,10 @@ void TMainForm::CreateToolBar()
 void TMainForm::CreateWidgets()
 {
     WaveListView = new TWaveTable(*FModel);
+    // The names take the width the numbers leave.
+    QHeaderView* columns = WaveListView->horizontalHeader();
+    columns->setSectionResizeMode(QHeaderView::ResizeToContents);
+    columns->setSectionResizeMode(0, QHeaderView::Stretch);
 
     const auto makeView = [](const char* name, int minHeight) {
         auto* view = new TGraphImage;
@@ -300,7 +305,10 @@ void TMainForm::CreateWidgets()
     Splitter1->addWidget(Splitter2);
     Splitter1->setStretchFactor(0, 0);
     Splitter1->setStretchFactor(1, 1);
-    Splitter1->setSizes({100, 275});
+    // The list starts with room for eight rows.
+    const int listHeight = columns->sizeHint().height() + 8 * WaveListView->verticalHeader()->defaultSectionSize() +
+                           2 * WaveListView->frameWidth();
+    Splitter1->setSizes({listHeight, 275});
     setCentralWidget(Splitter1);
 
     // The status bar shows the loop's seam cost, and whether the bank holds
@@ -321,7 +329,8 @@ void TMainForm::CreateWidgets()
     WaveLocateDialog = {TFileDialog::TKind::Open, WaveOpenDialog.Filter, {}, {}};
     KSDOpenDialog = {TFileDialog::TKind::Open, tr("ksdファイル(*.ksd);;すべてのファイル(*)"), {}, {}};
     KSDSaveDialog = {TFileDialog::TKind::Save, tr("KSDファイル(*.ksd);;すべてのファイル(*)"), "ksd", {}};
-    ExportVBKDialog = {TFileDialog::TKind::Save, tr("VBKファイル(*.vbk);;すべてのファイル(*)"), "vbk", {}};
+    ExportVBKDialog = {TFileDialog::TKind::Save, tr("VBKファイル(*.vbk);;すべてのファイル(*)"), "vbk", {},
+                       tr("VBKファイルのエクスポート")};
 
     VersionForm = new TVersionForm(this);
 }
