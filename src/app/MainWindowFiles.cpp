@@ -7,7 +7,6 @@
 #include "app/MainWindowConstants.h"
 #include "app/MissingWavePrompt.h"
 #include "app/PlaybackController.h"
-#include "app/PoorSeams.h"
 #include "app/SoundFiles.h"
 #include "app/WaveListModel.h"
 #include "app/WaveTable.h"
@@ -104,7 +103,6 @@ void TMainForm::OpenKSDFile(const QString& Path)
     const TLoadReport report = FModel->Load(Utf8(Path), MissingWavePrompt(*FPrompter, this, WaveLocateDialog));
     SetFileName(Path);
     RememberFile(Path);
-    SelectWave(FModel->Count() > 0 ? 0 : -1);
     // Why a list just opened counts as changed.
     if (!report.Relocated.empty())
         statusBar()->showMessage(RelocatedText(report));
@@ -138,8 +136,6 @@ void TMainForm::MainMenu1_OverwriteKSDClick()
 void TMainForm::MainMenu1_ExportVBKClick()
 {
     TVBKFile::CheckExportable(FModel->Document()); // what cannot be exported is said before the dialog
-    if (!ConfirmPoorSeams(*FPrompter, this, FModel->Document(), FFileName))
-        return;
     // The bank proposed is the list's namesake beside it.
     if (!FFileName.isEmpty()) {
         const QFileInfo list(FFileName);
@@ -190,7 +186,8 @@ void TMainForm::AppendFiles(const QStringList& Paths, TShownWave Shown)
     std::vector<std::unique_ptr<TWaveInfo>> waves;
     const auto addRead = [&] {
         const int first = FModel->Count();
-        FModel->AppendWaves(std::move(waves), Shown == TShownWave::First ? 0 : -1);
+        const int last = static_cast<int>(waves.size()) - 1;
+        FModel->AppendWaves(std::move(waves), Shown == TShownWave::First ? 0 : Shown == TShownWave::Last ? last : -1);
         // The new rows come into sight, the first of them above all.
         if (FModel->Count() > first) {
             WaveListView->scrollTo(WaveListView->model()->index(FModel->Count() - 1, 0));
@@ -208,8 +205,8 @@ void TMainForm::AppendFiles(const QStringList& Paths, TShownWave Shown)
 }
 
 // Reads every chosen file; the waves read before a failing file are added
-// (one undo step), the first of them selected and shown, and the error shown.
-void TMainForm::MainMenu1_AddWaveClick() { AppendFiles(FPrompter->ChooseFiles(this, WaveOpenDialog), TShownWave::First); }
+// (one undo step), the last of them selected and shown, and the error shown.
+void TMainForm::MainMenu1_AddWaveClick() { AppendFiles(FPrompter->ChooseFiles(this, WaveOpenDialog), TShownWave::Last); }
 
 void TMainForm::dragEnterEvent(QDragEnterEvent* Event)
 {

@@ -25,7 +25,6 @@
 
 #include <QAction>
 #include <QBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -255,10 +254,6 @@ void TMainForm::CreateToolBar()
 void TMainForm::CreateWidgets()
 {
     WaveListView = new TWaveTable(*FModel);
-    // The names take the width the numbers leave.
-    QHeaderView* columns = WaveListView->horizontalHeader();
-    columns->setSectionResizeMode(QHeaderView::ResizeToContents);
-    columns->setSectionResizeMode(0, QHeaderView::Stretch);
 
     const auto makeView = [](const char* name, int minHeight) {
         auto* view = new TGraphImage;
@@ -305,10 +300,7 @@ void TMainForm::CreateWidgets()
     Splitter1->addWidget(Splitter2);
     Splitter1->setStretchFactor(0, 0);
     Splitter1->setStretchFactor(1, 1);
-    // The list starts with room for eight rows.
-    const int listHeight = columns->sizeHint().height() + 8 * WaveListView->verticalHeader()->defaultSectionSize() +
-                           2 * WaveListView->frameWidth();
-    Splitter1->setSizes({listHeight, 275});
+    Splitter1->setSizes({100, 275});
     setCentralWidget(Splitter1);
 
     // The status bar shows the loop's seam cost, and whether the bank holds

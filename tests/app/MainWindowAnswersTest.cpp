@@ -80,39 +80,19 @@ TEST_F(MainWindowAnswersTest, DeviceThatCannotOpenIsReportedWithReasonAndAdvice)
     }
 }
 
-// Export is titled as such and proposes the list's namesake beside it;
-// before a bank with a poor seam the window names the wave and asks, and
-// "always for this list" is not asked again for that list.
-TEST_F(MainWindowAnswersTest, ExportProposesTheListsBankAndAsksBeforePoorSeams)
+// Export is titled as such and proposes the list's namesake beside it.
+TEST_F(MainWindowAnswersTest, ExportProposesTheListsBankBesideIt)
 {
     Add({Wav("a.wav", 1000)});
-    MenuAt("MainMenu1_LoopStart", 100);
-    MenuAt("MainMenu1_LoopEnd", 900); // a ramp jumps back: a poor seam
-    const QString ksd = QString::fromStdString(Dir.File("voices.ksd"));
-    Prompter->Files.push_back({ksd});
+    MenuAt("MainMenu1_LoopEnd", 900);
+    Prompter->Files.push_back({QString::fromStdString(Dir.File("voices.ksd"))});
     Trigger("MainMenu1_SaveAsKSD");
-    const std::size_t dialogs = Prompter->Dialogs.size();
-
-    Prompter->Choices = {2}; // cancel: no file dialog
-    Trigger("MainMenu1_ExportVBK");
-    EXPECT_EQ(Prompter->Dialogs.size(), dialogs);
-    ASSERT_FALSE(Prompter->Questions.empty());
-    EXPECT_TRUE(Prompter->Questions.back().contains("\na.wav|エクスポート,このリストでは常にエクスポート,キャンセル"));
-
     const QString vbk = QString::fromStdString(Dir.File("voices.vbk"));
-    std::size_t expected = dialogs;
-    for (int choice : {1, -1}) { // always; then no question at all
-        if (choice >= 0)
-            Prompter->Choices = {choice};
-        Prompter->Files.push_back({vbk});
-        Trigger("MainMenu1_ExportVBK");
-        ASSERT_EQ(Prompter->Dialogs.size(), ++expected);
-        EXPECT_EQ(Prompter->Dialogs.back().Title, "VBKファイルのエクスポート");
-        EXPECT_EQ(Prompter->Dialogs.back().FileName, vbk);
-        EXPECT_TRUE(QFileInfo(vbk).isFile());
-    }
-    EXPECT_TRUE(Prompter->Choices.empty());
-    EXPECT_TRUE(TakeErrors().empty());
+    Prompter->Files.push_back({vbk});
+    Trigger("MainMenu1_ExportVBK");
+    EXPECT_EQ(Prompter->Dialogs.back().Title, "VBKファイルのエクスポート");
+    EXPECT_EQ(Prompter->Dialogs.back().FileName, vbk);
+    EXPECT_TRUE(QFileInfo(vbk).isFile());
 }
 
 namespace {
@@ -158,7 +138,7 @@ TEST_F(MainWindowAnswersTest, HelpShowsTheGuideOfTheWindowsLanguageNamingItsMenu
         ASSERT_NE(browser, nullptr);
         EXPECT_TRUE(browser->isVisible());
         const QString guide = UserGuideText(language);
-        EXPECT_TRUE(browser->toPlainText().startsWith(guide.section('\n', 0, 0).remove("# ")));
+        EXPECT_TRUE(browser->toPlainText().contains(guide.section('\n', 0, 0).remove("# ")));
         QStringList paths;
         for (const auto& match : QRegularExpression(R"(\*\*([^*]*›[^*]*)\*\*)").globalMatch(guide))
             paths << match.captured(1).simplified();

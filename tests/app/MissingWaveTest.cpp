@@ -87,13 +87,12 @@ TEST_F(MissingWaveTest, AbortLeavesTheWindowEmptyWithTheError)
     EXPECT_TRUE(errors[0].contains("a.wav"));
 }
 
-// The locate dialog starts in the list's folder; the list opens with its
-// first row selected, and the status bar says why it counts as changed.
+// The locate dialog starts in the list's folder, and the status bar says
+// why the list just opened counts as changed.
 TEST_F(MissingWaveTest, LocatingStartsAtTheListAndTheStatusBarSaysWhatWasFoundWhere)
 {
     Open({kLocate}, {{QString::fromStdString(Moved("a.wav"))}});
     EXPECT_EQ(Prompter->Dialogs.back().Folder, QString::fromStdString(Dir.Path().string()));
-    EXPECT_EQ(SelectedRow(), 0);
     EXPECT_EQ(Form->statusBar()->currentMessage(),
               QString("新しい場所で見つかった wav: 2 個 (%1)").arg(QString::fromStdString((Dir.Path() / "moved").string())));
 }
