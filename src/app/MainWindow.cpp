@@ -45,6 +45,9 @@ TMainForm::TMainForm(std::unique_ptr<TPrompter> Prompter, std::shared_ptr<TWaveO
 TMainForm::~TMainForm()
 {
     FPlayback->Stop();
+    // A box losing its focus while the window goes would still commit what
+    // was typed into it, to controllers already gone.
+    CrossFadeControl->blockSignals(true);
     FModel->disconnect(this);
 }
 

@@ -8,6 +8,9 @@
 
 QString UserGuideText(TLanguage Language)
 {
+    // The guides live in this static library: their resources load only
+    // once something asks for them.
+    Q_INIT_RESOURCE(Guide);
     QFile guide(Language == TLanguage::Japanese ? QStringLiteral(":/guide/user-guide.ja.md")
                                                 : QStringLiteral(":/guide/user-guide.en.md"));
     // The guides are built into the program: failing to open one is a fault

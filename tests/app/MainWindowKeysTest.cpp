@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QDoubleSpinBox>
+#include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -127,16 +128,19 @@ TEST_F(MainWindowKeysTest, TheWindowsKeysWorkInTheCrossfadeBox)
     QDoubleSpinBox* box = Form->findChild<TCrossFadeControl*>()->MsBox();
     ASSERT_TRUE(box->isEnabled());
     box->setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([box] { return box->hasFocus(); }, 2000));
+    QLineEdit* text = box->findChild<QLineEdit*>();
+    ASSERT_NE(text, nullptr);
     for (const char* name : {"MainMenu1_ExportVBK", "MainMenu1_AddWave", "MainMenu1_ViewAll"}) {
         QAction* action = Action(name);
         QObject::disconnect(action, nullptr, Form.get(), nullptr);
         QSignalSpy triggered(action, &QAction::triggered);
-        QTest::keySequence(QApplication::focusWidget(), action->shortcut());
+        QTest::keySequence(text, action->shortcut());
         EXPECT_EQ(triggered.count(), 1) << name;
     }
     QSignalSpy loopStart(Action("MainMenu1_LoopStart"), &QAction::triggered);
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier); // select all: the box's
-    QTest::keyClicks(QApplication::focusWidget(), "2");
+    QTest::keyClick(text, Qt::Key_A, Qt::ControlModifier); // select all: the box's
+    QTest::keyClicks(text, "2");
     EXPECT_EQ(box->cleanText(), "2");
     EXPECT_EQ(loopStart.count(), 0);
 }
