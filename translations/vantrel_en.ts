@@ -160,7 +160,7 @@
     </message>
     <message>
         <source>KSDを保存しますか？</source>
-        <translation>Save the KSD file?</translation>
+        <translation>Save the list?</translation>
     </message>
     <message>
         <source>新規作成(&amp;N)</source>
@@ -172,35 +172,35 @@
     </message>
     <message>
         <source>KSDを開く(&amp;L)...</source>
-        <translation>&amp;Open KSD...</translation>
+        <translation>&amp;Open List...</translation>
     </message>
     <message>
         <source>KSDを開く</source>
-        <translation>Open KSD</translation>
+        <translation>Open List</translation>
     </message>
     <message>
         <source>KSDを上書き保存(&amp;S)...</source>
-        <translation>&amp;Save KSD...</translation>
+        <translation>&amp;Save List</translation>
     </message>
     <message>
         <source>KSDを上書き保存</source>
-        <translation>Save KSD</translation>
+        <translation>Save List</translation>
     </message>
     <message>
         <source>KSDを名前をつけて保存(&amp;A)...</source>
-        <translation>Save KSD &amp;As...</translation>
+        <translation>Save List &amp;As...</translation>
     </message>
     <message>
         <source>KSDを名前をつけて保存</source>
-        <translation>Save KSD As</translation>
+        <translation>Save List As</translation>
     </message>
     <message>
         <source>VBKのエクスポート(&amp;E)...</source>
-        <translation>&amp;Export VBK...</translation>
+        <translation>&amp;Export Voice Bank...</translation>
     </message>
     <message>
         <source>VBKのエクスポート</source>
-        <translation>Export VBK</translation>
+        <translation>Export Voice Bank</translation>
     </message>
     <message>
         <source>終了(&amp;X)</source>
@@ -328,27 +328,27 @@
     </message>
     <message>
         <source>0.01秒表示(&amp;1)</source>
-        <translation>0.01 Seconds (&amp;1)</translation>
+        <translation>0.01 Seconds</translation>
     </message>
     <message>
         <source>0.05秒表示(&amp;2)</source>
-        <translation>0.05 Seconds (&amp;2)</translation>
+        <translation>0.05 Seconds</translation>
     </message>
     <message>
         <source>0.1秒表示(&amp;3)</source>
-        <translation>0.1 Seconds (&amp;3)</translation>
+        <translation>0.1 Seconds</translation>
     </message>
     <message>
         <source>0.5秒表示(&amp;4)</source>
-        <translation>0.5 Seconds (&amp;4)</translation>
+        <translation>0.5 Seconds</translation>
     </message>
     <message>
         <source>1秒表示(&amp;5)</source>
-        <translation>1 Second (&amp;5)</translation>
+        <translation>1 Second</translation>
     </message>
     <message>
         <source>5秒表示(&amp;6)</source>
-        <translation>5 Seconds (&amp;6)</translation>
+        <translation>5 Seconds</translation>
     </message>
     <message>
         <source>ファイル(&amp;F)</source>
@@ -392,15 +392,15 @@
     </message>
     <message>
         <source>ksdファイル(*.ksd);;すべてのファイル(*)</source>
-        <translation>KSD files (*.ksd);;All files (*)</translation>
+        <translation>List files (*.ksd);;All files (*)</translation>
     </message>
     <message>
         <source>KSDファイル(*.ksd);;すべてのファイル(*)</source>
-        <translation>KSD files (*.ksd);;All files (*)</translation>
+        <translation>List files (*.ksd);;All files (*)</translation>
     </message>
     <message>
         <source>VBKファイル(*.vbk);;すべてのファイル(*)</source>
-        <translation>VBK files (*.vbk);;All files (*)</translation>
+        <translation>Voice banks (*.vbk);;All files (*)</translation>
     </message>
     <message>
         <source>選択範囲を別ウィンドウで拡大表示</source>
@@ -420,11 +420,11 @@
     </message>
     <message>
         <source>継ぎ目を試聴(&amp;J)</source>
-        <translation>Audition the Seam (&amp;J)</translation>
+        <translation>Au&amp;dition Seam</translation>
     </message>
     <message>
         <source>継ぎ目を試聴</source>
-        <translation>Audition the Seam</translation>
+        <translation>Audition Seam</translation>
     </message>
     <message>
         <source>「%1」を保存しますか？</source>
@@ -432,11 +432,19 @@
     </message>
     <message>
         <source>VBKをエクスポートしました: %1</source>
-        <translation>VBK exported: %1</translation>
+        <translation>Voice bank exported: %1</translation>
+    </message>
+    <message>
+        <source>VBKファイルのエクスポート</source>
+        <translation>Export Voice Bank</translation>
+    </message>
+    <message>
+        <source>新しい場所で見つかった wav: %1 個 (%2)</source>
+        <translation>Waves found in new places: %1 (%2)</translation>
     </message>
     <message>
         <source>サンプル単位で表示(&amp;M)</source>
-        <translation>Show Single Sa&amp;mples</translation>
+        <translation>Positions in Sa&amp;mples</translation>
     </message>
     <message>
         <source>使い方(&amp;H)...</source>
@@ -635,8 +643,8 @@
 <context>
     <name>UserGuide</name>
     <message>
-        <source>使い方の説明が見つかりません</source>
-        <translation>The user guide was not found</translation>
+        <source>Vantrel の使い方</source>
+        <translation>Vantrel User Guide</translation>
     </message>
     <message>
         <source>「%1」を開けません</source>

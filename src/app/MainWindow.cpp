@@ -10,6 +10,7 @@
 #include "app/WaveListModel.h"
 #include "app/WaveTable.h"
 #include "app/WaveViews.h"
+#include "app/WindowShortcuts.h"
 #include "common/ErrorText.h"
 #include "view/GraphImage.h"
 
@@ -35,6 +36,7 @@ TMainForm::TMainForm(std::unique_ptr<TPrompter> Prompter, std::shared_ptr<TWaveO
     CreateMenus();
     CreateToolBar();
     CreatePopupMenus();
+    new TWindowShortcuts(*this);
     ConnectModel();
     RestoreSession();
 }
@@ -43,6 +45,9 @@ TMainForm::TMainForm(std::unique_ptr<TPrompter> Prompter, std::shared_ptr<TWaveO
 TMainForm::~TMainForm()
 {
     FPlayback->Stop();
+    // A box losing its focus while the window goes would still commit what
+    // was typed into it, to controllers already gone.
+    CrossFadeControl->blockSignals(true);
     FModel->disconnect(this);
 }
 

@@ -18,6 +18,7 @@
 #include "export/VBKFile.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QStatusBar>
@@ -29,6 +30,19 @@
 namespace {
 
 std::string Utf8(const QString& Text) { return Text.toStdString(); }
+
+// How many waves of a list were found in new places, and in which folders.
+QString RelocatedText(const TLoadReport& Report)
+{
+    QStringList folders;
+    for (const TRelocatedWave& wave : Report.Relocated)
+        if (const QString folder = QDir::toNativeSeparators(QFileInfo(QString::fromStdString(wave.FoundPath)).absolutePath());
+            !folders.contains(folder))
+            folders << folder;
+    return QCoreApplication::translate("TMainForm", "新しい場所で見つかった wav: %1 個 (%2)")
+        .arg(Report.Relocated.size())
+        .arg(folders.join(", "));
+}
 
 } // namespace
 
@@ -85,17 +99,22 @@ void TMainForm::MainMenu1_OpenKSDClick()
 void TMainForm::OpenKSDFile(const QString& Path)
 {
     ClearDocument();
+    // A missing wave is looked for from the list's folder.
+    WaveLocateDialog.Folder = QFileInfo(Path).absolutePath();
     const TLoadReport report = FModel->Load(Utf8(Path), MissingWavePrompt(*FPrompter, this, WaveLocateDialog));
     SetFileName(Path);
     RememberFile(Path);
-    // Entries passed over move every later wave up: the status bar says so.
-    QStringList warnings;
+    // Why a list just opened counts as changed, and the entries passed over,
+    // which move every later wave up.
+    QStringList notes;
+    if (!report.Relocated.empty())
+        notes << RelocatedText(report);
     for (const int32_t position : report.Unnamed)
-        warnings << CoreText(UnnamedEntryWarning(position).c_str());
+        notes << CoreText(UnnamedEntryWarning(position).c_str());
     for (const TCurrentFolderWave& wave : report.NotFromCurrentFolder)
-        warnings << CoreText(CurrentFolderNote(wave).c_str());
-    if (!warnings.isEmpty())
-        statusBar()->showMessage(warnings.join(QStringLiteral(" / ")));
+        notes << CoreText(CurrentFolderNote(wave).c_str());
+    if (!notes.isEmpty())
+        statusBar()->showMessage(notes.join(QStringLiteral(" / ")));
 }
 
 bool TMainForm::SaveKSDAs()
@@ -126,6 +145,11 @@ void TMainForm::MainMenu1_OverwriteKSDClick()
 void TMainForm::MainMenu1_ExportVBKClick()
 {
     TVBKFile::CheckExportable(FModel->Document()); // what cannot be exported is said before the dialog
+    // The bank proposed is the list's namesake beside it.
+    if (!FFileName.isEmpty()) {
+        const QFileInfo list(FFileName);
+        ExportVBKDialog.FileName = list.dir().filePath(list.completeBaseName() + ".vbk");
+    }
     const QStringList chosen = FPrompter->ChooseFiles(this, ExportVBKDialog);
     if (chosen.isEmpty())
         return;
@@ -170,8 +194,14 @@ void TMainForm::AppendFiles(const QStringList& Paths, TShownWave Shown)
 {
     std::vector<std::unique_ptr<TWaveInfo>> waves;
     const auto addRead = [&] {
+        const int first = FModel->Count();
         const int last = static_cast<int>(waves.size()) - 1;
         FModel->AppendWaves(std::move(waves), Shown == TShownWave::First ? 0 : Shown == TShownWave::Last ? last : -1);
+        // The new rows come into sight, the first of them above all.
+        if (FModel->Count() > first) {
+            WaveListView->scrollTo(WaveListView->model()->index(FModel->Count() - 1, 0));
+            WaveListView->scrollTo(WaveListView->model()->index(first, 0));
+        }
     };
     try {
         for (const QString& path : Paths)

@@ -210,7 +210,7 @@ void TMainForm::CreateMenus()
 
     QMenu* help = menuBar()->addMenu(tr("ヘルプ(&H)"));
     help->setObjectName("MainMenu1_Help");
-    help->addAction(NewAction("MainMenu1_Guide", tr("使い方(&H)..."), {}, -1, [] { OpenUserGuide(); }));
+    help->addAction(NewAction("MainMenu1_Guide", tr("使い方(&H)..."), {}, -1, [this] { ShowUserGuide(this); }));
     help->addSeparator();
     help->addAction(MainMenu1_About);
 }
@@ -324,7 +324,8 @@ void TMainForm::CreateWidgets()
     WaveLocateDialog = {TFileDialog::TKind::Open, WaveOpenDialog.Filter, {}, {}};
     KSDOpenDialog = {TFileDialog::TKind::Open, tr("ksdファイル(*.ksd);;すべてのファイル(*)"), {}, {}};
     KSDSaveDialog = {TFileDialog::TKind::Save, tr("KSDファイル(*.ksd);;すべてのファイル(*)"), "ksd", {}};
-    ExportVBKDialog = {TFileDialog::TKind::Save, tr("VBKファイル(*.vbk);;すべてのファイル(*)"), "vbk", {}};
+    ExportVBKDialog = {TFileDialog::TKind::Save, tr("VBKファイル(*.vbk);;すべてのファイル(*)"), "vbk", {},
+                       tr("VBKファイルのエクスポート")};
 
     VersionForm = new TVersionForm(this);
 }

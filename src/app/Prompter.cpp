@@ -27,6 +27,10 @@ QStringList TDialogPrompter::ChooseFiles(QWidget* Parent, TFileDialog& Dialog)
         dialog.setDefaultSuffix(Dialog.DefaultSuffix);
         break;
     }
+    if (!Dialog.Title.isEmpty())
+        dialog.setWindowTitle(Dialog.Title);
+    if (!Dialog.Folder.isEmpty())
+        dialog.setDirectory(Dialog.Folder);
     if (!Dialog.FileName.isEmpty())
         dialog.selectFile(Dialog.FileName);
     if (dialog.exec() != QDialog::Accepted)

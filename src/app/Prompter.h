@@ -19,6 +19,8 @@ struct TFileDialog {
     QString Filter;        // "waveファイル(*.wav);;すべてのファイル(*)"
     QString DefaultSuffix; // appended to a saved name typed without extension
     QString FileName;      // initial name; the chosen one after a confirmed dialog
+    QString Title;         // the dialog's title; empty: the platform's own
+    QString Folder;        // where it opens when FileName names no folder; empty: the working folder
 };
 
 // A long task's progress as a person sees it, with a cancel button.

@@ -3,25 +3,37 @@
 #include "app/MainWindowConstants.h"
 
 #include <QCoreApplication>
-#include <QDesktopServices>
-#include <QDir>
-#include <QFileInfo>
-#include <QUrl>
+#include <QFile>
+#include <QTextBrowser>
 
-QString UserGuidePath()
+QString UserGuideText(TLanguage Language)
 {
-    const QString installed = QDir(QCoreApplication::applicationDirPath()).filePath(VANTREL_GUIDE_INSTALLED);
-    for (const QString& path : {installed, QStringLiteral(VANTREL_GUIDE_BUILT)})
-        if (QFileInfo(path).isFile())
-            return QDir::cleanPath(path);
-    return {};
+    // The guides live in this static library: their resources load only
+    // once something asks for them.
+    Q_INIT_RESOURCE(Guide);
+    QFile guide(Language == TLanguage::Japanese ? QStringLiteral(":/guide/user-guide.ja.md")
+                                                : QStringLiteral(":/guide/user-guide.en.md"));
+    // The guides are built into the program: failing to open one is a fault
+    // of the build, and said as such.
+    if (!guide.open(QIODevice::ReadOnly))
+        throw EVantrelError(QCoreApplication::translate("UserGuide", "「%1」を開けません").arg(guide.fileName()).toStdString());
+    return QString::fromUtf8(guide.readAll());
 }
 
-void OpenUserGuide()
+void ShowUserGuide(QWidget* Owner)
 {
-    const QString path = UserGuidePath();
-    if (path.isEmpty())
-        throw EVantrelError(QCoreApplication::translate("UserGuide", "使い方の説明が見つかりません").toStdString());
-    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
-        throw EVantrelError(QCoreApplication::translate("UserGuide", "「%1」を開けません").arg(path).toStdString());
+    auto* browser = Owner->findChild<QTextBrowser*>("UserGuideBrowser", Qt::FindDirectChildrenOnly);
+    if (browser == nullptr) {
+        // A window of its own beside the main window, closed with it.
+        browser = new QTextBrowser(Owner);
+        browser->setObjectName("UserGuideBrowser");
+        browser->setWindowFlag(Qt::Window);
+        browser->setWindowTitle(QCoreApplication::translate("UserGuide", "Vantrel の使い方"));
+        browser->setOpenExternalLinks(true);
+        browser->setMarkdown(UserGuideText(InstalledLanguage()));
+        browser->resize(720, 800);
+    }
+    browser->show();
+    browser->raise();
+    browser->activateWindow();
 }

@@ -1,12 +1,17 @@
 #pragma once
-// The user guide the help menu opens: the user part of the README, installed
-// with the program (share/doc beside its bin folder), or made in the build
-// tree for a program run from there.
+// The user guide the help menu opens: a window of the program's own that
+// shows the guide in the window's language. The guides are kept in
+// docs/guide/ (user-guide.ja.md, user-guide.en.md), built into the program
+// as resources and installed with it (share/doc/Vantrel/).
+
+#include "app/Translation.h"
 
 #include <QString>
 
-// The guide's path, the installed one first; empty when neither exists.
-QString UserGuidePath();
-// Opens the guide with the desktop's viewer for it; throws EVantrelError
-// when there is no guide or no viewer takes it.
-void OpenUserGuide();
+class QWidget;
+
+// The guide's Markdown text in Language.
+QString UserGuideText(TLanguage Language);
+// Shows the guide window of Owner in the installed language, making it on
+// the first call and raising it on the others.
+void ShowUserGuide(QWidget* Owner);

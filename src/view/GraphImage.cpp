@@ -76,6 +76,10 @@ void TGraphImage::SetCursor(int32_t Value)
 {
     if (FWaveInfo == nullptr || Value < 0 || Value >= SampleCount())
         return;
+    // The line leaves its old place before the cursor moves, so a cursor
+    // walked by keys leaves no trail.
+    if (FCursorShown)
+        DrawCursor(false);
     FCursor = Value;
     FCursorShown = false;
     BlinkTimerTick();

@@ -144,6 +144,8 @@ private:
     QRect PaintRange(int64_t A, int64_t B, QRgb BackColor, TPenMode Mode);
     void PaintShade(int64_t Lo, int64_t Hi);
     void DrawRange(int64_t A, int64_t B, QRgb BackColor, TPenMode Mode);
+    bool ShowsLine(int64_t Sample) const;
+    int64_t LineColumn(int64_t Sample) const;
     QRect VLine(QImage& Target, int64_t Sample, QRgb Color) const;
     void DrawVLine(int64_t Sample, QRgb Color);
     void DrawMarker(const TMarkerStatus* Marker);

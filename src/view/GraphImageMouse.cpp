@@ -82,7 +82,7 @@ int64_t TGraphImage::SampleUnderMouse(int X) const
     return m.XToSampleRound(Clamp(X, 0, m.Width - 1));
 }
 
-// The nearest marker whose line is within 3 pixels of X, the earliest in map
+// The nearest marker whose line (as drawn) is within 3 pixels of X, the earliest in map
 // order on equal distance; markers just outside the view take part too.
 TMarkerStatus* TGraphImage::MarkerAtX(int X) const
 {
@@ -91,7 +91,8 @@ TMarkerStatus* TGraphImage::MarkerAtX(int X) const
     int64_t bestDistance = m.Width + 1;
     for (int i = 0; i < FMarkers.Count(); ++i) {
         TMarkerStatus* marker = FMarkers.Items(i);
-        const int64_t d = std::abs(m.SampleToXRound(marker->Position) - X);
+        const int64_t at = ShowsLine(marker->Position) ? LineColumn(marker->Position) : m.SampleToXRound(marker->Position);
+        const int64_t d = std::abs(at - X);
         if (d <= kGrabDistance && d < bestDistance) {
             best = marker;
             bestDistance = d;
@@ -169,7 +170,11 @@ void TGraphImage::PaintSelectionStrip(int64_t From, int64_t To, bool Selected)
 
 void TGraphImage::DragMove(int X, Qt::KeyboardModifiers Shift)
 {
-    const int64_t s = SampleUnderMouse(X);
+    int64_t s = SampleUnderMouse(X);
+    // Past the right edge a marker reaches the wave's end when the span
+    // shows it, so a loop can be dragged to end after the last sample.
+    if (FDragState == vdMarker && X >= width() && FViewEnd == SampleCount())
+        s = FViewEnd;
     if (FDragState == vdMarker) {
         // A step onto a sample some marker already holds is refused; the
         // drag goes on from the next free sample.

@@ -105,6 +105,9 @@ void TGraphImage::Redraw()
     if (!FSurface.isNull())
         std::memcpy(FSurface.bits(), FBackBuffer.constBits(), static_cast<std::size_t>(FSurface.sizeInBytes()));
     DrawMarkers();
+    // The full drawing holds no cursor line; the blinking brings it back at
+    // its sample, so a zoom or a scroll leaves no line at the old column.
+    FCursorShown = false;
 }
 
 // The shaded range on both sides of the selection [Lo, Hi), inside the view.
@@ -134,26 +137,42 @@ void TGraphImage::DrawRange(int64_t A, int64_t B, QRgb BackColor, TPenMode Mode)
     ShowBase(PaintRange(A, B, BackColor, Mode));
 }
 
-// A full-height line at the rounded column of Sample, rows 0 .. H-1.
-QRect TGraphImage::VLine(QImage& Target, int64_t Sample, QRgb Color) const
+// The span's samples have lines, and so has the wave's end once the span
+// reaches it: a loop ending after the last sample marks that end, and no
+// other span could show it.
+bool TGraphImage::ShowsLine(int64_t Sample) const
+{
+    if (FWaveInfo == nullptr || width() <= 0)
+        return false;
+    return (FViewStart <= Sample && Sample < FViewEnd) || (Sample == FViewEnd && FViewEnd == SampleCount());
+}
+
+// The rounded column, kept on the view: where a column holds several samples
+// the last ones round to the column just past the right edge.
+int64_t TGraphImage::LineColumn(int64_t Sample) const
 {
     const TViewMapping m = Mapping();
-    const int64_t x = m.SampleToXRound(Sample);
-    if (x < 0 || x >= m.Width)
+    return Clamp(m.SampleToXRound(Sample), 0, m.Width - 1);
+}
+
+// A full-height line in the column of Sample, rows 0 .. H-1; nothing for a
+// sample without a line.
+QRect TGraphImage::VLine(QImage& Target, int64_t Sample, QRgb Color) const
+{
+    if (!ShowsLine(Sample))
         return {};
+    const int x = static_cast<int>(LineColumn(Sample));
     TRasterCanvas canvas(Target);
     canvas.SetPen(Color, TPenMode::Copy);
-    canvas.MoveTo(static_cast<int>(x), 0);
-    return canvas.LineTo(static_cast<int>(x), static_cast<int>(m.Height));
+    canvas.MoveTo(x, 0);
+    return canvas.LineTo(x, height());
 }
 
 void TGraphImage::DrawVLine(int64_t Sample, QRgb Color) { Present(VLine(FSurface, Sample, Color)); }
 
 void TGraphImage::DrawMarker(const TMarkerStatus* Marker)
 {
-    if (FWaveInfo == nullptr || Marker == nullptr)
-        return;
-    if (Marker->Position >= FViewStart && Marker->Position < FViewEnd)
+    if (Marker != nullptr)
         DrawVLine(Marker->Position, ToRgb(Marker->Color));
 }
 
@@ -168,22 +187,19 @@ void TGraphImage::DrawMarkers()
 // back buffer.
 void TGraphImage::EraseMarker(const TMarkerStatus* Marker)
 {
-    if (FWaveInfo == nullptr || Marker == nullptr)
+    if (Marker == nullptr || !ShowsLine(Marker->Position))
         return;
-    if (Marker->Position < FViewStart || Marker->Position >= FViewEnd)
-        return;
-    const TViewMapping m = Mapping();
-    const int64_t x = m.SampleToXRound(Marker->Position);
+    const int64_t x = LineColumn(Marker->Position);
     const TMarkerStatus* sharing = nullptr;
     for (int i = 0; i < FMarkers.Count(); ++i) {
         const TMarkerStatus* other = FMarkers.Items(i);
-        if (other != Marker && m.SampleToXRound(other->Position) == x)
+        if (other != Marker && ShowsLine(other->Position) && LineColumn(other->Position) == x)
             sharing = other;
     }
     if (sharing != nullptr)
         DrawVLine(sharing->Position, ToRgb(sharing->Color));
-    else if (x >= 0 && x < m.Width)
-        ShowBase(QRect(static_cast<int>(x), 0, 1, static_cast<int>(m.Height)));
+    else
+        ShowBase(QRect(static_cast<int>(x), 0, 1, height()));
 }
 
 // Shown: a black line (white inside the selection). Hidden: with one sample
@@ -192,7 +208,7 @@ void TGraphImage::EraseMarker(const TMarkerStatus* Marker)
 // the markers, so a marker line the cursor covered shows again.
 void TGraphImage::DrawCursor(bool Shown)
 {
-    if (FWaveInfo == nullptr || FCursor < FViewStart || FCursor >= FViewEnd)
+    if (!ShowsLine(FCursor))
         return;
     const bool selected = FSelectStart <= FCursor && FCursor < FSelectEnd;
     if (Shown) {
@@ -200,8 +216,7 @@ void TGraphImage::DrawCursor(bool Shown)
         return;
     }
     if (DrawsPeaks()) {
-        const int64_t x = Mapping().SampleToXRound(FCursor);
-        ShowBase(QRect(static_cast<int>(x), 0, 1, height()));
+        ShowBase(QRect(static_cast<int>(LineColumn(FCursor)), 0, 1, height()));
     } else {
         DrawVLine(FCursor, selected ? kBlack : kWhite);
         Present(PaintWave(FSurface, FCursor, FCursor, selected ? TPenMode::NotCopy : TPenMode::Copy));

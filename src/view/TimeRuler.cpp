@@ -5,6 +5,8 @@
 
 #include <QPainter>
 
+#include <algorithm>
+
 namespace {
 
 constexpr int kMinLabelGapPixels = 80;
@@ -45,6 +47,9 @@ void TTimeRuler::paintEvent(QPaintEvent*)
     for (const TRulerTick& tick : Ticks()) {
         const int x = x0 + static_cast<int>(mapping.SampleToXRound(tick.Sample));
         painter.drawLine(x, height() - 1 - kTickPixels, x, height() - 1);
-        painter.drawText(x + 2, fontMetrics().ascent(), QString::fromStdString(tick.Label));
+        // A label near the right edge moves left of its tick to stay whole.
+        const QString label = QString::fromStdString(tick.Label);
+        const int textX = std::min(x + 2, width() - fontMetrics().horizontalAdvance(label) - 1);
+        painter.drawText(textX, fontMetrics().ascent(), label);
     }
 }

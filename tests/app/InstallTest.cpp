@@ -44,7 +44,7 @@ TEST(Install, PutsTheProgramsDesktopEntryIconAndFileTypesUnderThePrefix)
     ASSERT_EQ(install.ExitCode, 0) << install.Output.toStdString();
     for (const char* file : {"bin/vantrel", "bin/vantrel-cli", "share/applications/vantrel.desktop",
                              "share/icons/hicolor/scalable/apps/vantrel.svg", "share/mime/packages/vantrel.xml",
-                             "share/doc/Vantrel/user-guide.md"})
+                             "share/doc/Vantrel/user-guide.ja.md", "share/doc/Vantrel/user-guide.en.md"})
         EXPECT_TRUE(std::filesystem::is_regular_file(path(file))) << file;
 
     const QString validate = QStandardPaths::findExecutable("desktop-file-validate");

@@ -6,11 +6,17 @@
 
 #include "app/UserGuide.h"
 
-#include <QDesktopServices>
+#include "app/Translation.h"
+
 #include <QFileInfo>
+#include <algorithm>
+#include <QMenu>
+#include <QMenuBar>
+#include <QRegularExpression>
+#include <QScopeGuard>
 #include <QStatusBar>
 #include <QTest>
-#include <QUrl>
+#include <QTextBrowser>
 
 #include <filesystem>
 
@@ -74,34 +80,74 @@ TEST_F(MainWindowAnswersTest, DeviceThatCannotOpenIsReportedWithReasonAndAdvice)
     }
 }
 
+// Export is titled as such and proposes the list's namesake beside it.
+TEST_F(MainWindowAnswersTest, ExportProposesTheListsBankBesideIt)
+{
+    Add({Wav("a.wav", 1000)});
+    MenuAt("MainMenu1_LoopEnd", 900);
+    Prompter->Files.push_back({QString::fromStdString(Dir.File("voices.ksd"))});
+    Trigger("MainMenu1_SaveAsKSD");
+    const QString vbk = QString::fromStdString(Dir.File("voices.vbk"));
+    Prompter->Files.push_back({vbk});
+    Trigger("MainMenu1_ExportVBK");
+    EXPECT_EQ(Prompter->Dialogs.back().Title, "VBKファイルのエクスポート");
+    EXPECT_EQ(Prompter->Dialogs.back().FileName, vbk);
+    EXPECT_TRUE(QFileInfo(vbk).isFile());
+}
+
 namespace {
 
-// Takes the URLs the program asks the desktop to open.
-class TUrlCatcher : public QObject {
-    Q_OBJECT
-public:
-    QList<QUrl> Opened;
-public slots:
-    void Open(const QUrl& Url) { Opened << Url; }
-};
+// A menu caption as a guide names it: without its mnemonic ("(&F)" or "&")
+// and without the dots of an item that opens a dialog.
+QString GuideCaption(QString Text)
+{
+    Text.remove(QRegularExpression(R"(\(&.\))")).remove('&');
+    if (Text.endsWith("...") || Text.endsWith(u'…'))
+        Text.chop(Text.endsWith(u'…') ? 1 : 3);
+    return Text.trimmed();
+}
+
+// Whether the window's menu bar holds the menu path "Menu › Item › ...".
+bool HasMenuPath(const QMainWindow& Window, const QString& Path)
+{
+    QList<QAction*> items = Window.menuBar()->actions();
+    for (const QString& part : Path.split(u'›')) {
+        const auto found = std::find_if(items.begin(), items.end(),
+                                        [&](QAction* a) { return GuideCaption(a->text()) == part.trimmed(); });
+        if (found == items.end())
+            return false;
+        items = (*found)->menu() ? (*found)->menu()->actions() : QList<QAction*>{};
+    }
+    return true;
+}
 
 } // namespace
 
-TEST_F(MainWindowAnswersTest, HelpOpensTheInstalledUserGuide)
+// Help › User Guide shows the guide in a window of Vantrel's own, in the
+// window's language, and every menu the guide names (**Menu › Item**) is
+// one that window shows.
+TEST_F(MainWindowAnswersTest, HelpShowsTheGuideOfTheWindowsLanguageNamingItsMenus)
 {
-    TUrlCatcher catcher;
-    QDesktopServices::setUrlHandler("file", &catcher, "Open");
-    Trigger("MainMenu1_Guide");
-    QDesktopServices::unsetUrlHandler("file");
-    EXPECT_TRUE(TakeErrors().empty());
-    ASSERT_EQ(catcher.Opened.size(), 1);
-    const QString path = catcher.Opened.front().toLocalFile();
-    EXPECT_EQ(path, UserGuidePath());
-    QFile guide(path);
-    ASSERT_TRUE(guide.open(QIODevice::ReadOnly));
-    const QString text = QString::fromUtf8(guide.readAll());
-    EXPECT_TRUE(text.contains("## Using the window"));
-    EXPECT_FALSE(text.contains("## Installing")); // the part for builders stays out
+    const auto japaneseAgain = qScopeGuard([] { InstallLanguage(TLanguage::Japanese); });
+    for (TLanguage language : {TLanguage::Japanese, TLanguage::English}) {
+        SCOPED_TRACE(language == TLanguage::English ? "English" : "Japanese");
+        ASSERT_TRUE(InstallLanguage(language));
+        TMainForm window(std::make_unique<TScriptedPrompter>(), Device);
+        window.findChild<QAction*>("MainMenu1_Guide")->trigger();
+        const auto* browser = window.findChild<QTextBrowser*>("UserGuideBrowser");
+        ASSERT_NE(browser, nullptr);
+        EXPECT_TRUE(browser->isVisible());
+        const QString guide = UserGuideText(language);
+        EXPECT_TRUE(browser->toPlainText().contains(guide.section('\n', 0, 0).remove("# ")));
+        QStringList paths;
+        for (const auto& match : QRegularExpression(R"(\*\*([^*]*›[^*]*)\*\*)").globalMatch(guide))
+            paths << match.captured(1).simplified();
+        EXPECT_GT(paths.size(), 20);
+        for (const QString& path : paths)
+            EXPECT_TRUE(HasMenuPath(window, path)) << path.toStdString();
+        if (language == TLanguage::English) {
+            EXPECT_FALSE(guide.contains(QRegularExpression(R"([\x{3000}-\x{9FFF}\x{FF00}-\x{FFEF}])")));
+        }
+    }
 }
 
-#include "MainWindowAnswersTest.moc"

@@ -5,6 +5,11 @@
 #include "loop/TestTones.h"
 #include "loop/ZeroCrossing.h"
 
+#include "app/CrossFadeControl.h"
+
+#include <QApplication>
+#include <QDoubleSpinBox>
+#include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -109,4 +114,33 @@ TEST_F(MainWindowKeysTest, KeysMoveTheDetailViewsCursorToSetTheLoop)
     EXPECT_EQ(Wave().LoopStart(), firstCrossing);
     EXPECT_EQ(Wave().LoopEnd(), crossingAfter(firstCrossing));
     EXPECT_EQ(Action("MainMenu1_CursorZeroRight")->shortcut(), QKeySequence("Ctrl+Right")); // the menu shows it
+}
+
+// The window's keys work while the crossfade box has the focus; the box
+// keeps the keys it types with.
+TEST_F(MainWindowKeysTest, TheWindowsKeysWorkInTheCrossfadeBox)
+{
+    Add({Wav("a.wav", 1000)});
+    MenuAt("MainMenu1_LoopStart", 200);
+    MenuAt("MainMenu1_LoopEnd", 800);
+    Form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Form.get()));
+    QDoubleSpinBox* box = Form->findChild<TCrossFadeControl*>()->MsBox();
+    ASSERT_TRUE(box->isEnabled());
+    box->setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([box] { return box->hasFocus(); }, 2000));
+    QLineEdit* text = box->findChild<QLineEdit*>();
+    ASSERT_NE(text, nullptr);
+    for (const char* name : {"MainMenu1_ExportVBK", "MainMenu1_AddWave", "MainMenu1_ViewAll"}) {
+        QAction* action = Action(name);
+        QObject::disconnect(action, nullptr, Form.get(), nullptr);
+        QSignalSpy triggered(action, &QAction::triggered);
+        QTest::keySequence(text, action->shortcut());
+        EXPECT_EQ(triggered.count(), 1) << name;
+    }
+    QSignalSpy loopStart(Action("MainMenu1_LoopStart"), &QAction::triggered);
+    QTest::keyClick(text, Qt::Key_A, Qt::ControlModifier); // select all: the box's
+    QTest::keyClicks(text, "2");
+    EXPECT_EQ(box->cleanText(), "2");
+    EXPECT_EQ(loopStart.count(), 0);
 }

@@ -5,6 +5,8 @@
 
 #include "document/KSD.h"
 
+#include <QStatusBar>
+
 #include <filesystem>
 
 namespace fs = std::filesystem;
@@ -83,4 +85,14 @@ TEST_F(MissingWaveTest, AbortLeavesTheWindowEmptyWithTheError)
     const std::vector<QString> errors = TakeErrors();
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_TRUE(errors[0].contains("a.wav"));
+}
+
+// The locate dialog starts in the list's folder, and the status bar says
+// why the list just opened counts as changed.
+TEST_F(MissingWaveTest, LocatingStartsAtTheListAndTheStatusBarSaysWhatWasFoundWhere)
+{
+    Open({kLocate}, {{QString::fromStdString(Moved("a.wav"))}});
+    EXPECT_EQ(Prompter->Dialogs.back().Folder, QString::fromStdString(Dir.Path().string()));
+    EXPECT_EQ(Form->statusBar()->currentMessage(),
+              QString("新しい場所で見つかった wav: 2 個 (%1)").arg(QString::fromStdString((Dir.Path() / "moved").string())));
 }

@@ -140,6 +140,54 @@ TEST_F(GraphImageDrawTest, AStoppedOrHiddenCursorLeavesNoLineAndGivesMarkersBack
     }
 }
 
+// However the cursor moves (keys set it step by step, zooms redraw the
+// view), exactly one black column shows it: the line at its old place goes.
+TEST_F(GraphImageDrawTest, AMovedCursorLeavesExactlyOneLine)
+{
+    const auto blackColumns = [this] {
+        std::vector<int> found;
+        for (int x = 0; x < view.width(); ++x)
+            if (ColumnIs(x, kBlack))
+                found.push_back(x);
+        return found;
+    };
+    // With 1000 samples the span's last sample rounds past the right edge.
+    for (auto [samples, lastColumn] : {std::pair{100, 98}, {1000, 99}}) {
+        SCOPED_TRACE(samples);
+        const int step = samples / 100;
+        ShowFlat(samples);
+        view.SetCursorEnabled(true);
+        for (int i = 1; i <= 25; ++i)
+            view.SetCursor(10 * step + i * step);
+        EXPECT_EQ(blackColumns(), std::vector<int>{35});
+        view.SetView(0, samples / 2); // zoom in: the old line goes, the blink brings it back
+        EXPECT_TRUE(blackColumns().empty());
+        view.SetCursorEnabled(true);
+        EXPECT_EQ(blackColumns(), std::vector<int>{70});
+        view.SetCursor(samples / 2 - 1);
+        EXPECT_EQ(blackColumns(), std::vector<int>{lastColumn});
+    }
+}
+
+// A loop ending after the wave's last sample has its end marker at the
+// sample count: at whole-wave zoom it shows in the last column; a span
+// ending inside the wave still leaves out a marker at its end.
+TEST_F(GraphImageDrawTest, AMarkerAtTheWavesEndShowsInTheLastColumn)
+{
+    for (int samples : {100, 1000, 37}) {
+        SCOPED_TRACE(samples);
+        ShowFlat(samples);
+        view.SetMarker("LOOPSTART", Marker(0, kRedMarker));
+        view.SetMarker("LOOPEND", Marker(samples, kGreenMarker));
+        EXPECT_TRUE(ColumnIs(0, kRed));
+        EXPECT_TRUE(ColumnIs(99, kGreen));
+        view.SetView(samples / 2, samples); // zoomed to the wave's end
+        EXPECT_TRUE(ColumnIs(99, kGreen));
+        EXPECT_TRUE(view.RemoveMarker("LOOPEND"));
+        EXPECT_FALSE(ColumnIs(99, kGreen));
+    }
+}
+
 TEST_F(GraphImageDrawTest, SetColorFillsAtOnceAndAResizeDrawsAgain)
 {
     ShowFlat();

@@ -176,6 +176,22 @@ TEST_F(GraphImageMouseTest, MarkersAreGrabbedWithinThreePixelsAndReportEveryStep
     EXPECT_EQ(view.SelectStart(), 0); // the marker drag did not select
 }
 
+// A marker at the wave's end is grabbed where it is drawn, in the last
+// column, and a drag past the right edge takes it back to the end.
+TEST_F(GraphImageMouseTest, AMarkerAtTheWavesEndIsGrabbedInTheLastColumn)
+{
+    ShowFlat(1000); // ten samples per column
+    view.SetMarker("LOOPEND", Marker(1000, kGreenMarker));
+    Press(97);
+    Move(50);
+    ASSERT_EQ(moves.size(), 1u);
+    EXPECT_EQ(moves.back().Position, 500);
+    Move(130);
+    EXPECT_EQ(moves.back().Position, 1000);
+    EXPECT_TRUE(ColumnIs(99, kGreen));
+    Release(130);
+}
+
 TEST_F(GraphImageMouseTest, EqualDistanceGrabsTheEarlierMarker)
 {
     view.SetMarker("LOOPSTART", Marker(48, kRedMarker));
