@@ -6,6 +6,7 @@
 
 #include "app/MainWindowConstants.h"
 #include "app/MissingWavePrompt.h"
+#include "app/NativePath.h"
 #include "app/PlaybackController.h"
 #include "app/SoundFiles.h"
 #include "app/WaveListModel.h"
@@ -24,12 +25,6 @@
 #include <QDropEvent>
 #include <QMimeData>
 #include <QUrl>
-
-namespace {
-
-std::string Utf8(const QString& Text) { return Text.toStdString(); }
-
-} // namespace
 
 // ---- The save question and the list ----------------------------------------
 
@@ -84,7 +79,7 @@ void TMainForm::MainMenu1_OpenKSDClick()
 void TMainForm::OpenKSDFile(const QString& Path)
 {
     ClearDocument();
-    FModel->Load(Utf8(Path), MissingWavePrompt(*FPrompter, this, WaveLocateDialog));
+    FModel->Load(NativePath(Path), MissingWavePrompt(*FPrompter, this, WaveLocateDialog));
     SetFileName(Path);
     RememberFile(Path);
 }
@@ -101,7 +96,7 @@ bool TMainForm::SaveKSDAs()
 
 void TMainForm::SaveKSDTo(const QString& Path)
 {
-    FModel->Save(Utf8(Path));
+    FModel->Save(NativePath(Path));
     SetFileName(Path);
     RememberFile(Path);
 }
@@ -121,7 +116,7 @@ void TMainForm::MainMenu1_ExportVBKClick()
     if (chosen.isEmpty())
         return;
     const TKSD& list = FModel->Document();
-    list.Export(Utf8(chosen.first()), Utf8(FFileName)); // never over the list it came from
+    list.Export(NativePath(chosen.first()), NativePath(FFileName)); // never over the list it came from
     // The bank is written as its format allows; the loops it cannot hold are said.
     QStringList dropped;
     for (int32_t i = 0; i < list.Count(); ++i)
@@ -166,7 +161,7 @@ void TMainForm::AppendFiles(const QStringList& Paths, TShownWave Shown)
     };
     try {
         for (const QString& path : Paths)
-            waves.push_back(TKSD::ReadWave(Utf8(path)));
+            waves.push_back(TKSD::ReadWave(NativePath(path)));
     } catch (...) {
         addRead();
         throw;
@@ -230,7 +225,7 @@ void TMainForm::OpenArguments(const QStringList& Paths)
         if (IsListFile(path))
             RunCommand([&] { OpenKSDFile(path); });
         else
-            RunCommand([&] { waves.push_back(TKSD::ReadWave(Utf8(path))); });
+            RunCommand([&] { waves.push_back(TKSD::ReadWave(NativePath(path))); });
     }
     RunCommand([&] { FModel->AppendWaves(std::move(waves), 0); });
 }
