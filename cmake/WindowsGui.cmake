@@ -8,7 +8,8 @@
 # defined; the tests' part is vantrel_windows_test_plugins.
 
 # The static Qt has no SVG support: the icons come as PNG files rendered from
-# the SVG ones on the build machine (scripts/build-windows --gui).
+# the SVG ones on the build machine (scripts/build-windows --gui), in a
+# resource of the same name as Icons.qrc (MainWindow.cpp initialises it).
 if(NOT IS_DIRECTORY "${VANTREL_WINDOWS_ICONS}")
     message(FATAL_ERROR "VANTREL_WINDOWS_ICONS must name the folder of the rendered icons "
                         "(scripts/build-windows --gui makes it)")
@@ -17,7 +18,7 @@ get_target_property(vantrel_app_sources vantrel_app SOURCES)
 list(FILTER vantrel_app_sources EXCLUDE REGEX "Icons\\.qrc$")
 set_target_properties(vantrel_app PROPERTIES SOURCES "${vantrel_app_sources}")
 file(GLOB vantrel_png_icons CONFIGURE_DEPENDS "${VANTREL_WINDOWS_ICONS}/*.png")
-qt_add_resources(vantrel_app vantrel_png_icons PREFIX /icons BASE "${VANTREL_WINDOWS_ICONS}"
+qt_add_resources(vantrel_app Icons PREFIX /icons BASE "${VANTREL_WINDOWS_ICONS}"
     FILES ${vantrel_png_icons})
 target_compile_definitions(vantrel_app PRIVATE VANTREL_ICON_SUFFIX=".png")
 
