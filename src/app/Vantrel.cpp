@@ -46,6 +46,7 @@ int main(int argc, char** argv)
 {
     if (const std::optional<std::string> answer = CommandLineAnswer(argc, argv)) {
         Platform::UseParentConsole();
+        Platform::UseUtf8Console(); // the same bytes as vantrel-cli writes
         return std::fputs(answer->c_str(), stdout) >= 0 && std::fflush(stdout) == 0 ? 0 : 1;
     }
     QApplication application(argc, argv);
