@@ -3,7 +3,9 @@
 ; Vantrel with its icon, and an uninstaller that takes all of it away again.
 ; Built by scripts/package-windows, which defines VERSION, STAGE (the folder
 ; of files to install), ICON and OUTFILE. "/S" installs and uninstalls silently.
-Unicode true
+; A 64-bit installer, as the programs are: it runs where they run, wine's
+; 64-bit prefix included, which has no 32-bit subsystem.
+Target amd64-unicode
 SetCompressor /SOLID lzma
 RequestExecutionLevel admin
 ManifestDPIAware true
