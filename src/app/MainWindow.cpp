@@ -6,6 +6,7 @@
 #include "app/MainWindowConstants.h"
 #include "app/PlaybackController.h"
 #include "app/RecentFiles.h"
+#include "app/ResourceIcon.h"
 #include "app/TypedLoopPoint.h"
 #include "app/WaveListModel.h"
 #include "app/WaveTable.h"
@@ -26,7 +27,7 @@ TMainForm::TMainForm(std::unique_ptr<TPrompter> Prompter, std::shared_ptr<TWaveO
 {
     Q_INIT_RESOURCE(Icons);
     setObjectName("MainForm");
-    setWindowIcon(QIcon(":/icons/vantrel.svg"));
+    setWindowIcon(ResourceIcon("vantrel"));
     resize(686, 441);
     setAcceptDrops(true);
     CreateWidgets();

@@ -7,6 +7,7 @@
 #include "app/CoreTexts.h"
 #include "app/MainWindowConstants.h"
 #include "app/MissingWavePrompt.h"
+#include "app/NativePath.h"
 #include "app/PlaybackController.h"
 #include "app/SoundFiles.h"
 #include "app/WaveListModel.h"
@@ -28,8 +29,6 @@
 #include <QUrl>
 
 namespace {
-
-std::string Utf8(const QString& Text) { return Text.toStdString(); }
 
 // How many waves of a list were found in new places, and in which folders.
 QString RelocatedText(const TLoadReport& Report)
@@ -101,7 +100,7 @@ void TMainForm::OpenKSDFile(const QString& Path)
     ClearDocument();
     // A missing wave is looked for from the list's folder.
     WaveLocateDialog.Folder = QFileInfo(Path).absolutePath();
-    const TLoadReport report = FModel->Load(Utf8(Path), MissingWavePrompt(*FPrompter, this, WaveLocateDialog));
+    const TLoadReport report = FModel->Load(NativePath(Path), MissingWavePrompt(*FPrompter, this, WaveLocateDialog));
     SetFileName(Path);
     RememberFile(Path);
     // Why a list just opened counts as changed, and the entries passed over,
@@ -129,7 +128,7 @@ bool TMainForm::SaveKSDAs()
 
 void TMainForm::SaveKSDTo(const QString& Path)
 {
-    FModel->Save(Utf8(Path));
+    FModel->Save(NativePath(Path));
     SetFileName(Path);
     RememberFile(Path);
 }
@@ -154,7 +153,7 @@ void TMainForm::MainMenu1_ExportVBKClick()
     if (chosen.isEmpty())
         return;
     const TKSD& list = FModel->Document();
-    ExportBank(list, Utf8(chosen.first()), Utf8(FFileName)); // never over the list it came from
+    ExportBank(list, NativePath(chosen.first()), NativePath(FFileName)); // never over the list it came from
     // The bank is written as its format allows; the loops it cannot hold are said.
     QStringList dropped;
     for (int32_t i = 0; i < list.Count(); ++i)
@@ -205,7 +204,7 @@ void TMainForm::AppendFiles(const QStringList& Paths, TShownWave Shown)
     };
     try {
         for (const QString& path : Paths)
-            waves.push_back(TKSD::ReadWave(Utf8(path)));
+            waves.push_back(TKSD::ReadWave(NativePath(path)));
     } catch (...) {
         addRead();
         throw;
@@ -269,7 +268,7 @@ void TMainForm::OpenArguments(const QStringList& Paths)
         if (IsListFile(path))
             RunCommand([&] { OpenKSDFile(path); });
         else
-            RunCommand([&] { waves.push_back(TKSD::ReadWave(Utf8(path))); });
+            RunCommand([&] { waves.push_back(TKSD::ReadWave(NativePath(path))); });
     }
     RunCommand([&] { FModel->AppendWaves(std::move(waves), 0); });
 }

@@ -11,6 +11,7 @@
 #include "app/LoopsOfMany.h"
 #include "app/PlaybackController.h"
 #include "app/PositionReadout.h"
+#include "app/ResourceIcon.h"
 #include "app/SoundFiles.h"
 #include "app/UserGuide.h"
 #include "app/Version.h"
@@ -44,7 +45,7 @@ const char* const kIconFiles[] = {
 
 QIcon ImageListIcon(int Image)
 {
-    return QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(kIconFiles[Image])));
+    return ResourceIcon(QLatin1String(kIconFiles[Image]));
 }
 
 // Body with Strip beside it (Direction: TopToBottom puts it above, RightToLeft
@@ -124,7 +125,7 @@ void TMainForm::CreateActions()
     MainMenu1_FindLoopWide = NewAction("MainMenu1_FindLoopWide", tr("ループ終点を広く検索(&W)"), {}, -1,
                                        [loops] { loops()->FindLoop(nullptr, true); });
     MainMenu1_SnapToZero = NewAction("MainMenu1_SnapToZero", tr("ゼロクロスに合わせる(&Z)"), tr("ゼロクロスに合わせる"), -1, {});
-    MainMenu1_SnapToZero->setIcon(QIcon(":/icons/snap-zero.svg"));
+    MainMenu1_SnapToZero->setIcon(ResourceIcon("snap-zero"));
     MainMenu1_TimeInSamples = NewAction("MainMenu1_TimeInSamples", tr("サンプル単位で表示(&M)"), {}, -1, {});
     MainMenu1_ViewAll = NewAction("MainMenu1_ViewAll", tr("全体表示(&A)"), tr("全体表示"), 8, [this] { FViews->ShowWholeWave(); });
     MainMenu1_ZoomIn = NewAction("MainMenu1_ZoomIn", tr("ズームイン(&I)"), tr("ズームイン"), 9, [this] {
@@ -141,7 +142,7 @@ void TMainForm::CreateActions()
     });
     MainMenu1_Audition = NewAction("MainMenu1_Audition", tr("継ぎ目を試聴(&J)"), tr("継ぎ目を試聴"), -1,
                                    [this] { FPlayback->Audition(SelectedWave()); });
-    MainMenu1_Audition->setIcon(QIcon(":/icons/audition.svg"));
+    MainMenu1_Audition->setIcon(ResourceIcon("audition"));
     MainMenu1_PlsyStop = NewAction("MainMenu1_PlsyStop", tr("停止(&S)"), tr("停止"), 15, [this] { FPlayback->Stop(); });
     MainMenu1_About = NewAction("MainMenu1_About", tr("バージョン情報(&A)..."), {}, -1, [this] { FPrompter->ShowModal(*VersionForm); });
 

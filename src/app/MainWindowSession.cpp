@@ -4,6 +4,7 @@
 
 #include "app/MainWindow.h"
 
+#include "app/NativePath.h"
 #include "app/ProgramSettings.h"
 #include "app/RecentFiles.h"
 
@@ -70,7 +71,7 @@ void TMainForm::OpenRecentFile(const QString& Path)
     if (!QFileInfo::exists(Path)) {
         FRecentFiles->Remove(Path);
         UpdateRecentMenu();
-        TKSD().LoadFromFile(Path.toStdString());
+        TKSD().LoadFromFile(NativePath(Path));
     }
     if (ConfirmDiscard())
         OpenKSDFile(Path);

@@ -7,13 +7,16 @@
 
 #include "app/MainWindowConstants.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 using namespace mainform;
 
+// Kept in the system's separators, however the path came (a dialog, the
+// recent files, a drop), as every path the window shows.
 void TMainForm::SetFileName(const QString& Path)
 {
-    FFileName = Path;
+    FFileName = QDir::toNativeSeparators(Path);
     UpdateTitle();
 }
 

@@ -1,6 +1,7 @@
 #include "app/MissingWavePrompt.h"
 
 #include "app/MainWindowConstants.h"
+#include "app/NativePath.h"
 #include "app/Prompter.h"
 
 #include <QCoreApplication>
@@ -27,7 +28,7 @@ TMissingWaveResolver MissingWavePrompt(TPrompter& Prompter, QWidget* Parent, TFi
                 const QStringList chosen = Prompter.ChooseFiles(Parent, Dialog);
                 if (chosen.isEmpty())
                     continue; // the file dialog was cancelled: ask again
-                return TMissingWaveAnswer{TMissingWaveAnswer::Use, chosen.first().toStdString()};
+                return TMissingWaveAnswer{TMissingWaveAnswer::Use, NativePath(chosen.first())};
             }
             case btSkip:
                 return TMissingWaveAnswer{TMissingWaveAnswer::Skip, {}};

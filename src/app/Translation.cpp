@@ -70,7 +70,9 @@ bool InstallLanguage(TLanguage Language)
     gInstalled = Language;
     if (Language == TLanguage::English) // Qt's own texts are English already
         return Install(":/i18n/vantrel_en.qm", {});
-    return Install("qtbase_ja", QLibraryInfo::path(QLibraryInfo::TranslationsPath));
+    // A static Qt (the Windows build) has no translations folder: there Qt's
+    // Japanese is built into the program.
+    return Install("qtbase_ja", ":/i18n") || Install("qtbase_ja", QLibraryInfo::path(QLibraryInfo::TranslationsPath));
 }
 
 TLanguage InstalledLanguage() { return gInstalled; }

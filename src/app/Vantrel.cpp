@@ -6,6 +6,7 @@
 #include "app/MainWindow.h"
 #include "app/Prompter.h"
 #include "app/Translation.h"
+#include "common/Platform.h"
 #include "common/ProgramInfo.h"
 #include "playback/PortAudioWaveOut.h"
 
@@ -43,8 +44,11 @@ std::optional<std::string> CommandLineAnswer(int argc, char** argv)
 
 int main(int argc, char** argv)
 {
-    if (const std::optional<std::string> answer = CommandLineAnswer(argc, argv))
+    if (const std::optional<std::string> answer = CommandLineAnswer(argc, argv)) {
+        Platform::UseParentConsole();
+        Platform::UseUtf8Console(); // the same bytes as vantrel-cli writes
         return std::fputs(answer->c_str(), stdout) >= 0 && std::fflush(stdout) == 0 ? 0 : 1;
+    }
     QApplication application(argc, argv);
     application.setApplicationName("Vantrel");
     application.setDesktopFileName("vantrel");

@@ -2,8 +2,9 @@
 // What differs between POSIX systems and Windows, in one place: opening
 // files by path (wide paths and binary mode on Windows), the low-level
 // descriptor calls the writers use, 64-bit positions in streams, replacing a
-// file in one step, and the command line and console of the tool. Every
-// function keeps the system's reason in errno on failure.
+// file in one step, the command line and console of the programs, thread
+// priorities and the sound libraries' chatter. Every file function keeps the
+// system's reason in errno on failure.
 
 #include <cstddef>
 #include <cstdint>
@@ -96,5 +97,25 @@ std::vector<std::string> Utf8Arguments(int Argc, char** Argv);
 // Makes standard output and error take UTF-8 bytes as they are (on
 // Windows: the console's code page, and no newline translation).
 void UseUtf8Console();
+
+// For a program without a console of its own (the window on Windows): when
+// it was started from a console and its output is not redirected, standard
+// output and error go to that console, so that --help and --version show
+// there. Elsewhere standard output is the terminal's already.
+void UseParentConsole();
+
+// The system's id of the calling thread.
+int CurrentThreadId();
+
+// Gives thread ThreadId a scheduling weight of Step, from -3 (idle) through 0
+// (normal) to 3 (time-critical), as far as the system has such steps. False
+// when the system refused (raising a thread needs a privilege on Linux).
+bool SetThreadPriorityStep(int ThreadId, int Step);
+
+// Silences the messages the sound system's libraries print on standard
+// error while a player probes for devices (ALSA's missing cards and plugins,
+// JACK's unreachable servers). They are looked up at run time, so nothing
+// here needs them; where they are absent (Windows) this does nothing.
+void QuietSoundLibraries();
 
 } // namespace Platform

@@ -6,12 +6,21 @@
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
+#include <dlfcn.h>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/uio.h>
 #include <unistd.h>
 
 namespace Platform {
+namespace {
+
+void QuietAlsa(const char*, int, const char*, int, const char*, ...) {}
+void QuietJack(const char*) {}
+
+} // namespace
+
 
 std::FILE* OpenStream(const std::filesystem::path& Path, const char* Mode) { return std::fopen(Path.c_str(), Mode); }
 
@@ -124,6 +133,30 @@ std::span<const int> TerminationSignals()
 std::vector<std::string> Utf8Arguments(int Argc, char** Argv) { return {Argv + 1, Argv + Argc}; }
 
 void UseUtf8Console() {}
+
+void UseParentConsole() {}
+
+int CurrentThreadId() { return static_cast<int>(gettid()); }
+
+// Linux weighs each thread by its own nice value (-20 .. 19).
+bool SetThreadPriorityStep(int ThreadId, int Step)
+{
+    constexpr int kNice[] = {19, 10, 5, 0, -5, -10, -20};
+    const int nice = kNice[std::clamp(Step, -3, 3) + 3];
+    return setpriority(PRIO_PROCESS, static_cast<id_t>(ThreadId), nice) == 0;
+}
+
+void QuietSoundLibraries()
+{
+    using TAlsaHandler = void (*)(const char*, int, const char*, int, const char*, ...);
+    if (void* symbol = dlsym(RTLD_DEFAULT, "snd_lib_error_set_handler"))
+        reinterpret_cast<int (*)(TAlsaHandler)>(symbol)(&QuietAlsa);
+    using TSetMessageFunction = void (*)(void (*)(const char*));
+    for (const char* name : {"jack_set_error_function", "jack_set_info_function"}) {
+        if (void* symbol = dlsym(RTLD_DEFAULT, name))
+            reinterpret_cast<TSetMessageFunction>(symbol)(&QuietJack);
+    }
+}
 
 } // namespace Platform
 

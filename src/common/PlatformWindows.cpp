@@ -1,6 +1,7 @@
 // The Windows side of Platform.h: wide paths, binary mode, descriptors that
-// child processes do not inherit, and MoveFileExW for the one-step replace
-// (rename does not replace an existing file there).
+// child processes do not inherit, MoveFileExW for the one-step replace
+// (rename does not replace an existing file there), the parent's console
+// for the window, and the seven thread priorities of SetThreadPriority.
 #ifdef _WIN32
 
 #include "common/Platform.h"
@@ -10,7 +11,9 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <fcntl.h>
 #include <io.h>
 #include <sys/stat.h>
@@ -160,6 +163,36 @@ void UseUtf8Console()
     _setmode(_fileno(stdout), _O_BINARY);
     _setmode(_fileno(stderr), _O_BINARY);
 }
+
+// A GUI-subsystem program gets no console; one started from a console with
+// its output redirected inherits the redirection, which is kept.
+void UseParentConsole()
+{
+    const HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
+    if (output != nullptr && output != INVALID_HANDLE_VALUE)
+        return;
+    if (!AttachConsole(ATTACH_PARENT_PROCESS))
+        return;
+    std::freopen("CONOUT$", "w", stdout);
+    std::freopen("CONOUT$", "w", stderr);
+}
+
+int CurrentThreadId() { return static_cast<int>(GetCurrentThreadId()); }
+
+bool SetThreadPriorityStep(int ThreadId, int Step)
+{
+    constexpr int kPriority[] = {THREAD_PRIORITY_IDLE,         THREAD_PRIORITY_LOWEST,  THREAD_PRIORITY_BELOW_NORMAL,
+                                 THREAD_PRIORITY_NORMAL,       THREAD_PRIORITY_ABOVE_NORMAL, THREAD_PRIORITY_HIGHEST,
+                                 THREAD_PRIORITY_TIME_CRITICAL};
+    const HANDLE thread = OpenThread(THREAD_SET_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(ThreadId));
+    if (thread == nullptr)
+        return false;
+    const bool set = ::SetThreadPriority(thread, kPriority[std::clamp(Step, -3, 3) + 3]) != 0;
+    CloseHandle(thread);
+    return set;
+}
+
+void QuietSoundLibraries() {}
 
 } // namespace Platform
 

@@ -1,7 +1,7 @@
 #include "playback/PortAudioWaveOut.h"
 
-#include <alsa/asoundlib.h>
-#include <dlfcn.h>
+#include "common/Platform.h"
+
 #include <portaudio.h>
 
 #include <algorithm>
@@ -20,22 +20,6 @@ TOpenFailure::TKind FailureKind(PaError Error)
         return TOpenFailure::NoDevice;
     default:
         return TOpenFailure::Other;
-    }
-}
-
-void QuietAlsa(const char*, int, const char*, int, const char*, ...) {}
-void QuietJack(const char*) {}
-
-// ALSA reports every missing card and plugin it probes, JACK every server it
-// cannot reach; both only on stderr. PortAudio links JACK itself, so its
-// message hooks are looked up at run time rather than linked.
-void SilenceAudioLibraries()
-{
-    snd_lib_error_set_handler(&QuietAlsa);
-    using TSetMessageFunction = void (*)(void (*)(const char*));
-    for (const char* name : {"jack_set_error_function", "jack_set_info_function"}) {
-        if (void* symbol = dlsym(RTLD_DEFAULT, name))
-            reinterpret_cast<TSetMessageFunction>(symbol)(&QuietJack);
     }
 }
 
@@ -128,7 +112,7 @@ TOpenFailure TPortAudioWaveOutDevice::LastOpenFailure() const
 bool TPortAudioWaveOutDevice::Initialize()
 {
     if (!FInitialized) {
-        SilenceAudioLibraries();
+        Platform::QuietSoundLibraries();
         FInitialized = Pa_Initialize() == paNoError;
     }
     return FInitialized;

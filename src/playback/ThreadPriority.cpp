@@ -1,33 +1,12 @@
 #include "playback/ThreadPriority.h"
 
-#include <sys/resource.h>
-#include <unistd.h>
+#include "common/Platform.h"
 
-namespace {
+int CurrentThreadId() { return Platform::CurrentThreadId(); }
 
-// Linux weighs each thread by its own nice value (-20 .. 19).
-int NiceValue(TThreadPriority Priority)
-{
-    switch (Priority) {
-    case TThreadPriority::tpIdle: return 19;
-    case TThreadPriority::tpLowest: return 10;
-    case TThreadPriority::tpLower: return 5;
-    case TThreadPriority::tpNormal: return 0;
-    case TThreadPriority::tpHigher: return -5;
-    case TThreadPriority::tpHighest: return -10;
-    case TThreadPriority::tpTimeCritical: return -20;
-    }
-    return 0;
-}
-
-} // namespace
-
-int CurrentThreadId()
-{
-    return static_cast<int>(gettid());
-}
-
+// The seven priorities are the platform's steps -3 .. 3, normal in the middle.
 bool ApplyThreadPriority(int ThreadId, TThreadPriority Priority)
 {
-    return setpriority(PRIO_PROCESS, static_cast<id_t>(ThreadId), NiceValue(Priority)) == 0;
+    const int step = static_cast<int>(Priority) - static_cast<int>(TThreadPriority::tpNormal);
+    return Platform::SetThreadPriorityStep(ThreadId, step);
 }

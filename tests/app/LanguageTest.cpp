@@ -9,6 +9,7 @@
 #include "loop/LoopFinder.h"
 #include "playback/WaveOut.h"
 
+#include <QCoreApplication>
 #include <QLocale>
 #include <QMenuBar>
 #include <QScopeGuard>
@@ -34,6 +35,14 @@ TEST(Language, FollowsTheLocaleUnlessOneWasChosen)
         EXPECT_EQ(ChosenLanguage(QLocale(c.locale)), c.expected) << c.locale;
     }
     ProgramSettings().clear();
+}
+
+// Qt's own buttons speak Japanese in the Japanese window, also where Qt has
+// no translations folder (the static Qt of the Windows build).
+TEST(Language, QtsOwnTextsSpeakJapanese)
+{
+    ASSERT_TRUE(InstallLanguage(TLanguage::Japanese));
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QString("キャンセル"));
 }
 
 using LanguageTest = AppTest;

@@ -13,6 +13,7 @@
 
 #include <QLabel>
 #include <QMenu>
+#include <QProcess>
 #include <QStatusBar>
 #include <QTest>
 
@@ -132,14 +133,12 @@ TEST_F(MainWindowLoopFindingTest, WindowAndToolFindTheSameLoop)
 {
     AddTone(MakeTone({.Period = 100.37, .VibratoHz = 5, .VibratoDepth = 0.002}));
     Trigger("MainMenu1_FindLoop");
-    const std::string command = std::string("'") + VANTREL_CLI_PATH + "' loop '" + Dir.File("tone.wav") + "'";
-    FILE* pipe = ::popen(command.c_str(), "r");
-    ASSERT_NE(pipe, nullptr);
-    char line[4096] = {};
-    const bool read = std::fgets(line, sizeof line, pipe) != nullptr;
-    ::pclose(pipe);
-    ASSERT_TRUE(read);
-    EXPECT_EQ(std::string(line).rfind(Dir.File("tone.wav") + Format("\t%d\t%d\t", Wave().LoopStart(), Wave().LoopEnd()), 0),
+    // Started without a shell, so that no quoting rule of one system applies.
+    QProcess tool;
+    tool.start(QString::fromUtf8(VANTREL_CLI_PATH), {"loop", QString::fromStdString(Dir.File("tone.wav"))});
+    ASSERT_TRUE(tool.waitForFinished(60000));
+    const std::string line = tool.readLine().toStdString();
+    EXPECT_EQ(line.rfind(Dir.File("tone.wav") + Format("\t%d\t%d\t", Wave().LoopStart(), Wave().LoopEnd()), 0),
               0u)
         << line;
 }

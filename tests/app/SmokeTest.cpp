@@ -1,7 +1,9 @@
 // Starts the real program in a real X server (Xvfb, the xcb platform), waits
 // for its window, saves a screenshot next to the test program, closes the
 // window as a window manager would and expects the program to end with 0;
-// and starts it with a list file to open, whose rows must show.
+// and starts it with a list file to open, whose rows must show. The Windows
+// build (under wine) runs only the test without a window: it has no X server
+// of its own to start the program in.
 
 #include "document/KSD.h"
 #include "support/TestFiles.h"
@@ -13,6 +15,7 @@
 #include <QStandardPaths>
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -208,6 +211,8 @@ protected:
     TXvfb FServer;
     TDisplay FDisplay;
 };
+#endif // _WIN32
+
 
 // --help and --version answer on standard output and end with 0 without a
 // display: no window was made.
@@ -227,6 +232,12 @@ TEST(Program, AnswersHelpAndVersionWithoutAWindow)
     }
 }
 
+#ifdef _WIN32
+TEST(Smoke, ProgramShowsItsWindowInAnXServer)
+{
+    GTEST_SKIP() << "needs an X server of its own (Xvfb and Xlib), which the Windows build has not";
+}
+#else
 TEST_F(Smoke, ProgramStartsShowsItsWindowAndEndsWithZeroWhenClosed)
 {
     EXPECT_FALSE(RunProgram(FServer, FDisplay.get(), {}, "vantrel-screenshot.png").isNull());
@@ -252,3 +263,4 @@ TEST_F(Smoke, ProgramOpensTheListFileNamedOnItsCommandLine)
             differing += empty.pixel(x, y) != opened.pixel(x, y);
     EXPECT_GT(differing, 300);
 }
+#endif // _WIN32

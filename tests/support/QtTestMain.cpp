@@ -1,10 +1,11 @@
 // main() for the Qt test programs: one QApplication for the whole run, on the
 // offscreen platform unless the caller chose another, without the platform's
 // chatter about features the offscreen platform lacks. Settings go to a
-// configuration folder of the run's own (also for programs it starts), never
-// to the user's.
+// configuration folder of the run's own (also for programs it starts on
+// Linux), never to the user's, nor to the registry on Windows.
 #include <QApplication>
 #include <QDir>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -33,6 +34,8 @@ int main(int argc, char** argv)
     }
     const QTemporaryDir config(QDir::tempPath() + "/vantrel-test-config-XXXXXX");
     qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+    QSettings::setDefaultFormat(QSettings::IniFormat);
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, config.path());
     gDefaultHandler = qInstallMessageHandler(FilterMessages);
     QApplication app(argc, argv);
     testing::InitGoogleTest(&argc, argv);
