@@ -85,7 +85,8 @@ void TMainForm::MainMenu1_OpenKSDClick()
 void TMainForm::OpenKSDFile(const QString& Path)
 {
     ClearDocument();
-    const TLoadReport report = FModel->Load(Utf8(Path), MissingWavePrompt(*FPrompter, this, WaveLocateDialog));
+    const TLoadReport report = FModel->Load(Utf8(Path), MissingWavePrompt(*FPrompter, this, WaveLocateDialog),
+                                            UnreadableWavePrompt(*FPrompter, this));
     SetFileName(Path);
     RememberFile(Path);
     // Entries passed over move every later wave up: the status bar says so.

@@ -118,13 +118,21 @@ void TVBKFile::WriteWave(int32_t index, const TWaveInfo& wave)
         tone.loopEnd = 0;
     }
 
+    // A wave that does not hold its samples has them read now and let go
+    // once written, so that only one wave's samples are held at a time.
+    TWaveData read;
+    if (!wave.HoldsSamples())
+        read = wave.ReadSamples();
+    const std::span<const int16_t> samples =
+        wave.HoldsSamples() ? wave.Samples() : std::span<const int16_t>(read.data(), read.size());
+
     // The samples are written as read from the WAV file, straight from the
     // wave; a crossfaded loop from a copy that holds the faded stretch.
     if (wave.CrossFade() == 0) {
-        FLib.WriteChunk(VBKTags[vtWave], wave.Data().data(), PayloadBytes(wave));
+        FLib.WriteChunk(VBKTags[vtWave], samples.data(), PayloadBytes(wave));
         return;
     }
-    const std::vector<int16_t> faded = FadedWave(wave.Samples(), wave.Loop(), wave.CrossFade());
+    const std::vector<int16_t> faded = FadedWave(samples, wave.Loop(), wave.CrossFade());
     FLib.WriteChunk(VBKTags[vtWave], faded.data(), PayloadBytes(wave));
 }
 
