@@ -21,6 +21,14 @@
 %1</translation>
     </message>
     <message>
+        <source>ファイルを読めません:
+%1
+%2</source>
+        <translation>Cannot read the file:
+%1
+%2</translation>
+    </message>
+    <message>
         <source>探す…</source>
         <translation>Find…</translation>
     </message>

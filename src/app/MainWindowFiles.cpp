@@ -100,7 +100,8 @@ void TMainForm::OpenKSDFile(const QString& Path)
     ClearDocument();
     // A missing wave is looked for from the list's folder.
     WaveLocateDialog.Folder = QFileInfo(Path).absolutePath();
-    const TLoadReport report = FModel->Load(NativePath(Path), MissingWavePrompt(*FPrompter, this, WaveLocateDialog));
+    const TLoadReport report = FModel->Load(NativePath(Path), MissingWavePrompt(*FPrompter, this, WaveLocateDialog),
+                                            UnreadableWavePrompt(*FPrompter, this));
     SetFileName(Path);
     RememberFile(Path);
     // Why a list just opened counts as changed, and the entries passed over,

@@ -1,5 +1,6 @@
 #include "app/MissingWavePrompt.h"
 
+#include "app/CoreTexts.h"
 #include "app/MainWindowConstants.h"
 #include "app/NativePath.h"
 #include "app/Prompter.h"
@@ -9,7 +10,6 @@
 namespace {
 
 enum TButton { btLocate, btSkip, btAbort };
-
 
 } // namespace
 
@@ -36,5 +36,16 @@ TMissingWaveResolver MissingWavePrompt(TPrompter& Prompter, QWidget* Parent, TFi
                 return TMissingWaveAnswer{TMissingWaveAnswer::Abort, {}};
             }
         }
+    };
+}
+
+TUnreadableWaveResolver UnreadableWavePrompt(TPrompter& Prompter, QWidget* Parent)
+{
+    return [&Prompter, Parent](const std::string& StoredPath, const Exception& Error) {
+        const QString text = QCoreApplication::translate("MissingWavePrompt", "ファイルを読めません:\n%1\n%2")
+                                 .arg(QString::fromStdString(StoredPath), WindowErrorText(Error));
+        const QStringList buttons = {QCoreApplication::translate("MissingWavePrompt", "スキップ"),
+                                     QCoreApplication::translate("MissingWavePrompt", "中止")};
+        return Prompter.AskChoice(Parent, mainform::kTitle, text, buttons) == 0;
     };
 }

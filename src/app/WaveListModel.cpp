@@ -109,7 +109,8 @@ void TWaveListModel::Clear()
     endResetModel();
 }
 
-TLoadReport TWaveListModel::Load(const std::string& Path, const TMissingWaveResolver& Resolve)
+TLoadReport TWaveListModel::Load(const std::string& Path, const TMissingWaveResolver& Resolve,
+                                 const TUnreadableWaveResolver& SkipUnreadable)
 {
     beginResetModel();
     FUndoStack->clear();
@@ -117,7 +118,7 @@ TLoadReport TWaveListModel::Load(const std::string& Path, const TMissingWaveReso
     FRows.clear();
     TLoadReport report;
     try {
-        report = FKSD.LoadFromFile(Path, Resolve);
+        report = FKSD.LoadFromFile(Path, Resolve, SkipUnreadable);
     } catch (...) {
         FKSD.Clear();
         endResetModel();

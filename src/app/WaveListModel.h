@@ -59,10 +59,12 @@ public:
     // An empty list with nothing to undo.
     void Clear();
     // Replaces the list with the list file at Path, with nothing to undo;
-    // Resolve answers for the waves still missing (KSD.h). The list is
+    // Resolve answers for the waves still missing, SkipUnreadable for those
+    // that cannot be read (KSD.h). The list is
     // modified when a wave was found in a new place (saving would write its
     // new path). On failure the list is left empty and the error goes on.
-    TLoadReport Load(const std::string& Path, const TMissingWaveResolver& Resolve = {});
+    TLoadReport Load(const std::string& Path, const TMissingWaveResolver& Resolve = {},
+                     const TUnreadableWaveResolver& SkipUnreadable = {});
     // Writes the list file; the list is unmodified afterwards.
     void Save(const std::string& Path);
 

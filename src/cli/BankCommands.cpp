@@ -93,7 +93,9 @@ void ExportCommand(const TArguments& Arguments, TReport& Report)
     RequireListFileToRead(listFile);
 
     TKSD list;
-    const TLoadReport loaded = list.LoadFromFile(listFile);
+    // The waves' samples are read one at a time while the bank is written:
+    // a bank too large is refused before any of them is read.
+    const TLoadReport loaded = list.LoadFromFile(listFile, {}, {}, TWaveReading::HeadersOnly);
     for (const TRelocatedWave& moved : loaded.Relocated)
         Report.Note(Format(Say("%s はありません。%s を使います", "%s is not there; using %s"), moved.StoredPath.c_str(),
                            moved.FoundPath.c_str()));

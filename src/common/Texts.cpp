@@ -32,6 +32,7 @@ constexpr TCoreText kCoreTexts[] = {
     {"ファイル「%s」は未対応フォーマットです", "The file “%1” has an unsupported format"},
     {"ファイル「%s」は長すぎます", "The file “%1” is too long"},
     {"ファイル「%s」を読み込むメモリが足りません", "Not enough memory to read the file “%1”"},
+    {"ファイル「%s」は読み込んだ後に変わりました", "The file “%1” changed after it was read"},
     {"KSDファイル(%s)を読めません", "Cannot read the KSD file (%1)"},
     {"KSDファイル(%s)を書けません: %s", "Cannot write the KSD file (%1): %2"},
     {"ファイル名「%s」は KSDファイルに書けない文字を含みます", "The file name “%1” holds characters a KSD file cannot hold"},

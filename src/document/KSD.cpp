@@ -241,6 +241,14 @@ std::optional<std::string> WhereToRead(const TListEntry& Entry, TWaveLocator& Lo
     return found;
 }
 
+// The wave of Entry kept as missing: saved as the entry stores it.
+std::unique_ptr<TWaveInfo> MissingWave(const TListEntry& Entry)
+{
+    auto wave = TWaveInfo::Missing(Entry.FileName, Entry.LoopStart, Entry.LoopEnd, Entry.CrossFade);
+    wave->SetListEntryLayout(Entry.Layout);
+    return wave;
+}
+
 } // namespace
 
 bool IsListFile(const std::string& FileName)
@@ -315,14 +323,14 @@ std::unique_ptr<TWaveInfo> TKSD::ReadWave(const std::string& FileName)
     return wave;
 }
 
-std::unique_ptr<TWaveInfo> TKSD::ReadFile(const std::string& FileName)
+std::unique_ptr<TWaveInfo> TKSD::ReadFile(const std::string& FileName, TWaveReading Reading)
 {
     // Only regular files: a directory is no wave, and a pipe or device could
     // block the reader forever.
     if (!IsRegularFile(FileName))
         throw EKSDException(CannotOpenMessage(FileName));
     auto wave = std::make_unique<TWaveInfo>();
-    wave->LoadFromFile(FileName);
+    wave->LoadFromFile(FileName, Reading);
     return wave;
 }
 
@@ -369,7 +377,8 @@ void TKSD::Clear()
     FExtras = {};
 }
 
-TLoadReport TKSD::LoadFromFile(const std::string& FileName, const TMissingWaveResolver& Resolve)
+TLoadReport TKSD::LoadFromFile(const std::string& FileName, const TMissingWaveResolver& Resolve,
+                               const TUnreadableWaveResolver& SkipUnreadable, TWaveReading Reading)
 {
     const XmlDom::TDocument doc = ReadListDocument(FileName);
     const xmlNode* root = xmlDocGetRootElement(doc.get());
@@ -398,13 +407,20 @@ TLoadReport TKSD::LoadFromFile(const std::string& FileName, const TMissingWaveRe
         }
         const std::optional<std::string> path = WhereToRead(entry, locator, Resolve, report);
         if (!path) {
-            FWaves.push_back(TWaveInfo::Missing(entry.FileName, entry.LoopStart, entry.LoopEnd, entry.CrossFade));
-            FWaves.back()->SetListEntryLayout(entry.Layout);
+            FWaves.push_back(MissingWave(entry));
             continue;
         }
         if (auto other = OtherFileInCurrentFolder(entry.FileName, *path))
             report.NotFromCurrentFolder.push_back({entry.FileName, *path, std::move(*other)});
-        FWaves.push_back(ReadFile(*path));
+        try {
+            FWaves.push_back(ReadFile(*path, Reading));
+        } catch (const Exception& e) { // EKSDException (no regular file), EWaveInfoException
+            if (!SkipUnreadable || !SkipUnreadable(entry.FileName, e))
+                throw;
+            report.Skipped.push_back(entry.FileName);
+            FWaves.push_back(MissingWave(entry));
+            continue;
+        }
         TWaveInfo& wave = *FWaves.back();
         std::string fault = ListedLoopFault(wave, entry.LoopStart, entry.LoopEnd);
         if (fault.empty())

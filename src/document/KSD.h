@@ -35,6 +35,12 @@ struct TMissingWaveAnswer {
 // Asked with the stored path of each wave still missing.
 using TMissingWaveResolver = std::function<TMissingWaveAnswer(const std::string& StoredPath)>;
 
+// Asked for each wave whose file is there but cannot be used (damaged, of a
+// shape no reader takes, not a regular file), with its stored path and the
+// reader's error: true keeps it in the list as missing (TWaveInfo::Missing),
+// false stops the load with that error.
+using TUnreadableWaveResolver = std::function<bool(const std::string& StoredPath, const Exception& Error)>;
+
 // A relative stored path read under the list file's folder (ReadPath)
 // where the current folder holds another file of that name
 // (CurrentFolderPath), which older versions read.
@@ -46,7 +52,7 @@ struct TCurrentFolderWave {
 
 struct TLoadReport {
     std::vector<TRelocatedWave> Relocated; // in list order
-    std::vector<std::string> Skipped;      // stored paths of the waves kept as missing
+    std::vector<std::string> Skipped;      // stored paths of the waves kept as missing, unreadable ones too
     std::vector<TCurrentFolderWave> NotFromCurrentFolder; // in list order
     // The positions (1 for the first "WaveFile") of the entries that name no
     // file and were passed over: every later wave moved up one place.
@@ -136,9 +142,14 @@ public:
     // the detail), and the errors of AddWave.
     // A wave whose stored path does not exist is looked for by TWaveLocator,
     // then, if still missing, Resolve is asked; without one, the load stops
-    // with the error of the stored path. The report names what moved or was
-    // kept as missing.
-    TLoadReport LoadFromFile(const std::string& FileName, const TMissingWaveResolver& Resolve = {});
+    // with the error of the stored path. A wave that is there but cannot be
+    // read is kept as missing when SkipUnreadable says so; without one the
+    // load stops with the reader's error. The report names what moved or was
+    // kept as missing. Reading says whether the waves keep their samples
+    // (TWaveReading): the command-line export reads them one at a time.
+    TLoadReport LoadFromFile(const std::string& FileName, const TMissingWaveResolver& Resolve = {},
+                             const TUnreadableWaveResolver& SkipUnreadable = {},
+                             TWaveReading Reading = TWaveReading::Samples);
     // Writes the whole list; the old file is replaced only once the new one
     // is complete. What the list file it came from held that this version
     // does not know (other elements of the root and of each entry, the
@@ -152,7 +163,8 @@ public:
 
 private:
     // ReadWave without the stored loop: a list file's own loop points win.
-    static std::unique_ptr<TWaveInfo> ReadFile(const std::string& FileName);
+    static std::unique_ptr<TWaveInfo> ReadFile(const std::string& FileName,
+                                               TWaveReading Reading = TWaveReading::Samples);
 
     std::vector<std::unique_ptr<TWaveInfo>> FWaves;
     TListFileExtras FExtras;

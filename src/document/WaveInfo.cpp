@@ -211,8 +211,9 @@ std::string WaveNameOf(const std::string& Path)
     return cut == std::string::npos ? Path : Path.substr(cut + 1);
 }
 
-void TWaveInfo::LoadFromFile(const std::string& FileName)
+void TWaveInfo::LoadFromFile(const std::string& FileName, TWaveReading Reading)
 {
+    const bool keepSamples = Reading == TWaveReading::Samples;
     TFileHandle file = OpenFile(FileName, "rb");
     if (!file)
         throw EWaveInfoException(CannotOpenMessage(FileName));
@@ -242,8 +243,10 @@ void TWaveInfo::LoadFromFile(const std::string& FileName)
                 throw TooLong(FileName, present / 2);
             header = PlainHeader(riff, scan);
             header.dataSize = static_cast<int32_t>(present);
-            data = TWaveData(present / 2);
-            ReadPresentBytes(file.get(), scan.DataPos, data.size() * 2, reinterpret_cast<char*>(data.data()));
+            if (keepSamples) {
+                data = TWaveData(present / 2);
+                ReadPresentBytes(file.get(), scan.DataPos, data.size() * 2, reinterpret_cast<char*>(data.data()));
+            }
         } else {
             std::optional<TConvertedWave> converted = ReadConvertedWave(file.get());
             if (!converted)
@@ -252,7 +255,8 @@ void TWaveInfo::LoadFromFile(const std::string& FileName)
                 throw TooLong(FileName, converted->DeclaredFrames);
             header = ConvertedHeader(*converted);
             declared = std::max(converted->DeclaredFrames, DeclaredPcmFrames(scan));
-            data = std::move(converted->Samples);
+            if (keepSamples)
+                data = std::move(converted->Samples);
             source = std::move(converted->Source);
             if (!isWave)
                 storedLoop = converted->SustainLoop;
@@ -273,11 +277,21 @@ void TWaveInfo::LoadFromFile(const std::string& FileName)
     FDeclaredSampleCount = std::max<int64_t>(declared, SampleCount());
     FStoredLoop = storedLoop;
     FFilePath = FileName;
+    FHeadersOnly = !keepSamples;
     FLoopStart = 0;
     FLoopEnd = 0;
     FCrossFade = 0;
     FViewStart = 0;
     FViewEnd = SampleCount();
+}
+
+TWaveData TWaveInfo::ReadSamples() const
+{
+    TWaveInfo again;
+    again.LoadFromFile(FFilePath);
+    if (again.SampleCount() != SampleCount() || again.SamplesPerSec() != SamplesPerSec())
+        throw EWaveInfoException(Format(kWaveChangedFormat, WaveName().c_str()));
+    return std::move(again.FData);
 }
 
 std::unique_ptr<TWaveInfo> TWaveInfo::Missing(const std::string& StoredPath, int32_t LoopStart, int32_t LoopEnd,

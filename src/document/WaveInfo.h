@@ -81,6 +81,14 @@ static_assert(sizeof(TWaveFileHeader) == 44);
 inline constexpr char kUnsupportedWaveFormat[] = "ファイル「%s」は未対応フォーマットです";
 inline constexpr char kWaveTooLongFormat[] = "ファイル「%s」は長すぎます";
 inline constexpr char kNoMemoryForWaveFormat[] = "ファイル「%s」を読み込むメモリが足りません";
+inline constexpr char kWaveChangedFormat[] = "ファイル「%s」は読み込んだ後に変わりました";
+
+// What LoadFromFile keeps of a file.
+enum class TWaveReading {
+    Samples,     // everything, the samples in memory
+    HeadersOnly, // everything but the samples, which ReadSamples reads when
+                 // they are needed: an export then holds one wave at a time
+};
 
 class TWaveInfo {
 public:
@@ -94,8 +102,18 @@ public:
     // kMaxSampleCount samples. A file that ends before the samples its header
     // declares loads the samples it holds, no more, and is Truncated. The
     // loop stays cleared; the first loop of a WAV file's "smpl" chunk, or an
-    // AIFF file's sustain loop, is kept as StoredLoop.
-    void LoadFromFile(const std::string& FileName);
+    // AIFF file's sustain loop, is kept as StoredLoop. With HeadersOnly the
+    // sample count is still the one the file bears out (a converted file is
+    // decoded to count it), but no samples are kept.
+    void LoadFromFile(const std::string& FileName, TWaveReading Reading = TWaveReading::Samples);
+    // False for a wave loaded with HeadersOnly: Data and Samples are empty.
+    bool HoldsSamples() const { return !FHeadersOnly; }
+    // Reads FilePath again and gives its SampleCount samples, as
+    // LoadFromFile would; for a wave that does not hold them. Throws what
+    // LoadFromFile throws, and EWaveInfoException
+    // "ファイル「%s」は読み込んだ後に変わりました" when the file no longer
+    // gives the sample count or rate this wave has.
+    TWaveData ReadSamples() const;
     // Sets the loop from StoredLoop when LoopToUse takes it; otherwise
     // leaves the loop as it is (StoredLoopNotUsed says why). For waves the user adds, never for the
     // waves of a list file, whose own loop points win.
@@ -135,8 +153,9 @@ public:
     int64_t LengthMSec() const; // from SampleCount and the rate; 0 without a rate
     int32_t SampleCount() const { return FHeader.dataSize / 2; }
     const TWaveData& Data() const { return FData; }
-    // The SampleCount samples, as the loop finder and other readers take them.
-    std::span<const int16_t> Samples() const { return {FData.data(), static_cast<std::size_t>(SampleCount())}; }
+    // The SampleCount samples, as the loop finder and other readers take
+    // them; none when the wave does not hold them (HoldsSamples).
+    std::span<const int16_t> Samples() const { return {FData.data(), FData.size()}; }
     // The block extremes of Data, built on the first call (from any thread)
     // and kept until the next load.
     const TWavePeaks& Peaks() const;
@@ -169,6 +188,7 @@ private:
     std::optional<TStoredLoop> FStoredLoop;
     int64_t FDeclaredSampleCount = 0;
     bool FMissing = false;
+    bool FHeadersOnly = false;
     int32_t FLoopStart = 0;
     int32_t FLoopEnd = 0;
     int32_t FCrossFade = 0;

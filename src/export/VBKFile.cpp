@@ -7,6 +7,7 @@
 #include "document/OutputFile.h"
 #include "document/WaveInfo.h"
 
+#include <algorithm>
 #include <new>
 #include <system_error>
 
@@ -120,12 +121,21 @@ void TVBKFile::WriteWave(int32_t index, const TWaveInfo& wave)
 
     // The samples are written as read from the WAV file, straight from the
     // wave; a crossfaded loop from a copy that holds the faded stretch.
-    if (wave.CrossFade() == 0) {
+    if (wave.HoldsSamples() && wave.CrossFade() == 0) {
         FLib.WriteChunk(VBKTags[vtWave], wave.Data().data(), PayloadBytes(wave));
-        return;
+    } else if (wave.HoldsSamples()) {
+        const std::vector<int16_t> faded = FadedWave(wave.Samples(), wave.Loop(), wave.CrossFade());
+        FLib.WriteChunk(VBKTags[vtWave], faded.data(), PayloadBytes(wave));
+    } else {
+        // Read now and let go once written, so that one wave's samples are
+        // held at a time; being ours, they take the faded stretch in place.
+        TWaveData read = wave.ReadSamples();
+        if (const int32_t n = wave.CrossFade(); n > 0) {
+            const std::vector<int16_t> stretch = FadedStretch({read.data(), read.size()}, wave.Loop(), n);
+            std::copy(stretch.begin(), stretch.end(), read.data() + (wave.Loop().End - n));
+        }
+        FLib.WriteChunk(VBKTags[vtWave], read.data(), PayloadBytes(wave));
     }
-    const std::vector<int16_t> faded = FadedWave(wave.Samples(), wave.Loop(), wave.CrossFade());
-    FLib.WriteChunk(VBKTags[vtWave], faded.data(), PayloadBytes(wave));
 }
 
 void TVBKFile::Finish()

@@ -12,6 +12,9 @@
 // only once every "WAVE" chunk is placed: "TONE" is first written as zeros
 // and rewritten in place at the end. A wave with a loop crossfade is written
 // with its faded stretch (CrossFade.h); the tone records are the same.
+// Every check and the file's size need only the waves' sample counts: a list
+// loaded without samples (TWaveReading::HeadersOnly) is refused before any
+// sample is read, and each of its waves is read while it is written.
 
 #include "common/Exception.h"
 #include "export/VBKHead.h"
@@ -48,7 +51,9 @@ public:
     //   EFileError feCreate when no file can be created beside fileName,
     //   feWrite when writing or putting it in place fails (a full disk, a
     //   file-size limit), both naming fileName; EVBKFileException
-    //   "VBKファイル「%s」を書き出すメモリが足りません" when memory runs out.
+    //   "VBKファイル「%s」を書き出すメモリが足りません" when memory runs out;
+    //   and the errors of TWaveInfo::ReadSamples for a wave that does not
+    //   hold its samples (its file changed or went since the list was read).
     // The bank is written to a temporary file in fileName's folder and takes
     // fileName's place (ReplaceFileWith) only once complete: after a failure
     // a bank already there keeps its bytes and no other file is left.

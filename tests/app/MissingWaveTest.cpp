@@ -96,3 +96,31 @@ TEST_F(MissingWaveTest, LocatingStartsAtTheListAndTheStatusBarSaysWhatWasFoundWh
     EXPECT_EQ(Form->statusBar()->currentMessage(),
               QString("新しい場所で見つかった wav: 2 個 (%1)").arg(QString::fromStdString((Dir.Path() / "moved").string())));
 }
+
+// A wave that is there but damaged: the question names it and the reason;
+// スキップ keeps its row as a missing one, saved as it was, 中止 opens nothing.
+TEST_F(MissingWaveTest, AnUnreadableWaveCanBeSkippedOrAbortTheOpening)
+{
+    fs::rename(Dir.Path() / "moved" / "a.wav", Dir.Path() / "a.wav");
+    WriteBytes(Dir.File("b.wav"), {'R', 'I', 'F', 'F', 4, 0, 0, 0, 'W', 'A', 'V', 'E'});
+    const std::vector<uint8_t> listed = ReadBytes(Ksd);
+    enum { kSkipUnreadable, kAbortUnreadable };
+
+    Open({kSkipUnreadable});
+    ASSERT_EQ(Prompter->Questions.size(), 1u);
+    EXPECT_TRUE(Prompter->Questions[0].contains(QString::fromStdString(Dir.File("b.wav"))));
+    EXPECT_TRUE(Prompter->Questions[0].contains("ファイル「b.wav」は未対応フォーマットです"));
+    EXPECT_TRUE(Prompter->Questions[0].endsWith("|スキップ,中止"));
+    ASSERT_EQ(List()->model()->rowCount(), 2);
+    EXPECT_EQ(Cell(0, 0), "a.wav");
+    EXPECT_EQ(RowTexts(1), (std::vector<QString>{"b.wav (見つかりません)", "-", "-", "-", "0", "3500"}));
+    EXPECT_FALSE(Form->Modified());
+    Trigger("MainMenu1_OverwriteKSD");
+    EXPECT_EQ(ReadBytes(Ksd), listed);
+
+    Trigger("MainMenu1_New");
+    Prompter->Questions.clear();
+    Open({kAbortUnreadable});
+    EXPECT_EQ(List()->model()->rowCount(), 0);
+    EXPECT_EQ(TakeErrors(), std::vector<QString>{"ファイル「b.wav」は未対応フォーマットです."});
+}

@@ -922,3 +922,35 @@ TEST_F(CliTest, InfoLengthIgnoresTheByteRateAndNameRulesFollowLinks)
 }
 
 } // namespace
+
+// The sanitizers reserve far more address space than a limit the test sets.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#define VANTREL_SANITIZED_BUILD 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer) || __has_feature(memory_sanitizer)
+#define VANTREL_SANITIZED_BUILD 1
+#endif
+#endif
+
+#if !defined(_WIN32) && !defined(VANTREL_SANITIZED_BUILD)
+// Export refuses a bank too large from the waves' headers, before it holds
+// any wave's samples: three sparse waves of 768 MiB are refused within an
+// address space of 256 MiB, where holding even one would run out of memory.
+TEST_F(CliTest, ATooLargeBankIsRefusedBeforeAnySampleIsHeld)
+{
+    TWavBuilder big;
+    big.Add("fmt ", TWavBuilder::Fmt(1, 1, 44100, 16)).Add("data", TWavBuilder::Samples(Ramp(4)), 768u << 20);
+    big.Write(dir.File("big.wav"));
+    std::filesystem::resize_file(PathFromUtf8(dir.File("big.wav")), 44 + (uint64_t{768} << 20));
+    const std::string entry = "<WaveFile><FileName>big.wav</FileName></WaveFile>";
+    std::ofstream(PathFromUtf8(dir.File("big.ksd")))
+        << "<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>\n<KSDFile MajorVersion=\"1\" MinorVersion=\"0\">" << entry
+        << entry << entry << "</KSDFile>\n";
+    const std::string command = "ulimit -v 262144; " + Quoted(VANTREL_CLI_PATH) + " export " + Quoted(dir.File("big.ksd")) +
+                                " " + Quoted(dir.File("big.vbk")) + " 2>" + Quoted(dir.File("stderr.txt"));
+    const int status = std::system(command.c_str());
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1);
+    EXPECT_EQ(Slurp(dir.File("stderr.txt")), "The VBK file would be too large.\n");
+    EXPECT_FALSE(std::filesystem::exists(PathFromUtf8(dir.File("big.vbk"))));
+}
+#endif

@@ -217,6 +217,43 @@ TEST_F(VBKFileTest, ReplacingFollowsLinksAndKeepsPermissions)
     EXPECT_EQ(std::filesystem::status(dir.Path() / "real.vbk").permissions(), std::filesystem::perms(0640));
 }
 
+// The command-line export loads the list without samples and reads each wave
+// while it writes it: the same bank, byte for byte, from plain, short,
+// converted and faded waves; a wave whose file changed since is refused.
+TEST_F(VBKFileTest, AListLoadedWithoutSamplesGivesTheSameBank)
+{
+    AddTestWave(list, dir, "a.wav", 1000, 44100, 100, 900);
+    AddTestWave(list, dir, "b.wav", 3000, 22050, 500, 2500).SetCrossFade(200);
+    TWavBuilder cut; // declares 4000 samples, holds 1500
+    cut.Add("fmt ", TWavBuilder::Fmt(1, 1, 32000, 16)).Add("data", TWavBuilder::Samples(Ramp(1500, 7)), 8000);
+    cut.Write(dir.File("cut.wav"));
+    list.AddWave(dir.File("cut.wav"));
+    WriteStereo24WithLoop(dir.File("stereo.wav"), 2500, 300, 1999);
+    list.AddWave(dir.File("stereo.wav"));
+    list.GetWave(3)->SetCrossFade(100);
+    const std::string ksd = dir.File("list.ksd");
+    list.SaveToFile(ksd);
+
+    TKSD full, headers;
+    full.LoadFromFile(ksd);
+    headers.LoadFromFile(ksd, {}, {}, TWaveReading::HeadersOnly);
+    ASSERT_EQ(headers.Count(), 4);
+    for (int32_t i = 0; i < headers.Count(); ++i) {
+        EXPECT_FALSE(headers.GetWave(i)->HoldsSamples()) << i;
+        EXPECT_TRUE(headers.GetWave(i)->Samples().empty()) << i;
+        EXPECT_EQ(headers.GetWave(i)->SampleCount(), full.GetWave(i)->SampleCount()) << i;
+    }
+    ExportBank(full, out);
+    const std::string streamed = dir.File("streamed.vbk");
+    ExportBank(headers, streamed);
+    EXPECT_EQ(ReadBytes(streamed), ReadBytes(out));
+
+    WriteWav(dir.File("cut.wav"), Ramp(1499), 32000);
+    EXPECT_EQ(ErrorOf<EWaveInfoException>([&] { ExportBank(headers, streamed); }),
+              "ファイル「cut.wav」は読み込んだ後に変わりました");
+    EXPECT_EQ(ReadBytes(streamed), ReadBytes(out)); // the bank there stays whole
+}
+
 TEST_F(VBKFileTest, FileOf2GiBIsRefusedBeforeCreation)
 {
 #if defined(__SANITIZE_THREAD__)
