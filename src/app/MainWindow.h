@@ -127,7 +127,7 @@ private:
     // Appends the waves of Paths read before the first that fails as one
     // undo step, with the first, the last or none of them shown; the
     // failure goes on.
-    enum class TShownWave { First, Last, None };
+    enum class TShownWave { First, None };
     void AppendFiles(const QStringList& Paths, TShownWave Shown);
 
     // Settings kept between runs (MainWindowSession.cpp).

@@ -103,6 +103,7 @@ void TMainForm::OpenKSDFile(const QString& Path)
     const TLoadReport report = FModel->Load(NativePath(Path), MissingWavePrompt(*FPrompter, this, WaveLocateDialog));
     SetFileName(Path);
     RememberFile(Path);
+    SelectWave(FModel->Count() > 0 ? 0 : -1); // the views show the list's first wave
     // Why a list just opened counts as changed, and the entries passed over,
     // which move every later wave up.
     QStringList notes;
@@ -194,8 +195,7 @@ void TMainForm::AppendFiles(const QStringList& Paths, TShownWave Shown)
     std::vector<std::unique_ptr<TWaveInfo>> waves;
     const auto addRead = [&] {
         const int first = FModel->Count();
-        const int last = static_cast<int>(waves.size()) - 1;
-        FModel->AppendWaves(std::move(waves), Shown == TShownWave::First ? 0 : Shown == TShownWave::Last ? last : -1);
+        FModel->AppendWaves(std::move(waves), Shown == TShownWave::First ? 0 : -1);
         // The new rows come into sight, the first of them above all.
         if (FModel->Count() > first) {
             WaveListView->scrollTo(WaveListView->model()->index(FModel->Count() - 1, 0));
@@ -213,8 +213,8 @@ void TMainForm::AppendFiles(const QStringList& Paths, TShownWave Shown)
 }
 
 // Reads every chosen file; the waves read before a failing file are added
-// (one undo step), the last of them selected and shown, and the error shown.
-void TMainForm::MainMenu1_AddWaveClick() { AppendFiles(FPrompter->ChooseFiles(this, WaveOpenDialog), TShownWave::Last); }
+// (one undo step), the first of them selected and shown, and the error shown.
+void TMainForm::MainMenu1_AddWaveClick() { AppendFiles(FPrompter->ChooseFiles(this, WaveOpenDialog), TShownWave::First); }
 
 void TMainForm::dragEnterEvent(QDragEnterEvent* Event)
 {

@@ -26,6 +26,7 @@
 
 #include <QAction>
 #include <QBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -294,7 +295,7 @@ void TMainForm::CreateWidgets()
     Splitter2->setStretchFactor(0, 0);
     Splitter2->setStretchFactor(1, 1);
     Splitter2->setStretchFactor(2, 0);
-    Splitter2->setSizes({72, 200, 72});
+    Splitter2->setSizes({40, 130, 48}); // fits under the list's eight rows at the first size
 
     Splitter1 = new QSplitter(Qt::Vertical, this);
     Splitter1->setObjectName("Splitter1");
@@ -304,7 +305,10 @@ void TMainForm::CreateWidgets()
     Splitter1->addWidget(Splitter2);
     Splitter1->setStretchFactor(0, 0);
     Splitter1->setStretchFactor(1, 1);
-    Splitter1->setSizes({100, 275});
+    // The list starts with room for eight rows; the views take the rest.
+    const int listHeight = WaveListView->horizontalHeader()->sizeHint().height() +
+                           8 * WaveListView->verticalHeader()->defaultSectionSize() + 2 * WaveListView->frameWidth();
+    Splitter1->setSizes({listHeight, 275});
     setCentralWidget(Splitter1);
 
     // The status bar shows the loop's seam cost, and whether the bank holds
