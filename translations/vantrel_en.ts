@@ -651,4 +651,25 @@
         <translation>Cannot open "%1"</translation>
     </message>
 </context>
+<context>
+    <name>PoorSeams</name>
+    <message>
+        <source>エクスポート</source>
+        <translation>Export</translation>
+    </message>
+    <message>
+        <source>キャンセル</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>このリストでは常にエクスポート</source>
+        <translation>Always for This List</translation>
+    </message>
+    <message>
+        <source>次の wav のループの継ぎ目は不良です。エクスポートしますか？
+%1</source>
+        <translation>The loop seams of these waves are rated poor. Export anyway?
+%1</translation>
+    </message>
+</context>
 </TS>

@@ -139,6 +139,8 @@ private:
 
     std::unique_ptr<TPrompter> FPrompter;
     QString FFileName;
+    // The list files whose poor seams are exported without a question, for this run (PoorSeams.h).
+    QStringList FPoorSeamsAccepted;
     std::unique_ptr<TRecentFiles> FRecentFiles;
 
     // The parts; the controllers are children of the window.

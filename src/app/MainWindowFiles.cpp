@@ -9,6 +9,7 @@
 #include "app/MissingWavePrompt.h"
 #include "app/NativePath.h"
 #include "app/PlaybackController.h"
+#include "app/PoorSeams.h"
 #include "app/SoundFiles.h"
 #include "app/WaveListModel.h"
 #include "app/WaveTable.h"
@@ -145,6 +146,8 @@ void TMainForm::MainMenu1_OverwriteKSDClick()
 void TMainForm::MainMenu1_ExportVBKClick()
 {
     TVBKFile::CheckExportable(FModel->Document()); // what cannot be exported is said before the dialog
+    if (!ConfirmPoorSeams(*FPrompter, this, *FModel, FFileName, FPoorSeamsAccepted))
+        return;
     // The bank proposed is the list's namesake beside it.
     if (!FFileName.isEmpty()) {
         const QFileInfo list(FFileName);
