@@ -450,6 +450,10 @@
         <source>使い方(&amp;H)...</source>
         <translation>&amp;User Guide...</translation>
     </message>
+    <message>
+        <source>探す…</source>
+        <translation>Locate…</translation>
+    </message>
 </context>
 <context>
     <name>TPlaybackController</name>
@@ -569,6 +573,10 @@
         <source>ループを自動検出(&amp;F)</source>
         <translation>&amp;Find Loop</translation>
     </message>
+    <message>
+        <source>探す…</source>
+        <translation>Locate…</translation>
+    </message>
 </context>
 <context>
     <name>TWaveListModel</name>
@@ -595,6 +603,10 @@
     <message>
         <source>ループ終点の入力</source>
         <translation>Enter Loop End</translation>
+    </message>
+    <message>
+        <source>wavを探す</source>
+        <translation>Locate Wave</translation>
     </message>
 </context>
 <context>

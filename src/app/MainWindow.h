@@ -117,6 +117,9 @@ private:
     void MainMenu1_OverwriteKSDClick();
     void MainMenu1_ExportVBKClick();
     void MainMenu1_AddWaveClick();
+    // Asks for the file of the selected wave, kept as missing, and puts the
+    // wave read from it in its place as one undo step (探す…).
+    void LocateMissingWave();
     void WMDropFiles(const QStringList& Names);
     bool FormCloseQuery();
     bool ConfirmDiscard();

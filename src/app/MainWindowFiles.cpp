@@ -118,6 +118,21 @@ void TMainForm::OpenKSDFile(const QString& Path)
         statusBar()->showMessage(notes.join(QStringLiteral(" / ")));
 }
 
+void TMainForm::LocateMissingWave()
+{
+    const int32_t index = WaveListView->SelectedIndex();
+    const TWaveInfo* missing = FModel->Wave(index);
+    if (!missing || !missing->IsMissing())
+        return;
+    // The dialog opens in the list's folder with the name the list gives.
+    if (!FFileName.isEmpty())
+        WaveLocateDialog.Folder = QFileInfo(FFileName).absolutePath();
+    WaveLocateDialog.FileName = QString::fromStdString(missing->WaveName());
+    const QStringList chosen = FPrompter->ChooseFiles(this, WaveLocateDialog);
+    if (!chosen.isEmpty())
+        FModel->ReplaceWave(index, TKSD::ReadLocatedWave(*missing, NativePath(chosen.first())));
+}
+
 bool TMainForm::SaveKSDAs()
 {
     KSDSaveDialog.FileName = FFileName;

@@ -363,7 +363,21 @@ void TMainForm::CreateControllers(std::shared_ptr<TWaveOutDevice> Device)
 
 void TMainForm::CreatePopupMenus()
 {
-    const auto selected = [this] { return SelectedWave(); };
+    // The list's own menu: the file of a missing wave is looked for here.
+    auto* listMenu = new QMenu(this);
+    listMenu->setObjectName("WaveListPopupMenu");
+    QAction* locate = listMenu->addAction(tr("探す…"));
+    locate->setObjectName("WaveListPopupMenu_Locate");
+    connect(locate, &QAction::triggered, this, [this] { RunCommand([this] { LocateMissingWave(); }); });
+    connect(listMenu, &QMenu::aboutToShow, this, [this, locate] {
+        const TWaveInfo* wave = FModel->Wave(WaveListView->SelectedIndex());
+        locate->setEnabled(wave && wave->IsMissing());
+    });
+    WaveListView->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(WaveListView, &QWidget::customContextMenuRequested, this,
+            [this, listMenu](const QPoint& At) { listMenu->popup(WaveListView->viewport()->mapToGlobal(At)); });
+
+    const auto selected = [this] { return FModel->Wave(WaveListView->SelectedIndex()); };
     for (auto [view, prefix, enlarge, wholeWave] :
          {std::tuple{AllWaveGraphImage, "AGIPopupMenu", tr("選択範囲を別ウィンドウで拡大表示"), false},
           std::tuple{PartWaveGraphImage, "PGIPopupMenu", tr("選択範囲を拡大表示"), true}}) {
@@ -380,6 +394,7 @@ void TMainForm::CreatePopupMenus()
         item(menu->SetLoop, [this, view = view] { FLoops->ChangeLoop(view->SelectStart(), view->SelectEnd()); });
         item(menu->ClearLoop, [this] { FLoops->RemoveLoop(); });
         item(menu->FindLoop, [this, view = view] { FLoops->FindLoop(view, false); });
+        item(menu->Locate, [this] { LocateMissingWave(); });
 
         // The views' own mouse handling runs first; these follow it.
         connect(view, &TGraphImage::OnMouseDown, this,

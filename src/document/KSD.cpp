@@ -404,21 +404,30 @@ TLoadReport TKSD::LoadFromFile(const std::string& FileName, const TMissingWaveRe
         }
         if (auto other = OtherFileInCurrentFolder(entry.FileName, *path))
             report.NotFromCurrentFolder.push_back({entry.FileName, *path, std::move(*other)});
-        FWaves.push_back(ReadFile(*path));
-        TWaveInfo& wave = *FWaves.back();
-        std::string fault = ListedLoopFault(wave, entry.LoopStart, entry.LoopEnd);
-        if (fault.empty())
-            fault = CrossFadeFault(wave, {entry.LoopStart, entry.LoopEnd}, entry.CrossFade);
-        if (!fault.empty()) {
-            DeleteWave(Count() - 1);
-            throw EKSDException(fault);
-        }
-        wave.SetLoopStart(entry.LoopStart);
-        wave.SetLoopEnd(entry.LoopEnd);
-        wave.SetCrossFade(entry.CrossFade);
-        wave.SetListEntryLayout(entry.Layout);
+        FWaves.push_back(ReadListed(*path, entry.LoopStart, entry.LoopEnd, entry.CrossFade, entry.Layout));
     }
     return report;
+}
+
+std::unique_ptr<TWaveInfo> TKSD::ReadListed(const std::string& FileName, int32_t LoopStart, int32_t LoopEnd,
+                                            int32_t CrossFade, const std::vector<std::string>& Layout)
+{
+    std::unique_ptr<TWaveInfo> wave = ReadFile(FileName);
+    std::string fault = ListedLoopFault(*wave, LoopStart, LoopEnd);
+    if (fault.empty())
+        fault = CrossFadeFault(*wave, {LoopStart, LoopEnd}, CrossFade);
+    if (!fault.empty())
+        throw EKSDException(fault);
+    wave->SetLoopStart(LoopStart);
+    wave->SetLoopEnd(LoopEnd);
+    wave->SetCrossFade(CrossFade);
+    wave->SetListEntryLayout(Layout);
+    return wave;
+}
+
+std::unique_ptr<TWaveInfo> TKSD::ReadLocatedWave(const TWaveInfo& Missing, const std::string& FileName)
+{
+    return ReadListed(FileName, Missing.LoopStart(), Missing.LoopEnd(), Missing.CrossFade(), Missing.ListEntryLayout());
 }
 
 std::vector<std::string> TKSD::WaveFiles() const
