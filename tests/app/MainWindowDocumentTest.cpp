@@ -410,4 +410,9 @@ TEST_F(MainWindowDocumentTest, AboutBoxShowsItsTextsWholeInAnyFont)
     }
     EXPECT_TRUE(about.rect().contains(panel->geometry()));
     EXPECT_TRUE(about.rect().contains(about.findChild<QWidget*>("OKButton")->geometry()));
+    // No blank strip on the left: the program's icon stands there, beside the names.
+    const auto* icon = about.findChild<QLabel*>("ProgramIcon");
+    ASSERT_NE(icon, nullptr);
+    EXPECT_FALSE(icon->pixmap().isNull());
+    EXPECT_LE(about.findChild<QLabel*>("ProductName")->x() - icon->geometry().right(), 12);
 }
