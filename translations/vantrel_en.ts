@@ -458,6 +458,10 @@
         <source>使い方(&amp;H)...</source>
         <translation>&amp;User Guide...</translation>
     </message>
+    <message>
+        <source>探す…</source>
+        <translation>Locate…</translation>
+    </message>
 </context>
 <context>
     <name>TPlaybackController</name>
@@ -577,6 +581,10 @@
         <source>ループを自動検出(&amp;F)</source>
         <translation>&amp;Find Loop</translation>
     </message>
+    <message>
+        <source>探す…</source>
+        <translation>Locate…</translation>
+    </message>
 </context>
 <context>
     <name>TWaveListModel</name>
@@ -603,6 +611,10 @@
     <message>
         <source>ループ終点の入力</source>
         <translation>Enter Loop End</translation>
+    </message>
+    <message>
+        <source>wavを探す</source>
+        <translation>Locate Wave</translation>
     </message>
 </context>
 <context>
@@ -657,6 +669,27 @@
     <message>
         <source>「%1」を開けません</source>
         <translation>Cannot open "%1"</translation>
+    </message>
+</context>
+<context>
+    <name>PoorSeams</name>
+    <message>
+        <source>エクスポート</source>
+        <translation>Export</translation>
+    </message>
+    <message>
+        <source>キャンセル</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>このリストでは常にエクスポート</source>
+        <translation>Always for This List</translation>
+    </message>
+    <message>
+        <source>次の wav のループの継ぎ目は不良です。エクスポートしますか？
+%1</source>
+        <translation>The loop seams of these waves are rated poor. Export anyway?
+%1</translation>
     </message>
 </context>
 </TS>

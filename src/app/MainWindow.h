@@ -117,6 +117,9 @@ private:
     void MainMenu1_OverwriteKSDClick();
     void MainMenu1_ExportVBKClick();
     void MainMenu1_AddWaveClick();
+    // Asks for the file of the selected wave, kept as missing, and puts the
+    // wave read from it in its place as one undo step (探す…).
+    void LocateMissingWave();
     void WMDropFiles(const QStringList& Names);
     bool FormCloseQuery();
     bool ConfirmDiscard();
@@ -127,7 +130,7 @@ private:
     // Appends the waves of Paths read before the first that fails as one
     // undo step, with the first, the last or none of them shown; the
     // failure goes on.
-    enum class TShownWave { First, Last, None };
+    enum class TShownWave { First, None };
     void AppendFiles(const QStringList& Paths, TShownWave Shown);
 
     // Settings kept between runs (MainWindowSession.cpp).
@@ -139,6 +142,8 @@ private:
 
     std::unique_ptr<TPrompter> FPrompter;
     QString FFileName;
+    // The list files whose poor seams are exported without a question, for this run (PoorSeams.h).
+    QStringList FPoorSeamsAccepted;
     std::unique_ptr<TRecentFiles> FRecentFiles;
 
     // The parts; the controllers are children of the window.

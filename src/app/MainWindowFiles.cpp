@@ -9,6 +9,7 @@
 #include "app/MissingWavePrompt.h"
 #include "app/NativePath.h"
 #include "app/PlaybackController.h"
+#include "app/PoorSeams.h"
 #include "app/SoundFiles.h"
 #include "app/WaveListModel.h"
 #include "app/WaveTable.h"
@@ -104,6 +105,7 @@ void TMainForm::OpenKSDFile(const QString& Path)
                                             UnreadableWavePrompt(*FPrompter, this));
     SetFileName(Path);
     RememberFile(Path);
+    SelectWave(FModel->Count() > 0 ? 0 : -1); // the views show the list's first wave
     // Why a list just opened counts as changed, and the entries passed over,
     // which move every later wave up.
     QStringList notes;
@@ -115,6 +117,21 @@ void TMainForm::OpenKSDFile(const QString& Path)
         notes << CoreText(CurrentFolderNote(wave).c_str());
     if (!notes.isEmpty())
         statusBar()->showMessage(notes.join(QStringLiteral(" / ")));
+}
+
+void TMainForm::LocateMissingWave()
+{
+    const int32_t index = WaveListView->SelectedIndex();
+    const TWaveInfo* missing = FModel->Wave(index);
+    if (!missing || !missing->IsMissing())
+        return;
+    // The dialog opens in the list's folder with the name the list gives.
+    if (!FFileName.isEmpty())
+        WaveLocateDialog.Folder = QFileInfo(FFileName).absolutePath();
+    WaveLocateDialog.FileName = QString::fromStdString(missing->WaveName());
+    const QStringList chosen = FPrompter->ChooseFiles(this, WaveLocateDialog);
+    if (!chosen.isEmpty())
+        FModel->ReplaceWave(index, TKSD::ReadLocatedWave(*missing, NativePath(chosen.first())));
 }
 
 bool TMainForm::SaveKSDAs()
@@ -145,6 +162,8 @@ void TMainForm::MainMenu1_OverwriteKSDClick()
 void TMainForm::MainMenu1_ExportVBKClick()
 {
     TVBKFile::CheckExportable(FModel->Document()); // what cannot be exported is said before the dialog
+    if (!ConfirmPoorSeams(*FPrompter, this, *FModel, FFileName, FPoorSeamsAccepted))
+        return;
     // The bank proposed is the list's namesake beside it.
     if (!FFileName.isEmpty()) {
         const QFileInfo list(FFileName);
@@ -195,8 +214,7 @@ void TMainForm::AppendFiles(const QStringList& Paths, TShownWave Shown)
     std::vector<std::unique_ptr<TWaveInfo>> waves;
     const auto addRead = [&] {
         const int first = FModel->Count();
-        const int last = static_cast<int>(waves.size()) - 1;
-        FModel->AppendWaves(std::move(waves), Shown == TShownWave::First ? 0 : Shown == TShownWave::Last ? last : -1);
+        FModel->AppendWaves(std::move(waves), Shown == TShownWave::First ? 0 : -1);
         // The new rows come into sight, the first of them above all.
         if (FModel->Count() > first) {
             WaveListView->scrollTo(WaveListView->model()->index(FModel->Count() - 1, 0));
@@ -214,8 +232,8 @@ void TMainForm::AppendFiles(const QStringList& Paths, TShownWave Shown)
 }
 
 // Reads every chosen file; the waves read before a failing file are added
-// (one undo step), the last of them selected and shown, and the error shown.
-void TMainForm::MainMenu1_AddWaveClick() { AppendFiles(FPrompter->ChooseFiles(this, WaveOpenDialog), TShownWave::Last); }
+// (one undo step), the first of them selected and shown, and the error shown.
+void TMainForm::MainMenu1_AddWaveClick() { AppendFiles(FPrompter->ChooseFiles(this, WaveOpenDialog), TShownWave::First); }
 
 void TMainForm::dragEnterEvent(QDragEnterEvent* Event)
 {

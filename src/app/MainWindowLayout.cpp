@@ -26,6 +26,7 @@
 
 #include <QAction>
 #include <QBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -294,7 +295,7 @@ void TMainForm::CreateWidgets()
     Splitter2->setStretchFactor(0, 0);
     Splitter2->setStretchFactor(1, 1);
     Splitter2->setStretchFactor(2, 0);
-    Splitter2->setSizes({72, 200, 72});
+    Splitter2->setSizes({40, 130, 48}); // fits under the list's eight rows at the first size
 
     Splitter1 = new QSplitter(Qt::Vertical, this);
     Splitter1->setObjectName("Splitter1");
@@ -304,7 +305,10 @@ void TMainForm::CreateWidgets()
     Splitter1->addWidget(Splitter2);
     Splitter1->setStretchFactor(0, 0);
     Splitter1->setStretchFactor(1, 1);
-    Splitter1->setSizes({100, 275});
+    // The list starts with room for eight rows; the views take the rest.
+    const int listHeight = WaveListView->horizontalHeader()->sizeHint().height() +
+                           8 * WaveListView->verticalHeader()->defaultSectionSize() + 2 * WaveListView->frameWidth();
+    Splitter1->setSizes({listHeight, 275});
     setCentralWidget(Splitter1);
 
     // The status bar shows the loop's seam cost, and whether the bank holds
@@ -359,7 +363,21 @@ void TMainForm::CreateControllers(std::shared_ptr<TWaveOutDevice> Device)
 
 void TMainForm::CreatePopupMenus()
 {
-    const auto selected = [this] { return SelectedWave(); };
+    // The list's own menu: the file of a missing wave is looked for here.
+    auto* listMenu = new QMenu(this);
+    listMenu->setObjectName("WaveListPopupMenu");
+    QAction* locate = listMenu->addAction(tr("探す…"));
+    locate->setObjectName("WaveListPopupMenu_Locate");
+    connect(locate, &QAction::triggered, this, [this] { RunCommand([this] { LocateMissingWave(); }); });
+    connect(listMenu, &QMenu::aboutToShow, this, [this, locate] {
+        const TWaveInfo* wave = FModel->Wave(WaveListView->SelectedIndex());
+        locate->setEnabled(wave && wave->IsMissing());
+    });
+    WaveListView->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(WaveListView, &QWidget::customContextMenuRequested, this,
+            [this, listMenu](const QPoint& At) { listMenu->popup(WaveListView->viewport()->mapToGlobal(At)); });
+
+    const auto selected = [this] { return FModel->Wave(WaveListView->SelectedIndex()); };
     for (auto [view, prefix, enlarge, wholeWave] :
          {std::tuple{AllWaveGraphImage, "AGIPopupMenu", tr("選択範囲を別ウィンドウで拡大表示"), false},
           std::tuple{PartWaveGraphImage, "PGIPopupMenu", tr("選択範囲を拡大表示"), true}}) {
@@ -376,6 +394,7 @@ void TMainForm::CreatePopupMenus()
         item(menu->SetLoop, [this, view = view] { FLoops->ChangeLoop(view->SelectStart(), view->SelectEnd()); });
         item(menu->ClearLoop, [this] { FLoops->RemoveLoop(); });
         item(menu->FindLoop, [this, view = view] { FLoops->FindLoop(view, false); });
+        item(menu->Locate, [this] { LocateMissingWave(); });
 
         // The views' own mouse handling runs first; these follow it.
         connect(view, &TGraphImage::OnMouseDown, this,

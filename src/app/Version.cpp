@@ -1,5 +1,6 @@
 #include "app/Version.h"
 
+#include "app/ResourceIcon.h"
 #include "common/ProgramInfo.h"
 
 #include <QFrame>
@@ -28,9 +29,16 @@ TVersionForm::TVersionForm(QWidget* Parent) : QDialog(Parent)
         l->adjustSize();
         texts |= l->geometry();
     };
-    label("ProductName", tr("Vantrel ボイスバンク作成ツール"), 65, 12);
-    label("VersionLabel", QString::fromStdString("Version " + ProgramVersionText()), 65, 30);
-    label("Copyright", "Copyright (C) 2026 Vantrel developers", 65, 48);
+    // The program's icon heads the names, left of them.
+    auto* icon = new QLabel(panel);
+    icon->setObjectName("ProgramIcon");
+    icon->setPixmap(ResourceIcon("vantrel").pixmap(32, 32));
+    icon->setGeometry(14, 12, 32, 32);
+    texts |= icon->geometry();
+    const int left = icon->geometry().right() + 1 + 10;
+    label("ProductName", tr("Vantrel ボイスバンク作成ツール"), left, 12);
+    label("VersionLabel", QString::fromStdString("Version " + ProgramVersionText()), left, 30);
+    label("Copyright", "Copyright (C) 2026 Vantrel developers", left, 48);
     label("Label1", tr("ご利用いただきありがとうございます。"), 14, 80);
     // The panel's margins: 14 on the left of the notices line, as much right.
     const int margin = 14;

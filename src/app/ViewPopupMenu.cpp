@@ -26,22 +26,25 @@ TViewPopupMenu::TViewPopupMenu(TGraphImage* View, const char* Prefix, const QStr
     addSeparator();
     FindLoop = addAction(tr("ループを自動検出(&F)"));
     FindLoop->setObjectName(QLatin1String(Prefix) + "_FindLoop");
+    Locate = addAction(tr("探す…"));
+    Locate->setObjectName(QLatin1String(Prefix) + "_Locate");
     connect(this, &QMenu::aboutToShow, this,
             [this, View, SelectedWave] { EnableItems(SelectedWave(), View->HasSelection()); });
     View->SetPopupMenu(this);
 }
 
-// With no wave selected every item is disabled. A selection is enlarged,
+// With no wave selected every item is disabled; a missing one can only be located. A selection is enlarged,
 // cleared or made the loop; without one the cursor sets a loop point.
-void TViewPopupMenu::EnableItems(const TWaveInfo* Wave, bool Selection)
+void TViewPopupMenu::EnableItems(const TWaveInfo* Row, bool Selection)
 {
+    const TWaveInfo* Wave = Row && !Row->IsMissing() ? Row : nullptr; // a missing wave is only located
     const bool selection = Wave && Selection;
     const bool noSelection = Wave && !selection;
     const bool loop = Wave && Wave->Loop().IsSet();
     const std::pair<QAction*, bool> items[] = {
         {Enlarge, selection},        {WholeWave, noSelection}, {ClearSelection, selection},
         {SetLoopStart, noSelection}, {SetLoopEnd, noSelection}, {SetLoop, selection},
-        {ClearLoop, loop},           {FindLoop, Wave != nullptr},
+        {ClearLoop, loop},           {FindLoop, Wave != nullptr}, {Locate, Row && Row->IsMissing()},
     };
     for (const auto& [action, enabled] : items)
         if (action)

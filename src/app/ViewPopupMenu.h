@@ -15,8 +15,10 @@ class TViewPopupMenu : public QMenu {
     Q_OBJECT
 public:
     // Items are named Prefix + "_N" + their place in the menu, separator
-    // included ("AGIPopupMenu_N4"); the loop search Prefix + "_FindLoop".
-    // SelectedWave tells, as the menu opens, which wave its commands act on.
+    // included ("AGIPopupMenu_N4"); the loop search Prefix + "_FindLoop",
+    // the search for a missing wave's file Prefix + "_Locate".
+    // SelectedWave tells, as the menu opens, which wave its commands act on
+    // (a missing one included).
     TViewPopupMenu(TGraphImage* View, const char* Prefix, const QString& EnlargeCaption, bool WithWholeWave,
                    std::function<const TWaveInfo*()> SelectedWave, QWidget* Parent);
 
@@ -28,7 +30,8 @@ public:
     QAction* SetLoop = nullptr;
     QAction* ClearLoop = nullptr;
     QAction* FindLoop = nullptr;
+    QAction* Locate = nullptr; // 探す…: the file of a missing wave
 
 private:
-    void EnableItems(const TWaveInfo* Wave, bool Selection);
+    void EnableItems(const TWaveInfo* Row, bool Selection);
 };

@@ -61,3 +61,16 @@ TLoopCommand::TLoopCommand(TWaveListEditor& Editor, int32_t Index, const TLoopSt
 void TLoopCommand::redo() { FEditor.ApplyLoop(FIndex, FAfter); }
 
 void TLoopCommand::undo() { FEditor.ApplyLoop(FIndex, FBefore); }
+
+TReplaceWaveCommand::TReplaceWaveCommand(TWaveListEditor& Editor, int32_t Index, TTakenWave Wave, const QString& Text)
+    : QUndoCommand(Text), FEditor(Editor), FIndex(Index), FWave(std::move(Wave))
+{
+}
+
+void TReplaceWaveCommand::Swap()
+{
+    TTakenWave out = FEditor.TakeWave(FIndex);
+    FEditor.InsertWave(FIndex, std::move(FWave));
+    FWave = std::move(out);
+    FEditor.SelectWave(FIndex);
+}

@@ -111,3 +111,20 @@ private:
     TLoopState FBefore;
     TLoopState FAfter;
 };
+
+// Puts a wave in the place of the wave at Index (a missing wave found
+// later); undo puts the old one back. Either way the wave at Index is
+// selected and shown.
+class TReplaceWaveCommand : public QUndoCommand {
+public:
+    TReplaceWaveCommand(TWaveListEditor& Editor, int32_t Index, TTakenWave Wave, const QString& Text);
+    void redo() override { Swap(); }
+    void undo() override { Swap(); }
+
+private:
+    void Swap();
+
+    TWaveListEditor& FEditor;
+    int32_t FIndex;
+    TTakenWave FWave; // the one out of the list
+};

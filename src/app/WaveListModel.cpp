@@ -168,6 +168,15 @@ void TWaveListModel::MoveWave(int32_t From, int32_t To)
         Push(std::make_unique<TMoveWaveCommand>(Editor(), From, To, To < From ? tr("上に移動") : tr("下に移動")));
 }
 
+void TWaveListModel::ReplaceWave(int32_t Index, std::unique_ptr<TWaveInfo> Wave)
+{
+    if (!this->Wave(Index))
+        return;
+    const TRow row = RowByPoints(*Wave);
+    Push(std::make_unique<TReplaceWaveCommand>(Editor(), Index, TTakenWave{std::move(Wave), row.StartShown, row.EndShown, row.Span},
+                                               tr("wavを探す")));
+}
+
 void TWaveListModel::SetLoop(int32_t Index, int32_t Start, int32_t End, const QString& Name)
 {
     if (!Wave(Index))

@@ -74,6 +74,9 @@ public:
     void AppendWaves(std::vector<std::unique_ptr<TWaveInfo>> Waves, int Shown);
     void DeleteWave(int32_t Index);
     void MoveWave(int32_t From, int32_t To); // to a neighbouring row
+    // Puts Wave in the place of the wave at Index, its row showing Wave's
+    // loop points (a missing wave found later).
+    void ReplaceWave(int32_t Index, std::unique_ptr<TWaveInfo> Wave);
     // Gives the wave at Index the loop Start .. End as the step Name (no order
     // check here: callers apply the order rule). A point shows as a number
     // once it was set; a removed loop shows none. No step when nothing changes.

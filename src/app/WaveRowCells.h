@@ -20,14 +20,12 @@ enum TWaveColumn { colName, colRate, colLength, colSamples, colLoopStart, colLoo
 
 struct TWaveColumnLayout {
     const char* Title; // the tr() source text, in the TWaveTable context
-    int Width;
-    int MinWidth;
 };
 inline constexpr TWaveColumnLayout kWaveColumns[] = {
-    {QT_TRANSLATE_NOOP("TWaveTable", "ファイル名"), 150, 100}, {QT_TRANSLATE_NOOP("TWaveTable", "周波数(Hz)"), 80, 60},
-    {QT_TRANSLATE_NOOP("TWaveTable", "長さ(msec)"), 80, 60},   {QT_TRANSLATE_NOOP("TWaveTable", "サンプル数"), 80, 60},
-    {QT_TRANSLATE_NOOP("TWaveTable", "ループ始点"), 80, 60},   {QT_TRANSLATE_NOOP("TWaveTable", "ループ終点"), 80, 60},
-    {QT_TRANSLATE_NOOP("TWaveTable", "継ぎ目"), 60, 40},
+    {QT_TRANSLATE_NOOP("TWaveTable", "ファイル名")}, {QT_TRANSLATE_NOOP("TWaveTable", "周波数(Hz)")},
+    {QT_TRANSLATE_NOOP("TWaveTable", "長さ(msec)")}, {QT_TRANSLATE_NOOP("TWaveTable", "サンプル数")},
+    {QT_TRANSLATE_NOOP("TWaveTable", "ループ始点")}, {QT_TRANSLATE_NOOP("TWaveTable", "ループ終点")},
+    {QT_TRANSLATE_NOOP("TWaveTable", "継ぎ目")},
 };
 inline constexpr int kWaveColumnCount = static_cast<int>(std::size(kWaveColumns));
 

@@ -69,13 +69,10 @@ TWaveTable::TWaveTable(TWaveListModel& Model, QWidget* Parent) : QTableView(Pare
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setMinimumSectionSize(60);
-    for (int c = 0; c < kWaveColumnCount; ++c)
-        setColumnWidth(c, kWaveColumns[c].Width);
-    // Keep each column at least as wide as its minimum.
-    connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this](int c, int, int size) {
-        if (c >= 0 && c < kWaveColumnCount && size < kWaveColumns[c].MinWidth)
-            setColumnWidth(c, kWaveColumns[c].MinWidth);
-    });
+    // The name takes the width the other columns leave them, and they are
+    // as wide as their titles and numbers.
+    horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    horizontalHeader()->setSectionResizeMode(colName, QHeaderView::Stretch);
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
         if (!FChangingFromCode)
             emit UserSelected();

@@ -6,11 +6,22 @@
 #include "view/ViewMapping.h"
 #include "view/ViewSpan.h"
 
+#include <QObject>
+
 #include <algorithm>
 
 TWaveViews::TWaveViews(TGraphImage* Overview, TGraphImage* Detail, TPrompter& Prompter, TWaveListModel& Model)
     : FOverview(Overview), FDetail(Detail), FPrompter(Prompter), FModel(Model)
 {
+    QObject::connect(FDetail, &TGraphImage::OnViewChange, FOverview, [this] { FrameDetailSpan(); });
+}
+
+// The overview marks the detail view's span when that is not the whole wave.
+void TWaveViews::FrameDetailSpan()
+{
+    const TWaveInfo* wave = Shown();
+    const bool part = wave && (FDetail->ViewStart() > 0 || FDetail->ViewEnd() < wave->SampleCount());
+    FOverview->SetSpanFrame(part ? FDetail->ViewStart() : 0, part ? FDetail->ViewEnd() : 0);
 }
 
 const TWaveInfo* TWaveViews::Shown() const { return FDetail->WaveInfo(); }
@@ -136,9 +147,23 @@ void TWaveViews::ShowSeconds(int32_t Numerator, int32_t Denominator)
     ShowCentred(span, ZoomCentre());
 }
 
+int64_t TWaveViews::OverviewSample(int X) const
+{
+    const TViewMapping mapping{FOverview->ViewStart(), FOverview->ViewEnd(), FOverview->width(), 0};
+    return std::clamp<int64_t>(mapping.XToSampleRound(X), 0, Shown()->SampleCount());
+}
+
+// A press on the span's band takes hold of the band where it was pressed;
+// a press elsewhere centres the span on the pointer.
 void TWaveViews::OverviewPressed(Qt::MouseButton Button, int X)
 {
     FOverviewHeld = Button == Qt::LeftButton && Shown();
+    if (!FOverviewHeld)
+        return;
+    const int64_t sample = OverviewSample(X);
+    const int64_t length = int64_t{FDetail->ViewEnd()} - FDetail->ViewStart();
+    const bool onBand = FOverview->SpanFrameStart() <= sample && sample < FOverview->SpanFrameEnd();
+    FHoldOffset = onBand ? sample - FDetail->ViewStart() : length / 2;
     OverviewMoved(X);
 }
 
@@ -146,8 +171,8 @@ void TWaveViews::OverviewMoved(int X)
 {
     if (!FOverviewHeld || !Shown())
         return;
-    const TViewMapping mapping{FOverview->ViewStart(), FOverview->ViewEnd(), FOverview->width(), 0};
-    CentreDetailOn(std::clamp<int64_t>(mapping.XToSampleRound(X), 0, Shown()->SampleCount()));
+    const int64_t length = int64_t{FDetail->ViewEnd()} - FDetail->ViewStart();
+    ShowCentred(length, OverviewSample(X) - FHoldOffset + length / 2);
 }
 
 void TWaveViews::EnlargeSelection(TGraphImage* From)

@@ -49,7 +49,10 @@ public:
     // The detail view moved (at its length) so that Sample lies in its middle.
     void CentreDetailOn(int64_t Sample);
     // The overview's mouse: a left press, and a move while it is held, move
-    // the detail view to the sample under the pointer (at column X).
+    // the detail view to the sample under the pointer (at column X). The
+    // overview marks the detail view's span (a part of the wave) with its
+    // span frame; pressed on that band, the span follows the pointer from
+    // where it was taken, as a scroll bar's thumb does.
     void OverviewPressed(Qt::MouseButton Button, int X);
     void OverviewMoved(int X);
     void OverviewReleased() { FOverviewHeld = false; }
@@ -64,8 +67,12 @@ private:
     TGraphImage* FDetail;
     // Shows the span of Length samples centred on Centre, kept inside the wave.
     void ShowCentred(int64_t Length, int64_t Centre);
+    // The overview's sample at its column X.
+    int64_t OverviewSample(int X) const;
+    void FrameDetailSpan();
 
     TPrompter& FPrompter;
     TWaveListModel& FModel;
     bool FOverviewHeld = false; // the left button went down in the overview
+    int64_t FHoldOffset = 0;    // from the detail view's start to the sample held
 };

@@ -412,8 +412,9 @@ TLoadReport TKSD::LoadFromFile(const std::string& FileName, const TMissingWaveRe
         }
         if (auto other = OtherFileInCurrentFolder(entry.FileName, *path))
             report.NotFromCurrentFolder.push_back({entry.FileName, *path, std::move(*other)});
+        std::unique_ptr<TWaveInfo> read;
         try {
-            FWaves.push_back(ReadFile(*path, Reading));
+            read = ReadFile(*path, Reading);
         } catch (const Exception& e) { // EKSDException (no regular file), EWaveInfoException
             if (!SkipUnreadable || !SkipUnreadable(entry.FileName, e))
                 throw;
@@ -421,20 +422,30 @@ TLoadReport TKSD::LoadFromFile(const std::string& FileName, const TMissingWaveRe
             FWaves.push_back(MissingWave(entry));
             continue;
         }
-        TWaveInfo& wave = *FWaves.back();
-        std::string fault = ListedLoopFault(wave, entry.LoopStart, entry.LoopEnd);
-        if (fault.empty())
-            fault = CrossFadeFault(wave, {entry.LoopStart, entry.LoopEnd}, entry.CrossFade);
-        if (!fault.empty()) {
-            DeleteWave(Count() - 1);
-            throw EKSDException(fault);
-        }
-        wave.SetLoopStart(entry.LoopStart);
-        wave.SetLoopEnd(entry.LoopEnd);
-        wave.SetCrossFade(entry.CrossFade);
-        wave.SetListEntryLayout(entry.Layout);
+        FWaves.push_back(WithListedLoop(std::move(read), entry.LoopStart, entry.LoopEnd, entry.CrossFade, entry.Layout));
     }
     return report;
+}
+
+std::unique_ptr<TWaveInfo> TKSD::WithListedLoop(std::unique_ptr<TWaveInfo> wave, int32_t LoopStart, int32_t LoopEnd,
+                                                int32_t CrossFade, const std::vector<std::string>& Layout)
+{
+    std::string fault = ListedLoopFault(*wave, LoopStart, LoopEnd);
+    if (fault.empty())
+        fault = CrossFadeFault(*wave, {LoopStart, LoopEnd}, CrossFade);
+    if (!fault.empty())
+        throw EKSDException(fault);
+    wave->SetLoopStart(LoopStart);
+    wave->SetLoopEnd(LoopEnd);
+    wave->SetCrossFade(CrossFade);
+    wave->SetListEntryLayout(Layout);
+    return wave;
+}
+
+std::unique_ptr<TWaveInfo> TKSD::ReadLocatedWave(const TWaveInfo& Missing, const std::string& FileName)
+{
+    return WithListedLoop(ReadFile(FileName), Missing.LoopStart(), Missing.LoopEnd(), Missing.CrossFade(),
+                          Missing.ListEntryLayout());
 }
 
 std::vector<std::string> TKSD::WaveFiles() const

@@ -114,6 +114,10 @@ public:
     // Reads the wave AddWave would append, without touching the list; the
     // same checks and errors.
     static std::unique_ptr<TWaveInfo> ReadWave(const std::string& FileName);
+    // Reads the file of a wave kept as missing, found at FileName later: it
+    // takes the loop points, crossfade and entry the list file gave Missing,
+    // with the checks and errors of LoadFromFile.
+    static std::unique_ptr<TWaveInfo> ReadLocatedWave(const TWaveInfo& Missing, const std::string& FileName);
     // Takes the wave at Index out of the list and hands it over (an undo
     // step keeps it); InsertWave puts such a wave back at Index (0 ..
     // Count). Both throw EKSDException for an index out of range.
@@ -165,6 +169,9 @@ private:
     // ReadWave without the stored loop: a list file's own loop points win.
     static std::unique_ptr<TWaveInfo> ReadFile(const std::string& FileName,
                                                TWaveReading Reading = TWaveReading::Samples);
+    // Wave with a list entry's loop, fade and layout, checked as a load checks them.
+    static std::unique_ptr<TWaveInfo> WithListedLoop(std::unique_ptr<TWaveInfo> Wave, int32_t LoopStart, int32_t LoopEnd,
+                                                     int32_t CrossFade, const std::vector<std::string>& Layout);
 
     std::vector<std::unique_ptr<TWaveInfo>> FWaves;
     TListFileExtras FExtras;

@@ -95,6 +95,15 @@ void TGraphImage::SetView(int32_t AStart, int32_t AEnd)
     emit OnViewChange();
 }
 
+void TGraphImage::SetSpanFrame(int32_t AStart, int32_t AEnd)
+{
+    if (AStart == FSpanFrameStart && AEnd == FSpanFrameEnd)
+        return;
+    FSpanFrameStart = AStart;
+    FSpanFrameEnd = AEnd;
+    update();
+}
+
 void TGraphImage::SetSelection(int32_t AStart, int32_t AEnd)
 {
     FSelectStart = AStart;

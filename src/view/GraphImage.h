@@ -81,6 +81,13 @@ public:
     // Samples [AStart, AEnd) drawn on a light shade outside the selection (a
     // loop's crossfade); an empty range shades nothing. Redraws on a change.
     void SetShade(int32_t AStart, int32_t AEnd);
+    // Samples [AStart, AEnd) marked by a translucent band laid over the
+    // picture on screen (not part of Surface: the drawing under it stays as
+    // it is); an empty range marks nothing. The overview marks the span the
+    // detail view shows with it.
+    void SetSpanFrame(int32_t AStart, int32_t AEnd);
+    int32_t SpanFrameStart() const { return FSpanFrameStart; }
+    int32_t SpanFrameEnd() const { return FSpanFrameEnd; }
 
     // Stores a copy of AStatus under AName (last in the drawing order), wiping
     // the line of a marker it replaces, draws it and stops the blinking
@@ -186,6 +193,8 @@ private:
     int32_t FSelectEnd = 0;
     int32_t FShadeStart = 0;
     int32_t FShadeEnd = 0;
+    int32_t FSpanFrameStart = 0;
+    int32_t FSpanFrameEnd = 0;
     TViewDrag FDragState = vdNone;
     TMarkerStatus* FDragMarker = nullptr; // an object stored in FMarkers, or null
     int64_t FDragAnchor = 0;

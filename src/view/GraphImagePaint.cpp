@@ -228,6 +228,15 @@ void TGraphImage::paintEvent(QPaintEvent* Event)
 {
     QPainter painter(this);
     painter.drawImage(Event->rect(), FSurface, Event->rect());
+    // The span frame: a blue tint edged on both sides, over what is drawn.
+    if (FSpanFrameStart < FSpanFrameEnd && FViewStart < FViewEnd) {
+        const TViewMapping m = Mapping();
+        const int x0 = static_cast<int>(std::clamp<int64_t>(m.SampleToX(FSpanFrameStart), 0, width() - 1));
+        const int x1 = static_cast<int>(std::clamp<int64_t>(m.SampleToX(FSpanFrameEnd), x0 + 1, width()));
+        painter.fillRect(QRect(x0, 0, x1 - x0, height()), QColor(0, 90, 255, 48));
+        painter.setPen(QColor(0, 70, 200));
+        painter.drawRect(QRect(x0, 0, x1 - x0 - 1, height() - 1));
+    }
 }
 
 void TGraphImage::resizeEvent(QResizeEvent*) { Redraw(); }

@@ -67,6 +67,7 @@ TEST_F(EndToEndTest, LoopsSetByMouseSurviveSaveOpenAndExport)
 
     const std::string vbk = Dir.File("bank.vbk");
     Prompter->Files.push_back({QString::fromStdString(vbk)});
+    Prompter->Choices = {0}; // the ramps' seams are poor: export anyway
     Trigger("MainMenu1_ExportVBK");
     EXPECT_TRUE(TakeErrors().empty());
 

@@ -48,9 +48,19 @@ TEST_F(MainWindowDocumentTest, LayoutCaptionsAndToolbar)
     EXPECT_GT(Detail()->height(), Overview()->height());
     EXPECT_LT(Overview()->mapTo(Form.get(), QPoint()).y(), Detail()->mapTo(Form.get(), QPoint()).y());
     EXPECT_TRUE(Form->statusBar()->currentMessage().isEmpty());
-    // The list shows a few rows at once.
-    Add({Wav("a.wav", 10), Wav("b.wav", 10), Wav("c.wav", 10)});
-    EXPECT_TRUE(List()->viewport()->rect().contains(List()->visualRect(List()->model()->index(2, 0))));
+    // The list shows eight rows at once at the first size, and the names
+    // take the width the numbers leave.
+    std::vector<std::string> eight;
+    for (int i = 0; i < 8; ++i)
+        eight.push_back(Wav("wave-with-a-long-name-" + std::to_string(i) + ".wav", 10));
+    Add(eight);
+    EXPECT_EQ(Form->size(), QSize(686, 441));
+    EXPECT_TRUE(List()->viewport()->rect().contains(List()->visualRect(List()->model()->index(7, 0))));
+    int numbers = 0;
+    for (int c = 1; c < 7; ++c)
+        numbers += List()->columnWidth(c);
+    EXPECT_EQ(List()->columnWidth(0) + numbers, List()->viewport()->width());
+    EXPECT_GE(List()->columnWidth(0), header.fontMetrics().horizontalAdvance(Cell(0, 0)));
 
     QStringList menus;
     for (QAction* menu : Form->menuBar()->actions())
@@ -96,29 +106,37 @@ TEST_F(MainWindowDocumentTest, LayoutCaptionsAndToolbar)
     EXPECT_EQ(Action("MainMenu1_OverwriteKSD")->toolTip(), "KSDを上書き保存");
 }
 
-TEST_F(MainWindowDocumentTest, AddingThreeFilesSelectsAndShowsTheThird)
+TEST_F(MainWindowDocumentTest, AddingThreeFilesSelectsAndShowsTheFirstOfThem)
 {
     Add({Wav("a.wav", 100), Wav("b.wav", 200, 22050), Wav("c.wav", 300)});
     ASSERT_EQ(List()->model()->rowCount(), 3);
     EXPECT_EQ(RowTexts(1), (std::vector<QString>{"b.wav", "22050", "9", "200", "-", "-"}));
-    EXPECT_EQ(SelectedRow(), 2);
-    EXPECT_EQ(Overview()->WaveInfo(), Form->Document().GetWave(2));
-    EXPECT_EQ(Detail()->WaveInfo(), Form->Document().GetWave(2));
-    EXPECT_EQ(Overview()->ViewEnd(), 300);
+    EXPECT_EQ(SelectedRow(), 0);
+    EXPECT_EQ(Overview()->WaveInfo(), Form->Document().GetWave(0));
+    EXPECT_EQ(Detail()->WaveInfo(), Form->Document().GetWave(0));
+    EXPECT_EQ(Overview()->ViewEnd(), 100);
+    // Rows added below the list's height come into sight, the first of them selected.
+    std::vector<std::string> more;
+    for (int i = 0; i < 30; ++i)
+        more.push_back(Wav("more" + std::to_string(i) + ".wav", 10));
+    Add(more);
+    EXPECT_EQ(SelectedRow(), 3);
+    EXPECT_TRUE(List()->viewport()->rect().contains(List()->visualRect(List()->model()->index(3, 0))));
+    EXPECT_FALSE(List()->viewport()->rect().contains(List()->visualRect(List()->model()->index(0, 0))));
     EXPECT_TRUE(Form->Modified());
     EXPECT_EQ(Prompter->Dialogs.back().Kind, TFileDialog::TKind::OpenMany);
     EXPECT_EQ(Prompter->Dialogs.back().Filter,
               "サウンドファイル(*.wav *.aif *.aiff *.aifc *.flac);;waveファイル(*.wav);;すべてのファイル(*)");
 }
 
-TEST_F(MainWindowDocumentTest, FailingAddKeepsEarlierFilesAndShowsTheLast)
+TEST_F(MainWindowDocumentTest, FailingAddKeepsEarlierFilesAndShowsTheFirst)
 {
     const std::string missing = Dir.File("missing.wav");
     Add({Wav("a.wav", 100), Wav("b.wav", 50), missing, Wav("c.wav", 10)});
     EXPECT_EQ(TakeErrors(), std::vector<QString>{QString::fromStdString("ファイル「" + missing + "」を開けません.")});
     ASSERT_EQ(List()->model()->rowCount(), 2);
-    EXPECT_EQ(SelectedRow(), 1);
-    EXPECT_EQ(Detail()->WaveInfo(), Form->Document().GetWave(1));
+    EXPECT_EQ(SelectedRow(), 0);
+    EXPECT_EQ(Detail()->WaveInfo(), Form->Document().GetWave(0));
 
     Prompter->Files.push_back({}); // cancelled dialog changes nothing
     Trigger("MainMenu1_AddWave");
@@ -149,6 +167,7 @@ TEST_F(MainWindowDocumentTest, MoveUpAndDownSwapRowsAndStopAtTheEdges)
 TEST_F(MainWindowDocumentTest, DeleteEmptiesTheViewsAndTheSelection)
 {
     Add({Wav("a.wav", 10), Wav("b.wav", 20)});
+    ClickRow(1); // the last row: no row follows it into the selection
     Trigger("MainMenu1_DeleteWave");
     EXPECT_EQ(List()->model()->rowCount(), 1);
     EXPECT_EQ(Form->Document().Count(), 1);
@@ -261,8 +280,8 @@ TEST_F(MainWindowDocumentTest, OpenShowsLoopColumnsAndFailingOpenEmptiesTheDocum
     EXPECT_EQ(Cell(0, 5), "-");
     EXPECT_EQ(Cell(1, 4), "0");
     EXPECT_EQ(Cell(1, 5), "5000");
-    EXPECT_EQ(SelectedRow(), -1);
-    EXPECT_EQ(Detail()->WaveInfo(), nullptr);
+    EXPECT_EQ(SelectedRow(), 0); // the first wave shows
+    EXPECT_EQ(Detail()->WaveInfo(), Form->Document().GetWave(0));
     EXPECT_FALSE(Form->Modified());
     EXPECT_EQ(Form->FileName(), QString::fromStdString(ksd));
 
@@ -391,4 +410,9 @@ TEST_F(MainWindowDocumentTest, AboutBoxShowsItsTextsWholeInAnyFont)
     }
     EXPECT_TRUE(about.rect().contains(panel->geometry()));
     EXPECT_TRUE(about.rect().contains(about.findChild<QWidget*>("OKButton")->geometry()));
+    // No blank strip on the left: the program's icon stands there, beside the names.
+    const auto* icon = about.findChild<QLabel*>("ProgramIcon");
+    ASSERT_NE(icon, nullptr);
+    EXPECT_FALSE(icon->pixmap().isNull());
+    EXPECT_LE(about.findChild<QLabel*>("ProductName")->x() - icon->geometry().right(), 12);
 }

@@ -155,6 +155,7 @@ TEST_F(MainWindowLoopFindingTest, ALoopFromSampleZeroIsNeverDroppedUnsaid)
     EXPECT_EQ(bankText(), kLoopFromZeroNotInBank);
     EXPECT_FALSE(Seam()->Empty()); // it plays
     Prompter->Files.push_back({QString::fromStdString(Dir.File("bank.vbk"))});
+    Prompter->Choices = {0}; // its seam is poor: export anyway
     Trigger("MainMenu1_ExportVBK");
     EXPECT_TRUE(TakeErrors().empty());
     EXPECT_EQ(Prompter->Warnings, std::vector<QString>{QString("tone.wav:") + kLoopFromZeroNotInBank});

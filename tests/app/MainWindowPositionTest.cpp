@@ -95,3 +95,25 @@ TEST_F(MainWindowPositionTest, ClickOrDragInTheOverviewMovesTheDetailViewThere)
     EXPECT_NEAR(Detail()->ViewStart(), 1500, 30); // a column of the overview spans several samples
     EXPECT_EQ(Detail()->ViewEnd() - Detail()->ViewStart(), 5000);
 }
+
+// The overview marks the detail view's span on screen; a drag that starts
+// on that band moves the span by as much as the pointer moves.
+TEST_F(MainWindowPositionTest, TheOverviewMarksTheDetailSpanAndDraggingTheMarkScrollsIt)
+{
+    Add({Wav("a.wav", 10000)});
+    EXPECT_EQ(Overview()->SpanFrameEnd(), 0); // the whole wave: nothing to mark
+    Trigger("MainMenu1_ZoomIn");
+    EXPECT_EQ(std::pair(Overview()->SpanFrameStart(), Overview()->SpanFrameEnd()), std::pair(2500, 7500));
+    const QImage shown = Overview()->grab().toImage();
+    const int y = Overview()->height() / 4;
+    for (const auto& [sample, marked] : {std::pair{1000, false}, {5000, true}, {9000, false}}) {
+        const int x = ColumnOf(*Overview(), sample);
+        EXPECT_EQ(shown.pixel(x, y) != Overview()->Surface().pixel(x, y), marked) << sample;
+    }
+
+    Drag(Overview(), 3000, 4000); // taken at 3000: no jump to centre there
+    EXPECT_NEAR(Detail()->ViewStart(), 3500, 30);
+    EXPECT_NEAR(Overview()->SpanFrameStart(), 3500, 30);
+    Trigger("MainMenu1_ViewAll");
+    EXPECT_EQ(Overview()->SpanFrameEnd(), 0);
+}

@@ -5,6 +5,7 @@
 
 #include "document/KSD.h"
 
+#include <QMenu>
 #include <QStatusBar>
 
 #include <filesystem>
@@ -123,4 +124,48 @@ TEST_F(MissingWaveTest, AnUnreadableWaveCanBeSkippedOrAbortTheOpening)
     Open({kAbortUnreadable});
     EXPECT_EQ(List()->model()->rowCount(), 0);
     EXPECT_EQ(TakeErrors(), std::vector<QString>{"ファイル「b.wav」は未対応フォーマットです."});
+}
+
+// A skipped wave is located later from the list's or a view's pop-up menu:
+// the file is asked for in the list's folder and the wave read from it takes
+// the row, with the list's loop, as one undo step.
+TEST_F(MissingWaveTest, ASkippedWaveIsLocatedLaterAsOneUndoStep)
+{
+    Open({kSkip, kSkip});
+    const auto locateEnabled = [this](const char* Menu, const char* Item) {
+        emit Form->findChild<QMenu*>(Menu)->aboutToShow();
+        return Action(Item)->isEnabled();
+    };
+    const std::vector<std::pair<const char*, const char*>> menus = {
+        {"WaveListPopupMenu", "WaveListPopupMenu_Locate"},
+        {"AllWaveGraphImagePopupMenu", "AGIPopupMenu_Locate"},
+        {"PartWaveGraphImagePopupMenu", "PGIPopupMenu_Locate"}};
+    ClickRow(1);
+    for (const auto& [menu, item] : menus)
+        EXPECT_TRUE(locateEnabled(menu, item)) << item;
+
+    // A file too short for the list's loop is refused; the row stays missing.
+    Prompter->Files.push_back({QString::fromStdString(Wav("short.wav", 10))});
+    Trigger("PGIPopupMenu_Locate");
+    EXPECT_EQ(TakeErrors().size(), 1u);
+    EXPECT_EQ(RowTexts(1)[0], "b.wav (見つかりません)");
+    EXPECT_FALSE(Form->Modified());
+
+    Prompter->Files.push_back({QString::fromStdString(Moved("b.wav"))});
+    Trigger("WaveListPopupMenu_Locate");
+    EXPECT_TRUE(TakeErrors().empty());
+    EXPECT_EQ(Prompter->Dialogs.back().Folder, QString::fromStdString(Dir.Path().string()));
+    EXPECT_EQ(Prompter->Dialogs.back().FileName, "b.wav");
+    EXPECT_EQ(RowTexts(1), (std::vector<QString>{"b.wav", "44100", "90", "4000", "0", "3500"}));
+    EXPECT_EQ(SelectedRow(), 1);
+    EXPECT_EQ(Detail()->WaveInfo(), Form->Document().GetWave(1));
+    EXPECT_TRUE(Form->Modified());
+    for (const auto& [menu, item] : menus)
+        EXPECT_FALSE(locateEnabled(menu, item)) << item; // found: nothing to locate
+
+    Trigger("MainMenu1_Undo");
+    EXPECT_EQ(RowTexts(1)[0], "b.wav (見つかりません)");
+    EXPECT_FALSE(Form->Modified());
+    Trigger("MainMenu1_Redo");
+    EXPECT_EQ(Form->Document().GetWave(1)->LoopEnd(), 3500);
 }
