@@ -1,5 +1,6 @@
 #include "loop/AutoLoop.h"
 
+#include "loop/Movement.h"
 #include "loop/SeamRank.h"
 #include "loop/StruckSound.h"
 
@@ -37,6 +38,19 @@ constexpr int64_t kLongerShare = 4;
 constexpr int32_t kPolishChoices = 4;
 // The windows promising lengths are searched with: the short and the long.
 constexpr std::size_t kSearchedWindows = 2;
+// Loops holding whole cycles of the sound's movement: the most cycles
+// sought, the starts tried for each, the ends kept for each start, how far
+// from a whole number of cycles a loop may be and still hold them, and the
+// best quality word they are preferred at (rank below fair's end).
+constexpr int32_t kMostMovementCycles = 3;
+constexpr int32_t kMovementStarts = 3;
+constexpr int32_t kMovementEnds = 2;
+constexpr double kCyclesOff = 0.2;
+constexpr double kCleanRank = 2.0;
+// ... and how much dirtier than the best loop's its seam cost may be: twice
+// it, and a difference far below hearing besides.
+constexpr double kHoldingCostFactor = 2.0;
+constexpr double kHoldingCostAllowance = 0.0002;
 
 TLoopSearchOptions SearchWithin(TRegion Part, int32_t MinLength, int32_t Window)
 {
@@ -177,15 +191,86 @@ TRegion SearchedMiddle(TRegion Part, int32_t Rate)
 int32_t ShortestLoop(int32_t Rate, int32_t Room, const TAutoLoopOptions& Options)
 {
     const double shortest = SamplesOfMs(Options.MinLengthMs, Rate);
+    if (Options.KeepMinLength && shortest < Room)
+        return static_cast<int32_t>(shortest);
     const double share = std::min(1.0, Room / (kRoomPerShortestLoop * shortest));
     return std::max(kShortestLoopSamples, static_cast<int32_t>(shortest * share * share));
 }
 
-std::vector<TLoopCandidate> SustainedLoops(TSamples Wave, int32_t Rate, const TAutoLoopOptions& Options)
+// With a minimum length kept as asked, a part too short for it is widened
+// within Whole (evenly, as far as Whole allows) to hold such a loop.
+TRegion WithRoomFor(TRegion Part, TRegion Whole, int32_t Length)
 {
-    const std::optional<TRegion> part = SearchRegion(Wave, Rate, Options);
+    const int64_t wanted = int64_t{Length} + Length / 8;
+    if (Part.Length() >= wanted || Whole.Length() <= Part.Length())
+        return Part;
+    const auto grow = static_cast<int32_t>(std::min<int64_t>(wanted - Part.Length(), Whole.Length() - Part.Length()));
+    const int32_t from = std::clamp(Part.From - grow / 2, Whole.From, Whole.To - (Part.Length() + grow));
+    return {from, from + Part.Length() + grow};
+}
+
+// Whether Loop holds a whole number of cycles (at least one) of a movement
+// of Period samples.
+bool HoldsCycles(const TLoopCandidate& Loop, double Period)
+{
+    const double cycles = Loop.Length() / Period;
+    return std::round(cycles) >= 1 && std::abs(cycles - std::round(cycles)) <= kCyclesOff;
+}
+
+// Lengths of loops holding 1 .. kMostMovementCycles cycles of a movement of
+// Period samples within Part: those of the best ends near each whole number
+// of cycles after starts spread over the part.
+std::vector<int32_t> MovementLengths(TSamples Wave, TRegion Part, double Period, TLoopSearchOptions Search)
+{
+    const int32_t shortest = Search.MinLengthSamples;
+    const auto off = static_cast<int32_t>(Period * kCyclesOff);
+    Search.Count = kMovementEnds;
+    Search.MinSpacingSamples = 2 * kLengthNeighbours + 1;
+    Search.RadiusSamples = off;
+    std::vector<int32_t> lengths;
+    for (int32_t cycles = 1; cycles <= kMostMovementCycles; ++cycles) {
+        const auto length = static_cast<int32_t>(std::lround(cycles * Period));
+        const int64_t room = int64_t{Part.Length()} - length - off;
+        if (room < 0)
+            break;
+        Search.MinLengthSamples = std::max(shortest, length - off);
+        for (int32_t i = 0; i < kMovementStarts; ++i) {
+            const auto start = static_cast<int32_t>(Part.From + room * (2 * i + 1) / (2 * kMovementStarts));
+            Search.TargetSample = start + length;
+            for (const TLoopCandidate& loop : BestLoopEnds(Wave, start, Search))
+                lengths.push_back(loop.Length());
+        }
+    }
+    return lengths;
+}
+
+// Puts Holding first in Found when it is clean (fair or good, not quiet),
+// rated no worse than Found's best and about as clean: a loop holding whole
+// cycles of the movement keeps the sound alive; drops what lies within
+// Spacing of it.
+void PreferHolding(std::vector<TLoopCandidate>& Found, const TLoopCandidate& Holding, int32_t Count, int32_t Spacing)
+{
+    if (Holding.Rank >= kCleanRank)
+        return;
+    if (!Found.empty() && (std::floor(Holding.Rank) > std::floor(Found.front().Rank) ||
+                           Holding.Cost > kHoldingCostFactor * Found.front().Cost + kHoldingCostAllowance))
+        return;
+    std::erase_if(Found, [&](const TLoopCandidate& loop) {
+        return std::abs(loop.Start - Holding.Start) < Spacing && std::abs(loop.End - Holding.End) < Spacing;
+    });
+    Found.insert(Found.begin(), Holding);
+    Found.resize(std::min(Found.size(), static_cast<std::size_t>(std::max(1, Count))));
+}
+
+TAutoLoops SustainedLoops(TSamples Wave, int32_t Rate, const TAutoLoopOptions& Options)
+{
+    std::optional<TRegion> part = SearchRegion(Wave, Rate, Options);
     if (!part || part->Length() < kShortestLoopSamples)
         return {};
+    if (Options.KeepMinLength)
+        part = WithRoomFor(*part, WholeRegion(Wave, Options), SamplesOfMs(Options.MinLengthMs, Rate));
+    TAutoLoops found;
+    found.Movement = MovementOf(Wave, Rate, *part);
     const TRegion region = SearchedMiddle(*part, Rate);
     const int32_t loopLength = ShortestLoop(Rate, region.Length(), Options);
     TSeamRank rank(Wave, Rate, Options.WindowMs, TLoudness(Wave, region, HeardRegion(Wave, Options), FrameOf(Rate, *part)));
@@ -198,7 +283,11 @@ std::vector<TLoopCandidate> SustainedLoops(TSamples Wave, int32_t Rate, const TA
         // windows only starts with whole windows are tried.
         const int32_t neighbours = i == 0 ? kLengthNeighbours : kLongLengthNeighbours;
         const TLoopSearchOptions search = SearchWithin(region, loopLength, rank.Windows[i].Half());
-        for (const int32_t length : PromisingLengths(Wave, region, search, Options, i == 0 ? 1 : kLongerShare))
+        std::vector<int32_t> lengths = PromisingLengths(Wave, region, search, Options, i == 0 ? 1 : kLongerShare);
+        if (found.Movement && i == 0)
+            for (const int32_t length : MovementLengths(Wave, region, found.Movement->Period, search))
+                lengths.push_back(length);
+        for (const int32_t length : lengths)
             for (int32_t near = -neighbours; near <= neighbours; ++near) {
                 if (length + near < loopLength)
                     continue;
@@ -222,11 +311,21 @@ std::vector<TLoopCandidate> SustainedLoops(TSamples Wave, int32_t Rate, const TA
             }
     }
     rank.RankAll(Wave, slid);
+    std::optional<TLoopCandidate> holding;
+    if (found.Movement)
+        for (const TLoopCandidate& loop : slid)
+            if (HoldsCycles(loop, found.Movement->Period) && (!holding || loop.Rank < holding->Rank))
+                holding = loop;
     slid = BestSpaced(std::move(slid), std::max(kPolishedPairs, Options.Count), 1);
     const TLoopSearchOptions search = SearchWithin(region, loopLength, rank.Windows.front().Half());
+    const int32_t polishRadius = SamplesOfMs(kPolishRadiusMs, Rate);
     for (TLoopCandidate& loop : slid)
-        loop = Polish(Wave, loop, search, SamplesOfMs(kPolishRadiusMs, Rate), rank);
-    return BestSpaced(std::move(slid), Options.Count, SamplesOfMs(Options.MinSpacingMs, Rate));
+        loop = Polish(Wave, loop, search, polishRadius, rank);
+    const int32_t spacing = SamplesOfMs(Options.MinSpacingMs, Rate);
+    found.Loops = BestSpaced(std::move(slid), Options.Count, spacing);
+    if (holding)
+        PreferHolding(found.Loops, Polish(Wave, *holding, search, polishRadius, rank), Options.Count, spacing);
+    return found;
 }
 
 // A sound with no sustained part is looped where it is loudest
@@ -238,17 +337,23 @@ std::vector<TLoopCandidate> LoudestLoops(TSamples Wave, int32_t Rate, const TAut
     loudest.FindSustainedPart = false;
     loudest.From = around.From;
     loudest.To = around.To;
-    return SustainedLoops(Wave, Rate, loudest);
+    return SustainedLoops(Wave, Rate, loudest).Loops;
 }
 
 } // namespace
 
-std::vector<TLoopCandidate> AutoLoops(TSamples Wave, int32_t StatedRate, const TAutoLoopOptions& Options)
+std::vector<TLoopCandidate> AutoLoops(TSamples Wave, int32_t Rate, const TAutoLoopOptions& Options)
+{
+    return FindAutoLoops(Wave, Rate, Options).Loops;
+}
+
+TAutoLoops FindAutoLoops(TSamples Wave, int32_t StatedRate, const TAutoLoopOptions& Options)
 {
     const int32_t Rate = TimedRate(StatedRate);
-    std::vector<TLoopCandidate> found = SustainedLoops(Wave, Rate, Options);
+    TAutoLoops sustained = SustainedLoops(Wave, Rate, Options);
     if (!Options.FindSustainedPart || Rate < 1)
-        return found;
+        return sustained;
+    std::vector<TLoopCandidate>& found = sustained.Loops;
     if (found.empty() || found.front().Rank >= kQuietLoopRank)
         if (std::vector<TLoopCandidate> loud = LoudestLoops(Wave, Rate, Options);
             !loud.empty() && loud.front().Rank < kQuietLoopRank)
@@ -257,7 +362,7 @@ std::vector<TLoopCandidate> AutoLoops(TSamples Wave, int32_t StatedRate, const T
     if (const std::optional<TLoopCandidate> struck = StruckLoop(Wave, Rate, WholeRegion(Wave, Options), Options.WindowMs,
                                                                 StruckTailShare(found, window)))
         PreferStruckLoop(found, *struck, window, Options.Count);
-    return found;
+    return sustained;
 }
 
 std::vector<TLoopCandidate> AutoLoopEnds(TSamples Wave, int32_t StatedRate, int32_t Start, const TAutoLoopOptions& Options)
