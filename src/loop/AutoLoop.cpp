@@ -40,16 +40,19 @@ constexpr int32_t kPolishChoices = 4;
 constexpr std::size_t kSearchedWindows = 2;
 // Loops holding whole cycles of the sound's movement: the most cycles
 // sought, the starts tried for each, the ends kept for each start, how far
-// from a whole number of cycles a loop may be and still hold them, and the
+// from a whole number of cycles a loop may be and still hold them, how far
+// from one lengths are sought, and the
 // best quality word they are preferred at (rank below fair's end).
 constexpr int32_t kMostMovementCycles = 3;
 constexpr int32_t kMovementStarts = 3;
 constexpr int32_t kMovementEnds = 2;
-constexpr double kCyclesOff = 0.2;
+constexpr int64_t kFewestMovementLengths = 2;
+constexpr double kCyclesOff = 0.1;
+constexpr double kCyclesSought = 0.2;
 constexpr double kCleanRank = 2.0;
-// ... and how much dirtier than the best loop's its seam cost may be: twice
+// ... and how much dirtier than the best loop's its seam cost may be: four times
 // it, and a difference far below hearing besides.
-constexpr double kHoldingCostFactor = 2.0;
+constexpr double kHoldingCostFactor = 4.0;
 constexpr double kHoldingCostAllowance = 0.0002;
 
 TLoopSearchOptions SearchWithin(TRegion Part, int32_t MinLength, int32_t Window)
@@ -218,16 +221,18 @@ bool HoldsCycles(const TLoopCandidate& Loop, double Period)
 }
 
 // Lengths of loops holding 1 .. kMostMovementCycles cycles of a movement of
-// Period samples within Part: those of the best ends near each whole number
-// of cycles after starts spread over the part.
-std::vector<int32_t> MovementLengths(TSamples Wave, TRegion Part, double Period, TLoopSearchOptions Search)
+// Period samples within Part, at most Most of them, best first: those of
+// the best ends near each whole number of cycles after starts spread over
+// the part, no two closer than the neighbourhoods measured around each.
+std::vector<int32_t> MovementLengths(TSamples Wave, TRegion Part, double Period, TLoopSearchOptions Search,
+                                     std::size_t Most)
 {
     const int32_t shortest = Search.MinLengthSamples;
-    const auto off = static_cast<int32_t>(Period * kCyclesOff);
+    const auto off = static_cast<int32_t>(Period * kCyclesSought);
     Search.Count = kMovementEnds;
     Search.MinSpacingSamples = 2 * kLengthNeighbours + 1;
     Search.RadiusSamples = off;
-    std::vector<int32_t> lengths;
+    std::vector<TLoopCandidate> found;
     for (int32_t cycles = 1; cycles <= kMostMovementCycles; ++cycles) {
         const auto length = static_cast<int32_t>(std::lround(cycles * Period));
         const int64_t room = int64_t{Part.Length()} - length - off;
@@ -238,10 +243,27 @@ std::vector<int32_t> MovementLengths(TSamples Wave, TRegion Part, double Period,
             const auto start = static_cast<int32_t>(Part.From + room * (2 * i + 1) / (2 * kMovementStarts));
             Search.TargetSample = start + length;
             for (const TLoopCandidate& loop : BestLoopEnds(Wave, start, Search))
-                lengths.push_back(loop.Length());
+                found.push_back(loop);
         }
     }
+    std::sort(found.begin(), found.end(), [](const TLoopCandidate& a, const TLoopCandidate& b) {
+        return std::tie(a.Cost, a.Start, a.End) < std::tie(b.Cost, b.Start, b.End);
+    });
+    std::vector<int32_t> lengths;
+    for (const TLoopCandidate& loop : found)
+        if (lengths.size() < Most && std::none_of(lengths.begin(), lengths.end(), [&](int32_t length) {
+                return std::abs(length - loop.Length()) <= 2 * kLengthNeighbours;
+            }))
+            lengths.push_back(loop.Length());
     return lengths;
+}
+
+// How many lengths holding the movement are measured at every start: a
+// quarter of the lengths measured anyway (PromisingLengths), at least 2.
+std::size_t MovementLengthCount(TRegion Part)
+{
+    const int64_t slides = kSlideBudget / (int64_t{Part.Length()} * (2 * kLengthNeighbours + 1));
+    return static_cast<std::size_t>(std::max<int64_t>(kFewestMovementLengths, std::min<int64_t>(slides, kSlidLengths) / 4));
 }
 
 // Puts Holding first in Found when it is clean (fair or good, not quiet),
@@ -285,7 +307,8 @@ TAutoLoops SustainedLoops(TSamples Wave, int32_t Rate, const TAutoLoopOptions& O
         const TLoopSearchOptions search = SearchWithin(region, loopLength, rank.Windows[i].Half());
         std::vector<int32_t> lengths = PromisingLengths(Wave, region, search, Options, i == 0 ? 1 : kLongerShare);
         if (found.Movement && i == 0)
-            for (const int32_t length : MovementLengths(Wave, region, found.Movement->Period, search))
+            for (const int32_t length :
+                 MovementLengths(Wave, region, found.Movement->Period, search, MovementLengthCount(region)))
                 lengths.push_back(length);
         for (const int32_t length : lengths)
             for (int32_t near = -neighbours; near <= neighbours; ++near) {

@@ -64,9 +64,9 @@
 // Movement. When the part moves regularly (vibrato, tremolo, beating:
 // Movement.h), lengths near 1, 2 and 3 whole cycles of it are searched too
 // (from 3 starts each, within a fifth of a cycle), and the best ranked loop
-// holding a whole number of cycles (within a fifth) comes first when it is
+// holding a whole number of cycles (within a tenth) comes first when it is
 // rated fair or good, no worse than the best loop and its seam cost at most
-// twice the best's plus 0.0002: a loop repeating a
+// four times the best's plus 0.0002: a loop repeating a
 // fraction of a vibrato cycle stops the vibrato and freezes the sound.
 //
 // With KeepMinLength (a length the user asked for) loops are never shorter

@@ -139,7 +139,8 @@ bool SwingTogether(const std::vector<double>& First, const std::vector<double>& 
 }
 
 // The logarithm of the period every Hop samples of Stretch, sought within
-// kPitchSwing of Period.
+// kPitchSwing of Period: among lags a sum's step apart, then to the sample
+// around the best of them.
 std::vector<double> PitchTrack(TSamples Wave, int32_t Rate, TRegion Stretch, int32_t Hop, double Period)
 {
     const int32_t lowest = std::max(1, static_cast<int32_t>(std::floor(Period * (1 - kPitchSwing))));
@@ -147,13 +148,20 @@ std::vector<double> PitchTrack(TSamples Wave, int32_t Rate, TRegion Stretch, int
     const int32_t window = std::max(static_cast<int32_t>(Period), SamplesOfMs(kShortestPitchWindowMs, Rate));
     const int32_t step = std::max(1, window / kTermsPerSum);
     std::vector<double> track;
-    std::vector<double> differences(static_cast<std::size_t>(highest - lowest + 1));
+    std::vector<double> differences(static_cast<std::size_t>(highest - lowest + 1), INFINITY);
     for (int32_t at = Stretch.From; at + window + highest <= Stretch.To; at += Hop) {
-        for (int32_t lag = lowest; lag <= highest; ++lag)
-            differences[lag - lowest] = Difference(Wave, at, window, lag, step);
+        std::fill(differences.begin(), differences.end(), INFINITY);
+        int32_t coarse = lowest;
+        for (int32_t lag = lowest; lag <= highest; lag += step)
+            if ((differences[lag - lowest] = Difference(Wave, at, window, lag, step)) < differences[coarse - lowest])
+                coarse = lag;
+        for (int32_t lag = std::max(lowest, coarse - step); lag <= std::min(highest, coarse + step); ++lag)
+            if (differences[lag - lowest] == INFINITY)
+                differences[lag - lowest] = Difference(Wave, at, window, lag, step);
         const auto best = std::min_element(differences.begin(), differences.end()) - differences.begin();
         double lag = lowest + static_cast<double>(best);
-        if (best > 0 && best + 1 < static_cast<std::ptrdiff_t>(differences.size()))
+        if (best > 0 && best + 1 < static_cast<std::ptrdiff_t>(differences.size()) &&
+            std::isfinite(differences[best - 1]) && std::isfinite(differences[best + 1]))
             lag += ParabolaOffset(differences[best - 1], differences[best], differences[best + 1]);
         track.push_back(std::log(lag));
     }
