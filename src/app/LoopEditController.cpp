@@ -29,6 +29,17 @@ constexpr const char* kSnapSetting = "Edit/SnapToZeroCrossings";
 // The loop finder the command-line tool asks too (LoopFinder.h).
 TLoopFinder FinderOf(const TWaveInfo& Wave) { return TLoopFinder(Wave.Samples(), Wave.SamplesPerSec()); }
 
+// "ビブラート 5.6 Hz".
+QString MovementText(const TMovement& Movement)
+{
+    const char* const words[] = {QT_TRANSLATE_NOOP("TLoopEditController", "ビブラート"),
+                                 QT_TRANSLATE_NOOP("TLoopEditController", "トレモロ"),
+                                 QT_TRANSLATE_NOOP("TLoopEditController", "うなり")};
+    return TLoopEditController::tr("%1 %2 Hz")
+        .arg(TLoopEditController::tr(words[static_cast<int>(Movement.Kind)]))
+        .arg(Movement.Hz, 0, 'f', 1);
+}
+
 } // namespace
 
 TLoopEditController::TLoopEditController(TWaveListModel& Model, TWaveViews& Views, TParts Parts, QObject* Parent)
@@ -91,6 +102,18 @@ void TLoopEditController::ChangeCrossFade(int32_t Samples)
     ShowSeam(); // the control shows what the loop allowed
 }
 
+void TLoopEditController::SetAutomaticFade()
+{
+    const int32_t index = FParts.SelectedIndex();
+    const TWaveInfo* wave = FModel.Wave(index);
+    if (!wave || !wave->Loop().Plays())
+        return;
+    const TFadeChoice fade = FinderOf(*wave).AutomaticFade(wave->LoopStart(), wave->LoopEnd());
+    FModel.SetCrossFade(index, fade.Samples, tr("クロスフェードの自動設定"));
+    ShowSeam();
+    FParts.StatusBar->showMessage(tr("クロスフェードを %1 サンプルにしました").arg(fade.Samples), 10000);
+}
+
 // ---- The automatic loop ----------------------------------------------------
 
 // The loop found is where it is best: it is not snapped.
@@ -112,9 +135,11 @@ void TLoopEditController::FindLoop(const TGraphImage* View, bool Wide)
     // The status bar says what happened, also when nothing visibly did.
     const bool kept = best.Start == wave->LoopStart() && best.End == wave->LoopEnd();
     ChangeLoop(best.Start, best.End);
-    FParts.StatusBar->showMessage(kept ? tr("今のループより良いループは見つかりませんでした")
-                                       : tr("ループ %1:%2 を見つけました").arg(best.Start).arg(best.End),
-                                  10000);
+    QString message = kept ? tr("今のループより良いループは見つかりませんでした")
+                           : tr("ループ %1:%2 を見つけました").arg(best.Start).arg(best.End);
+    if (found.Movement)
+        message += tr("（%1）").arg(MovementText(*found.Movement));
+    FParts.StatusBar->showMessage(message, 10000);
 }
 
 // ---- Snapping --------------------------------------------------------------

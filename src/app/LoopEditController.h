@@ -57,9 +57,14 @@ public:
     void RemoveLoop();
     // The crossfade of the selected wave's loop, at most what it allows.
     void ChangeCrossFade(int32_t Samples);
+    // The loop finder's automatic crossfade (LoopFade.h) for the selected
+    // wave's loop, as one undo step; the status bar names it. Nothing
+    // without a loop that plays.
+    void SetAutomaticFade();
     // Inside the selection of View (or of either view when View is null);
     // else the best end near the loop end of a wave with a loop (wider with
-    // Wide); else the automatic loop of the whole wave.
+    // Wide); else the automatic loop of the whole wave. The status bar names
+    // the loop and the sound's movement the search found ("vibrato 5.6 Hz").
     void FindLoop(const TGraphImage* View, bool Wide);
 
     // The views' mouse: a press in View, its release, and a marker moved in

@@ -125,6 +125,13 @@ TEST_F(MainWindowLoopFindingTest, AutomaticLoopAppliesItsLoopOrSaysThereIsNone)
     EXPECT_EQ(TakeErrors(), std::vector<QString>{"適切なループが見つかりません."});
 }
 
+TEST_F(MainWindowLoopFindingTest, StatusNamesTheMovementFound)
+{
+    AddTone(MakeTone({.Period = 100.37, .Seconds = 3, .VibratoHz = 5, .VibratoDepth = 0.01}));
+    Trigger("MainMenu1_FindLoop");
+    EXPECT_EQ(Form->statusBar()->currentMessage(),
+              QString("ループ %1:%2 を見つけました（ビブラート 5.0 Hz）").arg(Wave().LoopStart()).arg(Wave().LoopEnd()));
+}
 
 // The window and the command-line tool ask the same loop finder: the same
 // request finds the same loop.
