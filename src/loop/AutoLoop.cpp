@@ -54,6 +54,12 @@ constexpr double kCleanRank = 2.0;
 // it, and a difference far below hearing besides.
 constexpr double kHoldingCostFactor = 4.0;
 constexpr double kHoldingCostAllowance = 0.0002;
+// The end of a decaying part searched for loops of a few periods: at most
+// this long and a quarter of the part; decaying: its last frame's mean
+// square at most half its first's.
+constexpr double kTailMs = 100.0;
+constexpr int32_t kTailFrames = 4;
+constexpr double kDecayedShare = 0.5;
 
 TLoopSearchOptions SearchWithin(TRegion Part, int32_t MinLength, int32_t Window)
 {
@@ -363,6 +369,36 @@ std::vector<TLoopCandidate> LoudestLoops(TSamples Wave, int32_t Rate, const TAut
     return SustainedLoops(Wave, Rate, loudest).Loops;
 }
 
+// A decaying sound without regular movement whose best loop is not rated
+// good: the best loop of the last 100 ms of its sustained part that is
+// still loud (SeamRank.h) comes first when its seam is rated better. The
+// shortest loop there is a few periods long: makers loop such sounds (a
+// harmonic, an electric piano) over a few periods, where the drift of their
+// partials has no time to show.
+void PreferTailLoop(TSamples Wave, int32_t Rate, const TAutoLoopOptions& Options, TAutoLoops& Found)
+{
+    if (Found.Movement || Found.Loops.empty() || SeamQualityOf(Found.Loops.front().Cost) == TSeamQuality::Good)
+        return;
+    const std::optional<TRegion> part = SearchRegion(Wave, Rate, Options);
+    const int32_t frame = part ? FrameOf(Rate, *part) : 0;
+    if (frame == 0 || part->Length() < kTailFrames * frame ||
+        MeanSquareOf(Wave, part->To - frame, part->To) > kDecayedShare * MeanSquareOf(Wave, part->From, part->From + frame))
+        return;
+    const TLoudness loudness(Wave, *part, HeardRegion(Wave, Options), frame);
+    const int32_t length = std::min(SamplesOfMs(kTailMs, Rate), part->Length() / kTailFrames);
+    TAutoLoopOptions tail = Options;
+    tail.FindSustainedPart = false;
+    tail.KeepMinLength = false;
+    tail.From = loudness.LoudStarts(length, part->From, part->To - length).To;
+    tail.To = tail.From + length;
+    const std::vector<TLoopCandidate> loops = SustainedLoops(Wave, Rate, tail).Loops;
+    if (loops.empty() || SeamQualityOf(loops.front().Cost) >= SeamQualityOf(Found.Loops.front().Cost) ||
+        loudness.Quiet(loops.front()))
+        return;
+    Found.Loops.insert(Found.Loops.begin(), loops.front());
+    Found.Loops.resize(std::min(Found.Loops.size(), static_cast<std::size_t>(std::max(1, Options.Count))));
+}
+
 } // namespace
 
 std::vector<TLoopCandidate> AutoLoops(TSamples Wave, int32_t Rate, const TAutoLoopOptions& Options)
@@ -385,6 +421,7 @@ TAutoLoops FindAutoLoops(TSamples Wave, int32_t StatedRate, const TAutoLoopOptio
     if (const std::optional<TLoopCandidate> struck = StruckLoop(Wave, Rate, WholeRegion(Wave, Options), Options.WindowMs,
                                                                 StruckTailShare(found, window)))
         PreferStruckLoop(found, *struck, window, Options.Count);
+    PreferTailLoop(Wave, Rate, Options, sustained);
     return sustained;
 }
 
