@@ -55,11 +55,12 @@ constexpr double kCleanRank = 2.0;
 constexpr double kHoldingCostFactor = 4.0;
 constexpr double kHoldingCostAllowance = 0.0002;
 // The end of a decaying part searched for loops of a few periods: at most
-// this long and a quarter of the part; decaying: its last frame's mean
-// square at most half its first's.
+// this long and a quarter of the part; decaying: the level measured at
+// kTailFrames frames along the part falls by 1 dB or more from each to
+// the next.
 constexpr double kTailMs = 100.0;
 constexpr int32_t kTailFrames = 4;
-constexpr double kDecayedShare = 0.5;
+constexpr double kDecayedShare = 0.8;
 
 TLoopSearchOptions SearchWithin(TRegion Part, int32_t MinLength, int32_t Window)
 {
@@ -369,6 +370,23 @@ std::vector<TLoopCandidate> LoudestLoops(TSamples Wave, int32_t Rate, const TAut
     return SustainedLoops(Wave, Rate, loudest).Loops;
 }
 
+// Whether the level of Part falls all along it: each of the frames at its
+// start, a third, two thirds and its end has at most kDecayedShare of the
+// mean square of the one before (a held note that fades at its end does
+// not decay).
+bool Decays(TSamples Wave, TRegion Part, int32_t Frame)
+{
+    double before = 0;
+    for (int32_t i = 0; i < kTailFrames; ++i) {
+        const int32_t from = Part.From + static_cast<int32_t>(int64_t{Part.Length() - Frame} * i / (kTailFrames - 1));
+        const double level = MeanSquareOf(Wave, from, from + Frame);
+        if (i > 0 && level > kDecayedShare * before)
+            return false;
+        before = level;
+    }
+    return true;
+}
+
 // A decaying sound without regular movement whose best loop is not rated
 // good: the best loop of the last 100 ms of its sustained part that is
 // still loud (SeamRank.h) comes first when its seam is rated better. The
@@ -381,8 +399,7 @@ void PreferTailLoop(TSamples Wave, int32_t Rate, const TAutoLoopOptions& Options
         return;
     const std::optional<TRegion> part = SearchRegion(Wave, Rate, Options);
     const int32_t frame = part ? FrameOf(Rate, *part) : 0;
-    if (frame == 0 || part->Length() < kTailFrames * frame ||
-        MeanSquareOf(Wave, part->To - frame, part->To) > kDecayedShare * MeanSquareOf(Wave, part->From, part->From + frame))
+    if (frame == 0 || part->Length() < kTailFrames * frame || !Decays(Wave, *part, frame))
         return;
     const TLoudness loudness(Wave, *part, HeardRegion(Wave, Options), frame);
     const int32_t length = std::min(SamplesOfMs(kTailMs, Rate), part->Length() / kTailFrames);
