@@ -128,6 +128,14 @@
         <translation>beating</translation>
     </message>
     <message>
+        <source>ループを自動検出しています…</source>
+        <translation>Finding the loop…</translation>
+    </message>
+    <message>
+        <source>ループの検出を取り消しました</source>
+        <translation>Loop search cancelled</translation>
+    </message>
+    <message>
         <source>クロスフェードの自動設定</source>
         <translation>Set Crossfade Automatically</translation>
     </message>

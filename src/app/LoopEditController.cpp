@@ -1,5 +1,6 @@
 #include "app/LoopEditController.h"
 
+#include "app/CancellableSearch.h"
 #include "app/CoreTexts.h"
 #include "app/CrossFadeControl.h"
 #include "app/MainWindowConstants.h"
@@ -18,7 +19,9 @@
 #include <QStatusBar>
 
 #include <algorithm>
+#include <optional>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -125,12 +128,26 @@ void TLoopEditController::FindLoop(const TGraphImage* View, bool Wide)
     const TGraphImage* selected = View                              ? View
                                   : FViews.Detail()->HasSelection() ? FViews.Detail()
                                                                     : FViews.Overview();
-    const TLoopFinder finder = FinderOf(*wave);
-    const TFoundLoops found =
-        selected->HasSelection() ? finder.LoopsIn(selected->SelectStart(), selected->SelectEnd(), {})
-        : wave->Loop().Plays()   ? finder.BestEndsNear(wave->LoopStart(), wave->LoopEnd(),
-                                                       Wide ? kWideRadiusMs : kNearRadiusMs, {})
-                                 : finder.WholeWave({});
+    const int32_t index = FParts.SelectedIndex();
+    const std::optional<std::pair<int32_t, int32_t>> selection =
+        selected->HasSelection() ? std::optional(std::pair(selected->SelectStart(), selected->SelectEnd())) : std::nullopt;
+    const std::optional<std::pair<int32_t, int32_t>> loop =
+        wave->Loop().Plays() ? std::optional(std::pair(wave->LoopStart(), wave->LoopEnd())) : std::nullopt;
+    const double radius = Wide ? kWideRadiusMs : kNearRadiusMs;
+    const std::optional<TFoundLoops> searched = FindCancellable(
+        std::vector<int16_t>(wave->Samples().begin(), wave->Samples().end()), wave->SamplesPerSec(),
+        [selection, loop, radius](const TLoopFinder& finder) {
+            return selection ? finder.LoopsIn(selection->first, selection->second, {})
+                   : loop    ? finder.BestEndsNear(loop->first, loop->second, radius, {})
+                             : finder.WholeWave({});
+        },
+        *FParts.Prompter, FParts.FocusHome->window(), tr("ループを自動検出しています…"));
+    // Nothing could change the list while the search ran (CancellableSearch.h).
+    if (!searched || FModel.Wave(index) != wave) {
+        FParts.StatusBar->showMessage(tr("ループの検出を取り消しました"), 10000);
+        return;
+    }
+    const TFoundLoops& found = *searched;
     const TLoopCandidate& best = found.Loops.front();
     // The status bar says what happened, also when nothing visibly did.
     const bool kept = best.Start == wave->LoopStart() && best.End == wave->LoopEnd();

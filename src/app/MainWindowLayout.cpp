@@ -353,7 +353,7 @@ void TMainForm::CreateControllers(std::shared_ptr<TWaveOutDevice> Device)
     FLoops = new TLoopEditController(
         *FModel, *FViews,
         {SeamView, SeamCostLabel, BankLoopLabel, MainMenu1_SnapToZero, WaveListView,
-         [this] { return WaveListView->SelectedIndex(); }, CrossFadeControl, statusBar()},
+         [this] { return WaveListView->SelectedIndex(); }, CrossFadeControl, statusBar(), FPrompter.get()},
         this);
 }
 
