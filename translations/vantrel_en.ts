@@ -116,6 +116,42 @@
         <translation>Found the loop %1:%2</translation>
     </message>
     <message>
+        <source>（%1）</source>
+        <translation> (%1)</translation>
+    </message>
+    <message>
+        <source>%1 %2 Hz</source>
+        <translation>%1 %2 Hz</translation>
+    </message>
+    <message>
+        <source>ビブラート</source>
+        <translation>vibrato</translation>
+    </message>
+    <message>
+        <source>トレモロ</source>
+        <translation>tremolo</translation>
+    </message>
+    <message>
+        <source>うなり</source>
+        <translation>beating</translation>
+    </message>
+    <message>
+        <source>ループを自動検出しています…</source>
+        <translation>Finding the loop…</translation>
+    </message>
+    <message>
+        <source>ループの検出を取り消しました</source>
+        <translation>Loop search cancelled</translation>
+    </message>
+    <message>
+        <source>クロスフェードの自動設定</source>
+        <translation>Set Crossfade Automatically</translation>
+    </message>
+    <message>
+        <source>クロスフェードを %1 サンプルにしました</source>
+        <translation>Set the crossfade to %1 samples</translation>
+    </message>
+    <message>
         <source>ループ始点の変更</source>
         <translation>Change Loop Start</translation>
     </message>
@@ -281,6 +317,10 @@
     <message>
         <source>ループ終点を広く検索(&amp;W)</source>
         <translation>Find Loop End &amp;Widely</translation>
+    </message>
+    <message>
+        <source>クロスフェードを自動設定(&amp;X)</source>
+        <translation>Set Crossfade Automatically (&amp;X)</translation>
     </message>
     <message>
         <source>ゼロクロスに合わせる(&amp;Z)</source>

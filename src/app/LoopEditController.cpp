@@ -1,5 +1,6 @@
 #include "app/LoopEditController.h"
 
+#include "app/CancellableSearch.h"
 #include "app/CoreTexts.h"
 #include "app/CrossFadeControl.h"
 #include "app/MainWindowConstants.h"
@@ -18,7 +19,9 @@
 #include <QStatusBar>
 
 #include <algorithm>
+#include <optional>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -28,6 +31,17 @@ constexpr const char* kSnapSetting = "Edit/SnapToZeroCrossings";
 
 // The loop finder the command-line tool asks too (LoopFinder.h).
 TLoopFinder FinderOf(const TWaveInfo& Wave) { return TLoopFinder(Wave.Samples(), Wave.SamplesPerSec()); }
+
+// "ビブラート 5.6 Hz".
+QString MovementText(const TMovement& Movement)
+{
+    const char* const words[] = {QT_TRANSLATE_NOOP("TLoopEditController", "ビブラート"),
+                                 QT_TRANSLATE_NOOP("TLoopEditController", "トレモロ"),
+                                 QT_TRANSLATE_NOOP("TLoopEditController", "うなり")};
+    return TLoopEditController::tr("%1 %2 Hz")
+        .arg(TLoopEditController::tr(words[static_cast<int>(Movement.Kind)]))
+        .arg(Movement.Hz, 0, 'f', 1);
+}
 
 } // namespace
 
@@ -91,6 +105,18 @@ void TLoopEditController::ChangeCrossFade(int32_t Samples)
     ShowSeam(); // the control shows what the loop allowed
 }
 
+void TLoopEditController::SetAutomaticFade()
+{
+    const int32_t index = FParts.SelectedIndex();
+    const TWaveInfo* wave = FModel.Wave(index);
+    if (!wave || !wave->Loop().Plays())
+        return;
+    const TFadeChoice fade = FinderOf(*wave).AutomaticFade(wave->LoopStart(), wave->LoopEnd());
+    FModel.SetCrossFade(index, fade.Samples, tr("クロスフェードの自動設定"));
+    ShowSeam();
+    FParts.StatusBar->showMessage(tr("クロスフェードを %1 サンプルにしました").arg(fade.Samples), 10000);
+}
+
 // ---- The automatic loop ----------------------------------------------------
 
 // The loop found is where it is best: it is not snapped.
@@ -102,19 +128,35 @@ void TLoopEditController::FindLoop(const TGraphImage* View, bool Wide)
     const TGraphImage* selected = View                              ? View
                                   : FViews.Detail()->HasSelection() ? FViews.Detail()
                                                                     : FViews.Overview();
-    const TLoopFinder finder = FinderOf(*wave);
-    const TFoundLoops found =
-        selected->HasSelection() ? finder.LoopsIn(selected->SelectStart(), selected->SelectEnd(), {})
-        : wave->Loop().Plays()   ? finder.BestEndsNear(wave->LoopStart(), wave->LoopEnd(),
-                                                       Wide ? kWideRadiusMs : kNearRadiusMs, {})
-                                 : finder.WholeWave({});
+    const int32_t index = FParts.SelectedIndex();
+    const std::optional<std::pair<int32_t, int32_t>> selection =
+        selected->HasSelection() ? std::optional(std::pair(selected->SelectStart(), selected->SelectEnd())) : std::nullopt;
+    const std::optional<std::pair<int32_t, int32_t>> loop =
+        wave->Loop().Plays() ? std::optional(std::pair(wave->LoopStart(), wave->LoopEnd())) : std::nullopt;
+    const double radius = Wide ? kWideRadiusMs : kNearRadiusMs;
+    const std::optional<TFoundLoops> searched = FindCancellable(
+        std::vector<int16_t>(wave->Samples().begin(), wave->Samples().end()), wave->SamplesPerSec(),
+        [selection, loop, radius](const TLoopFinder& finder) {
+            return selection ? finder.LoopsIn(selection->first, selection->second, {})
+                   : loop    ? finder.BestEndsNear(loop->first, loop->second, radius, {})
+                             : finder.WholeWave({});
+        },
+        *FParts.Prompter, FParts.FocusHome->window(), tr("ループを自動検出しています…"));
+    // Nothing could change the list while the search ran (CancellableSearch.h).
+    if (!searched || FModel.Wave(index) != wave) {
+        FParts.StatusBar->showMessage(tr("ループの検出を取り消しました"), 10000);
+        return;
+    }
+    const TFoundLoops& found = *searched;
     const TLoopCandidate& best = found.Loops.front();
     // The status bar says what happened, also when nothing visibly did.
     const bool kept = best.Start == wave->LoopStart() && best.End == wave->LoopEnd();
     ChangeLoop(best.Start, best.End);
-    FParts.StatusBar->showMessage(kept ? tr("今のループより良いループは見つかりませんでした")
-                                       : tr("ループ %1:%2 を見つけました").arg(best.Start).arg(best.End),
-                                  10000);
+    QString message = kept ? tr("今のループより良いループは見つかりませんでした")
+                           : tr("ループ %1:%2 を見つけました").arg(best.Start).arg(best.End);
+    if (found.Movement)
+        message += tr("（%1）").arg(MovementText(*found.Movement));
+    FParts.StatusBar->showMessage(message, 10000);
 }
 
 // ---- Snapping --------------------------------------------------------------

@@ -29,6 +29,7 @@ class QWidget;
 class TCrossFadeControl;
 class TGraphImage;
 class TMarkerStatus;
+class TPrompter;
 class TSeamView;
 class TWaveInfo;
 class TWaveListModel;
@@ -46,6 +47,7 @@ public:
         std::function<int32_t()> SelectedIndex;
         TCrossFadeControl* FadeControl;
         QStatusBar* StatusBar; // says when a loop change shortened the fade
+        TPrompter* Prompter;   // the progress of a long loop search
     };
     TLoopEditController(TWaveListModel& Model, TWaveViews& Views, TParts Parts, QObject* Parent = nullptr);
 
@@ -57,9 +59,16 @@ public:
     void RemoveLoop();
     // The crossfade of the selected wave's loop, at most what it allows.
     void ChangeCrossFade(int32_t Samples);
+    // The loop finder's automatic crossfade (LoopFade.h) for the selected
+    // wave's loop, as one undo step; the status bar names it. Nothing
+    // without a loop that plays.
+    void SetAutomaticFade();
     // Inside the selection of View (or of either view when View is null);
     // else the best end near the loop end of a wave with a loop (wider with
-    // Wide); else the automatic loop of the whole wave.
+    // Wide); else the automatic loop of the whole wave. The status bar names
+    // the loop and the sound's movement the search found ("vibrato 5.6 Hz").
+    // A search of more than half a second shows a progress dialog that
+    // cancels it (CancellableSearch.h); cancelled, nothing changes.
     void FindLoop(const TGraphImage* View, bool Wide);
 
     // The views' mouse: a press in View, its release, and a marker moved in

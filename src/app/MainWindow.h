@@ -202,6 +202,7 @@ private:
     QAction* MainMenu1_About = nullptr;
     QAction* MainMenu1_FindLoop = nullptr;
     QAction* MainMenu1_FindLoopWide = nullptr;
+    QAction* MainMenu1_AutoFade = nullptr;
     QAction* MainMenu1_SnapToZero = nullptr;
     std::vector<QAction*> FViewSpanActions;
 };

@@ -125,6 +125,8 @@ void TMainForm::CreateActions()
     });
     MainMenu1_FindLoopWide = NewAction("MainMenu1_FindLoopWide", tr("ループ終点を広く検索(&W)"), {}, -1,
                                        [loops] { loops()->FindLoop(nullptr, true); });
+    MainMenu1_AutoFade = NewAction("MainMenu1_AutoFade", tr("クロスフェードを自動設定(&X)"), {}, -1,
+                                   [loops] { loops()->SetAutomaticFade(); });
     MainMenu1_SnapToZero = NewAction("MainMenu1_SnapToZero", tr("ゼロクロスに合わせる(&Z)"), tr("ゼロクロスに合わせる"), -1, {});
     MainMenu1_SnapToZero->setIcon(ResourceIcon("snap-zero"));
     MainMenu1_TimeInSamples = NewAction("MainMenu1_TimeInSamples", tr("サンプル単位で表示(&M)"), {}, -1, {});
@@ -189,7 +191,7 @@ void TMainForm::CreateMenus()
     MainMenu1_Edit->addActions({MainMenu1_LoopStart, MainMenu1_LoopEnd, MainMenu1_LoopClear});
     MainMenu1_Edit->addMenu(FCursorKeys->Menu());
     MainMenu1_Edit->addSeparator();
-    MainMenu1_Edit->addActions({MainMenu1_FindLoop, MainMenu1_FindLoopWide, MainMenu1_SnapToZero});
+    MainMenu1_Edit->addActions({MainMenu1_FindLoop, MainMenu1_FindLoopWide, MainMenu1_AutoFade, MainMenu1_SnapToZero});
 
     QMenu* view = menuBar()->addMenu(tr("表示(&V)"));
     view->setObjectName("MainMenu1_View");
@@ -357,7 +359,7 @@ void TMainForm::CreateControllers(std::shared_ptr<TWaveOutDevice> Device)
     FLoops = new TLoopEditController(
         *FModel, *FViews,
         {SeamView, SeamCostLabel, BankLoopLabel, MainMenu1_SnapToZero, WaveListView,
-         [this] { return WaveListView->SelectedIndex(); }, CrossFadeControl, statusBar()},
+         [this] { return WaveListView->SelectedIndex(); }, CrossFadeControl, statusBar(), FPrompter.get()},
         this);
 }
 

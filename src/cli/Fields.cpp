@@ -31,6 +31,38 @@ nlohmann::json SeamJson(double Cost)
     return {{"cost", Cost}, {"word", SeamQualityName(SeamQualityOf(Cost))}};
 }
 
+nlohmann::json MovementJson(const std::optional<TMovement>& Movement, int32_t LoopLength)
+{
+    if (!Movement)
+        return nullptr;
+    return {{"kind", MovementKindName(Movement->Kind)},
+            {"hz", Hundredths(Movement->Hz)},
+            {"cycles", Hundredths(LoopLength / Movement->Period)}};
+}
+
+namespace {
+
+const char* MovementWord(TMovementKind Kind)
+{
+    switch (Kind) {
+    case TMovementKind::Vibrato:
+        return Say("ビブラート", "vibrato");
+    case TMovementKind::Tremolo:
+        return Say("トレモロ", "tremolo");
+    case TMovementKind::Beating:
+        break;
+    }
+    return Say("うなり", "beating");
+}
+
+} // namespace
+
+std::string MovementText(const TMovement& Movement, int32_t LoopLength)
+{
+    return Format(Say("%s %.1f Hz、%.1f 周期", "%s %.1f Hz, %.1f cycles"), MovementWord(Movement.Kind), Movement.Hz,
+                  LoopLength / Movement.Period);
+}
+
 std::string LoopText(const TWaveLoop& Loop)
 {
     return Loop.IsSet() ? Format(Say("ループ %d:%d", "loop %d:%d"), Loop.Start, Loop.End) : Say("ループなし", "no loop");

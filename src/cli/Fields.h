@@ -6,7 +6,10 @@
 
 #include <nlohmann/json.hpp>
 
+#include "loop/Movement.h"
+
 #include <cstdint>
+#include <optional>
 #include <string>
 
 struct TWaveLoop;
@@ -17,6 +20,13 @@ nlohmann::json LoopJson(const TWaveLoop& Loop);
 nlohmann::json FadeJson(int32_t Samples, int32_t RateHz);
 // {"cost": C, "word": "good"|"fair"|"poor"}.
 nlohmann::json SeamJson(double Cost);
+
+// {"kind": "vibrato"|"tremolo"|"beating", "hz": F, "cycles": C}: the
+// sound's movement and how many of its cycles a loop of LoopLength samples
+// holds (both to 0.01); null when the sound has none.
+nlohmann::json MovementJson(const std::optional<TMovement>& Movement, int32_t LoopLength);
+// "vibrato 5.6 Hz, 2.0 cycles".
+std::string MovementText(const TMovement& Movement, int32_t LoopLength);
 
 // "loop 100:900" or "no loop"; "loop 0:900" for a loop from sample 0.
 std::string LoopText(const TWaveLoop& Loop);

@@ -121,9 +121,11 @@ TFoundLoops LoopsFor(const TWaveInfo& Wave, const TLoopArguments& Args)
 
 // The report of one loop: its cost after the crossfade asked for (shortened
 // to what the loop allows, warned of) or after its automatic fade, which the
-// line names after the word as "~N" samples, as new takes it.
-void ReportLoop(const std::string& Path, const TWaveInfo& Wave, const TLoopCandidate& Loop, const TLoopArguments& Args,
-                TReport& Report, nlohmann::json& Loops)
+// line names after the word as "~N" samples, as new takes it; then the
+// sound's movement, when it has one, and the cycles of it the loop holds.
+void ReportLoop(const std::string& Path, const TWaveInfo& Wave, const TLoopCandidate& Loop,
+                const std::optional<TMovement>& Movement, const TLoopArguments& Args, TReport& Report,
+                nlohmann::json& Loops)
 {
     if (const int32_t asked = AskedFade(Wave, Args); Loop.Fade < asked)
         Report.Warn(Format(Say("%s: ループ %d:%d のクロスフェードは %d サンプルまでで、%d サンプルにはできません",
@@ -133,12 +135,14 @@ void ReportLoop(const std::string& Path, const TWaveInfo& Wave, const TLoopCandi
                               SeamCostNumber(Loop.Cost).c_str(), SeamWord(SeamQualityOf(Loop.Cost)));
     if (Args.Request.AutomaticFade)
         line += Format("\t~%d", Loop.Fade);
+    if (Movement)
+        line += '\t' + MovementText(*Movement, Loop.Length());
     Report.Line(line);
     Loops.push_back({{"start", Loop.Start},
                      {"end", Loop.End},
                      {"seam", SeamJson(Loop.Cost)},
                      {"fade", FadeJson(Loop.Fade, Wave.SamplesPerSec())},
-                     {"movement", nullptr}});
+                     {"movement", MovementJson(Movement, Loop.Length())}});
 }
 
 } // namespace
@@ -180,7 +184,7 @@ bool LoopCommand(const TArguments& Args, TReport& Report)
         item["shortened_to_ms"] = found.ShortenedToMs ? nlohmann::json(*found.ShortenedToMs) : nlohmann::json();
         item["loops"] = nlohmann::json::array();
         for (const TLoopCandidate& loop : found.Loops)
-            ReportLoop(path, *wave, loop, args, Report, item["loops"]);
+            ReportLoop(path, *wave, loop, found.Movement, args, Report, item["loops"]);
         files.push_back(item);
     }
     return allFound;

@@ -1,5 +1,6 @@
 #include "loop/AutoLoop.h"
 
+#include "loop/Movement.h"
 #include "loop/SeamRank.h"
 #include "loop/StruckSound.h"
 
@@ -37,6 +38,29 @@ constexpr int64_t kLongerShare = 4;
 constexpr int32_t kPolishChoices = 4;
 // The windows promising lengths are searched with: the short and the long.
 constexpr std::size_t kSearchedWindows = 2;
+// Loops holding whole cycles of the sound's movement: the most cycles
+// sought, the starts tried for each, the ends kept for each start, how far
+// from a whole number of cycles a loop may be and still hold them, how far
+// from one lengths are sought, and the
+// best quality word they are preferred at (rank below fair's end).
+constexpr int32_t kMostMovementCycles = 3;
+constexpr int32_t kMovementStarts = 3;
+constexpr int32_t kMovementEnds = 2;
+constexpr int64_t kFewestMovementLengths = 2;
+constexpr double kCyclesOff = 0.1;
+constexpr double kCyclesSought = 0.2;
+constexpr double kCleanRank = 2.0;
+// ... and how much dirtier than the best loop's its seam cost may be: four times
+// it, and a difference far below hearing besides.
+constexpr double kHoldingCostFactor = 4.0;
+constexpr double kHoldingCostAllowance = 0.0002;
+// The end of a decaying part searched for loops of a few periods: at most
+// this long and a quarter of the part; decaying: the level measured at
+// kTailFrames frames along the part falls by 1 dB or more from each to
+// the next.
+constexpr double kTailMs = 100.0;
+constexpr int32_t kTailFrames = 4;
+constexpr double kDecayedShare = 0.8;
 
 TLoopSearchOptions SearchWithin(TRegion Part, int32_t MinLength, int32_t Window)
 {
@@ -177,15 +201,105 @@ TRegion SearchedMiddle(TRegion Part, int32_t Rate)
 int32_t ShortestLoop(int32_t Rate, int32_t Room, const TAutoLoopOptions& Options)
 {
     const double shortest = SamplesOfMs(Options.MinLengthMs, Rate);
+    if (Options.KeepMinLength && shortest < Room)
+        return static_cast<int32_t>(shortest);
     const double share = std::min(1.0, Room / (kRoomPerShortestLoop * shortest));
     return std::max(kShortestLoopSamples, static_cast<int32_t>(shortest * share * share));
 }
 
-std::vector<TLoopCandidate> SustainedLoops(TSamples Wave, int32_t Rate, const TAutoLoopOptions& Options)
+// With a minimum length kept as asked, a part too short for it is widened
+// within Whole (evenly, as far as Whole allows) to hold such a loop.
+TRegion WithRoomFor(TRegion Part, TRegion Whole, int32_t Length)
 {
-    const std::optional<TRegion> part = SearchRegion(Wave, Rate, Options);
+    const int64_t wanted = int64_t{Length} + Length / 8;
+    if (Part.Length() >= wanted || Whole.Length() <= Part.Length())
+        return Part;
+    const auto grow = static_cast<int32_t>(std::min<int64_t>(wanted - Part.Length(), Whole.Length() - Part.Length()));
+    const int32_t from = std::clamp(Part.From - grow / 2, Whole.From, Whole.To - (Part.Length() + grow));
+    return {from, from + Part.Length() + grow};
+}
+
+// Whether Loop holds a whole number of cycles (at least one) of a movement
+// of Period samples.
+bool HoldsCycles(const TLoopCandidate& Loop, double Period)
+{
+    const double cycles = Loop.Length() / Period;
+    return std::round(cycles) >= 1 && std::abs(cycles - std::round(cycles)) <= kCyclesOff;
+}
+
+// Lengths of loops holding 1 .. kMostMovementCycles cycles of a movement of
+// Period samples within Part, at most Most of them, best first: those of
+// the best ends near each whole number of cycles after starts spread over
+// the part, no two closer than the neighbourhoods measured around each.
+std::vector<int32_t> MovementLengths(TSamples Wave, TRegion Part, double Period, TLoopSearchOptions Search,
+                                     std::size_t Most)
+{
+    const int32_t shortest = Search.MinLengthSamples;
+    const auto off = static_cast<int32_t>(Period * kCyclesSought);
+    Search.Count = kMovementEnds;
+    Search.MinSpacingSamples = 2 * kLengthNeighbours + 1;
+    Search.RadiusSamples = off;
+    std::vector<TLoopCandidate> found;
+    for (int32_t cycles = 1; cycles <= kMostMovementCycles; ++cycles) {
+        const auto length = static_cast<int32_t>(std::lround(cycles * Period));
+        const int64_t room = int64_t{Part.Length()} - length - off;
+        if (room < 0)
+            break;
+        Search.MinLengthSamples = std::max(shortest, length - off);
+        for (int32_t i = 0; i < kMovementStarts; ++i) {
+            const auto start = static_cast<int32_t>(Part.From + room * (2 * i + 1) / (2 * kMovementStarts));
+            Search.TargetSample = start + length;
+            for (const TLoopCandidate& loop : BestLoopEnds(Wave, start, Search))
+                found.push_back(loop);
+        }
+    }
+    std::sort(found.begin(), found.end(), [](const TLoopCandidate& a, const TLoopCandidate& b) {
+        return std::tie(a.Cost, a.Start, a.End) < std::tie(b.Cost, b.Start, b.End);
+    });
+    std::vector<int32_t> lengths;
+    for (const TLoopCandidate& loop : found)
+        if (lengths.size() < Most && std::none_of(lengths.begin(), lengths.end(), [&](int32_t length) {
+                return std::abs(length - loop.Length()) <= 2 * kLengthNeighbours;
+            }))
+            lengths.push_back(loop.Length());
+    return lengths;
+}
+
+// How many lengths holding the movement are measured at every start: a
+// quarter of the lengths measured anyway (PromisingLengths), at least 2.
+std::size_t MovementLengthCount(TRegion Part)
+{
+    const int64_t slides = kSlideBudget / (int64_t{Part.Length()} * (2 * kLengthNeighbours + 1));
+    return static_cast<std::size_t>(std::max<int64_t>(kFewestMovementLengths, std::min<int64_t>(slides, kSlidLengths) / 4));
+}
+
+// Puts Holding first in Found when it is clean (fair or good, not quiet),
+// rated no worse than Found's best and about as clean: a loop holding whole
+// cycles of the movement keeps the sound alive; drops what lies within
+// Spacing of it.
+void PreferHolding(std::vector<TLoopCandidate>& Found, const TLoopCandidate& Holding, int32_t Count, int32_t Spacing)
+{
+    if (Holding.Rank >= kCleanRank)
+        return;
+    if (!Found.empty() && (std::floor(Holding.Rank) > std::floor(Found.front().Rank) ||
+                           Holding.Cost > kHoldingCostFactor * Found.front().Cost + kHoldingCostAllowance))
+        return;
+    std::erase_if(Found, [&](const TLoopCandidate& loop) {
+        return std::abs(loop.Start - Holding.Start) < Spacing && std::abs(loop.End - Holding.End) < Spacing;
+    });
+    Found.insert(Found.begin(), Holding);
+    Found.resize(std::min(Found.size(), static_cast<std::size_t>(std::max(1, Count))));
+}
+
+TAutoLoops SustainedLoops(TSamples Wave, int32_t Rate, const TAutoLoopOptions& Options)
+{
+    std::optional<TRegion> part = SearchRegion(Wave, Rate, Options);
     if (!part || part->Length() < kShortestLoopSamples)
         return {};
+    if (Options.KeepMinLength)
+        part = WithRoomFor(*part, WholeRegion(Wave, Options), SamplesOfMs(Options.MinLengthMs, Rate));
+    TAutoLoops found;
+    found.Movement = MovementOf(Wave, Rate, *part);
     const TRegion region = SearchedMiddle(*part, Rate);
     const int32_t loopLength = ShortestLoop(Rate, region.Length(), Options);
     TSeamRank rank(Wave, Rate, Options.WindowMs, TLoudness(Wave, region, HeardRegion(Wave, Options), FrameOf(Rate, *part)));
@@ -198,7 +312,12 @@ std::vector<TLoopCandidate> SustainedLoops(TSamples Wave, int32_t Rate, const TA
         // windows only starts with whole windows are tried.
         const int32_t neighbours = i == 0 ? kLengthNeighbours : kLongLengthNeighbours;
         const TLoopSearchOptions search = SearchWithin(region, loopLength, rank.Windows[i].Half());
-        for (const int32_t length : PromisingLengths(Wave, region, search, Options, i == 0 ? 1 : kLongerShare))
+        std::vector<int32_t> lengths = PromisingLengths(Wave, region, search, Options, i == 0 ? 1 : kLongerShare);
+        if (found.Movement && i == 0)
+            for (const int32_t length :
+                 MovementLengths(Wave, region, found.Movement->Period, search, MovementLengthCount(region)))
+                lengths.push_back(length);
+        for (const int32_t length : lengths)
             for (int32_t near = -neighbours; near <= neighbours; ++near) {
                 if (length + near < loopLength)
                     continue;
@@ -222,11 +341,21 @@ std::vector<TLoopCandidate> SustainedLoops(TSamples Wave, int32_t Rate, const TA
             }
     }
     rank.RankAll(Wave, slid);
+    std::optional<TLoopCandidate> holding;
+    if (found.Movement)
+        for (const TLoopCandidate& loop : slid)
+            if (HoldsCycles(loop, found.Movement->Period) && (!holding || loop.Rank < holding->Rank))
+                holding = loop;
     slid = BestSpaced(std::move(slid), std::max(kPolishedPairs, Options.Count), 1);
     const TLoopSearchOptions search = SearchWithin(region, loopLength, rank.Windows.front().Half());
+    const int32_t polishRadius = SamplesOfMs(kPolishRadiusMs, Rate);
     for (TLoopCandidate& loop : slid)
-        loop = Polish(Wave, loop, search, SamplesOfMs(kPolishRadiusMs, Rate), rank);
-    return BestSpaced(std::move(slid), Options.Count, SamplesOfMs(Options.MinSpacingMs, Rate));
+        loop = Polish(Wave, loop, search, polishRadius, rank);
+    const int32_t spacing = SamplesOfMs(Options.MinSpacingMs, Rate);
+    found.Loops = BestSpaced(std::move(slid), Options.Count, spacing);
+    if (holding)
+        PreferHolding(found.Loops, Polish(Wave, *holding, search, polishRadius, rank), Options.Count, spacing);
+    return found;
 }
 
 // A sound with no sustained part is looped where it is loudest
@@ -238,17 +367,69 @@ std::vector<TLoopCandidate> LoudestLoops(TSamples Wave, int32_t Rate, const TAut
     loudest.FindSustainedPart = false;
     loudest.From = around.From;
     loudest.To = around.To;
-    return SustainedLoops(Wave, Rate, loudest);
+    return SustainedLoops(Wave, Rate, loudest).Loops;
+}
+
+// Whether the level of Part falls all along it: each of the frames at its
+// start, a third, two thirds and its end has at most kDecayedShare of the
+// mean square of the one before (a held note that fades at its end does
+// not decay).
+bool Decays(TSamples Wave, TRegion Part, int32_t Frame)
+{
+    double before = 0;
+    for (int32_t i = 0; i < kTailFrames; ++i) {
+        const int32_t from = Part.From + static_cast<int32_t>(int64_t{Part.Length() - Frame} * i / (kTailFrames - 1));
+        const double level = MeanSquareOf(Wave, from, from + Frame);
+        if (i > 0 && level > kDecayedShare * before)
+            return false;
+        before = level;
+    }
+    return true;
+}
+
+// A decaying sound without regular movement whose best loop is not rated
+// good: the best loop of the last 100 ms of its sustained part that is
+// still loud (SeamRank.h) comes first when its seam is rated better. The
+// shortest loop there is a few periods long: makers loop such sounds (a
+// harmonic, an electric piano) over a few periods, where the drift of their
+// partials has no time to show.
+void PreferTailLoop(TSamples Wave, int32_t Rate, const TAutoLoopOptions& Options, TAutoLoops& Found)
+{
+    if (Found.Movement || Found.Loops.empty() || SeamQualityOf(Found.Loops.front().Cost) == TSeamQuality::Good)
+        return;
+    const std::optional<TRegion> part = SearchRegion(Wave, Rate, Options);
+    const int32_t frame = part ? FrameOf(Rate, *part) : 0;
+    if (frame == 0 || part->Length() < kTailFrames * frame || !Decays(Wave, *part, frame))
+        return;
+    const TLoudness loudness(Wave, *part, HeardRegion(Wave, Options), frame);
+    const int32_t length = std::min(SamplesOfMs(kTailMs, Rate), part->Length() / kTailFrames);
+    TAutoLoopOptions tail = Options;
+    tail.FindSustainedPart = false;
+    tail.KeepMinLength = false;
+    tail.From = loudness.LoudStarts(length, part->From, part->To - length).To;
+    tail.To = tail.From + length;
+    const std::vector<TLoopCandidate> loops = SustainedLoops(Wave, Rate, tail).Loops;
+    if (loops.empty() || SeamQualityOf(loops.front().Cost) >= SeamQualityOf(Found.Loops.front().Cost) ||
+        loudness.Quiet(loops.front()))
+        return;
+    Found.Loops.insert(Found.Loops.begin(), loops.front());
+    Found.Loops.resize(std::min(Found.Loops.size(), static_cast<std::size_t>(std::max(1, Options.Count))));
 }
 
 } // namespace
 
-std::vector<TLoopCandidate> AutoLoops(TSamples Wave, int32_t StatedRate, const TAutoLoopOptions& Options)
+std::vector<TLoopCandidate> AutoLoops(TSamples Wave, int32_t Rate, const TAutoLoopOptions& Options)
+{
+    return FindAutoLoops(Wave, Rate, Options).Loops;
+}
+
+TAutoLoops FindAutoLoops(TSamples Wave, int32_t StatedRate, const TAutoLoopOptions& Options)
 {
     const int32_t Rate = TimedRate(StatedRate);
-    std::vector<TLoopCandidate> found = SustainedLoops(Wave, Rate, Options);
+    TAutoLoops sustained = SustainedLoops(Wave, Rate, Options);
     if (!Options.FindSustainedPart || Rate < 1)
-        return found;
+        return sustained;
+    std::vector<TLoopCandidate>& found = sustained.Loops;
     if (found.empty() || found.front().Rank >= kQuietLoopRank)
         if (std::vector<TLoopCandidate> loud = LoudestLoops(Wave, Rate, Options);
             !loud.empty() && loud.front().Rank < kQuietLoopRank)
@@ -257,7 +438,8 @@ std::vector<TLoopCandidate> AutoLoops(TSamples Wave, int32_t StatedRate, const T
     if (const std::optional<TLoopCandidate> struck = StruckLoop(Wave, Rate, WholeRegion(Wave, Options), Options.WindowMs,
                                                                 StruckTailShare(found, window)))
         PreferStruckLoop(found, *struck, window, Options.Count);
-    return found;
+    PreferTailLoop(Wave, Rate, Options, sustained);
+    return sustained;
 }
 
 std::vector<TLoopCandidate> AutoLoopEnds(TSamples Wave, int32_t StatedRate, int32_t Start, const TAutoLoopOptions& Options)

@@ -61,6 +61,18 @@
 // their best positions nearby. The results carry their seam cost (with
 // WindowMs) and that rank.
 //
+// Movement. When the part moves regularly (vibrato, tremolo, beating:
+// Movement.h), lengths near 1, 2 and 3 whole cycles of it are searched too
+// (from 3 starts each, within a fifth of a cycle), and the best ranked loop
+// holding a whole number of cycles (within a tenth) comes first when it is
+// rated fair or good, no worse than the best loop and its seam cost at most
+// four times the best's plus 0.0002: a loop repeating a
+// fraction of a vibrato cycle stops the vibrato and freezes the sound.
+//
+// With KeepMinLength (a length the user asked for) loops are never shorter
+// than MinLengthMs while the region holds one: a part too short for it is
+// widened within the region.
+//
 // Sounds without a held part (no sustained part, only quiet loops in it, or
 // a struck sound that has died away) are looped around their loudest 20 ms
 // or whole, as StruckSound.h describes.
@@ -69,6 +81,7 @@
 // The result depends only on the samples and the options.
 
 #include "loop/LoopSearch.h"
+#include "loop/Movement.h"
 #include "loop/SustainedPart.h"
 
 #include <cstdint>
@@ -84,14 +97,22 @@ struct TAutoLoopOptions {
     // it is, as for a part the user selected, unless it is silent).
     bool FindSustainedPart = true;
     double MinLengthMs = 100.0;
+    bool KeepMinLength = false; // MinLengthMs was asked for: never shortened for a short part
     double WindowMs = kDefaultSeamWindowMs;
     int32_t Count = 1;
     double MinSpacingMs = 1.0; // between the results
     int32_t Starts = 12; // loop starts tried across the part, fewer for long parts
 };
 
+struct TAutoLoops {
+    std::vector<TLoopCandidate> Loops;
+    std::optional<TMovement> Movement; // of the searched part, at the timed rate
+};
+
 // The best loops, best first, at most Options.Count; empty when the wave
-// (or region) has nothing to loop.
+// (or region) has nothing to loop; with the movement they were sought for.
+TAutoLoops FindAutoLoops(TSamples Wave, int32_t Rate, const TAutoLoopOptions& Options);
+// The loops alone.
 std::vector<TLoopCandidate> AutoLoops(TSamples Wave, int32_t Rate, const TAutoLoopOptions& Options);
 
 // The best ends for a loop that starts at Start: after Start, up to the end

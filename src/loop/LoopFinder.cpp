@@ -85,13 +85,13 @@ TFoundLoops TLoopFinder::LoopsIn(int32_t From, int32_t To, const TLoopRequest& R
     // An empty region would read as "the whole wave from From".
     if (options.To <= options.From)
         throw ELoopFinderError(kNoLoopFound);
-    return Found(AutoLoops(FWave, FRateHz, options), Request);
+    return Found(FindAutoLoops(FWave, FRateHz, options), Request);
 }
 
 TFoundLoops TLoopFinder::WholeWave(const TLoopRequest& Request) const
 {
     RequireRate();
-    return Found(AutoLoops(FWave, FRateHz, AutoOptions(Request)), Request);
+    return Found(FindAutoLoops(FWave, FRateHz, AutoOptions(Request)), Request);
 }
 
 bool TLoopFinder::IsLoop(int32_t Start, int32_t End) const { return Start > 0 && Start < End && End <= SampleCount(FWave); }
@@ -203,6 +203,7 @@ TAutoLoopOptions TLoopFinder::AutoOptions(const TLoopRequest& Request) const
     options.From = 1;
     options.Count = SearchedCount(Request);
     options.MinLengthMs = Request.MinLengthMs.value_or(options.MinLengthMs);
+    options.KeepMinLength = Request.MinLengthMs.has_value();
     options.MinSpacingMs = kResultSpacingMs;
     return options;
 }
@@ -215,13 +216,25 @@ TFoundLoops TLoopFinder::Found(std::vector<TLoopCandidate> Loops, const TLoopReq
         throw ELoopFinderError(kNoLoopFound);
     Fade(Loops, Request);
     Loops.resize(std::min(Loops.size(), static_cast<std::size_t>(std::clamp(Request.Count, 1, kMostLoops))));
-    TFoundLoops found{std::move(Loops), std::nullopt};
+    TFoundLoops found{std::move(Loops), std::nullopt, std::nullopt};
     if (Request.MinLengthMs) {
         const int32_t shortest = std::min_element(found.Loops.begin(), found.Loops.end(), [](const auto& a, const auto& b) {
                                      return a.Length() < b.Length();
                                  })->Length();
         if (shortest < SamplesOfMs(*Request.MinLengthMs, FRateHz))
             found.ShortenedToMs = shortest * 1000.0 / FRateHz;
+    }
+    return found;
+}
+
+TFoundLoops TLoopFinder::Found(TAutoLoops Loops, const TLoopRequest& Request) const
+{
+    TFoundLoops found = Found(std::move(Loops.Loops), Request);
+    if (Loops.Movement) {
+        found.Movement = Loops.Movement;
+        // Measured at the timed rate: its samples are the wave's own, its
+        // rate in Hz that of the wave.
+        found.Movement->Hz *= static_cast<double>(FRateHz) / FTimedRate;
     }
     return found;
 }

@@ -58,6 +58,9 @@ struct TFoundLoops {
     // Set when a loop found is shorter than the MinLengthMs asked for (the
     // sound leaves no room for one that long): the shortest found, in ms.
     std::optional<double> ShortenedToMs;
+    // The movement of the searched part (automatic searches only), in Hz
+    // at the wave's own rate.
+    std::optional<TMovement> Movement;
 };
 
 // A loop's seam cost with the default window, and its word.
@@ -105,6 +108,7 @@ public:
 
 private:
     TFoundLoops Found(std::vector<TLoopCandidate> Loops, const TLoopRequest& Request) const;
+    TFoundLoops Found(TAutoLoops Loops, const TLoopRequest& Request) const;
     // Loops with the crossfade of Request, their costs after it, in order.
     void Fade(std::vector<TLoopCandidate>& Loops, const TLoopRequest& Request) const;
     TAutoLoopOptions AutoOptions(const TLoopRequest& Request) const;

@@ -6,6 +6,8 @@
 
 #include "app/CrossFadeControl.h"
 #include "document/CrossFade.h"
+#include "loop/LoopFinder.h"
+#include "loop/TestTones.h"
 #include "playback/PlayerHarness.h"
 #include "view/SeamView.h"
 
@@ -78,6 +80,30 @@ TEST_F(MainWindowCrossFadeTest, FadeStepsUndoAndRedoAndALoopChangeShortensTheFad
 // The audition plays the last half second before the loop end, then the
 // first half second from the loop start, again and again, with the fade;
 // the stop command ends it.
+// 編集 › クロスフェードを自動設定 sets the loop finder's automatic fade as
+// one step: a dirty seam becomes good; without a loop nothing happens.
+TEST_F(MainWindowCrossFadeTest, AutomaticFadeIsOneStepThatMakesTheSeamGood)
+{
+    WriteWav(Dir.File("noise.wav"), MakeTone({.Period = 100.37, .NoiseLevel = 0.3}));
+    Add({Dir.File("noise.wav")});
+    Trigger("MainMenu1_AutoFade");
+    EXPECT_EQ(Wave().CrossFade(), 0);
+    MenuAt("MainMenu1_LoopEnd", 30000);
+    MenuAt("MainMenu1_LoopStart", 10000);
+    ASSERT_FALSE(CostText().endsWith(" 良好")) << CostText().toStdString();
+
+    Trigger("MainMenu1_AutoFade");
+    const TFadeChoice expected = TLoopFinder(Wave().Samples(), 44100).AutomaticFade(10000, 30000);
+    EXPECT_GT(Wave().CrossFade(), 0);
+    EXPECT_EQ(Wave().CrossFade(), expected.Samples);
+    EXPECT_TRUE(CostText().endsWith(" 良好")) << CostText().toStdString();
+    EXPECT_EQ(SampleText(), QString("%1 サンプル").arg(expected.Samples));
+    EXPECT_EQ(Form->statusBar()->currentMessage(), QString("クロスフェードを %1 サンプルにしました").arg(expected.Samples));
+    EXPECT_EQ(Action("MainMenu1_Undo")->text(), "元に戻す(&U) クロスフェードの自動設定");
+    Trigger("MainMenu1_Undo");
+    EXPECT_EQ(Wave().CrossFade(), 0);
+}
+
 TEST_F(MainWindowCrossFadeTest, AuditionPlaysTheFadedJoinOverAndOver)
 {
     constexpr int32_t S = 20000, E = 90000, Half = 22050;

@@ -126,6 +126,24 @@ TEST_F(MainWindowLoopFindingTest, AutomaticLoopAppliesItsLoopOrSaysThereIsNone)
     EXPECT_EQ(TakeErrors(), std::vector<QString>{"適切なループが見つかりません."});
 }
 
+TEST_F(MainWindowLoopFindingTest, StatusNamesTheMovementFound)
+{
+    AddTone(MakeTone({.Period = 100.37, .Seconds = 3, .VibratoHz = 5, .VibratoDepth = 0.01}));
+    Trigger("MainMenu1_FindLoop");
+    EXPECT_EQ(Form->statusBar()->currentMessage(),
+              QString("ループ %1:%2 を見つけました（ビブラート 5.0 Hz）").arg(Wave().LoopStart()).arg(Wave().LoopEnd()));
+}
+
+// A search the person cancels in its progress dialog changes nothing.
+TEST_F(MainWindowLoopFindingTest, CancelledSearchChangesNothing)
+{
+    AddTone(MakeTone({.Period = 100.37, .Seconds = 3, .VibratoHz = 5, .VibratoDepth = 0.01}));
+    Prompter->CancelAtStep = 0;
+    Trigger("MainMenu1_FindLoop");
+    EXPECT_FALSE(Prompter->ProgressSteps.empty());
+    EXPECT_EQ(Wave().LoopEnd(), 0);
+    EXPECT_EQ(Form->statusBar()->currentMessage(), "ループの検出を取り消しました");
+}
 
 // The window and the command-line tool ask the same loop finder: the same
 // request finds the same loop.

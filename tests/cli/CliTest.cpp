@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -954,3 +955,39 @@ TEST_F(CliTest, ATooLargeBankIsRefusedBeforeAnySampleIsHeld)
     EXPECT_FALSE(std::filesystem::exists(PathFromUtf8(dir.File("big.vbk"))));
 }
 #endif
+
+namespace {
+
+// loop names the sound's movement and the cycles each loop holds (for
+// people and in --json), and keeps an asked minimum length while the sound
+// has room for it.
+TEST_F(CliTest, LoopNamesTheMovementAndKeepsTheAskedLength)
+{
+    const std::string moving = dir.File("vibrato.wav"), steady = dir.File("steady.wav");
+    WriteWav(moving, MakeTone({.Period = 100.37, .Seconds = 3, .VibratoHz = 5, .VibratoDepth = 0.01}));
+    WriteWav(steady, MakeTone({.Period = 100.37}));
+
+    const TResult text = Run({"loop", moving});
+    ASSERT_EQ(text.Status, 0) << text.Err;
+    EXPECT_TRUE(std::regex_search(text.Out, std::regex("\t(good|fair)\tvibrato 5\\.0 Hz, [0-9]+\\.[0-9] cycles\n$")))
+        << text.Out;
+    const nlohmann::json found = Parsed(Run({"loop", "--json", moving, steady}))["files"];
+    const nlohmann::json movement = found[0]["loops"][0]["movement"];
+    EXPECT_EQ(movement["kind"], "vibrato");
+    EXPECT_NEAR(movement["hz"].get<double>(), 5.0, 0.1);
+    EXPECT_NEAR(movement["cycles"].get<double>(), std::round(movement["cycles"].get<double>()), 0.1);
+    EXPECT_TRUE(found[1]["loops"][0]["movement"].is_null());
+
+    // A second's steady tone has room for loops of 400 ms.
+    const TResult longer = Run({"loop", steady, "--min-length", "400", "--count", "3"});
+    EXPECT_EQ(longer.Err, "");
+    std::istringstream lines(longer.Out);
+    std::string file, word;
+    int32_t start = 0, end = 0, count = 0;
+    double cost = 0;
+    for (; lines >> file >> start >> end >> cost >> word; ++count)
+        EXPECT_GE(end - start, 44100 * 400 / 1000);
+    EXPECT_EQ(count, 3);
+}
+
+} // namespace

@@ -19,6 +19,9 @@ struct TTone {
     double VibratoDepth = 0.0;
     double NoiseLevel = 0.0;     // white noise, relative to the tone's peak
     double DetuneRatio = 0.0;    // a second tone at Period / DetuneRatio; 0: none
+    double DetuneLevel = 0.7;    // the second tone's level, relative to the first
+    double TremoloHz = 0.0;      // level swinging by TremoloDepth (relative) at this rate
+    double TremoloDepth = 0.0;
     double AttackSeconds = 0.03;
     double ReleaseSeconds = 0.05;
 };
@@ -37,9 +40,9 @@ inline std::vector<int16_t> MakeTone(const TTone& Tone)
         for (int h = 1; h <= 8; ++h) {
             value += std::sin(h * phase + 0.7 * h) / h;
             if (Tone.DetuneRatio > 0)
-                value += 0.7 * std::sin(h * kTwoPi * Tone.DetuneRatio * static_cast<double>(i) / Tone.Period) / h;
+                value += Tone.DetuneLevel * std::sin(h * kTwoPi * Tone.DetuneRatio * static_cast<double>(i) / Tone.Period) / h;
         }
-        double level = 0.3;
+        double level = 0.3 * (1 + Tone.TremoloDepth * std::sin(kTwoPi * Tone.TremoloHz * t));
         if (Tone.DecaySeconds > 0)
             level *= std::exp(-t / Tone.DecaySeconds);
         level *= std::min(1.0, t / Tone.AttackSeconds) * std::min(1.0, (Tone.Seconds - t) / Tone.ReleaseSeconds);
