@@ -100,7 +100,7 @@ void TMainForm::OpenKSDFile(const QString& Path)
 {
     ClearDocument();
     // A missing wave is looked for from the list's folder.
-    WaveLocateDialog.Folder = QFileInfo(Path).absolutePath();
+    WaveLocateDialog.Folder = QDir::toNativeSeparators(QFileInfo(Path).absolutePath());
     const TLoadReport report = FModel->Load(NativePath(Path), MissingWavePrompt(*FPrompter, this, WaveLocateDialog),
                                             UnreadableWavePrompt(*FPrompter, this));
     SetFileName(Path);
@@ -127,7 +127,7 @@ void TMainForm::LocateMissingWave()
         return;
     // The dialog opens in the list's folder with the name the list gives.
     if (!FFileName.isEmpty())
-        WaveLocateDialog.Folder = QFileInfo(FFileName).absolutePath();
+        WaveLocateDialog.Folder = QDir::toNativeSeparators(QFileInfo(FFileName).absolutePath());
     WaveLocateDialog.FileName = QString::fromStdString(missing->WaveName());
     const QStringList chosen = FPrompter->ChooseFiles(this, WaveLocateDialog);
     if (!chosen.isEmpty())
@@ -167,7 +167,7 @@ void TMainForm::MainMenu1_ExportVBKClick()
     // The bank proposed is the list's namesake beside it.
     if (!FFileName.isEmpty()) {
         const QFileInfo list(FFileName);
-        ExportVBKDialog.FileName = list.dir().filePath(list.completeBaseName() + ".vbk");
+        ExportVBKDialog.FileName = QDir::toNativeSeparators(list.dir().filePath(list.completeBaseName() + ".vbk"));
     }
     const QStringList chosen = FPrompter->ChooseFiles(this, ExportVBKDialog);
     if (chosen.isEmpty())

@@ -60,7 +60,8 @@ TEST_F(MainWindowDocumentTest, LayoutCaptionsAndToolbar)
     for (int c = 1; c < 7; ++c)
         numbers += List()->columnWidth(c);
     EXPECT_EQ(List()->columnWidth(0) + numbers, List()->viewport()->width());
-    EXPECT_GE(List()->columnWidth(0), header.fontMetrics().horizontalAdvance(Cell(0, 0)));
+    for (int c = 1; c < 7; ++c)
+        EXPECT_GT(List()->columnWidth(0), List()->columnWidth(c)) << c;
 
     QStringList menus;
     for (QAction* menu : Form->menuBar()->actions())

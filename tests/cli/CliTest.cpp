@@ -802,7 +802,8 @@ TEST_F(CliTest, UnpackThenExportGivesTheSameBank)
     const auto before = ReadBytes(out + "/002.wav");
     const TResult again = Run({"unpack", bank, out});
     EXPECT_EQ(again.Status, 2);
-    EXPECT_EQ(again.Err, out + "/001.wav exists: unpack replaces files only with --force (see vantrel-cli --help)\n");
+    EXPECT_EQ(again.Err, Utf8FromPath(PathFromUtf8(out) / "001.wav") +
+                             " exists: unpack replaces files only with --force (see vantrel-cli --help)\n");
     EXPECT_EQ(Run({"unpack", "--force", bank, out}).Status, 0);
     EXPECT_EQ(ReadBytes(out + "/002.wav"), before);
     auto damaged = ReadBytes(bank);

@@ -190,6 +190,8 @@ TEST(ConvertedWave, FlacLengthIsWhatTheFileHolds)
     info.channels = 1;
     info.format = SF_FORMAT_FLAC | SF_FORMAT_PCM_16;
     SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+    if (!file)
+        GTEST_SKIP() << "this libsndfile writes no FLAC (the Windows build leaves its codecs out)";
     const std::vector<int16_t> samples = Ramp(30000);
     sf_writef_short(file, samples.data(), static_cast<sf_count_t>(samples.size()));
     sf_close(file);
