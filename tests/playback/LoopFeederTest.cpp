@@ -10,8 +10,8 @@
 #include "export/VBKReader.h"
 #include "export/VBKTestFiles.h"
 #include "loop/LoopFinder.h"
+#include "playback/FeederHarness.h"
 #include "playback/LoopFeeder.h"
-#include "playback/PlayerHarness.h"
 #include "support/ErrorOf.h"
 #include "support/TestFiles.h"
 
@@ -24,14 +24,8 @@ namespace {
 
 constexpr std::size_t kBlock = 4096; // the player's default block size
 
-class LoopFeederTest : public testing::Test {
+class LoopFeederTest : public testing::Test, protected TFeederHarness {
 protected:
-    LoopFeederTest()
-    {
-        Player.SetnSamplesPerSec(44100);
-        Player.SetwBitsPerSample(16);
-        LogEvents(Player, Log, [this] { Feeder.Feed(Player); });
-    }
 
     TWaveInfo& AddWave(std::size_t Samples, int32_t Start = 0, int32_t End = 0)
     {
@@ -41,18 +35,6 @@ protected:
         wave.SetLoopStart(Start);
         return wave;
     }
-
-    std::vector<int16_t> Played() const
-    {
-        return Int16Samples(Device->Played());
-    }
-
-    TTempDir Dir;
-    TKSD List;
-    TLoopFeeder Feeder;
-    TEventLog Log;
-    const std::shared_ptr<TVirtualWaveOutDevice> Device = std::make_shared<TVirtualWaveOutDevice>();
-    TLowLVPCM Player{Device}; // stopped before the feeder and the list go
 };
 
 TEST_F(LoopFeederTest, PlaysTheWaveThenRepeatsItsLoopExactly)

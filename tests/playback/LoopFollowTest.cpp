@@ -6,8 +6,8 @@
 #include "document/CrossFade.h"
 #include "document/KSD.h"
 #include "playback/HandOver.h"
+#include "playback/FeederHarness.h"
 #include "playback/LoopFeeder.h"
-#include "playback/PlayerHarness.h"
 #include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -46,15 +46,9 @@ std::vector<int16_t> PlayedFrom(const std::vector<int16_t>& Bank, int32_t At, co
     return stream;
 }
 
-class LoopFollowTest : public testing::Test {
+class LoopFollowTest : public testing::Test, protected TFeederHarness {
 protected:
-    LoopFollowTest()
-    {
-        Player.SetnSamplesPerSec(44100);
-        Player.SetwBitsPerSample(16);
-        Player.SetBufferSize(kBlock);
-        LogEvents(Player, Log, [this] { Feeder.Feed(Player); });
-    }
+    LoopFollowTest() : TFeederHarness(kBlock) {}
 
     TWaveInfo& AddWave(std::size_t Samples, const TLoop& Loop)
     {
@@ -82,14 +76,6 @@ protected:
         }
     }
 
-    std::vector<int16_t> Played() const { return Int16Samples(Device->Played()); }
-
-    TTempDir Dir;
-    TKSD List;
-    TLoopFeeder Feeder;
-    TEventLog Log;
-    const std::shared_ptr<TVirtualWaveOutDevice> Device = std::make_shared<TVirtualWaveOutDevice>();
-    TLowLVPCM Player{Device}; // stopped before the feeder and the list go
 };
 
 // A loop edited after the ring was filled: the blocks queued play the old
