@@ -45,15 +45,22 @@ const std::vector<int64_t> kStereo24 = {100, 101, 256, 0, -256, 0, 8388607, 8388
                                         -8388608, -8388608, 1000, -1000, 8388607, -8388608, 511, 0};
 const std::vector<int16_t> kStereo24Mono = {0, 1, -1, 32767, -32768, 0, 0, 1};
 
+// A new sound file at Path in libsndfile's Format, at 44.1 kHz; null where
+// this libsndfile cannot write that format.
+SNDFILE* CreateSoundFile(const std::string& Path, int Channels, int Format)
+{
+    SF_INFO info{};
+    info.samplerate = 44100;
+    info.channels = Channels;
+    info.format = Format;
+    return sf_open(Path.c_str(), SFM_WRITE, &info);
+}
+
 // The 24-bit stereo frames written by libsndfile in another container.
 std::vector<uint8_t> Stereo24As(const TTempDir& dir, int format)
 {
     const std::string path = dir.File("made");
-    SF_INFO info{};
-    info.samplerate = 44100;
-    info.channels = 2;
-    info.format = format | SF_FORMAT_PCM_24;
-    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+    SNDFILE* file = CreateSoundFile(path, 2, format | SF_FORMAT_PCM_24);
     std::vector<int> values;
     for (const int64_t v : kStereo24)
         values.push_back(static_cast<int>(v * 256));
@@ -185,11 +192,7 @@ TEST(ConvertedWave, FlacLengthIsWhatTheFileHolds)
 {
     TTempDir dir;
     const std::string path = dir.File("made.flac");
-    SF_INFO info{};
-    info.samplerate = 44100;
-    info.channels = 1;
-    info.format = SF_FORMAT_FLAC | SF_FORMAT_PCM_16;
-    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+    SNDFILE* file = CreateSoundFile(path, 1, SF_FORMAT_FLAC | SF_FORMAT_PCM_16);
     if (!file)
         GTEST_SKIP() << "this libsndfile writes no FLAC (the Windows build leaves its codecs out)";
     const std::vector<int16_t> samples = Ramp(30000);
