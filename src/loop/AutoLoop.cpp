@@ -302,7 +302,8 @@ TAutoLoops SustainedLoops(TSamples Wave, int32_t Rate, const TAutoLoopOptions& O
     found.Movement = MovementOf(Wave, Rate, *part);
     const TRegion region = SearchedMiddle(*part, Rate);
     const int32_t loopLength = ShortestLoop(Rate, region.Length(), Options);
-    TSeamRank rank(Wave, Rate, Options.WindowMs, TLoudness(Wave, region, HeardRegion(Wave, Options), FrameOf(Rate, *part)));
+    const TRegion heard = HeardRegion(Wave, Options);
+    TSeamRank rank(Wave, Rate, Options.WindowMs, TLoudness(Wave, region, heard, LoudnessFrame(Rate, heard)));
     const int32_t count = static_cast<int32_t>(Wave.size());
     std::vector<TLoopCandidate> slid;
     for (std::size_t i = 0; i < kSearchedWindows; ++i) {
@@ -387,21 +388,24 @@ bool Decays(TSamples Wave, TRegion Part, int32_t Frame)
     return true;
 }
 
-// A decaying sound without regular movement whose best loop is not rated
-// good: the best loop of the last 100 ms of its sustained part that is
+// A decaying sound whose best loop is not rated good and does not hold
+// whole cycles of a movement (a loop that does is kept for its life): the
+// best loop of the last 100 ms of its sustained part that is
 // still loud (SeamRank.h) comes first when its seam is rated better. The
 // shortest loop there is a few periods long: makers loop such sounds (a
 // harmonic, an electric piano) over a few periods, where the drift of their
 // partials has no time to show.
 void PreferTailLoop(TSamples Wave, int32_t Rate, const TAutoLoopOptions& Options, TAutoLoops& Found)
 {
-    if (Found.Movement || Found.Loops.empty() || SeamQualityOf(Found.Loops.front().Cost) == TSeamQuality::Good)
+    if (Found.Loops.empty() || SeamQualityOf(Found.Loops.front().Cost) == TSeamQuality::Good ||
+        (Found.Movement && HoldsCycles(Found.Loops.front(), Found.Movement->Period)))
         return;
     const std::optional<TRegion> part = SearchRegion(Wave, Rate, Options);
     const int32_t frame = part ? FrameOf(Rate, *part) : 0;
     if (frame == 0 || part->Length() < kTailFrames * frame || !Decays(Wave, *part, frame))
         return;
-    const TLoudness loudness(Wave, *part, HeardRegion(Wave, Options), frame);
+    const TRegion heard = HeardRegion(Wave, Options);
+    const TLoudness loudness(Wave, *part, heard, LoudnessFrame(Rate, heard));
     const int32_t length = std::min(SamplesOfMs(kTailMs, Rate), part->Length() / kTailFrames);
     TAutoLoopOptions tail = Options;
     tail.FindSustainedPart = false;
@@ -460,7 +464,7 @@ std::vector<TLoopCandidate> AutoLoopEnds(TSamples Wave, int32_t StatedRate, int3
     if (room.Length() < 2)
         return {};
     // The best ends with the short and with the long window, ranked.
-    TSeamRank rank(Wave, Rate, Options.WindowMs, TLoudness(Wave, room, *region, FrameOf(Rate, *region)));
+    TSeamRank rank(Wave, Rate, Options.WindowMs, TLoudness(Wave, room, *region, LoudnessFrame(Rate, *region)));
     const int32_t spacing = SamplesOfMs(Options.MinSpacingMs, Rate);
     std::vector<TLoopCandidate> ends;
     for (std::size_t i = 0; i < kSearchedWindows; ++i) {

@@ -11,6 +11,7 @@ constexpr double kLongWindowsMs[] = {10.0, 30.0};
 // The plain comparisons of the first pass through the join.
 constexpr double kJoinWindowsMs[] = {2.0, 10.0};
 constexpr double kRankFloor = 1e-3;
+constexpr double kLoudnessFrameMs = 20.0;
 
 double Square(TSamples Wave, int32_t I)
 {
@@ -56,6 +57,11 @@ std::pair<int32_t, double> LoudestFrame(TSamples Wave, TRegion Region, int32_t F
         if (const double level = MeanSquareOf(Wave, from, from + Frame); level > loudest.second)
             loudest = {from, level};
     return loudest;
+}
+
+int32_t LoudnessFrame(int32_t Rate, TRegion Whole)
+{
+    return std::max(1, std::min(SamplesOfMs(kLoudnessFrameMs, Rate), Whole.Length()));
 }
 
 TLoudness::TLoudness(TSamples Wave, TRegion Searched, TRegion Whole, int32_t Frame)

@@ -43,6 +43,11 @@ double MeanSquareOf(TSamples Wave, int32_t From, int32_t To);
 // Frame samples of Region, half a frame apart ({Region.From, 0} when none).
 std::pair<int32_t, double> LoudestFrame(TSamples Wave, TRegion Region, int32_t Frame);
 
+// The frame loudness is measured over: 20 ms, or all of Whole when it is
+// shorter (a short sound is judged against its loudest 20 ms as a long one
+// is, not against a peak of a few milliseconds).
+int32_t LoudnessFrame(int32_t Rate, TRegion Whole);
+
 class TLoudness {
 public:
     // Loops inside Searched, against the loudest of the frames of Frame

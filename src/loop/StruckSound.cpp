@@ -12,7 +12,40 @@ constexpr double kStruckFrameMs = 20.0;
 constexpr double kStruckTailMs = 5.0;
 constexpr double kStruckTailShareOfFair = 0.01;
 constexpr double kStruckTailShareOfPoor = 0.25;
-constexpr double kStruckLoudShare = 0.25;
+constexpr double kStruckLoudShare = 0.3;
+constexpr double kStruckHeardMs = 10.0;
+
+// The end for a loop over a hit from Region.From: of the ends at which the
+// loop's mean square is at least Loud and its last Tail samples keep less
+// than TailShare of it, the one whose last Heard samples are quietest
+// against the loop (the first of equal ones): the hit has died away there,
+// and what leads into the replay is least heard. None when no end is such.
+std::optional<int32_t> DiedAwayEnd(TSamples Wave, TRegion Region, int32_t Tail, int32_t Heard, double Loud,
+                                   double TailShare)
+{
+    std::vector<double> sums(1, 0.0);
+    for (int32_t i = Region.From; i < Region.To; ++i) {
+        const auto sample = static_cast<double>(Wave[static_cast<std::size_t>(i)]);
+        sums.push_back(sums.back() + sample * sample);
+    }
+    const auto meanSquare = [&](int32_t From, int32_t To) {
+        From = std::max(From, Region.From);
+        return (sums[static_cast<std::size_t>(To - Region.From)] - sums[static_cast<std::size_t>(From - Region.From)]) /
+               (To - From);
+    };
+    std::optional<int32_t> best;
+    double bestShare = 0;
+    for (int32_t end = Region.From + 2 * Tail; end <= Region.To; ++end) {
+        const double level = meanSquare(Region.From, end);
+        if (level < Loud || meanSquare(end - Tail, end) >= TailShare * level)
+            continue;
+        if (const double share = meanSquare(end - Heard, end) / level; !best || share < bestShare) {
+            best = end;
+            bestShare = share;
+        }
+    }
+    return best;
+}
 
 } // namespace
 
@@ -39,7 +72,6 @@ std::optional<TLoopCandidate> StruckLoop(TSamples Wave, int32_t Rate, TRegion Re
     if (Rate < 1 || Region.Length() < 2 * kShortestLoopSamples ||
         Region.Length() > int64_t{Rate} * kLongestStruckSeconds || !Audible(Wave, Rate, Region))
         return std::nullopt;
-    const double whole = MeanSquareOf(Wave, Region.From, Region.To);
     const int32_t frame = std::min(SamplesOfMs(kStruckFrameMs, Rate), Region.Length());
     const auto [loudestFrom, loudest] = LoudestFrame(Wave, Region, frame);
     if (loudestFrom - Region.From >= frame)
@@ -47,9 +79,11 @@ std::optional<TLoopCandidate> StruckLoop(TSamples Wave, int32_t Rate, TRegion Re
     const int32_t tail = SamplesOfMs(kStruckTailMs, Rate);
     if (Region.Length() < 2 * tail) // a single cycle of a sampled waveform, not a hit
         return std::nullopt;
-    if (whole < kStruckLoudShare * loudest || MeanSquareOf(Wave, Region.To - tail, Region.To) >= TailShare * whole)
+    const std::optional<int32_t> end = DiedAwayEnd(Wave, Region, tail, SamplesOfMs(kStruckHeardMs, Rate),
+                                                   kStruckLoudShare * loudest, TailShare);
+    if (!end)
         return std::nullopt;
-    TLoopCandidate loop{Region.From, Region.To};
+    TLoopCandidate loop{Region.From, *end};
     loop.Cost = SeamCost(Wave, loop.Start, loop.End, SamplesOfMs(WindowMs, Rate));
     loop.Rank = static_cast<double>(SeamQualityOf(loop.Cost));
     return loop;
