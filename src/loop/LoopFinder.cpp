@@ -91,7 +91,21 @@ TFoundLoops TLoopFinder::LoopsIn(int32_t From, int32_t To, const TLoopRequest& R
 TFoundLoops TLoopFinder::WholeWave(const TLoopRequest& Request) const
 {
     RequireRate();
-    return Found(FindAutoLoops(FWave, FRateHz, AutoOptions(Request)), Request);
+    TAutoLoops found = FindAutoLoops(FWave, FRateHz, AutoOptions(Request));
+    if (Request.AutomaticFade && !Request.MinLengthMs) {
+        // A crossfade can smooth a long loop's seam where a short loop leaves
+        // it no room: the best loops of at least the default length, or half
+        // the wave, are faded and ranked too; those with room before their
+        // start for a fade of a seam window or a quarter of the loop (a
+        // whole hit replayed from the wave's start is no loop a fade makes).
+        TLoopRequest longer = Request;
+        longer.MinLengthMs = std::min(AutoOptions(Request).MinLengthMs, 500.0 * SampleCount(FWave) / FTimedRate);
+        const int32_t window = SamplesOfMs(kDefaultSeamWindowMs, FTimedRate);
+        for (const TLoopCandidate& loop : FindAutoLoops(FWave, FRateHz, AutoOptions(longer)).Loops)
+            if (loop.Start >= std::min(window, loop.Length() / 4))
+                found.Loops.push_back(loop);
+    }
+    return Found(std::move(found), Request);
 }
 
 bool TLoopFinder::IsLoop(int32_t Start, int32_t End) const { return Start > 0 && Start < End && End <= SampleCount(FWave); }
