@@ -93,6 +93,13 @@ TLoopCandidate Polish(TSamples Wave, TLoopCandidate Loop, TLoopSearchOptions Opt
         for (const TLoopCandidate& moved : BestLoopEnds(Wave, Loop.Start, Options))
             if (const TLoopCandidate better = Rank.Ranked(Wave, moved); better.Rank < Loop.Rank)
                 Loop = better;
+        // Both points moved together: a loop of the right length a little
+        // off, which neither point alone can leave without a worse seam.
+        const int32_t from = std::max(Options.LowestSample, Loop.Start - Radius);
+        const int32_t to = std::min(Options.HighestSample - Loop.Length(), Loop.Start + Radius);
+        if (const auto moved = BestStartForLength(Wave, Loop.Length(), from, to, Options.HalfWindowSamples))
+            if (const TLoopCandidate better = Rank.Ranked(Wave, *moved); better.Rank < Loop.Rank)
+                Loop = better;
         if (Loop.Start == before.Start && Loop.End == before.End)
             break;
     }
