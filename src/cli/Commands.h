@@ -8,6 +8,7 @@
 #include "cli/WaveArguments.h"
 #include "common/Exception.h"
 #include "document/WaveInfo.h"
+#include "loop/Movement.h"
 
 #include <charconv>
 #include <cmath>
@@ -107,6 +108,11 @@ void UnpackCommand(const TArguments& Args, TReport& Report);
 // finder's ELoopFinderError "NAME:reason" when there is none.
 // With WithFade, loops are ranked with their automatic crossfades
 // (LoopFade.h).
-std::pair<int32_t, int32_t> AutomaticLoop(const TWaveInfo& Wave, int32_t Start, bool WithFade = false);
+struct TAutomaticLoop {
+    int32_t Start = 0;
+    int32_t End = 0;
+    std::optional<TMovement> Movement; // of the part searched, when it moves
+};
+TAutomaticLoop AutomaticLoop(const TWaveInfo& Wave, int32_t Start, bool WithFade = false);
 // The automatic crossfade of Wave's loop Start .. End-1, in samples.
 int32_t AutomaticFade(const TWaveInfo& Wave, int32_t Start, int32_t End);

@@ -190,15 +190,14 @@ bool LoopCommand(const TArguments& Args, TReport& Report)
     return allFound;
 }
 
-std::pair<int32_t, int32_t> AutomaticLoop(const TWaveInfo& Wave, int32_t Start, bool WithFade)
+TAutomaticLoop AutomaticLoop(const TWaveInfo& Wave, int32_t Start, bool WithFade)
 {
     TLoopRequest request;
     request.AutomaticFade = WithFade;
-    const TLoopCandidate best = FindIn(Wave, [&](const TLoopFinder& finder) {
-                                    return Start == kAutomaticPoint ? finder.WholeWave(request)
-                                                                    : finder.BestEnds(Start, request);
-                                }).Loops.front();
-    return {best.Start, best.End};
+    const TFoundLoops found = FindIn(Wave, [&](const TLoopFinder& finder) {
+        return Start == kAutomaticPoint ? finder.WholeWave(request) : finder.BestEnds(Start, request);
+    });
+    return {found.Loops.front().Start, found.Loops.front().End, found.Movement};
 }
 
 int32_t AutomaticFade(const TWaveInfo& Wave, int32_t Start, int32_t End)

@@ -165,8 +165,10 @@ const char* LoopSourceWord(const std::string& Source)
     return Say("ファイルに保存", "stored");
 }
 
-// new's report of one wave: its line and its entry in "waves".
-void ReportNewWave(const TWaveInfo& Wave, const char* Source, TReport& Report)
+// new's report of one wave: its line and its entry in "waves", with the
+// movement of the sound when its loop was found for it.
+void ReportNewWave(const TWaveInfo& Wave, const char* Source, const std::optional<TMovement>& Movement,
+                   TReport& Report)
 {
     const TWaveLoop loop = Wave.Loop();
     const bool plays = loop.Plays();
@@ -177,6 +179,8 @@ void ReportNewWave(const TWaveInfo& Wave, const char* Source, TReport& Report)
         line += '\t' + SeamText(cost) + '\t' + FadeText(Wave.CrossFade(), Wave.SamplesPerSec());
     if (loop.IsSet())
         line += std::string("\t") + LoopSourceWord(Source);
+    if (Movement && loop.Plays())
+        line += '\t' + MovementText(*Movement, loop.End - loop.Start);
     Report.Line(line);
     Report.Document()["waves"].push_back({{"path", Wave.FilePath()},
                                           {"name", Wave.WaveName()},
@@ -186,7 +190,8 @@ void ReportNewWave(const TWaveInfo& Wave, const char* Source, TReport& Report)
                                           {"loop_source", Source},
                                           {"fade", FadeJson(Wave.CrossFade(), Wave.SamplesPerSec())},
                                           {"seam", plays ? SeamJson(cost) : nlohmann::json()},
-                                          {"movement", nullptr}});
+                                          {"movement", loop.Plays() ? MovementJson(Movement, loop.End - loop.Start)
+                                                                    : nlohmann::json()}});
 }
 
 } // namespace
@@ -237,6 +242,7 @@ void NewCommand(const TArguments& Arguments, TReport& Report)
     // fault in argument order is the one reported, as one by one.
     TKSD list;
     std::vector<std::optional<std::pair<int32_t, int32_t>>> loops;
+    std::vector<std::optional<TMovement>> movements;
     std::vector<bool> automatic;
     std::vector<TFadeArgument> fades;
     std::exception_ptr unread;
@@ -247,13 +253,18 @@ void NewCommand(const TArguments& Arguments, TReport& Report)
             loops.push_back(arg.Loop);
             automatic.push_back(arg.Loop && arg.Loop->second == kAutomaticPoint);
             fades.push_back(arg.Fade);
+            movements.emplace_back();
         }
     } catch (...) {
         unread = std::current_exception();
     }
     const std::vector<std::exception_ptr> failures = RunParallel(loops.size(), [&](std::size_t i) {
-        if (automatic[i])
-            loops[i] = AutomaticLoop(*list.GetWave(static_cast<int32_t>(i)), loops[i]->first, fades[i].Auto);
+        if (automatic[i]) {
+            const TAutomaticLoop found =
+                AutomaticLoop(*list.GetWave(static_cast<int32_t>(i)), loops[i]->first, fades[i].Auto);
+            loops[i] = {found.Start, found.End};
+            movements[i] = found.Movement;
+        }
     });
     for (std::size_t i = 0; i < loops.size(); ++i) {
         if (failures[i])
@@ -269,7 +280,7 @@ void NewCommand(const TArguments& Arguments, TReport& Report)
     list.SaveToFile(Args[0]);
     for (std::size_t i = 0; i < loops.size(); ++i) {
         const TWaveInfo& wave = *list.GetWave(static_cast<int32_t>(i));
-        ReportNewWave(wave, LoopSource(loops[i], automatic[i], wave), Report);
+        ReportNewWave(wave, LoopSource(loops[i], automatic[i], wave), movements[i], Report);
     }
     Report.Line(WaveCountLine(Args[0], list.Count()));
 }

@@ -978,6 +978,9 @@ TEST_F(CliTest, LoopNamesTheMovementAndKeepsTheAskedLength)
     EXPECT_NEAR(movement["hz"].get<double>(), 5.0, 0.1);
     EXPECT_NEAR(movement["cycles"].get<double>(), std::round(movement["cycles"].get<double>()), 0.1);
     EXPECT_TRUE(found[1]["loops"][0]["movement"].is_null());
+    // new names it for the loop it finds, as loop does.
+    const nlohmann::json made = Parsed(Run({"new", "--json", dir.File("moving.ksd"), moving + "@auto"}))["waves"];
+    EXPECT_EQ(made[0]["movement"]["kind"], "vibrato");
 
     // A second's steady tone has room for loops of 400 ms.
     const TResult longer = Run({"loop", steady, "--min-length", "400", "--count", "3"});
