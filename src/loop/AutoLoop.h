@@ -58,8 +58,15 @@
 // among all of them, after the quality word of their seam cost
 // (SeamRank.h): no result comes before one rated better. The best pairs
 // are polished by moving start and end in turn to the better ranked of
-// their best positions nearby. The results carry their seam cost (with
-// WindowMs) and that rank.
+// their best positions nearby, and both together to the best start for
+// their length nearby. The results carry their seam cost (with WindowMs)
+// and that rank.
+//
+// Decaying sounds. When the level of the part falls all along it, its best
+// loop is not rated good and does not hold whole cycles of a movement, the
+// best loop of the last 100 ms of the part that is still loud (a few
+// periods long at least) comes first when it is rated better: makers loop
+// such sounds (a harmonic, an electric piano) over a few periods.
 //
 // Movement. When the part moves regularly (vibrato, tremolo, beating:
 // Movement.h), lengths near 1, 2 and 3 whole cycles of it are searched too
