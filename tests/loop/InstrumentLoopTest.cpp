@@ -1,9 +1,11 @@
 // Loops on sampled instruments whose makers set them by hand (read from the
 // installed sound libraries, never copied here), and a made sound built the
 // way such loops are: the seam cost rates a clean played join good whatever
-// follows the loop end, and the automatic loop is as clean as the maker's.
+// follows the loop end, the automatic loop is as clean as the maker's, and
+// the loop found with its automatic crossfade is mostly good after it.
 
 #include "loop/AutoLoop.h"
+#include "loop/LoopFinder.h"
 #include "loop/TestTones.h"
 #include "support/InstrumentSamples.h"
 
@@ -93,19 +95,24 @@ TEST(InstrumentLoopTest, MakersLoopsAreRatedByTheirJoinAndMatchedByTheAutomaticL
         const char* Name;
         std::vector<TInstrumentSample> Sounds;
         double AsCleanShare;
+        double GoodFadedShare; // good after the automatic crossfade
     };
-    TLibrary libraries[] = {{"soundfont", ReadSoundFontSamples(kSoundFontPath), 0.85},
-                            {"patches", ReadPatchSamples(kPatchFolder), 0.85}};
+    TLibrary libraries[] = {{"soundfont", ReadSoundFontSamples(kSoundFontPath), 0.85, 0.6},
+                            {"patches", ReadPatchSamples(kPatchFolder), 0.85, 0.95}};
     if (libraries[0].Sounds.empty() || libraries[1].Sounds.empty())
         GTEST_SKIP() << "the sound libraries timgm6mb-soundfont and freepats are not installed (scripts/install-deps)";
     for (TLibrary& library : libraries) {
-        int asClean = 0, clean = 0, good = 0, poor = 0;
+        int asClean = 0, clean = 0, good = 0, poor = 0, goodFaded = 0;
+        TLoopRequest faded;
+        faded.AutomaticFade = true;
         const auto sounds = EveryNth(std::move(library.Sounds), 8);
         for (const TInstrumentSample& sound : sounds) {
             const double maker = JoinMismatch(sound, sound.LoopStart, sound.LoopEnd);
             const auto loops = AutoLoops(sound.Samples, sound.Rate, {});
             const double ours = loops.empty() ? kNoAnswer : JoinMismatch(sound, loops[0].Start, loops[0].End);
             asClean += ours <= maker + 0.005 || ours < 0.01;
+            goodFaded += SeamQualityOf(TLoopFinder(sound.Samples, sound.Rate).WholeWave(faded).Loops[0].Cost) ==
+                         TSeamQuality::Good;
             if (maker < 0.03) {
                 ++clean;
                 good += QualityOf(sound, sound.LoopStart, sound.LoopEnd) == TSeamQuality::Good;
@@ -113,6 +120,8 @@ TEST(InstrumentLoopTest, MakersLoopsAreRatedByTheirJoinAndMatchedByTheAutomaticL
             }
         }
         EXPECT_GE(asClean, library.AsCleanShare * static_cast<double>(sounds.size())) << library.Name;
+        EXPECT_GE(goodFaded, library.GoodFadedShare * static_cast<double>(sounds.size()))
+            << library.Name << " " << goodFaded << " of " << sounds.size();
         EXPECT_GE(good, 0.9 * clean) << library.Name;
         EXPECT_EQ(poor, 0) << library.Name;
     }
