@@ -12,7 +12,7 @@
 // below 0.01), and the shares of loops under 100 ms, ours and the makers'.
 // And the share of samples whose loop, found and ranked with the automatic
 // crossfade as the tool's loop --crossfade auto does, is rated good after
-// its fade.
+// its fade, beside the share of the makers' loops good after theirs.
 //
 // Run: eval_real_loops [--list] [--every N] [--only NAME]  (--list prints
 // each sample; --every N takes every N-th sample only; --only NAME those
@@ -41,6 +41,17 @@ double Median(std::vector<double> Values)
     return Values[Values.size() / 2];
 }
 
+// Whether the maker's loop of Sound is good after its automatic crossfade.
+bool MakersGoodWithFade(const TInstrumentSample& Sound)
+{
+    try {
+        const TLoopFinder finder(Sound.Samples, Sound.Rate);
+        return SeamQualityOf(finder.AutomaticFade(Sound.LoopStart, Sound.LoopEnd).Cost) == TSeamQuality::Good;
+    } catch (const ELoopFinderError&) {
+        return false;
+    }
+}
+
 // The best loop found with the automatic crossfade, its cost the one after
 // its fade; none when nothing is found.
 std::optional<TLoopCandidate> FadedLoop(const TInstrumentSample& Sound)
@@ -57,7 +68,8 @@ std::optional<TLoopCandidate> FadedLoop(const TInstrumentSample& Sound)
 void Evaluate(const char* Library, const std::vector<TInstrumentSample>& Sounds, bool List)
 {
     int asClean = 0, answered = 0, makersClean = 0, ratedGood = 0, ratedPoor = 0;
-    int shortAndNotCleaner = 0, oursUnder100Ms = 0, makersUnder100Ms = 0, goodFaded = 0;
+    int shortAndNotCleaner = 0, oursUnder100Ms = 0, makersUnder100Ms = 0, goodFaded = 0,
+        makersGoodFaded = 0;
     std::vector<double> ours, makers;
     double seconds = 0;
     for (const TInstrumentSample& sound : Sounds) {
@@ -80,6 +92,7 @@ void Evaluate(const char* Library, const std::vector<TInstrumentSample>& Sounds,
         const std::optional<TLoopCandidate> faded = FadedLoop(sound);
         const bool fadedGood = faded && SeamQualityOf(faded->Cost) == TSeamQuality::Good;
         goodFaded += fadedGood;
+        makersGoodFaded += MakersGoodWithFade(sound);
         ours.push_back(our);
         makers.push_back(maker);
         const double makerCost =
@@ -108,9 +121,9 @@ void Evaluate(const char* Library, const std::vector<TInstrumentSample>& Sounds,
                 Library, count, share(asClean, count), share(answered, count), Median(ours), Median(makers),
                 makersClean, share(ratedGood, makersClean), ratedPoor, count > 0 ? 1000 * seconds / count : 0.0);
     std::printf("%s: shorter than half the maker's and not clearly cleaner %.1f %%; under 100 ms: ours %.1f %%, "
-                "makers' %.1f %%; good with the automatic crossfade %.1f %%\n",
+                "makers' %.1f %%; good with the automatic crossfade %.1f %% (makers' loops %.1f %%)\n",
                 Library, share(shortAndNotCleaner, count), share(oursUnder100Ms, count), share(makersUnder100Ms, count),
-                share(goodFaded, count));
+                share(goodFaded, count), share(makersGoodFaded, count));
 }
 
 std::vector<TInstrumentSample> EveryNth(std::vector<TInstrumentSample> Sounds, int N, const std::string& Named)
