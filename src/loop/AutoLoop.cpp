@@ -54,13 +54,14 @@ constexpr double kCleanRank = 2.0;
 // it, and a difference far below hearing besides.
 constexpr double kHoldingCostFactor = 4.0;
 constexpr double kHoldingCostAllowance = 0.0002;
-// The end of a decaying part searched for loops of a few periods: at most
-// this long and a quarter of the part; decaying: the level measured at
-// kTailFrames frames along the part falls by 1 dB or more from each to
-// the next.
+// The end of a decaying part (Decays, SustainedPart.h) searched for loops
+// of a few periods: at most this long and a share of the part; a tail loop
+// rated as the best loop is is preferred below kTailCostShare of its cost,
+// unless that cost is already far below hearing (30 dB below the sound, as
+// SeamRank.h takes it).
 constexpr double kTailMs = 100.0;
-constexpr int32_t kTailFrames = 4;
-constexpr double kDecayedShare = 0.8;
+constexpr double kTailCostShare = 0.25;
+constexpr double kInaudibleSeamCost = 0.001;
 
 TLoopSearchOptions SearchWithin(TRegion Part, int32_t MinLength, int32_t Window)
 {
@@ -378,50 +379,36 @@ std::vector<TLoopCandidate> LoudestLoops(TSamples Wave, int32_t Rate, const TAut
     return SustainedLoops(Wave, Rate, loudest).Loops;
 }
 
-// Whether the level of Part falls all along it: each of the frames at its
-// start, a third, two thirds and its end has at most kDecayedShare of the
-// mean square of the one before (a held note that fades at its end does
-// not decay).
-bool Decays(TSamples Wave, TRegion Part, int32_t Frame)
-{
-    double before = 0;
-    for (int32_t i = 0; i < kTailFrames; ++i) {
-        const int32_t from = Part.From + static_cast<int32_t>(int64_t{Part.Length() - Frame} * i / (kTailFrames - 1));
-        const double level = MeanSquareOf(Wave, from, from + Frame);
-        if (i > 0 && level > kDecayedShare * before)
-            return false;
-        before = level;
-    }
-    return true;
-}
-
-// A decaying sound whose best loop is not rated good and does not hold
-// whole cycles of a movement (a loop that does is kept for its life): the
-// best loop of the last 100 ms of its sustained part that is
-// still loud (SeamRank.h) comes first when its seam is rated better. The
-// shortest loop there is a few periods long: makers loop such sounds (a
-// harmonic, an electric piano) over a few periods, where the drift of their
-// partials has no time to show.
+// A decaying sound whose best loop does not hold whole cycles of a movement
+// (a loop that does is kept for its life): the best loop of the last 100 ms
+// of its sustained part that is still loud (SeamRank.h) comes first when
+// its seam is rated better, or rated the same at less than kTailCostShare
+// of the cost. The shortest loop there is a few periods long: makers loop
+// such sounds (a harmonic, an electric piano, a distorted guitar) over a
+// few periods, where the drift of their partials has no time to show.
 void PreferTailLoop(TSamples Wave, int32_t Rate, const TAutoLoopOptions& Options, TAutoLoops& Found)
 {
-    if (Found.Loops.empty() || SeamQualityOf(Found.Loops.front().Cost) == TSeamQuality::Good ||
-        (Found.Movement && HoldsCycles(Found.Loops.front(), Found.Movement->Period)))
+    if (Found.Loops.empty() || (Found.Movement && HoldsCycles(Found.Loops.front(), Found.Movement->Period)))
         return;
     const std::optional<TRegion> part = SearchRegion(Wave, Rate, Options);
     const int32_t frame = part ? FrameOf(Rate, *part) : 0;
-    if (frame == 0 || part->Length() < kTailFrames * frame || !Decays(Wave, *part, frame))
+    if (frame == 0 || part->Length() < kDecayFrames * frame || !Decays(Wave, *part, frame))
         return;
     const TRegion heard = HeardRegion(Wave, Options);
     const TLoudness loudness(Wave, *part, heard, LoudnessFrame(Rate, heard));
-    const int32_t length = std::min(SamplesOfMs(kTailMs, Rate), part->Length() / kTailFrames);
+    const int32_t length = std::min(SamplesOfMs(kTailMs, Rate), part->Length() / kDecayFrames);
     TAutoLoopOptions tail = Options;
     tail.FindSustainedPart = false;
     tail.KeepMinLength = false;
     tail.From = loudness.LoudStarts(length, part->From, part->To - length).To;
     tail.To = tail.From + length;
     const std::vector<TLoopCandidate> loops = SustainedLoops(Wave, Rate, tail).Loops;
-    if (loops.empty() || SeamQualityOf(loops.front().Cost) >= SeamQualityOf(Found.Loops.front().Cost) ||
-        loudness.Quiet(loops.front()))
+    if (loops.empty() || loudness.Quiet(loops.front()))
+        return;
+    const TSeamQuality tailQuality = SeamQualityOf(loops.front().Cost), quality = SeamQualityOf(Found.Loops.front().Cost);
+    const double cost = Found.Loops.front().Cost;
+    if (tailQuality > quality ||
+        (tailQuality == quality && (cost <= kInaudibleSeamCost || loops.front().Cost >= kTailCostShare * cost)))
         return;
     Found.Loops.insert(Found.Loops.begin(), loops.front());
     Found.Loops.resize(std::min(Found.Loops.size(), static_cast<std::size_t>(std::max(1, Options.Count))));

@@ -62,11 +62,13 @@
 // their length nearby. The results carry their seam cost (with WindowMs)
 // and that rank.
 //
-// Decaying sounds. When the level of the part falls all along it, its best
-// loop is not rated good and does not hold whole cycles of a movement, the
-// best loop of the last 100 ms of the part that is still loud (a few
-// periods long at least) comes first when it is rated better: makers loop
-// such sounds (a harmonic, an electric piano) over a few periods.
+// Decaying sounds. When the level of the part falls all along it, or its
+// brightness does (a distorted pluck held at its level), and its best loop
+// does not hold whole cycles of a movement, the best loop of the last
+// 100 ms of the part that is still loud (a few periods long at least) comes
+// first when it is rated better, or rated the same at less than a quarter
+// of a cost that is not already inaudible (0.001): makers loop such sounds (a harmonic, an electric piano, a
+// distorted guitar) over a few periods.
 //
 // Movement. When the part moves regularly (vibrato, tremolo, beating:
 // Movement.h), lengths near 1, 2 and 3 whole cycles of it are searched too

@@ -16,6 +16,8 @@ constexpr int64_t kLoudFrames = 5;
 constexpr double kSteadyDbPerFrame = 0.5;
 constexpr int32_t kFewestFrames = 3;
 constexpr int32_t kFewestPeakFrames = 2;
+constexpr double kDecayedShare = 0.8; // 1 dB
+constexpr double kDullerShare = 0.9; // 0.5 dB
 
 } // namespace
 
@@ -171,3 +173,42 @@ bool Audible(TSamples Wave, int32_t Rate, TRegion Region)
     return !level.empty() && *std::max_element(level.begin(), level.end()) >= kSilenceDb;
 }
 
+
+namespace {
+
+// Whether Measure (From, To) falls all along Part: each of kDecayFrames
+// frames has at most Share of it of the one before.
+template <class TMeasure>
+bool FallsAllAlong(TRegion Part, int32_t Frame, double Share, TMeasure Measure)
+{
+    double before = 0;
+    for (int32_t i = 0; i < kDecayFrames; ++i) {
+        const int32_t from = Part.From + static_cast<int32_t>(int64_t{Part.Length() - Frame} * i / (kDecayFrames - 1));
+        const double level = Measure(from, from + Frame);
+        if (i > 0 && level > Share * before)
+            return false;
+        before = level;
+    }
+    return true;
+}
+
+double Sample(TSamples Wave, int32_t I) { return static_cast<double>(Wave[static_cast<std::size_t>(I)]); }
+
+} // namespace
+
+bool Decays(TSamples Wave, TRegion Part, int32_t Frame)
+{
+    const auto level = [&](int32_t From, int32_t To) {
+        double sum = 0;
+        for (int32_t i = From; i < To; ++i)
+            sum += Sample(Wave, i) * Sample(Wave, i);
+        return sum;
+    };
+    const auto brightness = [&](int32_t From, int32_t To) {
+        double sum = 0;
+        for (int32_t i = std::max(From, 1); i < To; ++i)
+            sum += (Sample(Wave, i) - Sample(Wave, i - 1)) * (Sample(Wave, i) - Sample(Wave, i - 1));
+        return sum;
+    };
+    return FallsAllAlong(Part, Frame, kDecayedShare, level) || FallsAllAlong(Part, Frame, kDullerShare, brightness);
+}
