@@ -388,7 +388,8 @@ std::vector<TLoopCandidate> LoudestLoops(TSamples Wave, int32_t Rate, const TAut
 // few periods, where the drift of their partials has no time to show.
 void PreferTailLoop(TSamples Wave, int32_t Rate, const TAutoLoopOptions& Options, TAutoLoops& Found)
 {
-    if (Found.Loops.empty() || (Found.Movement && HoldsCycles(Found.Loops.front(), Found.Movement->Period)))
+    if (Found.Loops.empty() || Found.Loops.front().Cost <= kInaudibleSeamCost ||
+        (Found.Movement && HoldsCycles(Found.Loops.front(), Found.Movement->Period)))
         return;
     const std::optional<TRegion> part = SearchRegion(Wave, Rate, Options);
     const int32_t frame = part ? FrameOf(Rate, *part) : 0;
