@@ -91,18 +91,30 @@ TFoundLoops TLoopFinder::LoopsIn(int32_t From, int32_t To, const TLoopRequest& R
 TFoundLoops TLoopFinder::WholeWave(const TLoopRequest& Request) const
 {
     RequireRate();
-    TAutoLoops found = FindAutoLoops(FWave, FRateHz, AutoOptions(Request));
-    if (Request.AutomaticFade && !Request.MinLengthMs) {
+    const TAutoLoopOptions options = AutoOptions(Request);
+    TAutoLoops found = FindAutoLoops(FWave, FRateHz, options);
+    const double longerMs = std::min(options.MinLengthMs, 500.0 * SampleCount(FWave) / FTimedRate);
+    // Loops found at least that long were searched for as such already.
+    const bool foundShort = std::any_of(found.Loops.begin(), found.Loops.end(), [&](const TLoopCandidate& loop) {
+        return loop.Length() < SamplesOfMs(longerMs, FTimedRate);
+    });
+    if (Request.AutomaticFade && !Request.MinLengthMs && foundShort) {
         // A crossfade can smooth a long loop's seam where a short loop leaves
         // it no room: the best loops of at least the default length, or half
         // the wave, are faded and ranked too; those with room before their
         // start for a fade of a seam window or a quarter of the loop (a
-        // whole hit replayed from the wave's start is no loop a fade makes).
+        // whole hit replayed from the wave's start is no loop a fade makes),
+        // and none found already.
         TLoopRequest longer = Request;
-        longer.MinLengthMs = std::min(AutoOptions(Request).MinLengthMs, 500.0 * SampleCount(FWave) / FTimedRate);
+        longer.MinLengthMs = longerMs;
         const int32_t window = SamplesOfMs(kDefaultSeamWindowMs, FTimedRate);
+        const int32_t spacing = SamplesOfMs(kResultSpacingMs, FTimedRate);
+        const auto near = [&](const TLoopCandidate& a, const TLoopCandidate& b) {
+            return std::abs(a.Start - b.Start) < spacing && std::abs(a.End - b.End) < spacing;
+        };
         for (const TLoopCandidate& loop : FindAutoLoops(FWave, FRateHz, AutoOptions(longer)).Loops)
-            if (loop.Start >= std::min(window, loop.Length() / 4))
+            if (loop.Start >= std::min(window, loop.Length() / 4) &&
+                std::none_of(found.Loops.begin(), found.Loops.end(), [&](const auto& had) { return near(had, loop); }))
                 found.Loops.push_back(loop);
     }
     return Found(std::move(found), Request);

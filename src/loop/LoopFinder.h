@@ -85,9 +85,10 @@ public:
     // The automatic loops of From .. To-1 taken as it is (a selection).
     TFoundLoops LoopsIn(int32_t From, int32_t To, const TLoopRequest& Request) const;
     // The automatic loops of the whole wave, inside its sustained part.
-    // With the automatic crossfade (and no minimum length asked) the best
-    // loops at least as long as the automatic loop's minimum length, or half
-    // the wave, are faded and ranked too, those with room before their start
+    // With the automatic crossfade (and no minimum length asked), when a
+    // loop found is shorter than the automatic loop's minimum length (or
+    // half the wave), the best loops at least that long are faded and ranked
+    // too (each loop once), those with room before their start
     // for a fade of a seam window or a quarter of the loop: a fade can make
     // a long loop's seam good where a short loop leaves it no room.
     TFoundLoops WholeWave(const TLoopRequest& Request) const;

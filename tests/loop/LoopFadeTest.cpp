@@ -64,7 +64,7 @@ TEST(LoopFadeTest, OrdersByTheCostAfterTheFadeAndGoodOnesByTheirFade)
 }
 
 // What is printed is what is ranked: with a fade the loops come in the
-// order of their costs after it, each the cost Measure gives.
+// order of their costs after it, each the cost Measure gives, each once.
 TEST(LoopFadeTest, FinderRanksLoopsByTheCostHeardAfterTheirFade)
 {
     const std::vector<int16_t> tone = MakeTone({.Period = 120.1, .Seconds = 2, .VibratoHz = 5.5, .VibratoDepth = 0.01, .NoiseLevel = 0.02});
@@ -85,6 +85,8 @@ TEST(LoopFadeTest, FinderRanksLoopsByTheCostHeardAfterTheirFade)
             if (!automatic && i > 0) {
                 EXPECT_LE(found.Loops[i - 1].Cost, loop.Cost) << i;
             }
+            for (std::size_t j = 0; j < i; ++j)
+                EXPECT_FALSE(found.Loops[j].Start == loop.Start && found.Loops[j].End == loop.End) << i << " " << j;
         }
         if (automatic) {
             EXPECT_EQ(SeamQualityOf(found.Loops.front().Cost), TSeamQuality::Good);
