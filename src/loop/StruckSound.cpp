@@ -23,16 +23,9 @@ constexpr double kStruckHeardMs = 10.0;
 std::optional<int32_t> DiedAwayEnd(TSamples Wave, TRegion Region, int32_t Tail, int32_t Heard, double Loud,
                                    double TailShare)
 {
-    std::vector<double> sums(1, 0.0);
-    for (int32_t i = Region.From; i < Region.To; ++i) {
-        const auto sample = static_cast<double>(Wave[static_cast<std::size_t>(i)]);
-        sums.push_back(sums.back() + sample * sample);
-    }
-    const auto meanSquare = [&](int32_t From, int32_t To) {
-        From = std::max(From, Region.From);
-        return (sums[static_cast<std::size_t>(To - Region.From)] - sums[static_cast<std::size_t>(From - Region.From)]) /
-               (To - From);
-    };
+    // Its running sums of squares give the mean square of any stretch.
+    const TLoudness levels(Wave, Region, Region, Tail);
+    const auto meanSquare = [&](int32_t From, int32_t To) { return levels.Level({std::max(From, Region.From), To}); };
     std::optional<int32_t> best;
     double bestShare = 0;
     for (int32_t end = Region.From + 2 * Tail; end <= Region.To; ++end) {
